@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds the project in Release into build/ (or $POLYVANE_BUILD_DIR).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${POLYVANE_BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+cmake --build "$build" --parallel "$(nproc)"

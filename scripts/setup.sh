@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need from Debian's packages, when it is missing.
+set -euo pipefail
+
+packages=(g++ clang libclang-rt-14-dev cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          nlohmann-json3-dev libpng-dev qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "setup: installing ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,70 @@
+// The document commands that `--do` runs, by name.
+#include "CliSupport.h"
+
+#include "platform/CommandIds.h"
+
+#include <charconv>
+
+namespace polyvane::cli {
+
+namespace {
+
+enum class Arg { none, number, path };
+
+struct NamedCommand {
+    const char* name;
+    Arg arg;
+    std::function<bool(CPolyvaneDoc&, const std::string&)> run;
+};
+
+// Runs a command through the document's command routing, as a menu item would.
+auto Routed(unsigned id) {
+    return [id](CPolyvaneDoc& doc, const std::string&) {
+        doc.OnCmdMsg(id, nullptr);
+        return true;
+    };
+}
+
+const std::vector<NamedCommand>& Commands() {
+    static const std::vector<NamedCommand> commands = {
+        // Commands are listed here as the document gains them.
+    };
+    (void)Routed;
+    return commands;
+}
+
+} // namespace
+
+std::optional<DocCommand> ParseDocCommand(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    const std::string_view name = text.substr(0, colon);
+    const std::string arg = colon == std::string_view::npos ? std::string() : std::string(text.substr(colon + 1));
+    for (const auto& command : Commands()) {
+        if (name != command.name)
+            continue;
+        if ((command.arg == Arg::none) != (colon == std::string_view::npos))
+            return std::nullopt;
+        if (command.arg == Arg::number) {
+            unsigned long long value = 0;
+            auto [end, ec] = std::from_chars(arg.data(), arg.data() + arg.size(), value);
+            if (ec != std::errc() || end != arg.data() + arg.size() || arg.empty())
+                return std::nullopt;
+        }
+        if (command.arg == Arg::path && arg.empty())
+            return std::nullopt;
+        auto run = command.run;
+        return DocCommand([run, arg](CPolyvaneDoc& doc) { return run(doc, arg); });
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> DocCommandNames() {
+    std::vector<std::string> names;
+    for (const auto& command : Commands())
+        names.push_back(command.arg == Arg::none     ? command.name
+                        : command.arg == Arg::number ? std::string(command.name) + ":N"
+                                                     : std::string(command.name) + ":PATH");
+    return names;
+}
+
+} // namespace polyvane::cli

@@ -1,0 +1,88 @@
+#include "DocumentJson.h"
+
+namespace polyvane::cli {
+
+using nlohmann::json;
+
+namespace {
+template <typename T, std::size_t N> json Array(const T (&values)[N], std::size_t count = N) {
+    json a = json::array();
+    for (std::size_t i = 0; i < count; ++i)
+        a.push_back(values[i]);
+    return a;
+}
+json Vector3(const TmdVector& v) { return json::array({v.vx, v.vy, v.vz}); }
+} // namespace
+
+json PrimitiveToJson(const WorkPrimitive& p) {
+    json screen = json::array();
+    for (const auto& s : p.screen)
+        screen.push_back(json::array({s.x, s.y}));
+    return json{{"attr", p.attr},
+                {"x", Array(p.x)},
+                {"y", Array(p.y)},
+                {"z", Array(p.z)},
+                {"nx", Array(p.nx)},
+                {"ny", Array(p.ny)},
+                {"nz", Array(p.nz)},
+                {"fn", json::array({p.fnx, p.fny, p.fnz})},
+                {"u", Array(p.u)},
+                {"v", Array(p.v)},
+                {"colour", Array(p.colour)},
+                {"tpage", p.tpage},
+                {"pmode", p.pmode},
+                {"abr", p.abr},
+                {"clutX", p.clutX},
+                {"clutY", p.clutY},
+                {"style", p.style},
+                {"screen", screen}};
+}
+
+json DocumentToJson(const CPolyvaneDoc& doc, bool withProjection) {
+    json out;
+    out["header"] = {{"id", doc.m_header.id}, {"flags", doc.m_header.flags}, {"nobj", doc.m_header.nobj}};
+    out["current_object"] = doc.m_nCurObject;
+    if (auto index = doc.CurrentPrimitiveIndex())
+        out["current_primitive"] = *index;
+    else
+        out["current_primitive"] = nullptr;
+    out["modified"] = doc.IsModified();
+    out["extents"] = {{"min", Vector3(doc.m_minExtent)}, {"max", Vector3(doc.m_maxExtent)}};
+    out["clipboard"] = doc.HasClipboard() ? PrimitiveToJson(doc.m_clipPrim) : json(nullptr);
+
+    json surfaces = json::array();
+    for (const LwoSurface& s : doc.m_surfaceList)
+        surfaces.push_back({{"name", s.name}, {"attr", s.attr}, {"colour", Array(s.colour)}});
+    out["surfaces"] = surfaces;
+
+    json objects = json::array();
+    for (std::uint32_t i = 0; i < doc.ObjectCount(); ++i) {
+        const TmdObject& o = doc.m_objects[i];
+        json prims = json::array();
+        if (const WorkPrimitive* records = doc.ObjectRecords(i))
+            for (std::uint32_t j = 0; j < o.n_primitive; ++j)
+                prims.push_back(PrimitiveToJson(records[j]));
+        objects.push_back({{"n_vert", o.n_vert},
+                           {"n_normal", o.n_normal},
+                           {"n_primitive", o.n_primitive},
+                           {"scale", o.scale},
+                           {"primitives", prims}});
+    }
+    out["objects"] = objects;
+
+    if (withProjection) {
+        json order = json::array();
+        const WorkPrimitive* base = doc.m_pWork.get();
+        std::uint32_t guard = doc.WorkCount();
+        for (const WorkPrimitive* p = doc.m_pDrawFirst; p && base && guard > 0; p = p->pNext, --guard)
+            order.push_back(p - base);
+        out["draw_order"] = order;
+        json axes = json::array();
+        for (const auto& a : doc.m_axisScreen)
+            axes.push_back(json::array({a.x, a.y}));
+        out["axis_screen"] = axes;
+    }
+    return out;
+}
+
+} // namespace polyvane::cli

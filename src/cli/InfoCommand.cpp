@@ -1,0 +1,47 @@
+// `polyvane-cli info FILE`: a short human summary of a model.
+#include "CliSupport.h"
+#include "Subcommands.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace polyvane::cli {
+
+int RunInfo(std::span<const std::string> args) {
+    auto parsed = ParseFileAndCommands(args);
+    if (!parsed || parsed->positional.size() != 1 || !parsed->commands.empty()) {
+        PrintUsageError("usage: polyvane-cli info FILE");
+        return kExitUsage;
+    }
+    const std::string& path = parsed->positional[0];
+    auto doc = OpenDocumentFile(path);
+    if (!doc)
+        return kExitFailed;
+
+    std::cout << "File: " << path << '\n';
+    std::cout << "Objects: " << doc->ObjectCount() << '\n';
+    for (std::uint32_t i = 0; i < doc->ObjectCount(); ++i) {
+        doc->SelectModelObject(i);
+        doc->ComputeExtents();
+        const TmdObject& o = doc->m_objects[i];
+        unsigned triangles = 0, quads = 0, textured = 0, lit = 0, gouraud = 0, translucent = 0;
+        for (std::uint32_t j = 0; j < doc->WorkCount(); ++j) {
+            const std::uint16_t attr = doc->m_pWork[j].attr;
+            (attr & PA_QUAD) ? ++quads : ++triangles;
+            textured += (attr & PA_TEXTURED) ? 1 : 0;
+            lit += (attr & PA_LIGHT) ? 1 : 0;
+            gouraud += (attr & PA_GOURAUD) ? 1 : 0;
+            translucent += (attr & PA_TRANSLUCENT) ? 1 : 0;
+        }
+        std::cout << "Object " << i << ": vertices " << o.n_vert << ", normals " << o.n_normal << ", primitives "
+                  << o.n_primitive << '\n';
+        std::cout << "  triangles " << triangles << ", quads " << quads << ", textured " << textured << ", lit "
+                  << lit << ", gouraud " << gouraud << ", translucent " << translucent << '\n';
+        std::cout << "  extents x " << doc->m_minExtent.vx << ".." << doc->m_maxExtent.vx << ", y "
+                  << doc->m_minExtent.vy << ".." << doc->m_maxExtent.vy << ", z " << doc->m_minExtent.vz << ".."
+                  << doc->m_maxExtent.vz << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace polyvane::cli

@@ -1,0 +1,11 @@
+#pragma once
+// The subcommands of polyvane-cli. Each takes the arguments after its name and returns the exit code.
+#include <span>
+#include <string>
+
+namespace polyvane::cli {
+
+int RunInfo(std::span<const std::string> args);
+int RunDump(std::span<const std::string> args);
+
+} // namespace polyvane::cli

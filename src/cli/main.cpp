@@ -1,0 +1,55 @@
+// polyvane-cli: the editor's model, texture and drawing code without a window.
+#include "CliSupport.h"
+#include "Subcommands.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Subcommand {
+    const char* name;
+    const char* synopsis;
+    int (*run)(std::span<const std::string>);
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"info", "info FILE", polyvane::cli::RunInfo},
+    {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
+};
+
+void PrintUsage(std::ostream& out) {
+    out << "usage: polyvane-cli COMMAND ...\n";
+    for (const auto& sub : kSubcommands)
+        out << "  polyvane-cli " << sub.synopsis << '\n';
+    auto names = polyvane::cli::DocCommandNames();
+    if (!names.empty()) {
+        out << "--do commands:";
+        for (const auto& name : names)
+            out << ' ' << name;
+        out << '\n';
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintUsage(std::cerr);
+        return polyvane::cli::kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        PrintUsage(std::cout);
+        return polyvane::cli::kExitOk;
+    }
+    polyvane::cli::StderrMessageBox messages;
+    polyvane::ScopedMessageBox scoped(messages);
+    for (const auto& sub : kSubcommands)
+        if (args[0] == sub.name)
+            return sub.run(std::span<const std::string>(args).subspan(1));
+    polyvane::cli::PrintUsageError("unknown command: " + args[0]);
+    PrintUsage(std::cerr);
+    return polyvane::cli::kExitUsage;
+}

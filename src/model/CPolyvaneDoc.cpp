@@ -1,0 +1,101 @@
+#include "CPolyvaneDoc.h"
+
+#include "platform/MessageBox.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace polyvane {
+
+CPolyvaneDoc::CPolyvaneDoc() = default;
+CPolyvaneDoc::~CPolyvaneDoc() = default;
+
+void CPolyvaneDoc::ResetModel() {
+    m_header = TmdHeader{};
+    m_pVertexTable = m_pNormalTable = m_pPrimitiveTable = nullptr;
+    m_pObject = nullptr;
+    m_nCurObject = 0;
+    m_pImage.reset();
+    m_imageSize = 0;
+    m_pWork.reset();
+    m_pCurPrim = nullptr;
+    m_pDrawFirst = nullptr;
+    for (auto& prims : m_objectPrims)
+        prims.reset();
+    m_objects.fill(TmdObject{});
+    m_maxExtent = m_minExtent = TmdVector{};
+}
+
+void CPolyvaneDoc::Serialize(CArchive& ar) {
+    std::string name = ar.GetFileName();
+    std::string ext = name.size() >= 3 ? name.substr(name.size() - 3) : name;
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ar.IsStoring()) {
+        m_bStoreOk = WriteTmd(ar);
+        return;
+    }
+    m_bLoadOk = false;
+    if (ext == "tmd") {
+        m_bLoadOk = ReadTmd(ar);
+    } else if (ext == "lwo") {
+        AfxMessageBox("Read LWO");
+        ReadLwo(ar);
+        m_bLoadOk = m_pWork != nullptr;
+    }
+}
+
+void CPolyvaneDoc::SelectModelObject(std::uint32_t k) {
+    if (k >= m_header.nobj || k >= kMaxObjects)
+        return;
+    if (m_pWork) {
+        // The working array holds exactly the records the object's entry must keep, so it is handed
+        // over instead of copied.
+        m_objectPrims[m_nCurObject] = std::move(m_pWork);
+    }
+    m_pCurPrim = nullptr;
+    TmdObject& object = m_objects[k];
+    const WorkPrimitive* stored = m_objectPrims[k].get();
+    if (!stored && object.n_primitive > 0) {
+        // The object's records were lost (or never decoded): it is treated as having none, so that
+        // every later count agrees with what the document holds.
+        object.n_primitive = 0;
+    }
+    m_pWork.reset(new (std::nothrow) WorkPrimitive[object.n_primitive]);
+    if (!m_pWork) {
+        AfxMessageBox("Not enough memory to select object");
+        return;
+    }
+    if (object.n_primitive > 0)
+        std::memcpy(m_pWork.get(), stored, sizeof(WorkPrimitive) * object.n_primitive);
+    m_pObject = &object;
+    m_pCurPrim = object.n_primitive > 0 ? m_pWork.get() : nullptr;
+    m_nCurObject = k;
+    UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void CPolyvaneDoc::CopyPrimitive() {
+    if (!m_pCurPrim)
+        return;
+    m_clipPrim = *m_pCurPrim;
+    m_bClipValid = true;
+}
+
+std::optional<std::uint32_t> CPolyvaneDoc::CurrentPrimitiveIndex() const {
+    if (!m_pCurPrim || !m_pWork)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(m_pCurPrim - m_pWork.get());
+}
+
+const WorkPrimitive* CPolyvaneDoc::ObjectRecords(std::uint32_t i) const {
+    if (i >= kMaxObjects)
+        return nullptr;
+    if (m_pWork && i == m_nCurObject)
+        return m_pWork.get();
+    return m_objectPrims[i].get();
+}
+
+} // namespace polyvane

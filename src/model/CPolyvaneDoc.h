@@ -1,0 +1,108 @@
+#pragma once
+// The model document: the TMD image as read, the object table and every object's decoded primitives,
+// with one object selected (its records in the working array) and one primitive of it current.
+#include "LwoSurface.h"
+#include "TmdTypes.h"
+#include "platform/CArchive.h"
+#include "platform/CDocument.h"
+
+#include <array>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <optional>
+
+namespace polyvane {
+
+class CPolyvaneDoc : public CDocument {
+public:
+    CPolyvaneDoc();
+    ~CPolyvaneDoc() override;
+
+    // Loading picks the reader by the name's last three letters; storing always writes TMD.
+    void Serialize(CArchive& ar) override;
+    [[nodiscard]] bool LoadSucceeded() const override { return m_bLoadOk; }
+    [[nodiscard]] bool StoreSucceeded() const override { return m_bStoreOk; }
+    bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+
+    // Selection and the attribute clipboard.
+    void SelectModelObject(std::uint32_t k);
+    void CopyPrimitive();
+
+    // TMD reading.
+    bool ReadTmd(CArchive& ar);
+    bool DecodeObjects();
+    void BeginObjectDecode(std::uint32_t i);
+
+    // TMD writing.
+    bool WriteTmd(CArchive& ar);
+    std::uint8_t* WritePacket(std::uint8_t* out, std::uint32_t record);
+
+    // LightWave LWOB import.
+    void ReadLwo(CArchive& ar);
+
+    // Derived fields of the selected object, and its extents.
+    void ComputeFaceNormals();
+    void ComputeVertexNormals();
+    void ConvertToFixed();
+    void ComputeExtents();
+
+    // Projects the selected object for a view and orders it back to front.
+    void Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
+                 double angleY, double angleZ);
+
+    // Commands.
+    void OnNextPrim();
+    void OnPrevPrim();
+    void OnNextObject();
+    void OnPrevObject();
+    void OnEditCopy();
+    void PastePrimitive();
+    void OnSwapXZ();
+    void OnFlipX();
+    void OnFlipY();
+    void OnFlipZ();
+
+    // Number of objects the document holds (never above kMaxObjects).
+    [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }
+    // Number of working records of the selected object; 0 when none is selected.
+    [[nodiscard]] std::uint32_t WorkCount() const { return m_pWork && m_pObject ? m_pObject->n_primitive : 0; }
+    // Index of the current primitive in the working array, or none.
+    [[nodiscard]] std::optional<std::uint32_t> CurrentPrimitiveIndex() const;
+    [[nodiscard]] bool HasClipboard() const { return m_bClipValid; }
+    // Stored records of object `i` (the selected object's are in m_pWork); null when it has none.
+    [[nodiscard]] const WorkPrimitive* ObjectRecords(std::uint32_t i) const;
+    [[nodiscard]] std::size_t ImageSize() const { return m_imageSize; }
+
+    TmdHeader m_header{};
+    const std::uint8_t* m_pVertexTable = nullptr;
+    const std::uint8_t* m_pNormalTable = nullptr;
+    const std::uint8_t* m_pPrimitiveTable = nullptr;
+    TmdObject* m_pObject = nullptr;
+    std::uint32_t m_nCurObject = 0;
+    std::unique_ptr<std::uint8_t[]> m_pImage;
+    std::unique_ptr<WorkPrimitive[]> m_pWork;
+    // The current record of m_pWork; null when no object is selected or the object has no primitives.
+    WorkPrimitive* m_pCurPrim = nullptr;
+    WorkPrimitive* m_pDrawFirst = nullptr;
+    std::array<std::unique_ptr<WorkPrimitive[]>, kMaxObjects> m_objectPrims;
+    WorkPrimitive m_clipPrim{};
+    std::array<TmdObject, kMaxObjects> m_objects{};
+    ScreenPoint m_axisScreen[3]{};
+    TmdVector m_maxExtent{};
+    TmdVector m_minExtent{};
+    std::list<LwoSurface> m_surfaceList;
+    double m_lwoScale = 100.0;
+
+private:
+    // Frees the whole model: the document then holds no objects.
+    void ResetModel();
+    bool DecodeObject(std::uint32_t i, std::uint64_t& primitiveBudget);
+
+    std::size_t m_imageSize = 0;
+    bool m_bClipValid = false;
+    bool m_bLoadOk = false;
+    bool m_bStoreOk = false;
+};
+
+} // namespace polyvane

@@ -1,0 +1,71 @@
+#pragma once
+// A document's view of the file being loaded or stored. Loading reads from a file or from a memory
+// buffer; storing writes into a new file beside the target that replaces the target only on Commit,
+// so a failed save never destroys the user's file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace polyvane {
+
+class CArchive {
+public:
+    enum Mode { load, store };
+
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
+    ~CArchive();
+
+    // Opens `path` for loading. Returns false when the file cannot be opened.
+    [[nodiscard]] bool OpenForLoad(const std::string& path);
+    // Opens a temporary file beside `path` for storing. Returns false when it cannot be created.
+    [[nodiscard]] bool OpenForStore(const std::string& path);
+    // Loads from bytes held in memory, under the given file name (tests, fuzzers).
+    static CArchive FromMemory(std::span<const std::uint8_t> bytes, const std::string& fileName);
+    CArchive() = default;
+    CArchive(CArchive&& other) noexcept;
+
+    [[nodiscard]] bool IsLoading() const { return m_mode == load; }
+    [[nodiscard]] bool IsStoring() const { return m_mode == store; }
+
+    // Reads up to `count` bytes and returns how many were read; fewer at the end of the file.
+    std::size_t Read(void* buffer, std::size_t count);
+    // Writes `count` bytes. A failed write is remembered and makes Commit fail.
+    void Write(const void* buffer, std::size_t count);
+    void Flush();
+    // Name of the file without its directory.
+    [[nodiscard]] std::string GetFileName() const;
+    [[nodiscard]] const std::string& GetFilePath() const { return m_path; }
+    // Length of the file in bytes (loading: the whole file; storing: what was written so far).
+    [[nodiscard]] std::uint64_t GetLength() const;
+    // Position of the next byte read or written.
+    [[nodiscard]] std::uint64_t GetPosition() const { return m_position; }
+
+    // Storing: the writer marks its output as complete; Commit then replaces the target.
+    void MarkComplete() { m_complete = true; }
+    [[nodiscard]] bool IsComplete() const { return m_complete; }
+    [[nodiscard]] bool HasWriteError() const { return m_writeError; }
+    // Storing: flushes, closes and renames the temporary file over the target. Returns false (and
+    // removes the temporary file, leaving the target untouched) when anything failed or the writer did
+    // not mark its output complete.
+    [[nodiscard]] bool Commit();
+    // Closes without replacing anything; the temporary file of a store is removed.
+    void Abort();
+
+private:
+    Mode m_mode = load;
+    std::FILE* m_file = nullptr;
+    std::string m_path;
+    std::string m_tempPath;
+    std::vector<std::uint8_t> m_memory;
+    bool m_inMemory = false;
+    std::uint64_t m_position = 0;
+    std::uint64_t m_length = 0;
+    bool m_writeError = false;
+    bool m_complete = false;
+};
+
+} // namespace polyvane

@@ -1,0 +1,72 @@
+#include "CDocument.h"
+
+#include "CView.h"
+#include "MessageBox.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace polyvane {
+
+CDocument::~CDocument() {
+    // Views outlive nothing of the document; detach them so they do not call back into it.
+    for (CView* view : std::vector<CView*>(m_views))
+        view->SetDocument(nullptr);
+}
+
+bool CDocument::OnNewDocument() {
+    m_pathName.clear();
+    m_bModified = false;
+    return true;
+}
+
+bool CDocument::OnOpenDocument(const std::string& path) {
+    CArchive ar;
+    if (!ar.OpenForLoad(path)) {
+        AfxMessageBox("Could not open file");
+        return false;
+    }
+    Serialize(ar);
+    if (!LoadSucceeded())
+        return false;
+    SetPathName(path);
+    m_bModified = false;
+    return true;
+}
+
+bool CDocument::OnSaveDocument(const std::string& path) {
+    CArchive ar;
+    if (!ar.OpenForStore(path))
+        return false;
+    Serialize(ar);
+    if (!StoreSucceeded()) {
+        ar.Abort();
+        return false;
+    }
+    ar.MarkComplete();
+    if (!ar.Commit())
+        return false;
+    SetPathName(path);
+    m_bModified = false;
+    return true;
+}
+
+void CDocument::UpdateAllViews(CView* sender, long hint, void* hintObject) {
+    for (CView* view : m_views)
+        if (view != sender)
+            view->OnUpdate(sender, hint, hintObject);
+}
+
+void CDocument::AddView(CView* view) {
+    if (std::find(m_views.begin(), m_views.end(), view) == m_views.end())
+        m_views.push_back(view);
+}
+
+void CDocument::RemoveView(CView* view) { std::erase(m_views, view); }
+
+void CDocument::SetPathName(const std::string& path) {
+    m_pathName = path;
+    m_title = std::filesystem::path(path).filename().string();
+}
+
+} // namespace polyvane

@@ -1,0 +1,84 @@
+#pragma once
+// The view base. A view draws its document through a drawing surface and reaches its window (the
+// client rectangle, invalidation, mouse capture) through a host that the backend provides.
+#include "CCmdTarget.h"
+#include "Geometry.h"
+
+#include <string>
+
+namespace polyvane {
+
+class CDocument;
+class CDC;
+
+// What a view asks of the window it lives in. The Qt backend implements it with a widget; the
+// headless one records the requests.
+class IViewHost {
+public:
+    virtual ~IViewHost() = default;
+    [[nodiscard]] virtual CRect GetClientRect() const = 0;
+    // The whole window repaints later, its background erased or not.
+    virtual void Invalidate(bool erase) = 0;
+    virtual void SetCapture() = 0;
+    virtual void ReleaseCapture() = 0;
+    [[nodiscard]] virtual bool HasCapture() const = 0;
+    virtual void SetWindowText(const std::string& text) = 0;
+};
+
+// A host without a window: a fixed client rectangle, and the requests counted.
+class HeadlessViewHost final : public IViewHost {
+public:
+    explicit HeadlessViewHost(CRect client = CRect{0, 0, 640, 480}) : m_client(client) {}
+    [[nodiscard]] CRect GetClientRect() const override { return m_client; }
+    void Invalidate(bool erase) override {
+        ++m_invalidations;
+        m_lastErase = erase;
+    }
+    void SetCapture() override { m_capture = true; }
+    void ReleaseCapture() override { m_capture = false; }
+    [[nodiscard]] bool HasCapture() const override { return m_capture; }
+    void SetWindowText(const std::string& text) override { m_windowText = text; }
+
+    void SetClientRect(CRect r) { m_client = r; }
+    // Another window takes the mouse.
+    void LoseCapture() { m_capture = false; }
+
+    CRect m_client;
+    int m_invalidations = 0;
+    bool m_lastErase = false;
+    bool m_capture = false;
+    std::string m_windowText;
+};
+
+class CView : public CCmdTarget {
+public:
+    CView() = default;
+    CView(const CView&) = delete;
+    CView& operator=(const CView&) = delete;
+    ~CView() override;
+
+    // Attaches the view to its document (the document lists it among its views).
+    void SetDocument(CDocument* doc);
+    [[nodiscard]] CDocument* GetDocument() const { return m_pDocument; }
+    void SetHost(IViewHost* host) { m_pHost = host; }
+    [[nodiscard]] IViewHost* GetHost() const { return m_pHost; }
+
+    // Paints the view.
+    virtual void OnDraw(CDC* pDC) = 0;
+    // The document changed: by default the whole view repaints with its background erased.
+    virtual void OnUpdate(CView* sender, long hint, void* hintObject);
+    virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+
+    // Window operations, forwarded to the host (no-ops without one).
+    [[nodiscard]] CRect GetClientRect() const;
+    void Invalidate(bool erase = true);
+    void SetCapture();
+    void ReleaseCapture();
+    [[nodiscard]] bool HasCapture() const;
+
+private:
+    CDocument* m_pDocument = nullptr;
+    IViewHost* m_pHost = nullptr;
+};
+
+} // namespace polyvane

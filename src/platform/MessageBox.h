@@ -1,0 +1,50 @@
+#pragma once
+// The message box as a service. The Qt backend shows a modal box captioned with the application's
+// title; the headless backend collects the texts. Core code shows every failure through this.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace polyvane {
+
+class IMessageBox {
+public:
+    virtual ~IMessageBox() = default;
+    // Shows `text` with one OK button and returns when the user has closed it.
+    virtual void Show(std::string_view text) = 0;
+};
+
+// Collects every text shown; the default service, and the one tests inspect.
+class HeadlessMessageBox final : public IMessageBox {
+public:
+    void Show(std::string_view text) override { m_texts.emplace_back(text); }
+    [[nodiscard]] const std::vector<std::string>& Texts() const { return m_texts; }
+    void Clear() { m_texts.clear(); }
+
+private:
+    std::vector<std::string> m_texts;
+};
+
+// Installs `box` as the service used by AfxMessageBox (null restores the headless default) and
+// returns the one installed before.
+IMessageBox* SetMessageBoxService(IMessageBox* box);
+IMessageBox& MessageBoxService();
+// The headless default service, for tests that want to read what was shown.
+HeadlessMessageBox& DefaultHeadlessMessageBox();
+
+// Shows one message with an OK button through the installed service.
+void AfxMessageBox(std::string_view text);
+
+// Installs a service for the lifetime of a scope.
+class ScopedMessageBox {
+public:
+    explicit ScopedMessageBox(IMessageBox& box) : m_previous(SetMessageBoxService(&box)) {}
+    ~ScopedMessageBox() { SetMessageBoxService(m_previous); }
+    ScopedMessageBox(const ScopedMessageBox&) = delete;
+    ScopedMessageBox& operator=(const ScopedMessageBox&) = delete;
+
+private:
+    IMessageBox* m_previous;
+};
+
+} // namespace polyvane

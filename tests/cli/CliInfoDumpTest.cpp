@@ -1,0 +1,101 @@
+// polyvane-cli info and dump, run as a user runs them: output, messages on standard error, exit codes.
+#include "CliRunner.h"
+#include "TmdBuilder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace polyvane::test;
+using nlohmann::json;
+
+namespace {
+
+std::string SamplePath() { return std::string(POLYVANE_SOURCE_DIR) + "/samples/cube.tmd"; }
+
+std::string WriteTemp(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    auto path = std::filesystem::temp_directory_path() / ("polyvane-cli-" + std::to_string(::getpid()) + "-" + name);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+}
+
+} // namespace
+
+TEST(CliInfo, SummarisesTheSample) {
+    auto r = RunCli({"info", SamplePath()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Objects: 2"), std::string::npos);
+    EXPECT_NE(r.out.find("Object 0: vertices 8, normals 14, primitives 6"), std::string::npos);
+    EXPECT_NE(r.out.find("triangles 4, quads 1"), std::string::npos);
+    EXPECT_NE(r.out.find("extents x -100..100, y -100..150, z -100..100"), std::string::npos);
+}
+
+TEST(CliDump, PrintsTheDocumentAsJson) {
+    auto r = RunCli({"dump", SamplePath()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    json doc = json::parse(r.out);
+    EXPECT_EQ(doc["header"]["id"], 0x41);
+    EXPECT_EQ(doc["header"]["nobj"], 2);
+    EXPECT_EQ(doc["current_object"], 0);
+    EXPECT_EQ(doc["current_primitive"], 0);
+    EXPECT_EQ(doc["modified"], false);
+    EXPECT_EQ(doc["extents"]["min"], json::array({-100, -100, -100}));
+    ASSERT_EQ(doc["objects"].size(), 2u);
+    EXPECT_EQ(doc["objects"][0]["n_primitive"], 6);
+    EXPECT_EQ(doc["objects"][1]["primitives"].size(), 5u);
+    const json& prim = doc["objects"][0]["primitives"][4];
+    EXPECT_EQ(prim["attr"], 0x20 | 0x08 | 0x80 | 0x01);
+    EXPECT_EQ(prim["tpage"], 10);
+    EXPECT_EQ(prim["clutY"], 480);
+    EXPECT_EQ(prim["u"], json::array({0, 63, 0, 63}));
+    EXPECT_EQ(doc["clipboard"], doc["objects"][0]["primitives"][0]);
+    EXPECT_EQ(doc["surfaces"], json::array());
+    EXPECT_FALSE(doc.contains("draw_order"));
+}
+
+TEST(CliDump, DoublesReadBackExactly) {
+    auto r = RunCli({"dump", SamplePath()});
+    json doc = json::parse(r.out);
+    // Normals of the Gouraud faces are the file's fixed-point values as read.
+    EXPECT_EQ(doc["objects"][0]["primitives"][2]["nx"][0].get<double>(), -2365.0);
+}
+
+TEST(CliDump, FailedLoadPrintsTheEmptyDocumentAndItsMessage) {
+    polyvane::test::Bytes bad;
+    bad.u32(0x40);
+    bad.u32(0);
+    bad.u32(0);
+    auto path = WriteTemp("bad.tmd", bad.data());
+    auto r = RunCli({"dump", path});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Bad TMD file header\n");
+    json doc = json::parse(r.out);
+    EXPECT_EQ(doc["header"]["nobj"], 0);
+    EXPECT_EQ(doc["objects"], json::array());
+    EXPECT_EQ(doc["current_primitive"], nullptr);
+    EXPECT_EQ(doc["clipboard"], nullptr);
+    std::filesystem::remove(path);
+}
+
+TEST(CliDump, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(RunCli({}).exitCode, 2);
+    EXPECT_EQ(RunCli({"dump"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"dump", SamplePath(), "--do", "no-such-command"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"dump", SamplePath(), "--do"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"frobnicate", SamplePath()}).exitCode, 2);
+    EXPECT_EQ(RunCli({"info", SamplePath(), "extra"}).exitCode, 2);
+}
+
+TEST(CliInfo, MissingFileAndUnknownExtensionFail) {
+    auto missing = RunCli({"info", "/nonexistent/model.tmd"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "Could not open file\n");
+    // A name ending in neither tmd nor lwo loads nothing and shows nothing.
+    auto other = RunCli({"info", SamplePath().substr(0, SamplePath().size() - 3) + "tim"});
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_EQ(other.err, "");
+}
