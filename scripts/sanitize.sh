@@ -12,6 +12,7 @@ cmake --build "$build" --parallel "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$build" && ctest --output-on-failure --label-regex unit --parallel "$(nproc)")
+status=0
 for fuzzer in "$build"/fuzz/fuzz_*; do
     [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
@@ -19,7 +20,15 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     work=$(mktemp -d)
     cp -r "$corpus_src"/. "$work"/ 2>/dev/null || true
     echo "fuzz: $name for ${seconds}s"
-    "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 "$work" 2>&1 | tail -n 12
-    rm -rf "$work"
+    log="$work.log"
+    if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 "$work" >"$log" 2>&1; then
+        echo "fuzz: $name FAILED"
+        tail -n 60 "$log"
+        status=1
+    else
+        grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units)" "$log" || true
+    fi
+    rm -rf "$work" "$log"
 done
+[ "$status" -eq 0 ] || exit 1
 echo "sanitize: all passed"
