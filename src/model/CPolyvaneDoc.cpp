@@ -51,26 +51,23 @@ void CPolyvaneDoc::Serialize(CArchive& ar) {
 void CPolyvaneDoc::SelectModelObject(std::uint32_t k) {
     if (k >= m_header.nobj || k >= kMaxObjects)
         return;
-    if (m_pWork) {
-        // The working array holds exactly the records the object's entry must keep, so it is handed
-        // over instead of copied.
+    // The selected object's records live in m_pWork and nowhere else: storing hands the array back to
+    // the object's entry and selecting takes it out again, so no selection copies records.
+    if (m_pWork)
         m_objectPrims[m_nCurObject] = std::move(m_pWork);
-    }
     m_pCurPrim = nullptr;
     TmdObject& object = m_objects[k];
-    const WorkPrimitive* stored = m_objectPrims[k].get();
-    if (!stored && object.n_primitive > 0) {
-        // The object's records were lost (or never decoded): it is treated as having none, so that
-        // every later count agrees with what the document holds.
-        object.n_primitive = 0;
-    }
-    m_pWork.reset(new (std::nothrow) WorkPrimitive[object.n_primitive]);
+    m_pWork = std::move(m_objectPrims[k]);
     if (!m_pWork) {
-        AfxMessageBox("Not enough memory to select object");
-        return;
+        // The object has no records (none decoded, or they were lost): it is treated as having none,
+        // so that every later count agrees with what the document holds.
+        object.n_primitive = 0;
+        m_pWork.reset(new (std::nothrow) WorkPrimitive[0]);
+        if (!m_pWork) {
+            AfxMessageBox("Not enough memory to select object");
+            return;
+        }
     }
-    if (object.n_primitive > 0)
-        std::memcpy(m_pWork.get(), stored, sizeof(WorkPrimitive) * object.n_primitive);
     m_pObject = &object;
     m_pCurPrim = object.n_primitive > 0 ? m_pWork.get() : nullptr;
     m_nCurObject = k;
@@ -93,7 +90,7 @@ std::optional<std::uint32_t> CPolyvaneDoc::CurrentPrimitiveIndex() const {
 const WorkPrimitive* CPolyvaneDoc::ObjectRecords(std::uint32_t i) const {
     if (i >= kMaxObjects)
         return nullptr;
-    if (m_pWork && i == m_nCurObject)
+    if (i == m_nCurObject && m_pWork)
         return m_pWork.get();
     return m_objectPrims[i].get();
 }

@@ -85,6 +85,8 @@ public:
     // The current record of m_pWork; null when no object is selected or the object has no primitives.
     WorkPrimitive* m_pCurPrim = nullptr;
     WorkPrimitive* m_pDrawFirst = nullptr;
+    // Stored records of every object but the selected one, whose records are in m_pWork (its entry is
+    // empty while it is selected). Read them through ObjectRecords().
     std::array<std::unique_ptr<WorkPrimitive[]>, kMaxObjects> m_objectPrims;
     WorkPrimitive m_clipPrim{};
     std::array<TmdObject, kMaxObjects> m_objects{};
