@@ -17,6 +17,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"info", "info FILE", polyvane::cli::RunInfo},
     {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
+    {"tim", "tim FILE [--png OUT.png]", polyvane::cli::RunTim},
 };
 
 void PrintUsage(std::ostream& out) {

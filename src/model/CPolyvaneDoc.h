@@ -5,6 +5,7 @@
 #include "TmdTypes.h"
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
+#include "texture/TimList.h"
 
 #include <array>
 #include <cstdint>
@@ -94,6 +95,8 @@ public:
     TmdVector m_maxExtent{};
     TmdVector m_minExtent{};
     std::list<LwoSurface> m_surfaceList;
+    // Textures loaded through the TIM manager, in order of adding; never saved with the model.
+    std::list<TimImage> m_timList;
     double m_lwoScale = 100.0;
 
 private:
