@@ -25,11 +25,14 @@ constexpr HRESULT MakeDisplayError(std::uint32_t code) {
 constexpr HRESULT DD_OK = 0;
 constexpr HRESULT DDERR_GENERIC = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT DDERR_INVALIDPARAMS = static_cast<HRESULT>(0x80070057u);
+constexpr HRESULT DDERR_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT DDERR_INVALIDMODE = MakeDisplayError(90);
 constexpr HRESULT DDERR_NOEXCLUSIVEMODE = MakeDisplayError(225);
+constexpr HRESULT DDERR_NOTFOUND = MakeDisplayError(255);
 constexpr HRESULT DDERR_SURFACEBUSY = MakeDisplayError(430);
 constexpr HRESULT DDERR_SURFACELOST = MakeDisplayError(450);
 constexpr HRESULT DDERR_WASSTILLDRAWING = MakeDisplayError(540);
+constexpr HRESULT DDERR_PRIMARYSURFACEALREADYEXISTS = MakeDisplayError(564);
 constexpr HRESULT DDERR_NODIRECTDRAWHW = MakeDisplayError(592);
 
 [[nodiscard]] constexpr bool Succeeded(HRESULT r) {
