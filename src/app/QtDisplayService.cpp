@@ -91,15 +91,13 @@ struct DisplayState {
     }
 };
 
-// Text on an opaque box, as the preview writes it, without smoothing so that the page holds only
-// the two colours asked for.
+// Text on an opaque box of the background colour.
 class QtDisplayDC final : public IDisplayDC {
   public:
     explicit QtDisplayDC(QImage& page) : m_painter(&page) {
         QFont font = QGuiApplication::font();
         font.setPixelSize(16);
         font.setBold(true);
-        font.setStyleStrategy(QFont::NoAntialias);
         m_painter.setFont(font);
     }
     COLORREF SetBkColor(COLORREF colour) override { return std::exchange(m_background, colour); }

@@ -25,8 +25,13 @@ PreviewWindow* FindPreviewWindow() {
 struct Census {
     int yellow = 0;
     int blue = 0;
+    // Smoothed edges of the letters: mixes of the two, as near as 16 bits per pixel hold them.
+    int mixed = 0;
     int other = 0;
 };
+bool IsMixOfBlueAndYellow(const QColor& c) {
+    return std::abs(c.red() - c.green()) <= 12 && std::abs(c.red() + c.blue() - 255) <= 24;
+}
 Census Count(const QImage& image, QRect area) {
     Census c;
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -36,6 +41,8 @@ Census Count(const QImage& image, QRect area) {
                 ++c.yellow;
             else if (colour == kBlue)
                 ++c.blue;
+            else if (IsMixOfBlueAndYellow(colour))
+                ++c.mixed;
             else
                 ++c.other;
         }
