@@ -1,6 +1,7 @@
 // The "Preview" command end to end through the Qt display, and the display's own answers.
 #include "app/PreviewWindow.h"
 #include "app/QtDisplayService.h"
+#include "platform/CView.h"
 #include "platform/MessageBox.h"
 #include "view/CPreviewScreen.h"
 
@@ -62,6 +63,17 @@ QRect WordBox(const QImage& page) {
     return right < 0 ? QRect() : QRect(0, 0, right + 1, bottom + 1);
 }
 
+// A view's window, as the application's views have them.
+class WidgetViewHost final : public QWidget, public IViewHost {
+  public:
+    [[nodiscard]] CRect GetClientRect() const override { return CRect{0, 0, width(), height()}; }
+    void Invalidate(bool) override { update(); }
+    void SetCapture() override { grabMouse(); }
+    void ReleaseCapture() override { releaseMouse(); }
+    [[nodiscard]] bool HasCapture() const override { return QWidget::mouseGrabber() == this; }
+    void SetWindowText(const std::string& text) override { setWindowTitle(QString::fromStdString(text)); }
+};
+
 // Looks at the screen while the box is up, as the user would.
 class InspectingMessageBox final : public IMessageBox {
   public:
@@ -119,7 +131,9 @@ class PreviewTest : public QObject {
         QtDisplayService service;
         InspectingMessageBox box;
         ScopedMessageBox scoped(box);
-        RunPreview(service, nullptr);
+        WidgetViewHost view;
+        view.show();
+        RunPreview(service, &view);
 
         QCOMPARE(box.texts, std::vector<std::string>{"OK"});
         QVERIFY(box.windowShown);

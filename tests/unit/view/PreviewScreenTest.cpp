@@ -87,6 +87,10 @@ struct Refusal {
     Log released;
 };
 
+void PrintTo(const Refusal& c, std::ostream* os) {
+    *os << c.operation;
+}
+
 class PreviewRefusal : public testing::TestWithParam<Refusal> {};
 
 TEST_P(PreviewRefusal, ShowsErrAndReleasesOnlyWhatWasCreated) {
@@ -155,6 +159,10 @@ struct FlipCase {
     Log calls;
     HRESULT last;
 };
+
+void PrintTo(const FlipCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PreviewFlip : public testing::TestWithParam<FlipCase> {};
 
