@@ -1,0 +1,30 @@
+#pragma once
+// The full-screen window of the display preview. It shows one page of the preview's flip chain,
+// scaled to the screen with its shape kept, on black.
+#include <QImage>
+#include <QWidget>
+
+class QScreen;
+
+namespace polyvane {
+
+class PreviewWindow final : public QWidget {
+  public:
+    static constexpr const char* kObjectName = "polyvanePreview";
+
+    explicit PreviewWindow(QScreen* screen);
+
+    // Shows `page` (null for black) at once; the page must outlive its showing.
+    void Present(const QImage* page);
+    [[nodiscard]] const QImage* Presented() const { return m_page; }
+    // The rectangle the page is drawn into, in the window's coordinates.
+    [[nodiscard]] QRect PageRect() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    const QImage* m_page = nullptr;
+};
+
+} // namespace polyvane
