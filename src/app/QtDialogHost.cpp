@@ -198,8 +198,6 @@ void QtDialogHost::Build(const DialogTemplate& t) {
         }
         widget->setGeometry(m_units.Rect(c.x, c.y, c.cx, c.cy));
         widget->setObjectName(QStringLiteral("control%1").arg(c.id));
-        if (!(c.style & ControlStyle::TabStop) && c.kind != ControlKind::RadioButton)
-            widget->setFocusPolicy(widget->focusPolicy() == Qt::NoFocus ? Qt::NoFocus : Qt::ClickFocus);
         const int id = c.id;
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             QObject::connect(button, &QAbstractButton::clicked, window, [this, id] { Command(id); });

@@ -212,6 +212,29 @@ class DialogsTest : public QObject {
         QCOMPARE(prim.attr, PA_LIGHT | PA_GRADATION | PA_QUAD);
     }
 
+    void swatchClickRunsTheColourChooserAndRefills() {
+        WorkPrimitive prim{};
+        prim.attr = PA_GOURAUD;
+        prim.colour[2] = RGB(1, 2, 3);
+        ScriptedColorChooser colours;
+        ScopedColorChooser scopedColours(colours);
+        colours.Push(RGB(10, 200, 30));
+        CPrimModifierDlg dlg;
+        dlg.m_pTarget = &prim;
+        QtDialogHost host(*FindDialogTemplate(IDD_PRIM_MODIFIER), nullptr);
+        host.Open(dlg);
+        host.Window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host.Window()));
+        auto* v2 = ControlOf<QtSwatch>(host.Window(), IDC_SWATCH_V2);
+        QTRY_VERIFY(v2->Fill().has_value());
+        QTest::mouseClick(v2, Qt::LeftButton);
+        QCOMPARE(colours.Requests(), std::vector<COLORREF>{RGB(1, 2, 3)});
+        QTRY_COMPARE(v2->Fill()->second, QColor(10, 200, 30));
+        QTest::mouseClick(ControlOf<QPushButton>(host.Window(), IDOK), Qt::LeftButton);
+        QCOMPARE(host.Result(), std::optional<int>(IDOK));
+        QCOMPARE(prim.colour[2], RGB(10, 200, 30));
+    }
+
     void modifierOkWritesTheDocumentAndMarksItModified() {
         auto doc = Triangles(3);
         QtDialogService service;
