@@ -31,6 +31,30 @@ template <typename Tim> TimTextureSettings TimTextureSettingsOf(const Tim& tim) 
 // the manager was cancelled or closed without a choice.
 using TimPicker = std::function<std::optional<TimTextureSettings>()>;
 
+namespace detail {
+// The texture record a chosen position designates: follows pointers, iterators and optionals down
+// to the record itself.
+template <typename Position> const auto& ChosenRecord(const Position& position) {
+    if constexpr (requires { position.pixelMode; })
+        return position;
+    else
+        return ChosenRecord(*position);
+}
+} // namespace detail
+
+// The picker that runs the texture manager dialog `ManagerDlg` on `list`: the settings of the
+// texture chosen with OK, or none. The manager takes its list in m_pTimList and leaves the chosen
+// entry's position, or none, in m_pChosen.
+template <typename ManagerDlg, typename TimList> TimPicker TimManagerPicker(TimList& list) {
+    return [&list]() -> std::optional<TimTextureSettings> {
+        ManagerDlg manager(nullptr);
+        manager.m_pTimList = &list;
+        if (manager.DoModal() != IDOK || !manager.m_pChosen)
+            return std::nullopt;
+        return TimTextureSettingsOf(detail::ChosenRecord(manager.m_pChosen));
+    };
+}
+
 // Takes a texture's colour mode, colour-table position and texture page into `prim`.
 void ApplyTimTexture(WorkPrimitive& prim, const TimTextureSettings& tim);
 // The texture page whose top-left corner holds frame-buffer point (x, y), kept to 8 bits.

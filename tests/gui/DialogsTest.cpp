@@ -88,6 +88,20 @@ template <typename T> T* ControlOf(QWidget* window, int id) {
     return window->findChild<T*>(QStringLiteral("control%1").arg(id));
 }
 
+// Opens the modifier on `prim` and shows it; its first refresh has run when this returns true.
+bool ShowModifier(QtDialogHost& host, CPrimModifierDlg& dlg, WorkPrimitive& prim) {
+    dlg.m_pTarget = &prim;
+    host.Open(dlg);
+    host.Window()->show();
+    if (!QTest::qWaitForWindowExposed(host.Window()))
+        return false;
+    return QTest::qWaitFor([&] {
+        return ControlOf<QCheckBox>(host.Window(), IDC_GOURAUD)->isChecked() ==
+                   ((prim.attr & PA_GOURAUD) != 0) &&
+               host.Control(IDC_GRADATION)->isEnabled() == ((prim.attr & PA_LIGHT) != 0);
+    });
+}
+
 // Saves a picture of the window when POLYVANE_DIALOG_SHOTS names a folder.
 void Shoot(QWidget* window, const QString& name) {
     const QString folder = qEnvironmentVariable("POLYVANE_DIALOG_SHOTS");
@@ -175,11 +189,8 @@ class DialogsTest : public QObject {
         prim.attr = PA_LIGHT | PA_GRADATION | PA_QUAD;
         prim.colour[0] = RGB(200, 10, 10);
         CPrimModifierDlg dlg;
-        dlg.m_pTarget = &prim;
         QtDialogHost host(*FindDialogTemplate(IDD_PRIM_MODIFIER), nullptr);
-        host.Open(dlg);
-        host.Window()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(host.Window()));
+        QVERIFY(ShowModifier(host, dlg, prim));
         QTRY_VERIFY(host.Control(IDC_SWATCH_V3)->isEnabled());
         QCOMPARE(ControlOf<QLabel>(host.Window(), IDC_LABEL_V0)->text(), QStringLiteral(" V0"));
         QVERIFY(ControlOf<QCheckBox>(host.Window(), IDC_GRADATION)->isChecked());
@@ -220,11 +231,8 @@ class DialogsTest : public QObject {
         ScopedColorChooser scopedColours(colours);
         colours.Push(RGB(10, 200, 30));
         CPrimModifierDlg dlg;
-        dlg.m_pTarget = &prim;
         QtDialogHost host(*FindDialogTemplate(IDD_PRIM_MODIFIER), nullptr);
-        host.Open(dlg);
-        host.Window()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(host.Window()));
+        QVERIFY(ShowModifier(host, dlg, prim));
         auto* v2 = ControlOf<QtSwatch>(host.Window(), IDC_SWATCH_V2);
         QTRY_VERIFY(v2->Fill().has_value());
         QTest::mouseClick(v2, Qt::LeftButton);

@@ -6,6 +6,7 @@
 #include "platform/DataExchange.h"
 
 #include <cstring>
+#include <list>
 
 using namespace polyvane;
 using namespace polyvane::test;
@@ -361,6 +362,79 @@ TEST(PrimModifierDlg, TimSettingsAreReadFromAnyTextureRecord) {
     EXPECT_EQ(s.clutY, 2);
     EXPECT_EQ(s.imageX, 3);
     EXPECT_EQ(s.imageY, 4);
+}
+
+namespace {
+
+struct FakeTim {
+    std::string fileName;
+    int pixelMode;
+    bool hasClut;
+    int clutX, clutY, imageX, imageY;
+};
+
+// A manager with the texture manager's contract: the list in, the chosen position out on OK.
+class FakeTimManagerDlg : public CDialog {
+  public:
+    explicit FakeTimManagerDlg(void* parent) : CDialog(IDD_TIM_MANAGER, parent) {}
+    bool OnInitDialog() override {
+        for (const FakeTim& tim : *m_pTimList)
+            GetHost()->ListAddString(IDC_TIM_LIST, tim.fileName);
+        return true;
+    }
+    void OnOK() override {
+        m_pChosen.reset();
+        const int line = GetHost()->ListGetCurSel(IDC_TIM_LIST);
+        const std::string text = GetHost()->ListGetText(IDC_TIM_LIST, line);
+        for (auto it = m_pTimList->begin(); line >= 0 && it != m_pTimList->end(); ++it)
+            if (it->fileName == text) {
+                m_pChosen = it;
+                break;
+            }
+        EndDialog(IDOK);
+    }
+    std::list<FakeTim>* m_pTimList = nullptr;
+    std::optional<std::list<FakeTim>::iterator> m_pChosen;
+};
+
+} // namespace
+
+TEST(PrimModifierDlg, SelectTimThroughTheManagerTakesTheChosenEntryOnly) {
+    std::list<FakeTim> tims = {{"/z.tim", 0, true, 16, 480, 640, 256}, {"/a.tim", 2, false, 0, 0, 0, 0}};
+    HeadlessDialogService dialogs;
+    ScopedDialogService scoped(dialogs);
+    const TimPicker pick = TimManagerPicker<FakeTimManagerDlg>(tims);
+    dialogs.Push([](HeadlessDialogHost& host) {
+        EXPECT_EQ(host.ListGetText(IDC_TIM_LIST, 1), "/z.tim");
+        host.SelectLine(IDC_TIM_LIST, 1);
+        host.PressEnter();
+    });
+    dialogs.Push([](HeadlessDialogHost& host) { host.PressEnter(); }); // "Done" without a line
+    dialogs.Push([](HeadlessDialogHost& host) {
+        host.SelectLine(IDC_TIM_LIST, 0);
+        host.PressEscape();
+    });
+    const std::optional<TimTextureSettings> chosen = pick();
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->pixelMode, 0);
+    EXPECT_EQ(TexturePageAt(chosen->imageX, chosen->imageY), 26);
+    EXPECT_EQ(chosen->clutY, 480);
+    EXPECT_FALSE(pick().has_value());
+    EXPECT_FALSE(pick().has_value());
+    EXPECT_EQ(dialogs.Opened(), (std::vector<int>{IDD_TIM_MANAGER, IDD_TIM_MANAGER, IDD_TIM_MANAGER}));
+
+    // A chosen position that is a plain pointer serves as well.
+    struct PointerManager : CDialog {
+        explicit PointerManager(void*) : CDialog(IDD_TIM_MANAGER) {}
+        void OnOK() override {
+            m_pChosen = &m_pTimList->back();
+            EndDialog(IDOK);
+        }
+        std::list<FakeTim>* m_pTimList = nullptr;
+        const FakeTim* m_pChosen = nullptr;
+    };
+    dialogs.Push([](HeadlessDialogHost& host) { host.PressEnter(); });
+    EXPECT_EQ(TimManagerPicker<PointerManager>(tims)()->pixelMode, 2);
 }
 
 TEST(PrimModifierDlg, InvalidFieldsOnOkShowOneMessageFocusTheFieldAndKeepTheDialogOpen) {
