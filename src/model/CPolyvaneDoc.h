@@ -63,6 +63,9 @@ public:
     void OnFlipX();
     void OnFlipY();
     void OnFlipZ();
+    void OnModifyPrim();
+    void OnSelectPrim();
+    void OnStats();
 
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }

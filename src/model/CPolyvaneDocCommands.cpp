@@ -8,7 +8,9 @@ namespace polyvane {
 namespace {
 using Entry = CommandEntry<CPolyvaneDoc>;
 constexpr Entry kCommands[] = {
-    {0, nullptr, nullptr}, // placeholder; commands are added with their handlers
+    {ID_OBJECT_MODIFY_PRIM, &CPolyvaneDoc::OnModifyPrim, nullptr},
+    {ID_OBJECT_SELECT_PRIM, &CPolyvaneDoc::OnSelectPrim, nullptr},
+    {ID_OBJECT_STATS, &CPolyvaneDoc::OnStats, nullptr},
 };
 } // namespace
 

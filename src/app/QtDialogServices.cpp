@@ -1,0 +1,67 @@
+#include "QtDialogServices.h"
+
+#include "QtDialogHost.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFile>
+#include <QFileDialog>
+
+namespace polyvane {
+
+QWidget* DialogOwnerWindow() {
+    return QApplication::activeWindow();
+}
+
+int QtDialogService::RunModal(CDialog& dialog) {
+    const DialogTemplate* t = FindDialogTemplate(dialog.TemplateId());
+    if (!t)
+        return -1;
+    QtDialogHost host(*t, DialogOwnerWindow());
+    return host.RunModal(dialog);
+}
+
+std::optional<COLORREF> QtColorChooser::ChooseColor(COLORREF initial) {
+    const QColor chosen = QColorDialog::getColor(
+        QColor(GetRValue(initial), GetGValue(initial), GetBValue(initial)), DialogOwnerWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return RGB(static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
+               static_cast<std::uint8_t>(chosen.blue()));
+}
+
+QStringList ToQtNameFilters(std::string_view filter) {
+    const QStringList parts =
+        QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i].trimmed();
+        const QString patterns = parts[i + 1].trimmed();
+        if (name.isEmpty() && patterns.isEmpty())
+            break;
+        // The toolkit reads the patterns from the name's trailing parentheses, so they are put there.
+        const qsizetype open = name.lastIndexOf('(');
+        if (open > 0 && name.endsWith(')'))
+            name = name.left(open).trimmed();
+        filters << QStringLiteral("%1 (%2)").arg(name, QString(patterns).replace(';', ' '));
+    }
+    return filters;
+}
+
+std::optional<std::string> QtFileChooser::ChooseOpenFile(std::string_view filter,
+                                                         std::string_view defaultExtension) {
+    QFileDialog dialog(DialogOwnerWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(ToQtNameFilters(filter));
+    QString suffix =
+        QString::fromUtf8(defaultExtension.data(), static_cast<qsizetype>(defaultExtension.size()));
+    if (suffix.startsWith('.'))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+} // namespace polyvane

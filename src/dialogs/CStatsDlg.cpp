@@ -1,0 +1,25 @@
+#include "CStatsDlg.h"
+
+#include "DialogIds.h"
+#include "model/CPolyvaneDoc.h"
+
+#include <string>
+
+namespace polyvane {
+
+CStatsDlg::CStatsDlg(void* parent) : CDialog(IDD_STATS, parent) {}
+
+void CStatsDlg::OnPaint() {
+    if (!m_pDoc)
+        return;
+    const TmdVector& lo = m_pDoc->m_minExtent;
+    const TmdVector& hi = m_pDoc->m_maxExtent;
+    SetDlgItemText(IDC_MIN_X, std::to_string(lo.vx));
+    SetDlgItemText(IDC_MIN_Y, std::to_string(lo.vy));
+    SetDlgItemText(IDC_MIN_Z, std::to_string(lo.vz));
+    SetDlgItemText(IDC_MAX_X, std::to_string(hi.vx));
+    SetDlgItemText(IDC_MAX_Y, std::to_string(hi.vy));
+    SetDlgItemText(IDC_MAX_Z, std::to_string(hi.vz));
+}
+
+} // namespace polyvane
