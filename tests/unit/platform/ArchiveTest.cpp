@@ -14,11 +14,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A fresh directory for each test, named after it, so that no file of another test (or of an earlier
+// process that had the same id) can be in it.
 fs::path TempDir() {
-    auto dir = fs::temp_directory_path() / ("polyvane-archive-" + std::to_string(::getpid()));
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    auto dir = fs::temp_directory_path() /
+               ("polyvane-archive-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
     fs::create_directories(dir);
     return dir;
 }
+
+class Archive : public ::testing::Test {
+protected:
+    void SetUp() override { fs::remove_all(TempDir()); }
+    void TearDown() override { fs::remove_all(TempDir()); }
+};
+using Document = Archive;
 
 void WriteFile(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -58,7 +69,7 @@ public:
 
 } // namespace
 
-TEST(Archive, ReadGivesTheCountActuallyReadAndNamesTheFile) {
+TEST_F(Archive, ReadGivesTheCountActuallyReadAndNamesTheFile) {
     auto path = TempDir() / "model.TMD";
     WriteFile(path, "0123456789");
     CArchive ar;
@@ -76,7 +87,7 @@ TEST(Archive, ReadGivesTheCountActuallyReadAndNamesTheFile) {
     EXPECT_FALSE(missing.OpenForLoad(TempDir().string())); // a directory is no file
 }
 
-TEST(Archive, MemoryArchiveReadsLikeAFile) {
+TEST_F(Archive, MemoryArchiveReadsLikeAFile) {
     const std::uint8_t bytes[] = {1, 2, 3};
     CArchive ar = CArchive::FromMemory(bytes, "/some/dir/x.lwo");
     EXPECT_EQ(ar.GetFileName(), "x.lwo");
@@ -85,7 +96,7 @@ TEST(Archive, MemoryArchiveReadsLikeAFile) {
     EXPECT_EQ(out[2], 3);
 }
 
-TEST(Archive, StoreReplacesTheTargetOnlyWhenComplete) {
+TEST_F(Archive, StoreReplacesTheTargetOnlyWhenComplete) {
     auto path = TempDir() / "keep.tmd";
     WriteFile(path, "original");
     {
@@ -117,7 +128,7 @@ TEST(Archive, StoreReplacesTheTargetOnlyWhenComplete) {
     fs::remove_all(TempDir());
 }
 
-TEST(Document, OpenBindsThePathOnlyWhenTheLoadSucceeded) {
+TEST_F(Document, OpenBindsThePathOnlyWhenTheLoadSucceeded) {
     HeadlessMessageBox box;
     ScopedMessageBox scoped(box);
     auto good = TempDir() / "good.txt";
@@ -137,7 +148,7 @@ TEST(Document, OpenBindsThePathOnlyWhenTheLoadSucceeded) {
     fs::remove_all(TempDir());
 }
 
-TEST(Document, FailedSaveKeepsTheFileAndTheModifiedFlag) {
+TEST_F(Document, FailedSaveKeepsTheFileAndTheModifiedFlag) {
     auto path = TempDir() / "doc.txt";
     WriteFile(path, "original");
     TextDoc doc;
@@ -154,7 +165,7 @@ TEST(Document, FailedSaveKeepsTheFileAndTheModifiedFlag) {
     fs::remove_all(TempDir());
 }
 
-TEST(Document, UpdateAllViewsReachesEveryViewButTheSender) {
+TEST_F(Document, UpdateAllViewsReachesEveryViewButTheSender) {
     TextDoc doc;
     UpdateView a, b;
     a.SetDocument(&doc);
