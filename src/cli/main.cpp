@@ -17,6 +17,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"info", "info FILE", polyvane::cli::RunInfo},
     {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
+    {"convert", "convert IN OUT [--do COMMAND]...", polyvane::cli::RunConvert},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -8,7 +8,16 @@ namespace polyvane {
 namespace {
 using Entry = CommandEntry<CPolyvaneDoc>;
 constexpr Entry kCommands[] = {
-    {0, nullptr, nullptr}, // placeholder; commands are added with their handlers
+    {ID_OBJECT_NEXT_PRIM, &CPolyvaneDoc::OnNextPrim, nullptr},
+    {ID_OBJECT_PREV_PRIM, &CPolyvaneDoc::OnPrevPrim, nullptr},
+    {ID_OBJECT_NEXT_OBJECT, &CPolyvaneDoc::OnNextObject, nullptr},
+    {ID_OBJECT_PREV_OBJECT, &CPolyvaneDoc::OnPrevObject, nullptr},
+    {ID_EDIT_COPY, &CPolyvaneDoc::CopyPrimitive, nullptr},
+    {ID_EDIT_PASTE, &CPolyvaneDoc::PastePrimitive, nullptr},
+    {ID_TOOLS_SWAP_XZ, &CPolyvaneDoc::OnSwapXZ, nullptr},
+    {ID_TOOLS_FLIP_Y, &CPolyvaneDoc::OnFlipY, nullptr},
+    {ID_TOOLS_FLIP_X, &CPolyvaneDoc::OnFlipX, nullptr},
+    {ID_TOOLS_FLIP_Z, &CPolyvaneDoc::OnFlipZ, nullptr},
 };
 } // namespace
 
