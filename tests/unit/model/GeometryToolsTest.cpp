@@ -1,9 +1,9 @@
 // The whole-object geometry commands: coordinates, extents, normals, redraw and modified flag.
+#include "CountingView.h"
 #include "DocTestSupport.h"
 #include "RoundTrip.h"
 #include "TmdBuilder.h"
 
-#include "platform/CView.h"
 #include "platform/CommandIds.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +14,6 @@ using namespace polyvane;
 using namespace polyvane::test;
 
 namespace {
-
-class CountingView final : public CView {
-public:
-    void OnDraw(CDC*) override {}
-    void OnUpdate(CView*, long, void*) override { ++updates; }
-    int updates = 0;
-};
 
 // Object 0: corners with x from 10 to 50, y from -7 to 3, z from -20 to 0, a lit Gouraud quad and a lit
 // triangle; object 1 a copy that the tools must leave alone.

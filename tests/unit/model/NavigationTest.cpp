@@ -1,9 +1,9 @@
 // Stepping through primitives and objects, and the attribute clipboard, run through the document's
 // command routing as the menus run them.
+#include "CountingView.h"
 #include "DocTestSupport.h"
 #include "TmdBuilder.h"
 
-#include "platform/CView.h"
 #include "platform/CommandIds.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +15,6 @@ using namespace polyvane;
 using namespace polyvane::test;
 
 namespace {
-
-// Counts the redraws its document asks for.
-class CountingView final : public CView {
-public:
-    void OnDraw(CDC*) override {}
-    void OnUpdate(CView*, long, void*) override { ++updates; }
-    int updates = 0;
-};
 
 // Objects with 3, 0 and 2 primitives: unlit flat packets over vertices 0..3.
 std::unique_ptr<CPolyvaneDoc> ThreeObjects() {
