@@ -22,8 +22,9 @@ std::unique_ptr<CPolyvaneDoc> GridModel(std::int64_t primitives) {
     test::TmdObjectSpec o;
     for (unsigned y = 0; y <= rows; ++y)
         for (unsigned x = 0; x <= kCells; ++x)
-            o.vertices.insert(o.vertices.end(), {static_cast<std::int16_t>(x * 8), static_cast<std::int16_t>(y * 8),
-                                                 static_cast<std::int16_t>((x * x + 3 * y * x) % 29)});
+            o.vertices.insert(o.vertices.end(),
+                              {static_cast<std::int16_t>(x * 8), static_cast<std::int16_t>(y * 8),
+                               static_cast<std::int16_t>((x * x + 3 * y * x) % 29)});
     o.normals = {0, 0, 4096};
     for (std::int64_t i = 0; i < primitives; ++i) {
         const unsigned cell = static_cast<unsigned>(i / 2);
@@ -56,8 +57,12 @@ void Save(benchmark::State& state, SharingMethod method) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_SaveHashed(benchmark::State& state) { Save(state, SharingMethod::hashed); }
-void BM_SavePlain(benchmark::State& state) { Save(state, SharingMethod::plain); }
+void BM_SaveHashed(benchmark::State& state) {
+    Save(state, SharingMethod::hashed);
+}
+void BM_SavePlain(benchmark::State& state) {
+    Save(state, SharingMethod::plain);
+}
 
 } // namespace
 

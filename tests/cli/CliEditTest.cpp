@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SamplePath() { return std::string(POLYVANE_SOURCE_DIR) + "/samples/cube.tmd"; }
+std::string SamplePath() {
+    return std::string(POLYVANE_SOURCE_DIR) + "/samples/cube.tmd";
+}
 
 fs::path TempPath(const std::string& name) {
     return fs::temp_directory_path() / ("polyvane-edit-" + std::to_string(::getpid()) + "-" + name);
@@ -55,8 +57,8 @@ TEST(CliEdit, NavigationCommandsMoveTheSelection) {
 
 TEST(CliEdit, CopyAndPasteCarryAttributesButNotTheVertexCount) {
     // Primitive 4 of object 0 is a textured quad; object 1's primitive 0 is a triangle.
-    const json doc = Dump({"dump", SamplePath(), "--do", "select-prim:4", "--do", "copy", "--do", "next-object", "--do",
-                           "paste"});
+    const json doc = Dump({"dump", SamplePath(), "--do", "select-prim:4", "--do", "copy", "--do",
+                           "next-object", "--do", "paste"});
     const json& pasted = doc["objects"][1]["primitives"][0];
     EXPECT_EQ(pasted["attr"], 0x20 | 0x08 | 0x80);
     EXPECT_EQ(pasted["tpage"], 10);
@@ -67,12 +69,13 @@ TEST(CliEdit, FlipsAndSwapChangeTheExtents) {
     const json flipped = Dump({"dump", SamplePath(), "--do", "next-object", "--do", "flip-y"});
     EXPECT_EQ(flipped["extents"]["min"], json::array({-100, -150, -100}));
     EXPECT_EQ(flipped["modified"], true);
-    const json twice = Dump({"dump", SamplePath(), "--do", "flip-x", "--do", "flip-x", "--do", "swap-xz", "--do",
-                             "swap-xz", "--do", "flip-z", "--do", "flip-z"});
+    const json twice = Dump({"dump", SamplePath(), "--do", "flip-x", "--do", "flip-x", "--do", "swap-xz",
+                             "--do", "swap-xz", "--do", "flip-z", "--do", "flip-z"});
     const json original = Dump({"dump", SamplePath()});
     for (int p = 0; p < 6; ++p)
         for (const char* axis : {"x", "y", "z"})
-            EXPECT_EQ(twice["objects"][0]["primitives"][p][axis], original["objects"][0]["primitives"][p][axis]);
+            EXPECT_EQ(twice["objects"][0]["primitives"][p][axis],
+                      original["objects"][0]["primitives"][p][axis]);
 }
 
 TEST(CliEdit, SelectPrimOutOfRangeFails) {
@@ -96,7 +99,8 @@ TEST(CliConvert, WritesWhatSaveWritesAndReadsBack) {
 
     // The same commands through dump's save give the same file.
     const auto viaSave = TempPath("cube-save.tmd");
-    ASSERT_EQ(RunCli({"dump", SamplePath(), "--do", "flip-x", "--do", "save:" + viaSave.string()}).exitCode, 0);
+    ASSERT_EQ(RunCli({"dump", SamplePath(), "--do", "flip-x", "--do", "save:" + viaSave.string()}).exitCode,
+              0);
     EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(viaSave));
     fs::remove(out);
     fs::remove(viaSave);

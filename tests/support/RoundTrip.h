@@ -64,8 +64,8 @@ inline WorkPrimitive ReadBackOf(const WorkPrimitive& saved) {
 
 // The fields a reader fills, compared; empty when equal, else the first difference.
 inline std::string DecodedDifference(const WorkPrimitive& a, const WorkPrimitive& b) {
-#define POLYVANE_SAME(field)                                                                                       \
-    if (std::memcmp(&a.field, &b.field, sizeof a.field) != 0)                                                      \
+#define POLYVANE_SAME(field)                                                                                 \
+    if (std::memcmp(&a.field, &b.field, sizeof a.field) != 0)                                                \
         return #field;
     POLYVANE_SAME(attr)
     POLYVANE_SAME(x)

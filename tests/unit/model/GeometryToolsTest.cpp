@@ -21,8 +21,9 @@ std::unique_ptr<CPolyvaneDoc> Model() {
     TmdObjectSpec o;
     o.vertices = {10, -7, 0, 50, 3, -20, 30, -7, -5, 10, 3, -20};
     o.normals = {0, 0, 4096};
-    o.packets = {PacketHeader(5, 5, 0, 0x38), 0x808080, Halves(0, 0), Halves(0, 1), Halves(0, 2), Halves(0, 3),
-                 PacketHeader(4, 3, 0, 0x20), 0x404040, Halves(0, 2), Halves(1, 3)};
+    o.packets = {
+        PacketHeader(5, 5, 0, 0x38), 0x808080, Halves(0, 0), Halves(0, 1), Halves(0, 2), Halves(0, 3),
+        PacketHeader(4, 3, 0, 0x20), 0x404040, Halves(0, 2), Halves(1, 3)};
     o.nPrimitive = 2;
     auto r = LoadBytes(BuildTmd({o, o}).data());
     EXPECT_TRUE(r.ok);

@@ -107,7 +107,9 @@ std::vector<float> SixPoints() {
     return p;
 }
 
-LoadResult Import(const std::vector<std::uint8_t>& bytes) { return LoadBytes(bytes, "model.lwo"); }
+LoadResult Import(const std::vector<std::uint8_t>& bytes) {
+    return LoadBytes(bytes, "model.lwo");
+}
 
 } // namespace
 
@@ -187,13 +189,13 @@ TEST(LwoImport, AppliesSurfaces) {
         int style;
     };
     const Expect expected[] = {
-        {0x08, 0x003264C8, 0},          // surface number 0 takes the first surface
-        {0x09, 0x003264C8, 1},          // a quadrilateral keeps its PA_QUAD bit
-        {0x0A, 0x808080, 2},            // FLAG 0x0004: smoothed
-        {0x1B, 0x030201, 3},            // FLAG 0x0104: smoothed and double-sided
-        {0x08, 0x808080, 4},            // no FLAG, no COLR
-        {0x08, 0x808080, 5},            // listed without a SURF chunk
-        {PA_QUAD, 0x808080, 0},         // beyond the list: only its PA_QUAD bit
+        {0x08, 0x003264C8, 0},  // surface number 0 takes the first surface
+        {0x09, 0x003264C8, 1},  // a quadrilateral keeps its PA_QUAD bit
+        {0x0A, 0x808080, 2},    // FLAG 0x0004: smoothed
+        {0x1B, 0x030201, 3},    // FLAG 0x0104: smoothed and double-sided
+        {0x08, 0x808080, 4},    // no FLAG, no COLR
+        {0x08, 0x808080, 5},    // listed without a SURF chunk
+        {PA_QUAD, 0x808080, 0}, // beyond the list: only its PA_QUAD bit
     };
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
@@ -232,10 +234,11 @@ TEST(LwoImport, MatchesSurfaceNamesExactlyByteForByte) {
 }
 
 TEST(LwoImport, SkipsPolygonsThatAreNotTrianglesOrQuadrilaterals) {
-    auto r = Import(Lwob()
-                        .Points(SixPoints())
-                        .Chunk("POLS", Pols({{{0, 1, 2}, 1}, {{0, 1, 2, 3, 4}, 1}, {{3, 4, 5}, 1}, {{}, 1}, {{1, 2}, 1}}))
-                        .File());
+    auto r = Import(
+        Lwob()
+            .Points(SixPoints())
+            .Chunk("POLS", Pols({{{0, 1, 2}, 1}, {{0, 1, 2, 3, 4}, 1}, {{3, 4, 5}, 1}, {{}, 1}, {{1, 2}, 1}}))
+            .File());
     ASSERT_TRUE(r.ok);
     ASSERT_EQ(r.doc->WorkCount(), 2u);
     EXPECT_EQ(r.doc->m_pWork[1].x[2], 75.0); // point 3 is the last corner of the second triangle
@@ -251,9 +254,14 @@ TEST(LwoImport, FailuresShowTheirMessagesAndLeaveNoModel) {
     std::vector<Case> cases = {
         {"shorter than 12 bytes", {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W'}, {"Read LWO"}},
         {"not FORM", {'F', 'O', 'R', 'X', 0, 0, 0, 4, 'L', 'W', 'O', 'B'}, {"Read LWO", "Not an IFF file"}},
-        {"not LWOB", {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O', '2'}, {"Read LWO", "Not an LWOB object file"}},
-        {"FORM longer than the file", Lwob().Points(SixPoints()).File(1), {"Read LWO", "Could not read file"}},
-        {"FORM claiming 4 GB", [&] {
+        {"not LWOB",
+         {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O', '2'},
+         {"Read LWO", "Not an LWOB object file"}},
+        {"FORM longer than the file",
+         Lwob().Points(SixPoints()).File(1),
+         {"Read LWO", "Could not read file"}},
+        {"FORM claiming 4 GB",
+         [&] {
              auto b = valid;
              b[4] = b[5] = b[6] = b[7] = 0xFF;
              return b;
@@ -263,7 +271,8 @@ TEST(LwoImport, FailuresShowTheirMessagesAndLeaveNoModel) {
         {"PNTS behind a chunk that runs past the end",
          Lwob().Chunk("JUNK", {}).Raw({'B', 'A', 'D', '!', 0, 0, 1, 0}).Points(SixPoints()).File(),
          {"Read LWO", "No PNTS chunk"}},
-        {"PNTS running past the end", [&] {
+        {"PNTS running past the end",
+         [&] {
              auto b = Lwob().Points(SixPoints()).File();
              b[12 + 7] = 200; // PNTS claims more than the FORM holds
              return b;
@@ -308,7 +317,8 @@ TEST(LwoImport, MalformedPolygonsAndChunksAreSkippedInsideTheData) {
         {"polygon cut short", cutShort.data(), 1},
         // A negative surface announces detail polygons: the count is stepped over and the detail
         // polygons import as ordinary ones.
-        {"detail polygons", [] {
+        {"detail polygons",
+         [] {
              Bytes b;
              b.data() = Pols({{{0, 1, 2}, -2}});
              b.u16be(2);
@@ -321,7 +331,8 @@ TEST(LwoImport, MalformedPolygonsAndChunksAreSkippedInsideTheData) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto r = Import(Lwob().Chunk("SRFS", Names({"A", "B"})).Points(SixPoints()).Chunk("POLS", c.pols).File());
+        auto r =
+            Import(Lwob().Chunk("SRFS", Names({"A", "B"})).Points(SixPoints()).Chunk("POLS", c.pols).File());
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.doc->WorkCount(), c.primitives);
     }
@@ -377,7 +388,8 @@ TEST(LwoImport, EveryPrefixOfAValidFileFailsCleanlyOrImports) {
                           .Chunk("POLS", Pols({{{0, 1, 2}, 1}, {{0, 1, 2, 3}, -1}}))
                           .File();
     for (std::size_t n = 0; n < full.size(); ++n) {
-        auto r = Import(std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n)));
+        auto r =
+            Import(std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n)));
         // The FORM length always claims more than a prefix holds.
         EXPECT_FALSE(r.ok) << n;
         EXPECT_EQ(r.doc->m_pWork, nullptr);
@@ -405,7 +417,8 @@ TEST(LwoImport, RealFilesOfOtherProjectsImport) {
         SCOPED_TRACE(name);
         std::ifstream in(dir / name, std::ios::binary);
         ASSERT_TRUE(in);
-        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                              std::istreambuf_iterator<char>());
         auto r = Import(bytes);
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.messages, std::vector<std::string>{"Read LWO"});
@@ -414,7 +427,8 @@ TEST(LwoImport, RealFilesOfOtherProjectsImport) {
     }
     // The six surfaces of the coloured box: each face its own colour.
     auto in = std::ifstream(dir / "blenderimportlwo_box1.5.lwo", std::ios::binary);
-    const std::vector<std::uint8_t> box((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> box((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
     auto r = Import(box);
     ASSERT_EQ(r.doc->m_surfaceList.size(), 6u);
     EXPECT_EQ(r.doc->m_surfaceList.front().name, "Bottom");

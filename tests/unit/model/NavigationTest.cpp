@@ -22,8 +22,8 @@ std::unique_ptr<CPolyvaneDoc> ThreeObjects() {
         TmdObjectSpec o;
         o.vertices = {0, 0, 0, 10, 0, 0, 0, 10, 0, 10, 10, 0};
         for (std::uint32_t i = 0; i < count; ++i)
-            o.packets.insert(o.packets.end(), {PacketHeader(4, 3, 1, 0x20), 0x000010u * (i + 1), Halves(i % 2, 1),
-                                               Halves(2, 0)});
+            o.packets.insert(o.packets.end(), {PacketHeader(4, 3, 1, 0x20), 0x000010u * (i + 1),
+                                               Halves(i % 2, 1), Halves(2, 0)});
         o.nPrimitive = count;
         return o;
     };
@@ -32,7 +32,9 @@ std::unique_ptr<CPolyvaneDoc> ThreeObjects() {
     return std::move(r.doc);
 }
 
-void Command(CPolyvaneDoc& doc, unsigned id) { EXPECT_TRUE(doc.OnCmdMsg(id, nullptr)) << id; }
+void Command(CPolyvaneDoc& doc, unsigned id) {
+    EXPECT_TRUE(doc.OnCmdMsg(id, nullptr)) << id;
+}
 
 } // namespace
 
@@ -102,8 +104,8 @@ TEST(Navigation, PrimitiveCommandsDoNothingWithoutACurrentPrimitive) {
 
     // An empty document: every command does nothing, the object commands included.
     CPolyvaneDoc empty;
-    for (unsigned id : {ID_OBJECT_NEXT_PRIM, ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_OBJECT, ID_OBJECT_PREV_OBJECT,
-                        ID_EDIT_COPY, ID_EDIT_PASTE}) {
+    for (unsigned id : {ID_OBJECT_NEXT_PRIM, ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_OBJECT,
+                        ID_OBJECT_PREV_OBJECT, ID_EDIT_COPY, ID_EDIT_PASTE}) {
         Command(empty, id);
         EXPECT_EQ(empty.m_pWork, nullptr);
         EXPECT_EQ(empty.m_nCurObject, 0u);
@@ -119,9 +121,20 @@ std::unique_ptr<CPolyvaneDoc> TexturedAndPlain() {
     TmdObjectSpec o;
     o.vertices = {0, 0, 0, 10, 0, 0, 0, 10, 0, 10, 10, 0};
     const std::uint32_t cba = (100u << 6) | 3u, tsb = (1u << 7) | (2u << 5) | 7u;
-    o.packets = {PacketHeader(0, 6, 1, 0x24 | 0x02), 0x2211 | (cba << 16), 0x4433 | (tsb << 16), 0x6655, 0xABCDEF,
-                 Halves(0, 1), Halves(2, 0),
-                 PacketHeader(0, 6, 1 | 4, 0x28), 0x111111, 0x222222, 0x333333, 0x444444, Halves(0, 1), Halves(2, 3)};
+    o.packets = {PacketHeader(0, 6, 1, 0x24 | 0x02),
+                 0x2211 | (cba << 16),
+                 0x4433 | (tsb << 16),
+                 0x6655,
+                 0xABCDEF,
+                 Halves(0, 1),
+                 Halves(2, 0),
+                 PacketHeader(0, 6, 1 | 4, 0x28),
+                 0x111111,
+                 0x222222,
+                 0x333333,
+                 0x444444,
+                 Halves(0, 1),
+                 Halves(2, 3)};
     o.nPrimitive = 2;
     auto r = LoadBytes(BuildTmd({o, o}).data());
     EXPECT_TRUE(r.ok);

@@ -19,8 +19,9 @@ namespace {
 
 class TempDir {
 public:
-    TempDir() : m_path(fs::temp_directory_path() / ("polyvane-save-" + std::to_string(::getpid()) + "-" +
-                                                    std::to_string(s_counter++))) {
+    TempDir()
+        : m_path(fs::temp_directory_path() /
+                 ("polyvane-save-" + std::to_string(::getpid()) + "-" + std::to_string(s_counter++))) {
         fs::create_directories(m_path);
     }
     ~TempDir() {
@@ -29,7 +30,8 @@ public:
     }
     [[nodiscard]] fs::path operator/(const std::string& name) const { return m_path / name; }
     [[nodiscard]] std::size_t FileCount() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_path), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(m_path), fs::directory_iterator()));
     }
 
 private:
@@ -111,7 +113,8 @@ TEST(SaveFile, ANameEndingInLwoStillWritesTmd) {
     auto doc = Triangles(1);
     ASSERT_TRUE(doc->OnSaveDocument(target.string()));
     const auto bytes = ReadFile(target);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4), (std::vector<std::uint8_t>{0x41, 0, 0, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4),
+              (std::vector<std::uint8_t>{0x41, 0, 0, 0}));
     auto again = LoadBytes(bytes, "model.tmd");
     ASSERT_TRUE(again.ok);
     EXPECT_EQ(again.doc->WorkCount(), 1u);

@@ -23,7 +23,8 @@ constexpr unsigned TGE = 0x01, TME = 0x04, QUAD = 0x08, IIP = 0x10;
 
 std::uint32_t Word(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint32_t>(b.at(at)) | (static_cast<std::uint32_t>(b.at(at + 1)) << 8) |
-           (static_cast<std::uint32_t>(b.at(at + 2)) << 16) | (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
+           (static_cast<std::uint32_t>(b.at(at + 2)) << 16) |
+           (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
 }
 
 // A flat square in the z = 0 plane, its first three corners turning so that the face normal is -z.
@@ -65,7 +66,7 @@ struct WorkedCase {
     bool lit;
 };
 
-const std::uint32_t kCba = (37u << 6) | 5u;             // clutY 37, clutX 80
+const std::uint32_t kCba = (37u << 6) | 5u;            // clutY 37, clutX 80
 const std::uint32_t kTsb = (2u << 7) | (3u << 5) | 9u; // pmode 2, abr 3, tpage 9
 
 const WorkedCase kWorkedCases[] = {
@@ -75,7 +76,8 @@ const WorkedCase kWorkedCases[] = {
      3,
      true},
     {"Gouraud lit quad N0 V0 ... N3 V3",
-     {PacketHeader(5, 5, 0, 0x20 | QUAD | IIP), 0x00405060, Halves(0, 0), Halves(1, 1), Halves(2, 2), Halves(3, 3)},
+     {PacketHeader(5, 5, 0, 0x20 | QUAD | IIP), 0x00405060, Halves(0, 0), Halves(1, 1), Halves(2, 2),
+      Halves(3, 3)},
      {PacketHeader(5, 5, 0, 0x38), 0x38405060, Halves(0, 0), Halves(0, 1), Halves(0, 2), Halves(0, 3)},
      4,
      true},
@@ -100,16 +102,17 @@ const WorkedCase kWorkedCases[] = {
      3,
      false},
     {"lit textured triangle: CBA and TSB in the texture words, no colour",
-     {PacketHeader(7, 5, 0, 0x20 | TME), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0xBEEF0605, Halves(0, 0),
+     {PacketHeader(7, 5, 0, 0x20 | TME), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0xBEEF0605,
+      Halves(0, 0), Halves(1, 2)},
+     {PacketHeader(7, 5, 0, 0x24), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0x0605, Halves(0, 0),
       Halves(1, 2)},
-     {PacketHeader(7, 5, 0, 0x24), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0x0605, Halves(0, 0), Halves(1, 2)},
      3,
      true},
     {"unlit textured Gouraud quad, the largest packet",
-     {PacketHeader(12, 10, LGT, 0x20 | TME | QUAD | IIP), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0x0605,
-      0x0807, 0x1, 0x2, 0x3, 0x4, Halves(0, 1), Halves(2, 3)},
-     {PacketHeader(12, 10, LGT, 0x3C), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0x0605, 0x0807, 0x1, 0x2, 0x3,
-      0x4, Halves(0, 1), Halves(2, 3)},
+     {PacketHeader(12, 10, LGT, 0x20 | TME | QUAD | IIP), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16),
+      0x0605, 0x0807, 0x1, 0x2, 0x3, 0x4, Halves(0, 1), Halves(2, 3)},
+     {PacketHeader(12, 10, LGT, 0x3C), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0x0605, 0x0807, 0x1, 0x2,
+      0x3, 0x4, Halves(0, 1), Halves(2, 3)},
      4,
      false},
 };
@@ -179,16 +182,19 @@ std::unique_ptr<CPolyvaneDoc> VariedModel(int count, std::uint16_t (*attrOf)(int
     const int side = 12;
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
-            o.vertices.insert(o.vertices.end(), {static_cast<std::int16_t>(x * 10), static_cast<std::int16_t>(y * 10),
-                                                 static_cast<std::int16_t>((x * y * 7) % 23)});
+            o.vertices.insert(o.vertices.end(),
+                              {static_cast<std::int16_t>(x * 10), static_cast<std::int16_t>(y * 10),
+                               static_cast<std::int16_t>((x * y * 7) % 23)});
     for (int i = 0; i < 2 * count; ++i) {
         const int cell = i % ((side - 1) * (side - 1));
         const unsigned v0 = static_cast<unsigned>(cell / (side - 1) * side + cell % (side - 1));
         const unsigned v1 = v0 + 1, v2 = v0 + side, v3 = v0 + side + 1;
         if (i % 2 == 0)
-            o.packets.insert(o.packets.end(), {PacketHeader(4, 3, LGT, 0x20), 0, Halves(v0, v1), Halves(v2, 0)});
+            o.packets.insert(o.packets.end(),
+                             {PacketHeader(4, 3, LGT, 0x20), 0, Halves(v0, v1), Halves(v2, 0)});
         else
-            o.packets.insert(o.packets.end(), {PacketHeader(5, 3, LGT, 0x28), 0, Halves(v0, v1), Halves(v2, v3)});
+            o.packets.insert(o.packets.end(),
+                             {PacketHeader(5, 3, LGT, 0x28), 0, Halves(v0, v1), Halves(v2, v3)});
     }
     o.nPrimitive = static_cast<std::uint32_t>(2 * count);
     auto loaded = LoadBytes(BuildTmd({o, o}, 0x5).data());
@@ -213,7 +219,9 @@ std::unique_ptr<CPolyvaneDoc> VariedModel(int count, std::uint16_t (*attrOf)(int
     return std::move(loaded.doc);
 }
 
-std::uint16_t EveryAttr(int i) { return static_cast<std::uint16_t>((i / 2) & 0xFF); }
+std::uint16_t EveryAttr(int i) {
+    return static_cast<std::uint16_t>((i / 2) & 0xFF);
+}
 
 } // namespace
 
@@ -243,8 +251,10 @@ TEST(TmdWriter, EveryPacketKindOfTheReaderTableIsWrittenBackFieldByField) {
             std::vector<std::uint32_t> data;
             if (tme)
                 for (int k = 0; k < n; ++k)
-                    data.push_back(static_cast<std::uint32_t>(k * 0x0101) |
-                                   ((k == 0 ? kCba : k == 1 ? kTsb : 0u) << 16));
+                    data.push_back(static_cast<std::uint32_t>(k * 0x0101) | ((k == 0   ? kCba
+                                                                              : k == 1 ? kTsb
+                                                                                       : 0u)
+                                                                             << 16));
             if (!tme || lgt)
                 for (int k = 0; k < (((iip && lgt) || grd) ? n : 1); ++k)
                     data.push_back(0x010203u * static_cast<unsigned>(k + 1));
@@ -259,9 +269,9 @@ TEST(TmdWriter, EveryPacketKindOfTheReaderTableIsWrittenBackFieldByField) {
                 halves.push_back(0);
             for (std::size_t i = 0; i < halves.size(); i += 2)
                 data.push_back(Halves(halves[i], halves[i + 1]));
-            o.packets.push_back(PacketHeader(0, static_cast<unsigned>(data.size()), (lgt ? LGT : 0) | (grd ? GRD : 0),
-                                             0x20 | (tme ? TME : 0) | (quad ? QUAD : 0) | (iip ? IIP : 0) |
-                                                 (tge ? TGE : 0)));
+            o.packets.push_back(
+                PacketHeader(0, static_cast<unsigned>(data.size()), (lgt ? LGT : 0) | (grd ? GRD : 0),
+                             0x20 | (tme ? TME : 0) | (quad ? QUAD : 0) | (iip ? IIP : 0) | (tge ? TGE : 0)));
             o.packets.insert(o.packets.end(), data.begin(), data.end());
             ++o.nPrimitive;
         }
@@ -291,7 +301,8 @@ TEST(TmdWriter, SharesVerticesByTheirTruncatedIntegers) {
     CPolyvaneDoc& doc = *loaded.doc;
     auto bytes = SaveToMemory(doc);
     EXPECT_EQ(Word(bytes, 12 + 4), 4u);
-    EXPECT_EQ(std::vector<int>(doc.m_pWork[1].vertIndex, doc.m_pWork[1].vertIndex + 3), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(std::vector<int>(doc.m_pWork[1].vertIndex, doc.m_pWork[1].vertIndex + 3),
+              (std::vector<int>{1, 2, 3}));
 
     // 10.7 and 10.2 truncate to the same 10; -2.7 and -2.1 to -2; 0.9 and -0.9 to 0.
     struct Case {
@@ -346,7 +357,9 @@ TEST(TmdWriter, PlainAndHashedSharingWriteTheSameFile) {
     ASSERT_TRUE(WriteTmdWith(*plainDoc, plain, SharingMethod::plain));
     EXPECT_EQ(hashed.StoredBytes(), plain.StoredBytes());
     for (std::uint32_t i = 0; i < 2; ++i)
-        EXPECT_EQ(std::memcmp(hashedDoc->ObjectRecords(i), plainDoc->ObjectRecords(i), sizeof(WorkPrimitive) * 600), 0);
+        EXPECT_EQ(
+            std::memcmp(hashedDoc->ObjectRecords(i), plainDoc->ObjectRecords(i), sizeof(WorkPrimitive) * 600),
+            0);
 }
 
 TEST(VertexSharing, HashedNormalsAreBitIdenticalToAllPairs) {
@@ -378,7 +391,7 @@ TEST(VertexSharing, HashedNormalsAreBitIdenticalToAllPairs) {
     AverageVertexNormals(records.data(), static_cast<std::uint32_t>(records.size()), SharingMethod::hashed);
     AverageVertexNormals(plain.data(), static_cast<std::uint32_t>(plain.size()), SharingMethod::plain);
     EXPECT_EQ(std::memcmp(records.data(), plain.data(), sizeof(WorkPrimitive) * records.size()), 0);
-    EXPECT_EQ(records[5].nx[1], 0.0);           // NaN position: no match, a zero normal
+    EXPECT_EQ(records[5].nx[1], 0.0);            // NaN position: no match, a zero normal
     EXPECT_EQ(records[7].nz[0], records[7].fnz); // degenerate: its own normal three times over three
 }
 
