@@ -18,6 +18,7 @@ constexpr Subcommand kSubcommands[] = {
     {"info", "info FILE", polyvane::cli::RunInfo},
     {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
     {"tim", "tim FILE [--png OUT.png]", polyvane::cli::RunTim},
+    {"convert", "convert IN OUT [--do COMMAND]...", polyvane::cli::RunConvert},
 };
 
 void PrintUsage(std::ostream& out) {
