@@ -7,5 +7,6 @@ namespace polyvane::cli {
 
 int RunInfo(std::span<const std::string> args);
 int RunDump(std::span<const std::string> args);
+int RunRender(std::span<const std::string> args);
 
 } // namespace polyvane::cli

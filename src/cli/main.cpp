@@ -17,6 +17,10 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"info", "info FILE", polyvane::cli::RunInfo},
     {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
+    {"render",
+     "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
+     "[--trace] [--dump-json FILE] [--do COMMAND]...",
+     polyvane::cli::RunRender},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -11,10 +11,17 @@ namespace polyvane {
 class CDocument;
 class CDC;
 
+// Key-state flags passed with every mouse message.
+constexpr unsigned MK_LBUTTON = 0x01;
+constexpr unsigned MK_RBUTTON = 0x02;
+constexpr unsigned MK_SHIFT = 0x04;
+constexpr unsigned MK_CONTROL = 0x08;
+constexpr unsigned MK_MBUTTON = 0x10;
+
 // What a view asks of the window it lives in. The Qt backend implements it with a widget; the
 // headless one records the requests.
 class IViewHost {
-public:
+  public:
     virtual ~IViewHost() = default;
     [[nodiscard]] virtual CRect GetClientRect() const = 0;
     // The whole window repaints later, its background erased or not.
@@ -27,7 +34,7 @@ public:
 
 // A host without a window: a fixed client rectangle, and the requests counted.
 class HeadlessViewHost final : public IViewHost {
-public:
+  public:
     explicit HeadlessViewHost(CRect client = CRect{0, 0, 640, 480}) : m_client(client) {}
     [[nodiscard]] CRect GetClientRect() const override { return m_client; }
     void Invalidate(bool erase) override {
@@ -51,7 +58,7 @@ public:
 };
 
 class CView : public CCmdTarget {
-public:
+  public:
     CView() = default;
     CView(const CView&) = delete;
     CView& operator=(const CView&) = delete;
@@ -69,6 +76,15 @@ public:
     virtual void OnUpdate(CView* sender, long hint, void* hintObject);
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
 
+    // Mouse messages, which the host delivers with the key-state flags (MK_*) and the cursor position
+    // in client coordinates. While the view holds the capture the host sends it every move and
+    // button release, wherever the cursor is. The defaults ignore them.
+    virtual void OnLButtonDown(unsigned flags, CPoint point);
+    virtual void OnLButtonUp(unsigned flags, CPoint point);
+    virtual void OnRButtonDown(unsigned flags, CPoint point);
+    virtual void OnRButtonUp(unsigned flags, CPoint point);
+    virtual void OnMouseMove(unsigned flags, CPoint point);
+
     // Window operations, forwarded to the host (no-ops without one).
     [[nodiscard]] CRect GetClientRect() const;
     void Invalidate(bool erase = true);
@@ -76,7 +92,7 @@ public:
     void ReleaseCapture();
     [[nodiscard]] bool HasCapture() const;
 
-private:
+  private:
     CDocument* m_pDocument = nullptr;
     IViewHost* m_pHost = nullptr;
 };
