@@ -57,10 +57,11 @@ std::string QuotedText(std::string_view text) {
 
 CDC::CDC(CRect client) : m_client(client) {
     m_objects.resize(4);
-    m_objects[kStockBlackPen] = {Object::Kind::pen, Pen{PS_SOLID, 1, RGB(0, 0, 0)}, {}, true, BLACK_PEN, 0};
+    m_objects[kStockBlackPen] = {
+        Object::Kind::pen, Pen{PS_SOLID, 1, RGB(0, 0, 0)}, {}, true, false, BLACK_PEN, 0};
     m_objects[kStockWhiteBrush] = {Object::Kind::brush, {}, Brush{false, RGB(255, 255, 255)}, true,
                                    WHITE_BRUSH,         0};
-    m_objects[kStockNullBrush] = {Object::Kind::brush, {}, Brush{true, 0}, true, NULL_BRUSH, 0};
+    m_objects[kStockNullBrush] = {Object::Kind::brush, {}, Brush{true, 0}, true, false, NULL_BRUSH, 0};
     m_pen = kStockBlackPen;
     m_brush = kStockWhiteBrush;
 }
@@ -71,15 +72,18 @@ void CDC::Trace(const std::string& line) {
 }
 
 const CDC::Object* CDC::Find(HGDIOBJ object) const {
-    if (object == 0 || object >= m_objects.size() || m_objects[object].kind == Object::Kind::none)
+    if (object == 0 || object >= m_objects.size() || m_objects[object].kind == Object::Kind::none ||
+        m_objects[object].deleted)
         return nullptr;
     return &m_objects[object];
 }
 
 std::string CDC::ObjectName(HGDIOBJ object) const {
-    const Object* o = Find(object);
-    if (!o)
-        return object == 0 ? "none" : "unknown:" + std::to_string(object);
+    if (object == 0)
+        return "none";
+    if (object >= m_objects.size() || m_objects[object].kind == Object::Kind::none)
+        return "unknown:" + std::to_string(object);
+    const Object* o = &m_objects[object];
     if (o->stock) {
         switch (o->stockId) {
         case BLACK_PEN:
@@ -162,7 +166,7 @@ bool CDC::DeleteObject(HGDIOBJ object) {
     const Object* o = Find(object);
     if (!o || o->stock || object == m_pen || object == m_brush)
         return false;
-    m_objects[object].kind = Object::Kind::none;
+    m_objects[object].deleted = true;
     return true;
 }
 

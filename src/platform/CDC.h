@@ -126,6 +126,7 @@ class CDC {
         Pen pen;
         Brush brush;
         bool stock = false;
+        bool deleted = false; // its handle is never reused, so the trace can still name it
         int stockId = 0;
         std::uint32_t serial = 0; // creation number, for the trace
     };

@@ -32,7 +32,7 @@ inline WorkPrimitive Record(std::initializer_list<Vertex> vertices, std::uint16_
 // A document holding one object per entry of `objects` (an entry may be empty), with object
 // `selected` selected and its first primitive current.
 inline std::unique_ptr<CPolyvaneDoc> MakeDocObjects(const std::vector<std::vector<WorkPrimitive>>& objects,
-                                             std::uint32_t selected = 0) {
+                                                    std::uint32_t selected = 0) {
     auto doc = std::make_unique<CPolyvaneDoc>();
     doc->m_header.id = 0x41;
     doc->m_header.nobj = static_cast<std::uint32_t>(objects.size());

@@ -1,7 +1,7 @@
 // Projection of the selected object: the arithmetic of one point, the records' screen points and
 // depths, the back-to-front order and the axis ends.
-#include "WorkDocBuilder.h"
 #include "model/Projection.h"
+#include "WorkDocBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,8 @@ const PointCase kPointCases[] = {
     {"negative half quotient", -0.5, -0.5, 0, 1000, 200, 150, 0, 0, 0, 199, 150, 1000},
     {"positive half quotient", 0.5, 0.5, 0, 1000, 200, 150, 0, 0, 0, 200, 150, 1000},
     {"negative one and a half", -1.5, -1.5, 0, 1000, 200, 150, 0, 0, 0, 198, 151, 1000},
-    {"behind the eye is mirrored through the centre", 100, 50, -2000, 1000, 200, 150, 0, 0, 0, 100, 200, -1000},
+    {"behind the eye is mirrored through the centre", 100, 50, -2000, 1000, 200, 150, 0, 0, 0, 100, 200,
+     -1000},
     {"negative depth truncates toward zero", 0, 0, -1000.5, 1000, 0, 0, 0, 0, 0, 0, 0, 0},
     {"depth of -1.5 truncates to -1", 0, 0, -1001.5, 1000, 0, 0, 0, 0, 0, 0, 0, -1},
     // Side View: model Z to the right, Y up. cos(1.57079632679) is a little above 0, so W is a
@@ -47,8 +48,10 @@ const PointCase kPointCases[] = {
     {"top view: +Z goes up", 0, 0, 100, 1000, 200, 150, -1.57079632679, 0, 0, 200, 51, 1000},
     {"top view: +Y comes toward the eye", 0, 100, 0, 1000, 200, 150, -1.57079632679, 0, 0, 200, 150, 900},
     // Z is applied first: a quarter turn about Z then about X takes +X to +Y, then to +Z (depth).
-    {"rotation order Z then Y then X", 100, 0, 0, 1000, 200, 150, 1.57079632679, 0, 1.57079632679, 200, 150, 1100},
-    {"+Y turns to -X about Z and stays there about X", 0, 100, 0, 1000, 200, 150, 1.57079632679, 0, 1.57079632679, 100, 150, 1000},
+    {"rotation order Z then Y then X", 100, 0, 0, 1000, 200, 150, 1.57079632679, 0, 1.57079632679, 200, 150,
+     1100},
+    {"+Y turns to -X about Z and stays there about X", 0, 100, 0, 1000, 200, 150, 1.57079632679, 0,
+     1.57079632679, 100, 150, 1000},
 };
 
 TEST(Projection, ProjectsPointsByTheMatrixAndTruncationRules) {
@@ -67,7 +70,8 @@ TEST(Projection, TruncationSaturatesInsteadOfOverflowing) {
     const struct {
         double value;
         std::int32_t expected;
-    } cases[] = {{2.9, 2}, {-2.9, -2}, {-0.5, 0}, {3e9, INT32_MAX}, {-3e9, INT32_MIN}, {2147483647.5, INT32_MAX},
+    } cases[] = {{2.9, 2},         {-2.9, -2},        {-0.5, 0},
+                 {3e9, INT32_MAX}, {-3e9, INT32_MIN}, {2147483647.5, INT32_MAX},
                  {std::nan(""), 0}};
     for (const auto& c : cases)
         EXPECT_EQ(TruncToInt32(c.value), c.expected) << c.value;
@@ -93,7 +97,8 @@ TEST(Projection, AverageDepthTruncatesTowardZero) {
         {"1001 1001 1001 1002", Record({{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 2}}), 1000, 1001},
         {"1000 1001 1001 1001", Record({{0, 0, 0}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}}), 1000, 1000},
         {"-1 -1 -2", Record({{0, 0, -1}, {0, 0, -1}, {0, 0, -2}}), 0, -1},
-        {"vertex depths truncate before summing", Record({{0, 0, 0.9}, {0, 0, 0.9}, {0, 0, 0.9}}), 1000, 1000},
+        {"vertex depths truncate before summing", Record({{0, 0, 0.9}, {0, 0, 0.9}, {0, 0, 0.9}}), 1000,
+         1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,7 +130,9 @@ TEST(Projection, QuadScreenPointsRunAroundTheOutlineAfterEveryProjection) {
 }
 
 // Depth of a flat record at z, with the view at distance 1000 and no rotation: 1000 + z.
-WorkPrimitive AtDepth(double z) { return Record({{0, 0, z}, {1, 0, z}, {0, 1, z}}); }
+WorkPrimitive AtDepth(double z) {
+    return Record({{0, 0, z}, {1, 0, z}, {0, 1, z}});
+}
 
 std::vector<std::uint32_t> DrawOrder(const CPolyvaneDoc& doc) {
     std::vector<std::uint32_t> order;
@@ -206,7 +213,8 @@ TEST(Projection, SortedOrderMatchesRepeatedMaximumSearch) {
         const WorkPrimitive* fastFirst = LinkByDepth(a);
         const WorkPrimitive* plainFirst = LinkBySelection(b);
         std::size_t seen = 0;
-        for (const WorkPrimitive *p = fastFirst, *q = plainFirst; p || q; p = p->pNext, q = q->pNext, ++seen) {
+        for (const WorkPrimitive *p = fastFirst, *q = plainFirst; p || q;
+             p = p->pNext, q = q->pNext, ++seen) {
             ASSERT_TRUE(p && q);
             ASSERT_EQ(p - a.data(), q - b.data()) << "position " << seen;
             ASSERT_LE(seen, c.count);

@@ -45,8 +45,8 @@ Lines Paint(CPolyvaneDoc* doc, std::int32_t mode, int vertexNumbers = 1) {
     return dc.Lines();
 }
 
-const Lines kPaintStart = {"SetTextColor 0x808080", "SetBkMode TRANSPARENT", "CreatePen PS_INSIDEFRAME 1 0x0040ff",
-                           "GetClientRect"};
+const Lines kPaintStart = {"SetTextColor 0x808080", "SetBkMode TRANSPARENT",
+                           "CreatePen PS_INSIDEFRAME 1 0x0040ff", "GetClientRect"};
 
 Lines Concat(std::initializer_list<Lines> parts) {
     Lines out;
@@ -55,20 +55,24 @@ Lines Concat(std::initializer_list<Lines> parts) {
     return out;
 }
 
-const Lines kAxes = {"SelectObject BLACK_PEN", "CreatePen PS_DASH 1 0x808080", "SelectObject pen2",
-                     "MoveTo 200 150",         "LineTo 264 150",                "TextOut 264 150 \"x\"",
-                     "MoveTo 200 150",         "LineTo 200 86",                 "TextOut 200 86 \"y\"",
-                     "MoveTo 200 150",         "LineTo 200 150",                "TextOut 200 150 \"z\"",
-                     "SelectObject BLACK_PEN", "DeleteObject pen1",             "DeleteObject pen2"};
+const Lines kAxes = {"SelectObject BLACK_PEN", "CreatePen PS_DASH 1 0x808080",
+                     "SelectObject pen2",      "MoveTo 200 150",
+                     "LineTo 264 150",         "TextOut 264 150 \"x\"",
+                     "MoveTo 200 150",         "LineTo 200 86",
+                     "TextOut 200 86 \"y\"",   "MoveTo 200 150",
+                     "LineTo 200 150",         "TextOut 200 150 \"z\"",
+                     "SelectObject BLACK_PEN", "DeleteObject pen1",
+                     "DeleteObject pen2"};
 
 TEST(ViewPaint, WireframeDrawsOutlinesTheCurrentPrimitiveItsNumbersAndTheAxes) {
     auto doc = MakeDoc(Scene());
-    const Lines expected = Concat({kPaintStart,
-                                   {"SelectStockObject NULL_BRUSH", "Polygon 200,150 300,150 200,50",
-                                    "Polygon 154,105 245,105 245,195 154,195", "Polygon 200,150 209,150 200,141",
-                                    "SelectObject WHITE_BRUSH", "SelectObject pen1", "Polygon 200,150 300,150 200,50",
-                                    "TextOut 200 150 \"1\"", "TextOut 300 150 \"2\"", "TextOut 200 50 \"3\""},
-                                   kAxes});
+    const Lines expected =
+        Concat({kPaintStart,
+                {"SelectStockObject NULL_BRUSH", "Polygon 200,150 300,150 200,50",
+                 "Polygon 154,105 245,105 245,195 154,195", "Polygon 200,150 209,150 200,141",
+                 "SelectObject WHITE_BRUSH", "SelectObject pen1", "Polygon 200,150 300,150 200,50",
+                 "TextOut 200 150 \"1\"", "TextOut 300 150 \"2\"", "TextOut 200 50 \"3\""},
+                kAxes});
     EXPECT_EQ(Paint(doc.get(), VM_WIREFRAME), expected);
 }
 
@@ -85,7 +89,7 @@ TEST(ViewPaint, QuadNumbersFollowTheOutlineOrder) {
     auto doc = MakeDoc(Scene());
     doc->m_pCurPrim = &doc->m_pWork[1];
     const Lines lines = Paint(doc.get(), VM_WIREFRAME);
-    const Lines labels = {"SelectObject pen1",    "Polygon 154,105 245,105 245,195 154,195",
+    const Lines labels = {"SelectObject pen1", "Polygon 154,105 245,105 245,195 154,195",
                           "TextOut 154 105 \"1\"", "TextOut 245 105 \"2\"",
                           // "3" at the fourth stored vertex, "4" at the third.
                           "TextOut 245 195 \"3\"", "TextOut 154 195 \"4\""};
@@ -96,10 +100,11 @@ TEST(ViewPaint, QuadNumbersFollowTheOutlineOrder) {
 TEST(ViewPaint, SolidDrawsFarthestFirstThenTheCurrentPrimitive) {
     auto doc = MakeDoc(Scene());
     // The quad and the small triangle share a depth: the lower index is drawn first.
-    const Lines expected = Concat({kPaintStart,
-                                   {"Polygon 154,105 245,105 245,195 154,195", "Polygon 200,150 209,150 200,141",
-                                    "Polygon 200,150 300,150 200,50", "SelectObject pen1",
-                                    "Polygon 200,150 300,150 200,50", "SelectObject BLACK_PEN", "DeleteObject pen1"}});
+    const Lines expected =
+        Concat({kPaintStart,
+                {"Polygon 154,105 245,105 245,195 154,195", "Polygon 200,150 209,150 200,141",
+                 "Polygon 200,150 300,150 200,50", "SelectObject pen1", "Polygon 200,150 300,150 200,50",
+                 "SelectObject BLACK_PEN", "DeleteObject pen1"}});
     EXPECT_EQ(Paint(doc.get(), VM_SOLID), expected);
     EXPECT_EQ(Paint(doc.get(), VM_SOLID, 0), expected);
 }
@@ -107,16 +112,17 @@ TEST(ViewPaint, SolidDrawsFarthestFirstThenTheCurrentPrimitive) {
 TEST(ViewPaint, ObjectTableDescribesAPlainTriangle) {
     WorkPrimitive tri = Record({{1, -2.5, 0}, {100, 0, 0}, {0, 100, 0}});
     auto doc = MakeDocObjects({{tri}, {}});
-    const Lines expected = Concat({kPaintStart,
-                                   {"TextOut 0 0 \"Vertices : 3  Normals : 1  Prims : 1\"",
-                                    "TextOut 0 16 \"Current Primitive : 0   Current Object : 0 / 2   pmode : 0\"",
-                                    "TextOut 0 32 \"Flat shaded\"", "TextOut 0 48 \"Not textured\"",
-                                    "TextOut 0 64 \"Opaque\"", "TextOut 0 80 \"No Brightness\"",
-                                    "TextOut 0 96 \"Single-colour\"", "TextOut 0 112 \"Single sided\"",
-                                    "TextOut 0 128 \"No Lighting\"", "TextOut 0 144 \"X:1.000000 Y:-2.500000 Z:0.000000\"",
-                                    "TextOut 0 160 \"X:100.000000 Y:0.000000 Z:0.000000\"",
-                                    "TextOut 0 176 \"X:0.000000 Y:100.000000 Z:0.000000\"",
-                                    "TextOut 0 192 \"Style:0\"", "DeleteObject pen1"}});
+    const Lines expected =
+        Concat({kPaintStart,
+                {"TextOut 0 0 \"Vertices : 3  Normals : 1  Prims : 1\"",
+                 "TextOut 0 16 \"Current Primitive : 0   Current Object : 0 / 2   pmode : 0\"",
+                 "TextOut 0 32 \"Flat shaded\"", "TextOut 0 48 \"Not textured\"", "TextOut 0 64 \"Opaque\"",
+                 "TextOut 0 80 \"No Brightness\"", "TextOut 0 96 \"Single-colour\"",
+                 "TextOut 0 112 \"Single sided\"", "TextOut 0 128 \"No Lighting\"",
+                 "TextOut 0 144 \"X:1.000000 Y:-2.500000 Z:0.000000\"",
+                 "TextOut 0 160 \"X:100.000000 Y:0.000000 Z:0.000000\"",
+                 "TextOut 0 176 \"X:0.000000 Y:100.000000 Z:0.000000\"", "TextOut 0 192 \"Style:0\"",
+                 "DeleteObject pen1"}});
     EXPECT_EQ(Paint(doc.get(), VM_OBJECT_TABLE), expected);
 }
 
@@ -167,11 +173,13 @@ TEST(ViewPaint, ObjectWithoutPrimitivesDrawsAxesOrTheFirstTableLineOnly) {
     auto doc = MakeDocObjects({Scene(), {}}, 1);
     ASSERT_EQ(doc->m_pCurPrim, nullptr);
     EXPECT_EQ(Paint(doc.get(), VM_WIREFRAME),
-              Concat({kPaintStart, {"SelectStockObject NULL_BRUSH", "SelectObject WHITE_BRUSH"},
+              Concat({kPaintStart,
+                      {"SelectStockObject NULL_BRUSH", "SelectObject WHITE_BRUSH"},
                       Lines(kAxes.begin() + 1, kAxes.end())}));
     EXPECT_EQ(Paint(doc.get(), VM_SOLID), Concat({kPaintStart, {"DeleteObject pen1"}}));
-    EXPECT_EQ(Paint(doc.get(), VM_OBJECT_TABLE),
-              Concat({kPaintStart, {"TextOut 0 0 \"Vertices : 0  Normals : 0  Prims : 0\"", "DeleteObject pen1"}}));
+    EXPECT_EQ(
+        Paint(doc.get(), VM_OBJECT_TABLE),
+        Concat({kPaintStart, {"TextOut 0 0 \"Vertices : 0  Normals : 0  Prims : 0\"", "DeleteObject pen1"}}));
 }
 
 TEST(ViewPaint, WireframePixelsShowTheHighlightOverTheLines) {
@@ -182,7 +190,7 @@ TEST(ViewPaint, WireframePixelsShowTheHighlightOverTheLines) {
     view.SetDocument(doc.get());
     CRasterDC dc(400, 300);
     view.OnDraw(&dc);
-    EXPECT_EQ(dc.GetPixel(280, 150), RGB(255, 64, 0)); // bottom edge of the current triangle
+    EXPECT_EQ(dc.GetPixel(280, 150), RGB(255, 64, 0));    // bottom edge of the current triangle
     EXPECT_EQ(dc.GetPixel(210, 140), RGB(255, 255, 255)); // its face covers the lines behind it
     EXPECT_EQ(dc.GetPixel(154, 180), RGB(0, 0, 0));       // the quad's left edge in the default pen
     EXPECT_EQ(dc.GetPixel(200, 70), RGB(255, 64, 0));     // the current triangle's left edge

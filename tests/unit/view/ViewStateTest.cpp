@@ -14,7 +14,7 @@ namespace {
 
 // A window that counts what the view asks of it.
 class CountingHost final : public IViewHost {
-public:
+  public:
     [[nodiscard]] CRect GetClientRect() const override { return CRect{0, 0, 400, 300}; }
     void Invalidate(bool erase) override {
         ++invalidations;
@@ -50,7 +50,8 @@ struct ViewFixture : ::testing::Test {
     CPolyvaneView view;
 };
 
-constexpr unsigned kModeIds[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_VRAM, ID_VIEW_OBJECT_TABLE, ID_VIEW_BLANK};
+constexpr unsigned kModeIds[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_VRAM, ID_VIEW_OBJECT_TABLE,
+                                 ID_VIEW_BLANK};
 constexpr std::int32_t kModes[] = {VM_WIREFRAME, VM_SOLID, VM_VRAM, VM_OBJECT_TABLE, VM_BLANK};
 
 TEST_F(ViewFixture, StartsInWireframeWithVertexNumbersAtDistance1000) {
@@ -134,10 +135,26 @@ TEST_F(ViewFixture, DragsTurnAndMoveTheModel) {
         {"left 100 right", false, 0, {10, 10}, {110, 10}, 0.0, -1.0, 0.0, 1000.0},
         {"left 100 right with Control", false, MK_CONTROL, {10, 10}, {110, 10}, 0.0, 0.0, 1.0, 1000.0},
         {"left 50 down", false, 0, {10, 10}, {10, 60}, 0.5, 0.0, 0.0, 1000.0},
-        {"left diagonal turns about Y and X in one step", false, 0, {10, 10}, {40, -10}, -0.2, -0.3, 0.0, 1000.0},
+        {"left diagonal turns about Y and X in one step",
+         false,
+         0,
+         {10, 10},
+         {40, -10},
+         -0.2,
+         -0.3,
+         0.0,
+         1000.0},
         {"right 10 up", true, 0, {10, 20}, {10, 10}, 0.0, 0.0, 0.0, 360.0},
         {"right 10 down", true, 0, {10, 10}, {10, 20}, 0.0, 0.0, 0.0, 1640.0},
-        {"right ignores horizontal motion and Control", true, MK_CONTROL, {10, 10}, {300, 10}, 0, 0, 0, 1000.0},
+        {"right ignores horizontal motion and Control",
+         true,
+         MK_CONTROL,
+         {10, 10},
+         {300, 10},
+         0,
+         0,
+         0,
+         1000.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
