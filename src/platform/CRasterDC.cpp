@@ -1,6 +1,7 @@
 #include "CRasterDC.h"
 
 #include "BitmapFont.h"
+#include "Clip.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,33 +16,6 @@ constexpr std::int64_t kDashOff = 6;
 // Beyond this distance from the surface a segment is cut before it is walked pixel by pixel.
 constexpr std::int64_t kClipMargin = 4096;
 
-// Cuts the segment to the box [lo, hi] on both axes (Liang-Barsky). False when nothing is left.
-bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double lo, double hiX, double hiY) {
-    double t0 = 0.0, t1 = 1.0;
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - lo, hiX - x0, y0 - lo, hiY - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
-    x1 = x0 + t1 * dx;
-    y1 = y0 + t1 * dy;
-    x0 = ax;
-    y0 = ay;
-    return true;
-}
 } // namespace
 
 CRasterDC::CRasterDC(std::int32_t width, std::int32_t height, COLORREF background)
@@ -80,14 +54,14 @@ void CRasterDC::Stroke(CPoint from, CPoint to, const Pen& pen, bool last, std::i
                y > m_height + kClipMargin;
     };
     if (far(x0, y0) || far(x1, y1)) {
-        double fx0 = static_cast<double>(x0), fy0 = static_cast<double>(y0);
-        double fx1 = static_cast<double>(x1), fy1 = static_cast<double>(y1);
-        if (!ClipSegment(fx0, fy0, fx1, fy1, -2.0, m_width + 2.0, m_height + 2.0))
+        PointF a{static_cast<double>(x0), static_cast<double>(y0)};
+        PointF b{static_cast<double>(x1), static_cast<double>(y1)};
+        if (!ClipSegment(a, b, -2.0, -2.0, m_width + 2.0, m_height + 2.0))
             return;
-        x0 = std::llround(fx0);
-        y0 = std::llround(fy0);
-        x1 = std::llround(fx1);
-        y1 = std::llround(fy1);
+        x0 = std::llround(a.x);
+        y0 = std::llround(a.y);
+        x1 = std::llround(b.x);
+        y1 = std::llround(b.y);
         last = true;
     }
     // Bresenham's walk.

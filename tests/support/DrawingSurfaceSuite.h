@@ -212,7 +212,8 @@ inline std::vector<SurfaceCase> SurfaceCases() {
          },
          {"CreatePen PS_SOLID 1 0x0000ff", "SelectObject pen1", "MoveTo 5 20", "LineTo 40 20", "LineTo 40 45",
           "SelectObject BLACK_PEN", "DeleteObject pen1"},
-         {At(5, 20, kRed), At(20, 20, kRed), At(40, 30, kRed), At(20, 21, kWhite), At(4, 20, kWhite)}},
+         {At(5, 20, kRed), At(20, 20, kRed), At(40, 30, kRed), At(40, 44, kRed), At(40, 45, kWhite),
+          At(20, 21, kWhite), At(4, 20, kWhite)}},
 
         {"a dashed pen leaves gaps",
          [](CDC& dc, Failures&) {

@@ -1,0 +1,33 @@
+#pragma once
+// The drawing surface over a QPainter, for painting views into widgets and images.
+//
+// Use: in a widget's paintEvent, `QPainter painter(this); QPainterDC dc(painter, CRect{0, 0, width(),
+// height()}); view->OnDraw(&dc);`. The painter draws without antialiasing so that one-pixel pens stay
+// one pixel; lines leave their end point unpainted; polygons fill by the alternate (odd-even) rule;
+// text is drawn in the painter's current font with its top-left corner at the given point.
+#include "platform/CDC.h"
+
+#include <QPainter>
+
+namespace polyvane {
+
+class QPainterDC final : public CDC {
+  public:
+    // `client` is the client rectangle of the window or image `painter` paints.
+    QPainterDC(QPainter& painter, CRect client);
+
+  protected:
+    void RenderLine(CPoint from, CPoint to, const Pen& pen) override;
+    void RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) override;
+    void RenderText(CPoint topLeft, std::string_view text, const TextStyle& style) override;
+    void RenderFill(CRect rect, COLORREF colour) override;
+    void RenderBitmap(const StretchedBitmap& bitmap) override;
+
+  private:
+    void UsePen(const Pen& pen);
+
+    QPainter& m_painter;
+    CRect m_client;
+};
+
+} // namespace polyvane
