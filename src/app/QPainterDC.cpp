@@ -16,6 +16,10 @@ namespace {
 QColor ToQColor(COLORREF c) {
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
+// An opaque pixel of the 32-bit image formats.
+std::uint32_t ToPixel(COLORREF c) {
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 // Geometry further off the window than this is cut first: the rasteriser is made for coordinates
 // of screen size.
@@ -30,9 +34,27 @@ CRect Grown(CRect r, std::int32_t by) {
 QPainterDC::QPainterDC(QPainter& painter, CRect client) : CDC(client), m_painter(painter), m_client(client) {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, false);
+    QPaintDevice* device = m_painter.device();
+    if (device && device->devType() == QInternal::Image && m_painter.worldTransform().isIdentity() &&
+        !m_painter.hasClipping() && m_painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+        m_painter.opacity() == 1.0) {
+        auto* image = static_cast<QImage*>(device);
+        const QImage::Format f = image->format();
+        if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+             f == QImage::Format_ARGB32_Premultiplied) &&
+            image->devicePixelRatio() == 1.0 && image->bytesPerLine() % 4 == 0) {
+            // The painter has already detached the image, so these are the pixels it paints too.
+            auto* bits = reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image->constBits()));
+            m_direct.emplace(bits, image->width(), image->height(), image->bytesPerLine() / 4);
+        }
+    }
 }
 
 void QPainterDC::UsePen(const Pen& pen) {
+    if (m_painterPen && m_painterPen->style == pen.style && m_painterPen->width == pen.width &&
+        m_painterPen->colour == pen.colour)
+        return;
+    m_painterPen = pen;
     QPen qpen(ToQColor(pen.colour));
     qpen.setWidth(pen.width);
     qpen.setCosmetic(pen.width <= 1);
@@ -44,7 +66,39 @@ void QPainterDC::UsePen(const Pen& pen) {
     m_painter.setPen(qpen);
 }
 
+void QPainterDC::UseBrush(const Brush& brush) {
+    if (m_painterBrush && m_painterBrush->hollow == brush.hollow && m_painterBrush->colour == brush.colour)
+        return;
+    m_painterBrush = brush;
+    m_painter.setBrush(brush.hollow ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.colour)));
+}
+
+// Whether the outline turns one way only (no crossing, no dent): such polygons take the painter's
+// faster convex path and fill the same pixels by either rule.
+static bool IsConvex(const QPoint* p, int n) {
+    int sign = 0;
+    for (int i = 0; i < n; ++i) {
+        const QPoint& a = p[i];
+        const QPoint& b = p[(i + 1) % n];
+        const QPoint& c = p[(i + 2) % n];
+        const std::int64_t cross = static_cast<std::int64_t>(b.x() - a.x()) * (c.y() - b.y()) -
+                                   static_cast<std::int64_t>(b.y() - a.y()) * (c.x() - b.x());
+        if (cross == 0)
+            continue;
+        const int s = cross > 0 ? 1 : -1;
+        if (sign != 0 && s != sign)
+            return false;
+        sign = s;
+    }
+    return n <= 3 || sign != 0;
+}
+
 void QPainterDC::RenderLine(CPoint from, CPoint to, const Pen& pen) {
+    if (m_direct) {
+        std::int64_t dash = 0;
+        m_direct->StrokeLine(from, to, ToPixel(pen.colour), pen.width, pen.style == PS_DASH, false, dash);
+        return;
+    }
     const CPoint both[2] = {from, to};
     if (ReachesFarOutside(both, m_client, kClipMargin)) {
         PointF a{static_cast<double>(from.x), static_cast<double>(from.y)};
@@ -61,6 +115,12 @@ void QPainterDC::RenderLine(CPoint from, CPoint to, const Pen& pen) {
 }
 
 void QPainterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) {
+    if (m_direct) {
+        if (!brush.hollow)
+            m_direct->FillPolygon(points, ToPixel(brush.colour));
+        m_direct->StrokePolygon(points, ToPixel(pen.colour), pen.width, pen.style == PS_DASH);
+        return;
+    }
     std::vector<CPoint> clipped;
     if (ReachesFarOutside(points, m_client, kClipMargin)) {
         // The cut edges run outside the window, so no outline shows where the polygon was cut.
@@ -69,12 +129,23 @@ void QPainterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, c
             return;
         points = clipped;
     }
+    UsePen(pen);
+    UseBrush(brush);
+    const int n = static_cast<int>(points.size());
+    if (n <= 4) {
+        QPoint small[4];
+        for (int i = 0; i < n; ++i)
+            small[i] = QPoint(points[static_cast<std::size_t>(i)].x, points[static_cast<std::size_t>(i)].y);
+        if (IsConvex(small, n))
+            m_painter.drawConvexPolygon(small, n);
+        else
+            m_painter.drawPolygon(small, n, Qt::OddEvenFill);
+        return;
+    }
     QPolygon polygon;
-    polygon.reserve(static_cast<int>(points.size()));
+    polygon.reserve(n);
     for (const CPoint& p : points)
         polygon << QPoint(p.x, p.y);
-    UsePen(pen);
-    m_painter.setBrush(brush.hollow ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.colour)));
     m_painter.drawPolygon(polygon, Qt::OddEvenFill);
 }
 
@@ -84,6 +155,7 @@ void QPainterDC::RenderText(CPoint topLeft, std::string_view text, const TextSty
     if (style.bkMode == OPAQUE)
         m_painter.fillRect(QRect(topLeft.x, topLeft.y, metrics.horizontalAdvance(s), metrics.height()),
                            ToQColor(style.background));
+    m_painterPen.reset();
     m_painter.setPen(ToQColor(style.colour));
     m_painter.drawText(QPoint(topLeft.x, topLeft.y + metrics.ascent()), s);
 }

@@ -5,9 +5,16 @@
 // height()}); view->OnDraw(&dc);`. The painter draws without antialiasing so that one-pixel pens stay
 // one pixel; lines leave their end point unpainted; polygons fill by the alternate (odd-even) rule;
 // text is drawn in the painter's current font with its top-left corner at the given point.
+//
+// Painting into a QImage (32-bit RGB formats, no transform, no clipping, plain source-over) draws
+// lines and polygons straight into the image's pixels, several times faster than through the
+// painter: a widget that shows big models fast can paint the view into such an image and draw that.
 #include "platform/CDC.h"
+#include "platform/PixelRaster.h"
 
 #include <QPainter>
+
+#include <optional>
 
 namespace polyvane {
 
@@ -25,9 +32,15 @@ class QPainterDC final : public CDC {
 
   private:
     void UsePen(const Pen& pen);
+    void UseBrush(const Brush& brush);
 
     QPainter& m_painter;
     CRect m_client;
+    // What the painter holds, so that thousands of polygons in one pen and brush do not set it anew.
+    std::optional<Pen> m_painterPen;
+    std::optional<Brush> m_painterBrush;
+    // Set when lines and polygons go straight into the image's pixels.
+    std::optional<PixelRaster> m_direct;
 };
 
 } // namespace polyvane

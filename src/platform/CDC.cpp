@@ -204,10 +204,17 @@ void CDC::Polygon(const CPoint* points, int count) {
     }
     if (count < 2)
         return;
-    std::vector<CPoint> device(input.begin(), input.end());
-    for (CPoint& p : device)
-        p = ToDevice(p);
-    RenderPolygon(device, CurrentPen(), CurrentBrush());
+    // Paints of big models draw many small polygons: those stay off the heap.
+    CPoint small[8];
+    std::vector<CPoint> big;
+    CPoint* device = small;
+    if (input.size() > std::size(small)) {
+        big.resize(input.size());
+        device = big.data();
+    }
+    for (std::size_t i = 0; i < input.size(); ++i)
+        device[i] = ToDevice(input[i]);
+    RenderPolygon(std::span<const CPoint>(device, input.size()), CurrentPen(), CurrentBrush());
 }
 
 void CDC::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {

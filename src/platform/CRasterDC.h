@@ -3,6 +3,7 @@
 // polygons filled by the alternate rule, text in the built-in bitmap font, rectangles and bitmaps.
 // The headless tools use it to make images of views.
 #include "CDC.h"
+#include "PixelRaster.h"
 
 #include <cstdint>
 #include <vector>
@@ -29,15 +30,12 @@ class CRasterDC final : public CDC {
     void RenderBitmap(const StretchedBitmap& bitmap) override;
 
   private:
-    void Plot(std::int64_t x, std::int64_t y, const Pen& pen);
-    // Draws from `from` to `to`, the end point included when `last` is set; `dash` carries the
-    // position in the dash pattern from one segment to the next.
-    void Stroke(CPoint from, CPoint to, const Pen& pen, bool last, std::int64_t& dash);
     [[nodiscard]] CRect Clip(CRect r) const;
 
     std::int32_t m_width;
     std::int32_t m_height;
     std::vector<COLORREF> m_pixels;
+    PixelRaster m_raster;
 };
 
 } // namespace polyvane

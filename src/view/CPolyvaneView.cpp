@@ -255,8 +255,20 @@ void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlight
 void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
     const std::uint32_t n = doc.WorkCount();
     const WorkPrimitive* p = doc.m_pDrawFirst;
-    for (std::uint32_t i = 0; i < n && p; ++i, p = p->pNext)
+    for (std::uint32_t i = 0; i < n && p; ++i, p = p->pNext) {
+        // The order jumps around the array: records two steps ahead are fetched while this one is
+        // drawn (the next one's link arrived during the previous step).
+#if defined(__GNUC__)
+        if (const WorkPrimitive* next = p->pNext) {
+            if (const WorkPrimitive* ahead = next->pNext) {
+                __builtin_prefetch(&ahead->attr);
+                __builtin_prefetch(&ahead->screen[3]);
+                __builtin_prefetch(&ahead->pNext);
+            }
+        }
+#endif
         DrawRecord(pDC, *p);
+    }
     const WorkPrimitive* cur = doc.m_pCurPrim;
     if (!cur)
         return;
