@@ -37,7 +37,8 @@ void ProjectRecords(std::span<WorkPrimitive> records, const Projector& projector
 // kDepthTaken, the mark of a record already placed in the order.
 WorkPrimitive* LinkByDepth(std::span<WorkPrimitive> records);
 // The same order by repeated maximum search: quadratic, kept for when the sort's memory cannot be
-// had and as the reference the fast order is checked against.
+// had and as the reference the fast order is checked against. Expects every `pNext` clear, as
+// ProjectRecords leaves them.
 WorkPrimitive* LinkBySelection(std::span<WorkPrimitive> records);
 
 constexpr std::int32_t kDepthTaken = INT32_MIN;

@@ -25,8 +25,11 @@ bool IsConvex(std::span<const CPoint> p) {
     int sign = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const CPoint& a = p[i];
-        const CPoint& b = p[(i + 1) % n];
-        const CPoint& c = p[(i + 2) % n];
+        // Indices wrap by comparison: a division per corner costs more than the test itself.
+        const std::size_t j = i + 1 < n ? i + 1 : i + 1 - n;
+        const std::size_t k = i + 2 < n ? i + 2 : i + 2 - n;
+        const CPoint& b = p[j];
+        const CPoint& c = p[k];
         const std::int64_t cross =
             (static_cast<std::int64_t>(b.x) - a.x) * (static_cast<std::int64_t>(c.y) - b.y) -
             (static_cast<std::int64_t>(b.y) - a.y) * (static_cast<std::int64_t>(c.x) - b.x);
@@ -69,7 +72,7 @@ void PixelRaster::FillPolygon(std::span<const CPoint> points, std::uint32_t valu
     double top = INFINITY, bottom = -INFINITY;
     for (std::size_t i = 0; i < n; ++i) {
         const CPoint& a = points[i];
-        const CPoint& b = points[(i + 1) % n];
+        const CPoint& b = points[i + 1 < n ? i + 1 : 0];
         if (a.y == b.y)
             continue; // a level edge crosses no row centre
         const double ay = a.y, by = b.y;
@@ -146,7 +149,7 @@ void PixelRaster::StrokePolygon(std::span<const CPoint> points, std::uint32_t va
                                 bool dashed) {
     std::int64_t dash = 0;
     for (std::size_t i = 0; i < points.size(); ++i)
-        StrokeLine(points[i], points[(i + 1) % points.size()], value, width, dashed, true, dash);
+        StrokeLine(points[i], points[i + 1 < points.size() ? i + 1 : 0], value, width, dashed, true, dash);
 }
 
 void PixelRaster::PlotWide(std::int64_t x, std::int64_t y, std::uint32_t value, std::int32_t width) {
@@ -199,7 +202,7 @@ void PixelRaster::StrokeLine(CPoint from, CPoint to, std::uint32_t value, std::i
         }
         return;
     }
-    std::int64_t phase = dashPhase % (kDashOn + kDashOff);
+    std::int64_t phase = dashed ? dashPhase % (kDashOn + kDashOff) : 0;
     while (true) {
         const bool end = x0 == x1 && y0 == y1;
         if (end && !includeLast)
