@@ -73,26 +73,6 @@ void QPainterDC::UseBrush(const Brush& brush) {
     m_painter.setBrush(brush.hollow ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.colour)));
 }
 
-// Whether the outline turns one way only (no crossing, no dent): such polygons take the painter's
-// faster convex path and fill the same pixels by either rule.
-static bool IsConvex(const QPoint* p, int n) {
-    int sign = 0;
-    for (int i = 0; i < n; ++i) {
-        const QPoint& a = p[i];
-        const QPoint& b = p[(i + 1) % n];
-        const QPoint& c = p[(i + 2) % n];
-        const std::int64_t cross = static_cast<std::int64_t>(b.x() - a.x()) * (c.y() - b.y()) -
-                                   static_cast<std::int64_t>(b.y() - a.y()) * (c.x() - b.x());
-        if (cross == 0)
-            continue;
-        const int s = cross > 0 ? 1 : -1;
-        if (sign != 0 && s != sign)
-            return false;
-        sign = s;
-    }
-    return n <= 3 || sign != 0;
-}
-
 void QPainterDC::RenderLine(CPoint from, CPoint to, const Pen& pen) {
     if (m_direct) {
         std::int64_t dash = 0;
@@ -133,10 +113,11 @@ void QPainterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, c
     UseBrush(brush);
     const int n = static_cast<int>(points.size());
     if (n <= 4) {
+        // Convex outlines take the painter's faster convex road; both fill rules agree on them.
         QPoint small[4];
         for (int i = 0; i < n; ++i)
             small[i] = QPoint(points[static_cast<std::size_t>(i)].x, points[static_cast<std::size_t>(i)].y);
-        if (IsConvex(small, n))
+        if (IsConvexOutline(points))
             m_painter.drawConvexPolygon(small, n);
         else
             m_painter.drawPolygon(small, n, Qt::OddEvenFill);
@@ -150,6 +131,10 @@ void QPainterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, c
 }
 
 void QPainterDC::RenderText(CPoint topLeft, std::string_view text, const TextStyle& style) {
+    // Labels of points far off the window cannot show, and their coordinates would overflow below.
+    const CPoint at[1] = {topLeft};
+    if (ReachesFarOutside(at, m_client, kClipMargin))
+        return;
     const QString s = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     const QFontMetrics metrics(m_painter.font());
     if (style.bkMode == OPAQUE)

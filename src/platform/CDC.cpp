@@ -1,6 +1,7 @@
 #include "CDC.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 namespace polyvane {
@@ -10,6 +11,10 @@ namespace {
 constexpr HGDIOBJ kStockBlackPen = 1;
 constexpr HGDIOBJ kStockWhiteBrush = 2;
 constexpr HGDIOBJ kStockNullBrush = 3;
+
+std::int32_t Saturate(std::int64_t v) {
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v);
+}
 
 std::string PointText(CPoint p) {
     return std::to_string(p.x) + "," + std::to_string(p.y);
@@ -95,6 +100,10 @@ std::string CDC::ObjectName(HGDIOBJ object) const {
         }
     }
     return (o->kind == Object::Kind::pen ? "pen" : "brush") + std::to_string(o->serial);
+}
+
+CPoint CDC::ToDevice(std::int64_t x, std::int64_t y) const {
+    return {Saturate(x + m_viewportOrg.x), Saturate(y + m_viewportOrg.y)};
 }
 
 CRect CDC::GetClientRect() {
@@ -256,8 +265,8 @@ void CDC::FillSolidRect(std::int32_t x, std::int32_t y, std::int32_t cx, std::in
     if (Tracing())
         Trace("FillSolidRect " + Num(x) + " " + Num(y) + " " + Num(cx) + " " + Num(cy) + " " +
               ColourText(colour));
-    const CPoint a = ToDevice({x, y});
-    const CPoint b = ToDevice({x + cx, y + cy});
+    const CPoint a = ToDevice(x, y);
+    const CPoint b = ToDevice(static_cast<std::int64_t>(x) + cx, static_cast<std::int64_t>(y) + cy);
     const CRect r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
     if (r.Width() > 0 && r.Height() > 0)
         RenderFill(r, colour & 0xFFFFFF);
@@ -285,8 +294,9 @@ int CDC::StretchDIBits(std::int32_t xDest, std::int32_t yDest, std::int32_t wDes
     const auto pixels = DibPixels::Make(info, bits);
     if (!pixels)
         return 0;
-    const CPoint a = ToDevice({xDest, yDest});
-    const CPoint b = ToDevice({xDest + wDest, yDest + hDest});
+    const CPoint a = ToDevice(xDest, yDest);
+    const CPoint b =
+        ToDevice(static_cast<std::int64_t>(xDest) + wDest, static_cast<std::int64_t>(yDest) + hDest);
     const CRect dest{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
     RenderBitmap(StretchedBitmap(*pixels, dest, wDest < 0, hDest < 0, xSrc, ySrc, wSrc, hSrc));
     return dest.Height();
@@ -310,8 +320,8 @@ void CDC::DPtoLP(CPoint* points, int count) {
         Trace(line);
     }
     for (int i = 0; i < count; ++i) {
-        points[i].x -= m_viewportOrg.x;
-        points[i].y -= m_viewportOrg.y;
+        points[i].x = Saturate(static_cast<std::int64_t>(points[i].x) - m_viewportOrg.x);
+        points[i].y = Saturate(static_cast<std::int64_t>(points[i].y) - m_viewportOrg.y);
     }
 }
 

@@ -135,7 +135,9 @@ class CDC {
     [[nodiscard]] bool Tracing() const { return static_cast<bool>(m_trace); }
     [[nodiscard]] std::string ObjectName(HGDIOBJ object) const;
     [[nodiscard]] const Object* Find(HGDIOBJ object) const;
-    [[nodiscard]] CPoint ToDevice(CPoint p) const { return {p.x + m_viewportOrg.x, p.y + m_viewportOrg.y}; }
+    // Logical to device, saturating rather than wrapping for points far off the window.
+    [[nodiscard]] CPoint ToDevice(std::int64_t x, std::int64_t y) const;
+    [[nodiscard]] CPoint ToDevice(CPoint p) const { return ToDevice(p.x, p.y); }
     HGDIOBJ Select(HGDIOBJ object);
 
     CRect m_client;

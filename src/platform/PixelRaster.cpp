@@ -19,15 +19,25 @@ inline std::int64_t CeilSmall(double v) {
     return i < v ? i + 1 : i;
 }
 
-// Whether the outline turns one way only: then it crosses each row at most twice.
-bool IsConvex(std::span<const CPoint> p) {
+struct Edge {
+    double x0, y0, slope; // x at row centre cy is x0 + (cy - y0) * slope
+    double yMin, yMax;
+};
+} // namespace
+
+bool IsConvexOutline(std::span<const CPoint> p) {
     const std::size_t n = p.size();
+    // Beyond this the cross products below could overflow; such outlines take the general road.
+    constexpr std::int32_t kLimit = 1 << 30;
+    for (const CPoint& q : p)
+        if (q.x > kLimit || q.x < -kLimit || q.y > kLimit || q.y < -kLimit)
+            return false;
     int sign = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const CPoint& a = p[i];
         // Indices wrap by comparison: a division per corner costs more than the test itself.
         const std::size_t j = i + 1 < n ? i + 1 : i + 1 - n;
         const std::size_t k = i + 2 < n ? i + 2 : i + 2 - n;
+        const CPoint& a = p[i];
         const CPoint& b = p[j];
         const CPoint& c = p[k];
         const std::int64_t cross =
@@ -43,12 +53,6 @@ bool IsConvex(std::span<const CPoint> p) {
     // A turn of one sign all round can still wind twice (a star); three or four points cannot.
     return n <= 4;
 }
-
-struct Edge {
-    double x0, y0, slope; // x at row centre cy is x0 + (cy - y0) * slope
-    double yMin, yMax;
-};
-} // namespace
 
 void PixelRaster::FillPolygon(std::span<const CPoint> points, std::uint32_t value) {
     const std::size_t n = points.size();
@@ -87,7 +91,7 @@ void PixelRaster::FillPolygon(std::span<const CPoint> points, std::uint32_t valu
     const double right = static_cast<double>(m_width);
     const std::int64_t rowFrom = std::max<std::int64_t>(firstRow, 0);
     constexpr std::int64_t kSpanRows = 64;
-    if (lastRow - rowFrom <= kSpanRows && IsConvex(points)) {
+    if (lastRow - rowFrom <= kSpanRows && IsConvexOutline(points)) {
         // A convex outline crosses every row twice: each edge widens its rows' spans, then each row
         // is filled once, without collecting and sorting crossings.
         double left[kSpanRows], rightEnd[kSpanRows];

@@ -11,6 +11,10 @@
 
 namespace polyvane {
 
+// Whether the outline turns one way only and so crosses every row at most twice (three or four
+// points; longer outlines and coordinates beyond 2^30 answer false).
+[[nodiscard]] bool IsConvexOutline(std::span<const CPoint> points);
+
 class PixelRaster {
   public:
     // `stride` is the distance between rows in pixels.
