@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
 #include <QtTest>
 
 using namespace polyvane;
@@ -46,6 +47,52 @@ class QPainterSurfaceTest : public QObject {
         for (const auto& f : failures)
             report += QString::fromStdString(f) + "\n";
         QVERIFY2(failures.empty(), qPrintable(report));
+    }
+
+    // On a pixmap the surface draws through the painter's own rasteriser rather than into the pixels.
+    void sharedSuiteThroughThePainter_data() { sharedSuite_data(); }
+
+    void sharedSuiteThroughThePainter() {
+        QFETCH(int, index);
+        const SurfaceCase c = SurfaceCases()[static_cast<std::size_t>(index)];
+        QPixmap pixmap(kSuiteClient.right, kSuiteClient.bottom);
+        pixmap.fill(Qt::white);
+        QPainter painter(&pixmap);
+        QPainterDC dc(painter, kSuiteClient);
+        std::vector<std::string> lines;
+        dc.SetTraceSink([&](std::string_view l) { lines.emplace_back(l); });
+        QImage image;
+        const Failures failures = RunSurfaceCase(
+            c, dc, [&] { return lines; },
+            [&](std::int32_t x, std::int32_t y) {
+                if (image.isNull()) {
+                    painter.end();
+                    image = pixmap.toImage();
+                }
+                return ToColorRef(image.pixel(x, y));
+            });
+        QString report;
+        for (const auto& f : failures)
+            report += QString::fromStdString(f) + "\n";
+        QVERIFY2(failures.empty(), qPrintable(report));
+    }
+
+    void farPointsThroughThePainterAreCutNotOverflowed() {
+        QPixmap pixmap(100, 100);
+        pixmap.fill(Qt::white);
+        QPainter painter(&pixmap);
+        QPainterDC dc(painter, CRect{0, 0, 100, 100});
+        const CPoint huge[3] = {{-2000000000, -2000000000}, {2000000000, -2000000000}, {0, 2000000000}};
+        const HGDIOBJ brush = dc.CreateSolidBrush(kBlue);
+        dc.SelectObject(brush);
+        dc.Polygon(huge, 3);
+        dc.MoveTo(-2000000000, 50);
+        dc.LineTo(2000000000, 50);
+        dc.TextOut(2147483647, 2147483647, "far");
+        painter.end();
+        const QImage image = pixmap.toImage();
+        QCOMPARE(ToColorRef(image.pixel(20, 20)), kBlue);
+        QCOMPARE(ToColorRef(image.pixel(20, 50)), kBlack);
     }
 
     void modelViewPaintsThroughThePainter() {
