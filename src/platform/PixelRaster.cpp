@@ -85,6 +85,8 @@ void PixelRaster::FillPolygon(std::span<const CPoint> points, std::uint32_t valu
         top = std::min(top, std::min(ay, by));
         bottom = std::max(bottom, std::max(ay, by));
     }
+    if (edgeCount == 0)
+        return; // every edge level: no area
     // Rows whose centre y + 0.5 lies in [top, bottom).
     const std::int64_t firstRow = CeilSmall(std::max(top - 0.5, -1.0));
     const std::int64_t lastRow = CeilSmall(std::min(bottom - 0.5, static_cast<double>(m_height)));
