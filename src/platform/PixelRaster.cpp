@@ -196,15 +196,12 @@ void PixelRaster::StrokeLine(CPoint from, CPoint to, std::uint32_t value, std::i
         const std::ptrdiff_t stepY = sy * m_stride;
         for (std::int64_t i = 0; i < steps; ++i) {
             *pixel = value;
+            // The same steps as below, chosen without branches: the walk turns unpredictably.
             const std::int64_t e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                pixel += sx;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                pixel += stepY;
-            }
+            const bool moveX = e2 >= dy;
+            const bool moveY = e2 <= dx;
+            err += (moveX ? dy : 0) + (moveY ? dx : 0);
+            pixel += (moveX ? sx : 0) + (moveY ? stepY : 0);
         }
         return;
     }
