@@ -4,7 +4,8 @@
 // Use: in a widget's paintEvent, `QPainter painter(this); QPainterDC dc(painter, CRect{0, 0, width(),
 // height()}); view->OnDraw(&dc);`. The painter draws without antialiasing so that one-pixel pens stay
 // one pixel; lines leave their end point unpainted; polygons fill by the alternate (odd-even) rule;
-// text is drawn in the painter's current font with its top-left corner at the given point.
+// text is drawn in the painter's current font with its top-left corner at the given point. While
+// the surface lives it alone sets the painter's pen and brush (it remembers what it set).
 //
 // Painting into a QImage (32-bit RGB formats, no transform, no clipping, plain source-over) draws
 // lines and polygons straight into the image's pixels, several times faster than through the
