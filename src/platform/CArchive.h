@@ -12,7 +12,7 @@
 namespace polyvane {
 
 class CArchive {
-  public:
+public:
     enum Mode { load, store };
 
     CArchive(const CArchive&) = delete;
@@ -55,7 +55,7 @@ class CArchive {
     // Closes without replacing anything; the temporary file of a store is removed.
     void Abort();
 
-  private:
+private:
     Mode m_mode = load;
     std::FILE* m_file = nullptr;
     std::string m_path;
