@@ -19,6 +19,10 @@ constexpr Subcommand kSubcommands[] = {
     {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
     {"tim", "tim FILE [--png OUT.png]", polyvane::cli::RunTim},
     {"convert", "convert IN OUT [--do COMMAND]...", polyvane::cli::RunConvert},
+    {"render",
+     "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
+     "[--trace] [--dump-json FILE] [--do COMMAND]...",
+     polyvane::cli::RunRender},
 };
 
 void PrintUsage(std::ostream& out) {
