@@ -11,10 +11,25 @@ namespace polyvane {
 class CDocument;
 class CDC;
 
+// Key-state flags handed to the mouse handlers.
+constexpr unsigned MK_LBUTTON = 0x0001;
+constexpr unsigned MK_RBUTTON = 0x0002;
+constexpr unsigned MK_SHIFT = 0x0004;
+constexpr unsigned MK_CONTROL = 0x0008;
+constexpr unsigned MK_MBUTTON = 0x0010;
+
+// The frame a view lives in, as far as a view may ask it for anything.
+class IFrameHost {
+  public:
+    virtual ~IFrameHost() = default;
+    // Shows the view known by `viewId` in place of the active one (1 model view, 8 texture view).
+    virtual void SwitchView(int viewId) = 0;
+};
+
 // What a view asks of the window it lives in. The Qt backend implements it with a widget; the
 // headless one records the requests.
 class IViewHost {
-public:
+  public:
     virtual ~IViewHost() = default;
     [[nodiscard]] virtual CRect GetClientRect() const = 0;
     // The whole window repaints later, its background erased or not.
@@ -23,11 +38,13 @@ public:
     virtual void ReleaseCapture() = 0;
     [[nodiscard]] virtual bool HasCapture() const = 0;
     virtual void SetWindowText(const std::string& text) = 0;
+    // The frame around the view's window; null without one.
+    [[nodiscard]] virtual IFrameHost* GetParentFrame() const { return nullptr; }
 };
 
 // A host without a window: a fixed client rectangle, and the requests counted.
 class HeadlessViewHost final : public IViewHost {
-public:
+  public:
     explicit HeadlessViewHost(CRect client = CRect{0, 0, 640, 480}) : m_client(client) {}
     [[nodiscard]] CRect GetClientRect() const override { return m_client; }
     void Invalidate(bool erase) override {
@@ -51,7 +68,7 @@ public:
 };
 
 class CView : public CCmdTarget {
-public:
+  public:
     CView() = default;
     CView(const CView&) = delete;
     CView& operator=(const CView&) = delete;
@@ -69,14 +86,22 @@ public:
     virtual void OnUpdate(CView* sender, long hint, void* hintObject);
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
 
+    // Mouse messages: the key-state flags (MK_*) and the cursor in client coordinates.
+    virtual void OnLButtonDown(unsigned /*nFlags*/, CPoint /*point*/) {}
+    virtual void OnLButtonUp(unsigned /*nFlags*/, CPoint /*point*/) {}
+    virtual void OnRButtonDown(unsigned /*nFlags*/, CPoint /*point*/) {}
+    virtual void OnRButtonUp(unsigned /*nFlags*/, CPoint /*point*/) {}
+    virtual void OnMouseMove(unsigned /*nFlags*/, CPoint /*point*/) {}
+
     // Window operations, forwarded to the host (no-ops without one).
     [[nodiscard]] CRect GetClientRect() const;
     void Invalidate(bool erase = true);
     void SetCapture();
     void ReleaseCapture();
     [[nodiscard]] bool HasCapture() const;
+    [[nodiscard]] IFrameHost* GetParentFrame() const { return m_pHost ? m_pHost->GetParentFrame() : nullptr; }
 
-private:
+  private:
     CDocument* m_pDocument = nullptr;
     IViewHost* m_pHost = nullptr;
 };

@@ -1,0 +1,263 @@
+// Files: the recently-used list, saving and the questions before closing, dropped files and files
+// handed over by a later start of the program.
+#include "ShellTestSupport.h"
+#include "app/InstanceChannel.h"
+
+#include <QFile>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QUrl>
+#include <QtTest>
+
+#include <thread>
+
+using namespace polyvane;
+using namespace polyvane::test;
+
+namespace {
+
+const QString kCube = QStringLiteral(POLYVANE_SOURCE_DIR "/samples/cube.tmd");
+
+// Copies the sample under `count` distinct names in `dir`.
+QStringList SampleCopies(const QTemporaryDir& dir, int count) {
+    QStringList paths;
+    for (int i = 1; i <= count; ++i) {
+        const QString path = dir.filePath(QStringLiteral("model%1.tmd").arg(i));
+        QFile::copy(kCube, path);
+        paths.append(path);
+    }
+    return paths;
+}
+
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class ShellFilesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void recentListPushesOutItsOldestAndSurvivesRestart();
+    void recentFileCommandOpensItsEntry();
+    void openCommandUsesTheChosenPath();
+    void closingModifiedDocumentAsks_data();
+    void closingModifiedDocumentAsks();
+    void failedSaveKeepsFileAndModifiedMark();
+    void saveAsSuggestsTmdName();
+    void exitAsksForEveryModifiedDocument();
+    void droppedFilesAreOpened();
+    void filesFromALaterStartAreHandedOver();
+
+  private:
+    QTemporaryDir m_files;
+};
+
+void ShellFilesTest::recentListPushesOutItsOldestAndSurvivesRestart() {
+    QTemporaryDir settings;
+    const QStringList paths = SampleCopies(m_files, 7);
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    for (const QString& path : paths)
+        QVERIFY(shell.app->OpenDocumentFile(path));
+    QStringList newestFirst;
+    for (int i = 6; i >= 1; --i)
+        newestFirst.append(QFileInfo(paths[i]).absoluteFilePath());
+    QCOMPARE(shell.app->RecentFiles().Entries(), newestFirst);
+    shell.Frame().RefreshCommandStates();
+    QCOMPARE(shell.Frame().Action(ID_FILE_MRU_FILE1)->text(),
+             QStringLiteral("&1 ") + QDir::toNativeSeparators(newestFirst[0]));
+    QVERIFY(shell.Frame().Action(ID_FILE_MRU_FILE1 + 5)->isVisible());
+    QVERIFY(shell.Frame().Action(ID_FILE_MRU_FILE1 + 5)->isEnabled());
+    shell.Stop();
+
+    Shell restarted(settings.path());
+    QVERIFY(restarted.Start());
+    QCOMPARE(restarted.app->RecentFiles().Entries(), newestFirst);
+    // Opening an entry again moves it to the front without repeating it.
+    QVERIFY(restarted.app->OpenDocumentFile(paths[3]));
+    QCOMPARE(restarted.app->RecentFiles().Entries().size(), 6);
+    QCOMPARE(restarted.app->RecentFiles().Entries().front(), QFileInfo(paths[3]).absoluteFilePath());
+}
+
+void ShellFilesTest::recentFileCommandOpensItsEntry() {
+    QTemporaryDir settings;
+    const QStringList paths = SampleCopies(m_files, 2);
+    {
+        Shell shell(settings.path());
+        QVERIFY(shell.Start({paths[0]}));
+        QVERIFY(shell.app->OpenDocumentFile(paths[1]));
+    }
+    QFile::remove(paths[1]);
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
+    QCOMPARE(QString::fromStdString(shell.Active()->GetDocument().GetPathName()),
+             QFileInfo(paths[0]).absoluteFilePath());
+    // An entry whose file is gone shows why and leaves the list.
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
+    QCOMPARE(shell.Messages(), QStringList{"Could not open file"});
+    QCOMPARE(shell.app->RecentFiles().Entries(), QStringList{QFileInfo(paths[0]).absoluteFilePath()});
+    QVERIFY(!shell.Frame().Action(ID_FILE_MRU_FILE1 + 1)->isVisible());
+}
+
+void ShellFilesTest::openCommandUsesTheChosenPath() {
+    QTemporaryDir settings;
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    shell.prompts.openPaths = QStringList{kCube};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_OPEN));
+    QCOMPARE(shell.app->Documents().size(), 2u);
+    QCOMPARE(QString::fromStdString(shell.Active()->GetDocument().GetTitle()), QStringLiteral("cube.tmd"));
+    // Cancelling the dialog opens nothing.
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_OPEN));
+    QCOMPARE(shell.app->Documents().size(), 2u);
+}
+
+void ShellFilesTest::closingModifiedDocumentAsks_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("cancel keeps it") << static_cast<int>(SaveAnswer::cancel) << false << QStringList{};
+    QTest::newRow("no closes it") << static_cast<int>(SaveAnswer::no) << true << QStringList{};
+    // Saving fails until the model writer exists, and a failed save keeps the window open.
+    QTest::newRow("yes with a failed save keeps it")
+        << static_cast<int>(SaveAnswer::yes) << false << QStringList{"Could not save file"};
+}
+
+void ShellFilesTest::closingModifiedDocumentAsks() {
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(QStringList, messages);
+    QTemporaryDir settings;
+    const QString path = SampleCopies(m_files, 1).front();
+    Shell shell(settings.path());
+    QVERIFY(shell.Start({path}));
+    CPolyvaneDoc& doc = shell.Active()->GetDocument();
+    doc.SetModifiedFlag(true);
+    shell.Frame().RefreshCommandStates();
+    QVERIFY(shell.Active()->isWindowModified());
+    QCOMPARE(shell.Frame().windowTitle(), QStringLiteral("TMD - model1.tmd[*]"));
+
+    shell.prompts.saveAnswers = {static_cast<SaveAnswer>(answer)};
+    shell.Frame().ExecuteCommand(ID_FILE_CLOSE);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(shell.prompts.asked, QStringList{"model1.tmd"});
+    QCOMPARE(shell.app->Documents().empty(), closed);
+    QCOMPARE(shell.Messages(), messages);
+    if (!closed)
+        QVERIFY(shell.app->Documents().front()->IsModified());
+
+    // The window's own close button asks the same.
+    if (!closed) {
+        shell.prompts.saveAnswers = {SaveAnswer::no};
+        QVERIFY(shell.Active()->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(shell.app->Documents().empty());
+        QCOMPARE(shell.prompts.asked.size(), 2);
+    }
+}
+
+void ShellFilesTest::failedSaveKeepsFileAndModifiedMark() {
+    QTemporaryDir settings;
+    const QString path = SampleCopies(m_files, 1).front();
+    const QByteArray original = Contents(path);
+    Shell shell(settings.path());
+    QVERIFY(shell.Start({path}));
+    CPolyvaneDoc& doc = shell.Active()->GetDocument();
+    doc.SetModifiedFlag(true);
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_SAVE));
+    QCOMPARE(shell.Messages(), QStringList{"Could not save file"});
+    QVERIFY(doc.IsModified());
+    QVERIFY(shell.Active()->isWindowModified());
+    QCOMPARE(Contents(path), original);
+    QCOMPARE(
+        QDir(m_files.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("model1")).size(),
+        1);
+}
+
+void ShellFilesTest::saveAsSuggestsTmdName() {
+    QTemporaryDir settings;
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    // A new document: Save asks for a name, suggesting its title; cancelling saves nothing.
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_SAVE));
+    QCOMPARE(shell.prompts.suggested, QStringList{"tmd1.tmd"});
+    QVERIFY(shell.Messages().isEmpty());
+    // A name without extension gets ".tmd".
+    const QString target = m_files.filePath(QStringLiteral("named"));
+    shell.prompts.savePaths = QStringList{target};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_SAVE_AS));
+    QCOMPARE(shell.Messages(), QStringList{"Could not save file"});
+    QVERIFY(!QFile::exists(target + QStringLiteral(".tmd")));
+    QVERIFY(!QFile::exists(target));
+}
+
+void ShellFilesTest::exitAsksForEveryModifiedDocument() {
+    QTemporaryDir settings;
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_NEW));
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_NEW));
+    const auto docs = shell.app->Documents();
+    docs[0]->SetModifiedFlag(true);
+    docs[2]->SetModifiedFlag(true);
+    shell.prompts.saveAnswers = {SaveAnswer::no, SaveAnswer::cancel};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_APP_EXIT));
+    QCOMPARE(shell.prompts.asked, (QStringList{"tmd1", "tmd3"}));
+    QVERIFY(shell.Frame().isVisible());
+    QCOMPARE(shell.app->Documents().size(), 3u);
+
+    shell.prompts.saveAnswers = {SaveAnswer::no, SaveAnswer::no};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_APP_EXIT));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!shell.Frame().isVisible());
+    QVERIFY(shell.app->Documents().empty());
+}
+
+void ShellFilesTest::droppedFilesAreOpened() {
+    QTemporaryDir settings;
+    const QStringList paths = SampleCopies(m_files, 2);
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    QVERIFY(shell.Frame().acceptDrops());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(paths[0]), QUrl::fromLocalFile(paths[1])});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&shell.Frame(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&shell.Frame(), &drop);
+    QCOMPARE(shell.app->Documents().size(), 3u);
+    QCOMPARE(QString::fromStdString(shell.Active()->GetDocument().GetTitle()), QStringLiteral("model2.tmd"));
+}
+
+void ShellFilesTest::filesFromALaterStartAreHandedOver() {
+    const QString key = QStringLiteral("polyvane-test-%1").arg(QCoreApplication::applicationPid());
+    InstanceChannel later(key);
+    QVERIFY(!later.SendToRunning({kCube}, 200));
+
+    InstanceChannel running(key);
+    QVERIFY(running.Listen());
+    QSignalSpy received(&running, &InstanceChannel::filesReceived);
+    // A second instance does not take over a channel that is answered.
+    InstanceChannel rival(key);
+    QVERIFY(!rival.Listen());
+
+    QTemporaryDir settings;
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    connect(&running, &InstanceChannel::filesReceived, shell.app.get(), &CPolyvaneApp::OpenFiles);
+    bool sent = false;
+    std::thread sender([&] { sent = later.SendToRunning({kCube}, 2000); });
+    QTRY_COMPARE(received.count(), 1);
+    sender.join();
+    QVERIFY(sent);
+    QCOMPARE(received.front().front().toStringList(), QStringList{QFileInfo(kCube).absoluteFilePath()});
+    QCOMPARE(QString::fromStdString(shell.Active()->GetDocument().GetTitle()), QStringLiteral("cube.tmd"));
+}
+
+QTEST_MAIN(ShellFilesTest)
+#include "ShellFilesTest.moc"
