@@ -1,6 +1,7 @@
 #include "CChildFrame.h"
 
 #include "CPolyvaneApp.h"
+#include "CommandIcons.h"
 #include "ViewWidget.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CommandIds.h"
@@ -18,7 +19,7 @@ using Entry = CommandEntry<CChildFrame>;
 CChildFrame::CChildFrame(CPolyvaneApp& app, CPolyvaneDoc& doc)
     : m_app(app), m_doc(doc), m_stack(new QStackedWidget(this)) {
     setWidget(m_stack);
-    setWindowIcon(QIcon());
+    setWindowIcon(AppIcon());
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
@@ -36,14 +37,20 @@ bool CChildFrame::CreateInitialView() {
     std::unique_ptr<CView> view = m_app.CreateView(kModelViewId);
     if (!view)
         return false;
-    view->SetDocument(&m_doc);
-    auto* widget = new ViewWidget(std::move(view), kFirstPaneId, this);
-    m_stack->addWidget(widget);
+    ViewWidget* widget = AddView(std::move(view), kFirstPaneId);
     m_stack->setCurrentWidget(widget);
     m_activeView = widget;
     m_nCurrentViewId = kModelViewId;
-    widget->View().OnInitialUpdate();
     return true;
+}
+
+ViewWidget* CChildFrame::AddView(std::unique_ptr<CView> view, int id) {
+    view->SetDocument(&m_doc);
+    auto* widget = new ViewWidget(std::move(view), id, this);
+    m_stack->addWidget(widget);
+    connect(widget, &ViewWidget::inputHandled, this, [this] { m_app.CommandStatesChanged(); });
+    widget->View().OnInitialUpdate();
+    return widget;
 }
 
 CView* CChildFrame::GetActiveView() const {
@@ -68,10 +75,7 @@ void CChildFrame::SwitchView(int viewId) {
             AfxMessageBox("Invalid View ID");
             return;
         }
-        view->SetDocument(&m_doc);
-        newView = new ViewWidget(std::move(view), viewId, this);
-        m_stack->addWidget(newView);
-        newView->View().OnInitialUpdate();
+        newView = AddView(std::move(view), viewId);
     }
     if (newView == oldView)
         return;

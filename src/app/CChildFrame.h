@@ -51,6 +51,8 @@ class CChildFrame final : public QMdiSubWindow, public CCmdTarget, public IFrame
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Puts a view of the document into the frame under control ID `id` and runs its initial update.
+    ViewWidget* AddView(std::unique_ptr<CView> view, int id);
     void OnFileClose();
     void OnFileSave();
     void OnFileSaveAs();

@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "CChildFrame.h"
 #include "CMainFrame.h"
+#include "CommandIcons.h"
 #include "CommandTable.h"
 #include "ShellPrompts.h"
 #include "model/CPolyvaneDoc.h"
@@ -10,6 +11,7 @@
 #include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QMdiArea>
 
@@ -30,6 +32,7 @@ CPolyvaneApp::~CPolyvaneApp() {
 }
 
 bool CPolyvaneApp::InitInstance(const QStringList& files) {
+    QApplication::setWindowIcon(AppIcon());
     m_recentFiles.Load();
     m_mainFrame = std::make_unique<CMainFrame>(*this);
     if (!m_mainFrame->LoadFrame()) {
@@ -154,10 +157,8 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
         if (QFileInfo(path).suffix().isEmpty())
             path += extension;
     }
-    const std::string title = doc.GetTitle();
     if (!doc.OnSaveDocument(QFileInfo(path).absoluteFilePath().toStdString())) {
         AfxMessageBox("Could not save file");
-        doc.SetModifiedFlag(true);
         CommandStatesChanged();
         return false;
     }

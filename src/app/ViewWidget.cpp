@@ -91,7 +91,8 @@ void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
     else if (event->button() == Qt::RightButton)
         m_view->OnRButtonUp(flags, ClientPoint(event));
     else
-        QWidget::mouseReleaseEvent(event);
+        return QWidget::mouseReleaseEvent(event);
+    emit inputHandled();
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event) {

@@ -30,6 +30,10 @@ class ViewWidget final : public QWidget, public IViewHost {
     // Key-state flags (MK_*) of a mouse event.
     static unsigned KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
 
+  signals:
+    // A mouse button came up: what the view did with the drag may have changed the document.
+    void inputHandled();
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
