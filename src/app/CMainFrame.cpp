@@ -413,9 +413,9 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     if (paths.isEmpty())
         return;
     event->acceptProposedAction();
-    activateWindow();
-    for (const QString& path : paths)
-        m_app.OpenDocumentFile(path);
+    // Opened once the drop is over: a message about a file must not hold up the dragging program.
+    QMetaObject::invokeMethod(
+        &m_app, [app = &m_app, paths] { app->OpenFiles(paths); }, Qt::QueuedConnection);
 }
 
 } // namespace polyvane

@@ -21,7 +21,8 @@ namespace polyvane {
 
 CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_recentFiles(resources::kRecentFileCount),
-      m_viewFactory(&CreateApplicationView) {}
+      m_viewFactory(&CreateApplicationView),
+      m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }) {}
 
 CPolyvaneApp::~CPolyvaneApp() {
     // Windows (and their views) go with the main window, before the documents they show.
@@ -83,7 +84,7 @@ CChildFrame* CPolyvaneApp::CreateFrame(CPolyvaneDoc& doc) {
 }
 
 CPolyvaneDoc* CPolyvaneApp::NewDocument() {
-    auto doc = std::make_unique<CPolyvaneDoc>();
+    std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     if (!doc->OnNewDocument())
         return nullptr;
     doc->SetTitle(resources::kDocName + std::to_string(++m_nUntitledCount));
@@ -110,7 +111,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
             }
         }
     }
-    auto doc = std::make_unique<CPolyvaneDoc>();
+    std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     const QString absolute = info.absoluteFilePath();
     if (!doc->OnOpenDocument(absolute.toStdString()))
         return nullptr;

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 #include <memory>
 #include <vector>
 
@@ -37,8 +39,10 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
         return static_cast<int>(Frames(doc).size());
     }
 
-    // The views windows show; tests put their own in.
+    // The views windows show and the documents files are read into; tests put their own in.
     void SetViewFactory(ViewFactory factory) { m_viewFactory = std::move(factory); }
+    using DocumentFactory = std::function<std::unique_ptr<CPolyvaneDoc>()>;
+    void SetDocumentFactory(DocumentFactory factory) { m_documentFactory = std::move(factory); }
     [[nodiscard]] std::unique_ptr<CView> CreateView(int viewId) const;
 
     // A new empty document titled "tmd" and a running number, in a new window.
@@ -82,6 +86,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     IShellPrompts& m_prompts;
     RecentFileList m_recentFiles;
     ViewFactory m_viewFactory;
+    DocumentFactory m_documentFactory;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::vector<std::unique_ptr<CPolyvaneDoc>> m_documents;
     // Documents whose last window is closing; they go when it is gone.

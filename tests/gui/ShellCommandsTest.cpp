@@ -46,6 +46,7 @@ class ShellCommandsTest : public QObject {
     void acceleratorsReachTheirCommands();
     void modeButtonsCarryOneExclusiveCheck();
     void mouseMessagesReachTheViewWithKeyFlags();
+    void viewPaintsOnAnErasedWhiteWindow();
     void newWindowGivesASecondViewWithItsOwnState();
     void switchingToAnUnknownViewChangesNothing();
     void nextPaneCyclesThroughWindows();
@@ -161,6 +162,20 @@ void ShellCommandsTest::mouseMessagesReachTheViewWithKeyFlags() {
     };
     QCOMPARE(got, expected);
     QCOMPARE(widget->GetClientRect(), (CRect{0, 0, widget->width(), widget->height()}));
+}
+
+void ShellCommandsTest::viewPaintsOnAnErasedWhiteWindow() {
+    Shell shell(m_settings.path());
+    QVERIFY(shell.Start({}, RecordingViews()));
+    ViewWidget* widget = shell.Active()->ActiveViewWidget();
+    RecordingView* view = shell.ActiveRecordingView();
+    const int before = view->paints;
+    const QImage image = widget->grab().toImage();
+    QCOMPARE(view->paints, before + 1);
+    QCOMPARE(image.pixelColor(image.width() / 2, image.height() / 2), QColor(Qt::white));
+    // Invalidating through the host asks for a repaint later, not at once.
+    view->Invalidate(true);
+    QCOMPARE(view->paints, before + 1);
 }
 
 void ShellCommandsTest::newWindowGivesASecondViewWithItsOwnState() {

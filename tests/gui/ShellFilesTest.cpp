@@ -47,6 +47,9 @@ class ShellFilesTest : public QObject {
     void closingModifiedDocumentAsks();
     void failedSaveKeepsFileAndModifiedMark();
     void saveAsSuggestsTmdName();
+    void saveReplacesTheFileAndClearsTheMark();
+    void importedModelIsSavedUnderATmdName();
+    void answeringYesSavesAndCloses();
     void exitAsksForEveryModifiedDocument();
     void droppedFilesAreOpened();
     void filesFromALaterStartAreHandedOver();
@@ -195,6 +198,67 @@ void ShellFilesTest::saveAsSuggestsTmdName() {
     QVERIFY(!QFile::exists(target));
 }
 
+void ShellFilesTest::saveReplacesTheFileAndClearsTheMark() {
+    QTemporaryDir settings, dir;
+    const QString path = dir.filePath(QStringLiteral("plain.tmd"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old contents");
+    }
+    Shell shell(settings.path());
+    QVERIFY(shell.Start({path}, {}, PlainDocs()));
+    shell.Active()->GetDocument().SetModifiedFlag(true);
+    shell.Frame().RefreshCommandStates();
+    QCOMPARE(shell.Frame().windowTitle(), QStringLiteral("TMD - plain.tmd[*]"));
+    QVERIFY(shell.Frame().isWindowModified());
+
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_SAVE));
+    QVERIFY(shell.Messages().isEmpty());
+    QVERIFY(shell.prompts.suggested.isEmpty());
+    QCOMPARE(Contents(path), QByteArray(PlainDoc::kSaved));
+    QVERIFY(!shell.Active()->GetDocument().IsModified());
+    QVERIFY(!shell.Active()->isWindowModified());
+    QVERIFY(!shell.Frame().isWindowModified());
+    // Nothing is left beside the file.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"plain.tmd"});
+}
+
+void ShellFilesTest::importedModelIsSavedUnderATmdName() {
+    QTemporaryDir settings, dir;
+    const QString source = dir.filePath(QStringLiteral("thing.lwo"));
+    {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("FORM");
+    }
+    Shell shell(settings.path());
+    QVERIFY(shell.Start({source}, {}, PlainDocs()));
+    const QString target = dir.filePath(QStringLiteral("thing.tmd"));
+    shell.prompts.savePaths = QStringList{target};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_SAVE));
+    QCOMPARE(shell.prompts.suggested, QStringList{target});
+    QCOMPARE(Contents(source), QByteArray("FORM"));
+    QCOMPARE(Contents(target), QByteArray(PlainDoc::kSaved));
+    QCOMPARE(shell.Active()->windowTitle(), QStringLiteral("thing.tmd[*]"));
+    QCOMPARE(shell.app->RecentFiles().Entries().front(), target);
+}
+
+void ShellFilesTest::answeringYesSavesAndCloses() {
+    QTemporaryDir settings, dir;
+    Shell shell(settings.path());
+    QVERIFY(shell.Start({}, {}, PlainDocs()));
+    shell.Active()->GetDocument().SetModifiedFlag(true);
+    const QString target = dir.filePath(QStringLiteral("kept.tmd"));
+    shell.prompts.saveAnswers = {SaveAnswer::yes};
+    shell.prompts.savePaths = QStringList{target};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_CLOSE));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(shell.prompts.asked, QStringList{"tmd1"});
+    QCOMPARE(Contents(target), QByteArray(PlainDoc::kSaved));
+    QVERIFY(shell.app->Documents().empty());
+}
+
 void ShellFilesTest::exitAsksForEveryModifiedDocument() {
     QTemporaryDir settings;
     Shell shell(settings.path());
@@ -230,7 +294,7 @@ void ShellFilesTest::droppedFilesAreOpened() {
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&shell.Frame(), &drop);
-    QCOMPARE(shell.app->Documents().size(), 3u);
+    QTRY_COMPARE(shell.app->Documents().size(), 3u);
     QCOMPARE(QString::fromStdString(shell.Active()->GetDocument().GetTitle()), QStringLiteral("model2.tmd"));
 }
 

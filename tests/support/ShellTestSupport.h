@@ -111,6 +111,23 @@ inline ViewFactory RecordingViews() {
     };
 }
 
+// A document that reads any file and writes a short text: the shell's saving and closing without
+// the model's formats.
+class PlainDoc final : public CPolyvaneDoc {
+  public:
+    static constexpr char kSaved[] = "saved";
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring())
+            ar.Write(kSaved, sizeof kSaved - 1);
+    }
+    [[nodiscard]] bool LoadSucceeded() const override { return true; }
+    [[nodiscard]] bool StoreSucceeded() const override { return true; }
+};
+
+inline CPolyvaneApp::DocumentFactory PlainDocs() {
+    return [] { return std::make_unique<PlainDoc>(); };
+}
+
 // One run of the application. The settings directory outlives restarts within a test.
 class Shell {
   public:
@@ -119,10 +136,13 @@ class Shell {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir);
     }
 
-    bool Start(const QStringList& files = {}, ViewFactory views = {}) {
+    bool Start(const QStringList& files = {}, ViewFactory views = {},
+               CPolyvaneApp::DocumentFactory docs = {}) {
         app = std::make_unique<CPolyvaneApp>(prompts);
         if (views)
             app->SetViewFactory(std::move(views));
+        if (docs)
+            app->SetDocumentFactory(std::move(docs));
         return app->InitInstance(files);
     }
     void Stop() { app.reset(); }
