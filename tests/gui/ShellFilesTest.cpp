@@ -30,6 +30,11 @@ QStringList SampleCopies(const QTemporaryDir& dir, int count) {
     return paths;
 }
 
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 QByteArray Contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -201,11 +206,7 @@ void ShellFilesTest::saveAsSuggestsTmdName() {
 void ShellFilesTest::saveReplacesTheFileAndClearsTheMark() {
     QTemporaryDir settings, dir;
     const QString path = dir.filePath(QStringLiteral("plain.tmd"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("old contents");
-    }
+    QVERIFY(WriteFile(path, "old contents"));
     Shell shell(settings.path());
     QVERIFY(shell.Start({path}, {}, PlainDocs()));
     shell.Active()->GetDocument().SetModifiedFlag(true);
@@ -227,11 +228,7 @@ void ShellFilesTest::saveReplacesTheFileAndClearsTheMark() {
 void ShellFilesTest::importedModelIsSavedUnderATmdName() {
     QTemporaryDir settings, dir;
     const QString source = dir.filePath(QStringLiteral("thing.lwo"));
-    {
-        QFile file(source);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("FORM");
-    }
+    QVERIFY(WriteFile(source, "FORM"));
     Shell shell(settings.path());
     QVERIFY(shell.Start({source}, {}, PlainDocs()));
     const QString target = dir.filePath(QStringLiteral("thing.tmd"));
