@@ -19,6 +19,23 @@
 
 namespace polyvane {
 
+namespace {
+// Passes messages on and counts them.
+class CountingMessageBox final : public IMessageBox {
+  public:
+    explicit CountingMessageBox(IMessageBox& next) : m_next(next) {}
+    void Show(std::string_view text) override {
+        ++m_count;
+        m_next.Show(text);
+    }
+    [[nodiscard]] int Count() const { return m_count; }
+
+  private:
+    IMessageBox& m_next;
+    int m_count = 0;
+};
+} // namespace
+
 CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_recentFiles(resources::kRecentFileCount),
       m_viewFactory(&CreateApplicationView),
@@ -113,8 +130,18 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     }
     std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     const QString absolute = info.absoluteFilePath();
-    if (!doc->OnOpenDocument(absolute.toStdString()))
+    CountingMessageBox counter(MessageBoxService());
+    bool opened = false;
+    {
+        ScopedMessageBox counting(counter);
+        opened = doc->OnOpenDocument(absolute.toStdString());
+    }
+    if (!opened) {
+        // A file no reader takes fails without a word of its own; the user still learns of it.
+        if (counter.Count() == 0)
+            AfxMessageBox("Could not open file");
         return nullptr;
+    }
     CPolyvaneDoc* result = doc.get();
     m_documents.push_back(std::move(doc));
     if (!CreateFrame(*result)) {

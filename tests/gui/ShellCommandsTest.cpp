@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -50,6 +51,7 @@ class ShellCommandsTest : public QObject {
     void newWindowGivesASecondViewWithItsOwnState();
     void switchingToAnUnknownViewChangesNothing();
     void nextPaneCyclesThroughWindows();
+    void tileAndCascadeArrangeTheWindows();
 
   private:
     QTemporaryDir m_settings;
@@ -226,6 +228,31 @@ void ShellCommandsTest::nextPaneCyclesThroughWindows() {
     QCOMPARE(QString::fromStdString(shell.Active()->GetDocument().GetTitle()), QStringLiteral("tmd1"));
     QVERIFY(shell.Frame().ExecuteCommand(ID_PREV_PANE));
     QCOMPARE(QString::fromStdString(shell.Active()->GetDocument().GetTitle()), QStringLiteral("tmd2"));
+}
+
+void ShellCommandsTest::tileAndCascadeArrangeTheWindows() {
+    Shell shell(m_settings.path());
+    QVERIFY(shell.Start());
+    QVERIFY(shell.Frame().ExecuteCommand(ID_WINDOW_NEW));
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_NEW));
+    const QList<QMdiSubWindow*> windows = shell.Frame().MdiArea()->subWindowList();
+    QCOMPARE(windows.size(), 3);
+    QVERIFY(shell.Frame().ExecuteCommand(ID_WINDOW_TILE_HORZ));
+    for (int i = 0; i < windows.size(); ++i)
+        for (int j = i + 1; j < windows.size(); ++j)
+            QVERIFY(!windows[i]->geometry().intersects(windows[j]->geometry()));
+    QVERIFY(shell.Frame().ExecuteCommand(ID_WINDOW_CASCADE));
+    for (int i = 1; i < windows.size(); ++i)
+        QVERIFY(windows[i - 1]->geometry().intersects(windows[i]->geometry()));
+
+    // Arranging lines the minimised windows up along the bottom, side by side.
+    windows[0]->showMinimized();
+    windows[1]->showMinimized();
+    QVERIFY(shell.Frame().ExecuteCommand(ID_WINDOW_ARRANGE));
+    const int bottom = shell.Frame().MdiArea()->viewport()->height();
+    QCOMPARE(windows[0]->geometry().bottom() + 1, bottom);
+    QCOMPARE(windows[1]->geometry().bottom() + 1, bottom);
+    QVERIFY(!windows[0]->geometry().intersects(windows[1]->geometry()));
 }
 
 QTEST_MAIN(ShellCommandsTest)

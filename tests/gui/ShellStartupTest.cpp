@@ -82,7 +82,8 @@ void ShellStartupTest::startupEndsWhenTheFileCannotBeOpened_data() {
                                   << QStringList{"Could not open file"};
     QTest::newRow("bad header") << QByteArray(12, '\0') << QStringLiteral("zero.tmd")
                                 << QStringList{"Bad TMD file header"};
-    QTest::newRow("unknown extension") << QByteArray("data") << QStringLiteral("model.xyz") << QStringList{};
+    QTest::newRow("unknown extension")
+        << QByteArray("data") << QStringLiteral("model.xyz") << QStringList{"Could not open file"};
 }
 
 void ShellStartupTest::startupEndsWhenTheFileCannotBeOpened() {
