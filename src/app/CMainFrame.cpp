@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QUrl>
 
@@ -252,8 +253,16 @@ CChildFrame* CMainFrame::ActiveChildFrame() const {
 }
 
 void CMainFrame::AddChildFrame(CChildFrame* frame) {
+    // New windows step down and right from the last, each showing the title bar of the one before.
+    const int others = static_cast<int>(m_mdiArea->subWindowList().size());
     m_mdiArea->addSubWindow(frame);
-    frame->resize(m_mdiArea->size() * 3 / 4);
+    const QSize area = m_mdiArea->viewport()->size();
+    const QSize size = area * 3 / 4;
+    const int step = std::max(16, frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame));
+    const int fits =
+        std::max(1, std::min(area.width() - size.width(), area.height() - size.height()) / step + 1);
+    const int offset = (others % fits) * step;
+    frame->setGeometry(QRect(QPoint(offset, offset), size));
     frame->show();
     m_mdiArea->setActiveSubWindow(frame);
     RefreshCommandStates();
