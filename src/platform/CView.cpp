@@ -19,9 +19,19 @@ void CView::SetDocument(CDocument* doc) {
         doc->AddView(this);
 }
 
-void CView::OnUpdate(CView*, long, void*) { Invalidate(true); }
+void CView::OnUpdate(CView*, long, void*) {
+    Invalidate(true);
+}
 
-CRect CView::GetClientRect() const { return m_pHost ? m_pHost->GetClientRect() : CRect{}; }
+void CView::OnLButtonDown(unsigned, CPoint) {}
+void CView::OnLButtonUp(unsigned, CPoint) {}
+void CView::OnRButtonDown(unsigned, CPoint) {}
+void CView::OnRButtonUp(unsigned, CPoint) {}
+void CView::OnMouseMove(unsigned, CPoint) {}
+
+CRect CView::GetClientRect() const {
+    return m_pHost ? m_pHost->GetClientRect() : CRect{};
+}
 void CView::Invalidate(bool erase) {
     if (m_pHost)
         m_pHost->Invalidate(erase);
@@ -34,6 +44,8 @@ void CView::ReleaseCapture() {
     if (m_pHost)
         m_pHost->ReleaseCapture();
 }
-bool CView::HasCapture() const { return m_pHost && m_pHost->HasCapture(); }
+bool CView::HasCapture() const {
+    return m_pHost && m_pHost->HasCapture();
+}
 
 } // namespace polyvane

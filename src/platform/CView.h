@@ -3,6 +3,7 @@
 // client rectangle, invalidation, mouse capture) through a host that the backend provides.
 #include "CCmdTarget.h"
 #include "Geometry.h"
+#include "IFrameHost.h"
 
 #include <string>
 
@@ -11,20 +12,12 @@ namespace polyvane {
 class CDocument;
 class CDC;
 
-// Key-state flags handed to the mouse handlers.
-constexpr unsigned MK_LBUTTON = 0x0001;
-constexpr unsigned MK_RBUTTON = 0x0002;
-constexpr unsigned MK_SHIFT = 0x0004;
-constexpr unsigned MK_CONTROL = 0x0008;
-constexpr unsigned MK_MBUTTON = 0x0010;
-
-// The frame a view lives in, as far as a view may ask it for anything.
-class IFrameHost {
-  public:
-    virtual ~IFrameHost() = default;
-    // Shows the view known by `viewId` in place of the active one (1 model view, 8 texture view).
-    virtual void SwitchView(int viewId) = 0;
-};
+// Key-state flags passed with every mouse message.
+constexpr unsigned MK_LBUTTON = 0x01;
+constexpr unsigned MK_RBUTTON = 0x02;
+constexpr unsigned MK_SHIFT = 0x04;
+constexpr unsigned MK_CONTROL = 0x08;
+constexpr unsigned MK_MBUTTON = 0x10;
 
 // What a view asks of the window it lives in. The Qt backend implements it with a widget; the
 // headless one records the requests.
@@ -86,12 +79,14 @@ class CView : public CCmdTarget {
     virtual void OnUpdate(CView* sender, long hint, void* hintObject);
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
 
-    // Mouse messages: the key-state flags (MK_*) and the cursor in client coordinates.
-    virtual void OnLButtonDown(unsigned /*nFlags*/, CPoint /*point*/) {}
-    virtual void OnLButtonUp(unsigned /*nFlags*/, CPoint /*point*/) {}
-    virtual void OnRButtonDown(unsigned /*nFlags*/, CPoint /*point*/) {}
-    virtual void OnRButtonUp(unsigned /*nFlags*/, CPoint /*point*/) {}
-    virtual void OnMouseMove(unsigned /*nFlags*/, CPoint /*point*/) {}
+    // Mouse messages, which the host delivers with the key-state flags (MK_*) and the cursor position
+    // in client coordinates. While the view holds the capture the host sends it every move and
+    // button release, wherever the cursor is. The defaults ignore them.
+    virtual void OnLButtonDown(unsigned flags, CPoint point);
+    virtual void OnLButtonUp(unsigned flags, CPoint point);
+    virtual void OnRButtonDown(unsigned flags, CPoint point);
+    virtual void OnRButtonUp(unsigned flags, CPoint point);
+    virtual void OnMouseMove(unsigned flags, CPoint point);
 
     // Window operations, forwarded to the host (no-ops without one).
     [[nodiscard]] CRect GetClientRect() const;
