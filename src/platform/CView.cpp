@@ -19,7 +19,9 @@ void CView::SetDocument(CDocument* doc) {
         doc->AddView(this);
 }
 
-void CView::OnUpdate(CView*, long, void*) { Invalidate(true); }
+void CView::OnUpdate(CView*, long, void*) {
+    Invalidate(true);
+}
 
 void CView::OnLButtonDown(unsigned, CPoint) {}
 void CView::OnLButtonUp(unsigned, CPoint) {}
@@ -40,6 +42,8 @@ void CView::ReleaseCapture() {
     if (m_pHost)
         m_pHost->ReleaseCapture();
 }
-bool CView::HasCapture() const { return m_pHost && m_pHost->HasCapture(); }
+bool CView::HasCapture() const {
+    return m_pHost && m_pHost->HasCapture();
+}
 
 } // namespace polyvane

@@ -3,6 +3,7 @@
 // client rectangle, invalidation, mouse capture) through a host that the backend provides.
 #include "CCmdTarget.h"
 #include "Geometry.h"
+#include "IFrameHost.h"
 
 #include <string>
 
@@ -30,6 +31,8 @@ public:
     virtual void ReleaseCapture() = 0;
     [[nodiscard]] virtual bool HasCapture() const = 0;
     virtual void SetWindowText(const std::string& text) = 0;
+    // The frame around the view's window; null without one.
+    [[nodiscard]] virtual IFrameHost* GetParentFrame() const { return nullptr; }
 };
 
 // A host without a window: a fixed client rectangle, and the requests counted.
@@ -91,6 +94,9 @@ public:
     void SetCapture();
     void ReleaseCapture();
     [[nodiscard]] bool HasCapture() const;
+    [[nodiscard]] IFrameHost* GetParentFrame() const {
+        return m_pHost ? m_pHost->GetParentFrame() : nullptr;
+    }
 
 private:
     CDocument* m_pDocument = nullptr;

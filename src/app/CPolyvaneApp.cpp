@@ -1,0 +1,314 @@
+#include "CPolyvaneApp.h"
+
+#include "CAboutDlg.h"
+#include "CChildFrame.h"
+#include "CMainFrame.h"
+#include "CommandIcons.h"
+#include "CommandTable.h"
+#include "ShellPrompts.h"
+#include "model/CPolyvaneDoc.h"
+#include "platform/CView.h"
+#include "platform/CommandIds.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMdiArea>
+
+#include <algorithm>
+
+namespace polyvane {
+
+namespace {
+// Passes messages on and counts them.
+class CountingMessageBox final : public IMessageBox {
+  public:
+    explicit CountingMessageBox(IMessageBox& next) : m_next(next) {}
+    void Show(std::string_view text) override {
+        ++m_count;
+        m_next.Show(text);
+    }
+    [[nodiscard]] int Count() const { return m_count; }
+
+  private:
+    IMessageBox& m_next;
+    int m_count = 0;
+};
+} // namespace
+
+CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
+    : QObject(parent), m_prompts(prompts), m_recentFiles(resources::kRecentFileCount),
+      m_viewFactory(&CreateApplicationView),
+      m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }) {}
+
+CPolyvaneApp::~CPolyvaneApp() {
+    // Windows (and their views) go with the main window, before the documents they show.
+    m_frames.clear();
+    m_mainFrame.reset();
+    m_closingDocuments.clear();
+    m_documents.clear();
+}
+
+bool CPolyvaneApp::InitInstance(const QStringList& files) {
+    QApplication::setWindowIcon(AppIcon());
+    m_recentFiles.Load();
+    m_mainFrame = std::make_unique<CMainFrame>(*this);
+    if (!m_mainFrame->LoadFrame()) {
+        m_mainFrame.reset();
+        return false;
+    }
+    m_mainFrame->show();
+    if (files.isEmpty()) {
+        if (!NewDocument())
+            return false;
+    } else {
+        for (const QString& file : files)
+            if (!OpenDocumentFile(file))
+                return false;
+    }
+    m_mainFrame->RefreshCommandStates();
+    return true;
+}
+
+std::vector<CPolyvaneDoc*> CPolyvaneApp::Documents() const {
+    std::vector<CPolyvaneDoc*> docs;
+    for (const auto& doc : m_documents)
+        docs.push_back(doc.get());
+    return docs;
+}
+
+std::vector<CChildFrame*> CPolyvaneApp::Frames(const CPolyvaneDoc& doc) const {
+    std::vector<CChildFrame*> frames;
+    for (CChildFrame* frame : m_frames)
+        if (&frame->GetDocument() == &doc)
+            frames.push_back(frame);
+    return frames;
+}
+
+std::unique_ptr<CView> CPolyvaneApp::CreateView(int viewId) const {
+    return m_viewFactory ? m_viewFactory(viewId) : nullptr;
+}
+
+CChildFrame* CPolyvaneApp::CreateFrame(CPolyvaneDoc& doc) {
+    auto* frame = new CChildFrame(*this, doc);
+    if (!frame->CreateInitialView()) {
+        delete frame;
+        return nullptr;
+    }
+    m_frames.push_back(frame);
+    m_mainFrame->AddChildFrame(frame);
+    return frame;
+}
+
+CPolyvaneDoc* CPolyvaneApp::NewDocument() {
+    std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
+    if (!doc->OnNewDocument())
+        return nullptr;
+    doc->SetTitle(resources::kDocName + std::to_string(++m_nUntitledCount));
+    CPolyvaneDoc* result = doc.get();
+    m_documents.push_back(std::move(doc));
+    if (!CreateFrame(*result)) {
+        m_documents.pop_back();
+        return nullptr;
+    }
+    return result;
+}
+
+CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty()) {
+        for (const auto& doc : m_documents) {
+            const QString open = QFileInfo(QString::fromStdString(doc->GetPathName())).canonicalFilePath();
+            if (open == canonical) {
+                const std::vector<CChildFrame*> frames = Frames(*doc);
+                if (!frames.empty())
+                    m_mainFrame->MdiArea()->setActiveSubWindow(frames.front());
+                return doc.get();
+            }
+        }
+    }
+    std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
+    const QString absolute = info.absoluteFilePath();
+    CountingMessageBox counter(MessageBoxService());
+    bool opened = false;
+    {
+        ScopedMessageBox counting(counter);
+        opened = doc->OnOpenDocument(absolute.toStdString());
+    }
+    if (!opened) {
+        // A file no reader takes fails without a word of its own; the user still learns of it.
+        if (counter.Count() == 0)
+            AfxMessageBox("Could not open file");
+        return nullptr;
+    }
+    CPolyvaneDoc* result = doc.get();
+    m_documents.push_back(std::move(doc));
+    if (!CreateFrame(*result)) {
+        m_documents.pop_back();
+        return nullptr;
+    }
+    m_recentFiles.Add(absolute);
+    m_mainFrame->RefreshCommandStates();
+    return result;
+}
+
+void CPolyvaneApp::OpenFiles(const QStringList& paths) {
+    if (m_mainFrame) {
+        m_mainFrame->show();
+        m_mainFrame->raise();
+        m_mainFrame->activateWindow();
+    }
+    for (const QString& path : paths)
+        OpenDocumentFile(path);
+}
+
+CChildFrame* CPolyvaneApp::NewWindow(CPolyvaneDoc& doc) {
+    return CreateFrame(doc);
+}
+
+bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
+    QString path = QString::fromStdString(doc.GetPathName());
+    const QString extension = QString::fromUtf8(resources::kDocExtension);
+    // Saving always writes a TMD file: a model read from another format is saved under a new name
+    // rather than over its source.
+    if (saveAs || path.isEmpty() || !path.endsWith(extension, Qt::CaseInsensitive)) {
+        QString suggested = path.isEmpty() ? QString::fromStdString(doc.GetTitle()) : path;
+        const QFileInfo info(suggested);
+        if (!suggested.endsWith(extension, Qt::CaseInsensitive))
+            suggested = (path.isEmpty() ? info.fileName()
+                                        : info.path() + QLatin1Char('/') + info.completeBaseName()) +
+                        extension;
+        path = m_prompts.ChooseSavePath(suggested);
+        if (path.isEmpty())
+            return false;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += extension;
+    }
+    // A failed save has said why (the file or the writer) and left the file as it was.
+    if (!doc.OnSaveDocument(QFileInfo(path).absoluteFilePath().toStdString())) {
+        CommandStatesChanged();
+        return false;
+    }
+    m_recentFiles.Add(path);
+    CommandStatesChanged();
+    return true;
+}
+
+bool CPolyvaneApp::SaveModified(CPolyvaneDoc& doc) {
+    if (!doc.IsModified())
+        return true;
+    switch (m_prompts.AskSaveChanges(QString::fromStdString(doc.GetTitle()))) {
+    case SaveAnswer::yes:
+        return SaveDocument(doc, false);
+    case SaveAnswer::no:
+        return true;
+    case SaveAnswer::cancel:
+        return false;
+    }
+    return false;
+}
+
+bool CPolyvaneApp::SaveAllModified() {
+    for (CPolyvaneDoc* doc : Documents())
+        if (!SaveModified(*doc))
+            return false;
+    return true;
+}
+
+void CPolyvaneApp::CloseDocument(CPolyvaneDoc& doc) {
+    if (!SaveModified(doc))
+        return;
+    for (CChildFrame* frame : Frames(doc))
+        frame->CloseWithoutAsking();
+}
+
+void CPolyvaneApp::CloseAllDocuments() {
+    for (CChildFrame* frame : std::vector<CChildFrame*>(m_frames))
+        frame->CloseWithoutAsking();
+}
+
+void CPolyvaneApp::FrameClosed(CChildFrame* frame) {
+    std::erase(m_frames, frame);
+    CPolyvaneDoc* doc = &frame->GetDocument();
+    if (m_mainFrame)
+        m_mainFrame->MdiArea()->removeSubWindow(frame);
+    if (Frames(*doc).empty()) {
+        const auto found = std::find_if(m_documents.begin(), m_documents.end(),
+                                        [doc](const auto& owned) { return owned.get() == doc; });
+        if (found != m_documents.end()) {
+            m_closingDocuments.push_back(std::move(*found));
+            m_documents.erase(found);
+            // The document goes once the window and its views are gone.
+            connect(frame, &QObject::destroyed, this, [this, doc] {
+                std::erase_if(m_closingDocuments, [doc](const auto& owned) { return owned.get() == doc; });
+            });
+        }
+    }
+    frame->deleteLater();
+    CommandStatesChanged();
+}
+
+void CPolyvaneApp::CommandStatesChanged() {
+    if (m_mainFrame)
+        m_mainFrame->RefreshCommandStates();
+}
+
+void CPolyvaneApp::UpdateFrameTitles() {
+    for (const auto& doc : m_documents) {
+        const std::vector<CChildFrame*> frames = Frames(*doc);
+        for (std::size_t i = 0; i < frames.size(); ++i)
+            frames[i]->UpdateTitle(frames.size() > 1 ? static_cast<int>(i) + 1 : 0);
+    }
+}
+
+bool CPolyvaneApp::OnCmdMsg(unsigned id, CCmdUI* update) {
+    using Entry = CommandEntry<CPolyvaneApp>;
+    static constexpr Entry kCommands[] = {
+        {ID_APP_ABOUT, &CPolyvaneApp::OnAppAbout, nullptr},
+        {ID_FILE_NEW, &CPolyvaneApp::OnFileNew, nullptr},
+        {ID_FILE_OPEN, &CPolyvaneApp::OnFileOpen, nullptr},
+    };
+    if (DispatchCommand<CPolyvaneApp>(this, kCommands, id, update))
+        return true;
+    if (id >= ID_FILE_MRU_FILE1 &&
+        id < ID_FILE_MRU_FILE1 + static_cast<unsigned>(resources::kRecentFileCount)) {
+        const int index = static_cast<int>(id - ID_FILE_MRU_FILE1);
+        if (update)
+            OnUpdateRecentFile(index, update);
+        else
+            OnOpenRecentFile(index);
+        return true;
+    }
+    return false;
+}
+
+void CPolyvaneApp::OnAppAbout() {
+    CAboutDlg dialog(m_mainFrame.get());
+    dialog.exec();
+}
+
+void CPolyvaneApp::OnFileNew() {
+    NewDocument();
+}
+
+void CPolyvaneApp::OnFileOpen() {
+    const QString path = m_prompts.ChooseOpenPath();
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+void CPolyvaneApp::OnOpenRecentFile(int index) {
+    if (index >= m_recentFiles.Entries().size())
+        return;
+    const QString path = m_recentFiles.Entries()[index];
+    // An entry whose file no longer opens leaves the list.
+    if (!OpenDocumentFile(path))
+        m_recentFiles.Remove(static_cast<int>(m_recentFiles.Entries().indexOf(path)));
+}
+
+void CPolyvaneApp::OnUpdateRecentFile(int index, CCmdUI* state) {
+    state->Enable(index < m_recentFiles.Entries().size());
+}
+
+} // namespace polyvane

@@ -1,0 +1,98 @@
+#pragma once
+// The application: start-up, the open documents with their windows, the recently-used list and the
+// application-wide commands (New, Open, the recent files, About).
+#include "RecentFileList.h"
+#include "ViewFactory.h"
+#include "platform/CCmdTarget.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+#include <memory>
+#include <vector>
+
+namespace polyvane {
+
+class CChildFrame;
+class CMainFrame;
+class CPolyvaneDoc;
+class IShellPrompts;
+
+class CPolyvaneApp final : public QObject, public CCmdTarget {
+    Q_OBJECT
+  public:
+    explicit CPolyvaneApp(IShellPrompts& prompts, QObject* parent = nullptr);
+    ~CPolyvaneApp() override;
+
+    // Start-up: loads the recently-used list, creates the main window and carries out the command
+    // line (`files`: none makes a new document, each one given is opened). False when start-up
+    // fails; the program then ends.
+    bool InitInstance(const QStringList& files);
+
+    [[nodiscard]] CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    [[nodiscard]] RecentFileList& RecentFiles() { return m_recentFiles; }
+    [[nodiscard]] std::vector<CPolyvaneDoc*> Documents() const;
+    [[nodiscard]] std::vector<CChildFrame*> Frames(const CPolyvaneDoc& doc) const;
+    [[nodiscard]] int FrameCount(const CPolyvaneDoc& doc) const {
+        return static_cast<int>(Frames(doc).size());
+    }
+
+    // The views windows show and the documents files are read into; tests put their own in.
+    void SetViewFactory(ViewFactory factory) { m_viewFactory = std::move(factory); }
+    using DocumentFactory = std::function<std::unique_ptr<CPolyvaneDoc>()>;
+    void SetDocumentFactory(DocumentFactory factory) { m_documentFactory = std::move(factory); }
+    [[nodiscard]] std::unique_ptr<CView> CreateView(int viewId) const;
+
+    // A new empty document titled "tmd" and a running number, in a new window.
+    CPolyvaneDoc* NewDocument();
+    // Opens `path` in a new window, or brings up the window already showing it. Null when the file
+    // could not be opened (its reader has shown why).
+    CPolyvaneDoc* OpenDocumentFile(const QString& path);
+    // Another window on `doc`.
+    CChildFrame* NewWindow(CPolyvaneDoc& doc);
+    // Saves `doc` (under a new name when `saveAs`, when it has none yet, or when it was not read from
+    // a TMD file). False when the user cancelled or the save failed, which is then reported.
+    bool SaveDocument(CPolyvaneDoc& doc, bool saveAs);
+    // Asks whether to save a modified document: true when it may be closed.
+    bool SaveModified(CPolyvaneDoc& doc);
+    bool SaveAllModified();
+    // Closes every window of `doc` after asking whether to save it.
+    void CloseDocument(CPolyvaneDoc& doc);
+    // Closes every document without asking.
+    void CloseAllDocuments();
+
+    // Called by a child frame that has closed.
+    void FrameClosed(CChildFrame* frame);
+    // The state of some command may have changed (the active view changed, a document was saved).
+    void CommandStatesChanged();
+    void UpdateFrameTitles();
+
+    bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+
+  public slots:
+    // Files handed over by a later start of the program.
+    void OpenFiles(const QStringList& paths);
+
+  private:
+    CChildFrame* CreateFrame(CPolyvaneDoc& doc);
+    void OnAppAbout();
+    void OnFileNew();
+    void OnFileOpen();
+    void OnOpenRecentFile(int index);
+    void OnUpdateRecentFile(int index, CCmdUI* state);
+
+    IShellPrompts& m_prompts;
+    RecentFileList m_recentFiles;
+    ViewFactory m_viewFactory;
+    DocumentFactory m_documentFactory;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::vector<std::unique_ptr<CPolyvaneDoc>> m_documents;
+    // Documents whose last window is closing; they go when it is gone.
+    std::vector<std::unique_ptr<CPolyvaneDoc>> m_closingDocuments;
+    std::vector<CChildFrame*> m_frames;
+    int m_nUntitledCount = 0;
+};
+
+} // namespace polyvane

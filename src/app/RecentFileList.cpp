@@ -1,0 +1,80 @@
+#include "RecentFileList.h"
+
+#include "CommandTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace polyvane {
+
+namespace {
+constexpr const char* kSection = "Recent File List";
+
+QSettings Settings() {
+    return QSettings(QString::fromUtf8(resources::kCompanyKey), QString::fromUtf8(resources::kAppName));
+}
+
+QString Key(int index) {
+    return QStringLiteral("%1/File%2").arg(QString::fromUtf8(kSection)).arg(index + 1);
+}
+
+// Entries name the same file when their absolute paths are the same.
+QString Normalised(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+} // namespace
+
+void RecentFileList::Load() {
+    QSettings settings = Settings();
+    m_entries.clear();
+    for (int i = 0; i < m_capacity; ++i) {
+        const QString path = settings.value(Key(i)).toString();
+        if (!path.isEmpty() && !m_entries.contains(path))
+            m_entries.append(path);
+    }
+}
+
+void RecentFileList::Add(const QString& path) {
+    const QString entry = Normalised(path);
+    m_entries.removeAll(entry);
+    m_entries.prepend(entry);
+    while (m_entries.size() > m_capacity)
+        m_entries.removeLast();
+    Save();
+}
+
+void RecentFileList::Remove(int index) {
+    if (index < 0 || index >= m_entries.size())
+        return;
+    m_entries.removeAt(index);
+    Save();
+}
+
+QString RecentFileList::MenuText(int index) const {
+    if (index < 0 || index >= m_entries.size())
+        return {};
+    QString path = QDir::toNativeSeparators(m_entries[index]);
+    // Long paths keep their start and their file name.
+    constexpr int kMaxShown = 60;
+    if (path.size() > kMaxShown) {
+        const QString name = QFileInfo(m_entries[index]).fileName();
+        const int head = std::max<int>(3, kMaxShown - static_cast<int>(name.size()) - 4);
+        path = path.left(head) + QStringLiteral("...") + QDir::separator() + name;
+    }
+    path.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("&%1 %2").arg(index + 1).arg(path);
+}
+
+void RecentFileList::Save() const {
+    QSettings settings = Settings();
+    for (int i = 0; i < m_capacity; ++i) {
+        if (i < m_entries.size())
+            settings.setValue(Key(i), m_entries[i]);
+        else
+            settings.remove(Key(i));
+    }
+    settings.sync();
+}
+
+} // namespace polyvane

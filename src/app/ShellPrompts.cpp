@@ -1,0 +1,45 @@
+#include "ShellPrompts.h"
+
+#include "CommandTable.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace polyvane {
+
+namespace {
+QString OpenFilters() {
+    return QStringLiteral("%1;;%2;;All files (*)")
+        .arg(QString::fromUtf8(resources::kDocFilter), QString::fromUtf8(resources::kLwoFilter));
+}
+} // namespace
+
+SaveAnswer QtShellPrompts::AskSaveChanges(const QString& title) {
+    const auto button =
+        QMessageBox::question(QApplication::activeWindow(), QString::fromUtf8(resources::kAppName),
+                              QStringLiteral("Save changes to %1?").arg(title),
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (button == QMessageBox::Yes)
+        return SaveAnswer::yes;
+    if (button == QMessageBox::No)
+        return SaveAnswer::no;
+    return SaveAnswer::cancel;
+}
+
+QString QtShellPrompts::ChooseOpenPath() {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Open"), QString(),
+                                        OpenFilters());
+}
+
+QString QtShellPrompts::ChooseSavePath(const QString& suggested) {
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Save As"), suggested,
+                       QString::fromUtf8(resources::kDocFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromUtf8(resources::kDocExtension).mid(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace polyvane

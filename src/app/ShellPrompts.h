@@ -1,0 +1,28 @@
+#pragma once
+// The questions the shell asks the user: whether to save a modified document, and which file to open
+// or save to. The Qt backend asks with real dialogs; tests plug in scripted answers.
+#include <QString>
+
+namespace polyvane {
+
+enum class SaveAnswer { yes, no, cancel };
+
+class IShellPrompts {
+  public:
+    virtual ~IShellPrompts() = default;
+    // "Save changes to TITLE?" with Yes, No and Cancel.
+    virtual SaveAnswer AskSaveChanges(const QString& title) = 0;
+    // The full path of the file to open, or empty when the user cancelled.
+    virtual QString ChooseOpenPath() = 0;
+    // The full path to save to, starting from `suggested`, or empty when the user cancelled.
+    virtual QString ChooseSavePath(const QString& suggested) = 0;
+};
+
+class QtShellPrompts final : public IShellPrompts {
+  public:
+    SaveAnswer AskSaveChanges(const QString& title) override;
+    QString ChooseOpenPath() override;
+    QString ChooseSavePath(const QString& suggested) override;
+};
+
+} // namespace polyvane

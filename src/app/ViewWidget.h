@@ -1,0 +1,51 @@
+#pragma once
+// The widget a platform view lives in: it answers the view's window requests and hands it paints and
+// mouse messages.
+#include "platform/CView.h"
+
+#include <QWidget>
+
+#include <memory>
+
+namespace polyvane {
+
+class ViewWidget final : public QWidget, public IViewHost {
+    Q_OBJECT
+  public:
+    ViewWidget(std::unique_ptr<CView> view, int controlId, IFrameHost* frame, QWidget* parent = nullptr);
+    ~ViewWidget() override;
+
+    [[nodiscard]] CView& View() const { return *m_view; }
+    [[nodiscard]] int ControlId() const { return m_controlId; }
+    void SetControlId(int id) { m_controlId = id; }
+
+    [[nodiscard]] CRect GetClientRect() const override;
+    void Invalidate(bool erase) override;
+    void SetCapture() override;
+    void ReleaseCapture() override;
+    [[nodiscard]] bool HasCapture() const override;
+    void SetWindowText(const std::string& text) override;
+    [[nodiscard]] IFrameHost* GetParentFrame() const override { return m_frame; }
+
+    // Key-state flags (MK_*) of a mouse event.
+    static unsigned KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+
+  signals:
+    // A mouse button came up: what the view did with the drag may have changed the document.
+    void inputHandled();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+  private:
+    std::unique_ptr<CView> m_view;
+    int m_controlId;
+    IFrameHost* m_frame;
+    bool m_capture = false;
+};
+
+} // namespace polyvane

@@ -1,0 +1,56 @@
+// The editor: one main window with a window per open document.
+#include "CMainFrame.h"
+#include "CPolyvaneApp.h"
+#include "CommandTable.h"
+#include "InstanceChannel.h"
+#include "QtDialogServices.h"
+#include "QtDisplayService.h"
+#include "QtMessageBox.h"
+#include "ShellPrompts.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(polyvane::resources::kAppName));
+    QApplication::setOrganizationName(QString::fromUtf8(polyvane::resources::kCompanyKey));
+    QApplication::setApplicationVersion(QStringLiteral("0.0"));
+
+    // A hidden option for documentation: save a picture of the main window and quit.
+    QStringList files;
+    QString screenshot;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size())
+            screenshot = arguments[++i];
+        else
+            files.append(arguments[i]);
+    }
+
+    polyvane::InstanceChannel channel;
+    if (!files.isEmpty() && screenshot.isEmpty() && channel.SendToRunning(files))
+        return 0;
+
+    polyvane::QtMessageBox messageBox;
+    polyvane::ScopedMessageBox installed(messageBox);
+    polyvane::QtDialogServices dialogs;
+    polyvane::QtDisplayService display;
+    polyvane::ScopedDisplayService installedDisplay(display);
+    polyvane::QtShellPrompts prompts;
+    polyvane::CPolyvaneApp app(prompts);
+    if (!app.InitInstance(files))
+        return 1;
+    if (screenshot.isEmpty()) {
+        channel.Listen();
+        QObject::connect(&channel, &polyvane::InstanceChannel::filesReceived, &app,
+                         &polyvane::CPolyvaneApp::OpenFiles);
+    } else {
+        QTimer::singleShot(800, &app, [&app, screenshot] {
+            app.MainFrame()->grab().save(screenshot);
+            QApplication::quit();
+        });
+    }
+    return QApplication::exec();
+}
