@@ -25,11 +25,37 @@ auto Routed(unsigned id) {
     };
 }
 
+// Makes primitive N of the selected object current, as picking it in the select-primitive dialog
+// does. A primitive the object does not have fails the command.
+bool SelectPrimitive(CPolyvaneDoc& doc, const std::string& arg) {
+    unsigned long long index = 0;
+    std::from_chars(arg.data(), arg.data() + arg.size(), index);
+    if (index >= doc.WorkCount()) {
+        PrintUsageError("select-prim: no primitive " + arg + " in the selected object");
+        return false;
+    }
+    doc.m_pCurPrim = &doc.m_pWork[static_cast<std::size_t>(index)];
+    doc.UpdateAllViews(nullptr, 0, nullptr);
+    return true;
+}
+
 const std::vector<NamedCommand>& Commands() {
     static const std::vector<NamedCommand> commands = {
         // Commands are listed here as the document gains them.
+        {"next-prim", Arg::none, Routed(ID_OBJECT_NEXT_PRIM)},
+        {"prev-prim", Arg::none, Routed(ID_OBJECT_PREV_PRIM)},
+        {"next-object", Arg::none, Routed(ID_OBJECT_NEXT_OBJECT)},
+        {"prev-object", Arg::none, Routed(ID_OBJECT_PREV_OBJECT)},
+        {"copy", Arg::none, Routed(ID_EDIT_COPY)},
+        {"paste", Arg::none, Routed(ID_EDIT_PASTE)},
+        {"select-prim", Arg::number, SelectPrimitive},
+        {"swap-xz", Arg::none, Routed(ID_TOOLS_SWAP_XZ)},
+        {"flip-x", Arg::none, Routed(ID_TOOLS_FLIP_X)},
+        {"flip-y", Arg::none, Routed(ID_TOOLS_FLIP_Y)},
+        {"flip-z", Arg::none, Routed(ID_TOOLS_FLIP_Z)},
+        {"save", Arg::path,
+         [](CPolyvaneDoc& doc, const std::string& path) { return doc.OnSaveDocument(path); }},
     };
-    (void)Routed;
     return commands;
 }
 

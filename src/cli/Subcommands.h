@@ -8,5 +8,7 @@ namespace polyvane::cli {
 int RunInfo(std::span<const std::string> args);
 int RunDump(std::span<const std::string> args);
 int RunTim(std::span<const std::string> args);
+int RunConvert(std::span<const std::string> args);
+int RunRender(std::span<const std::string> args);
 
 } // namespace polyvane::cli

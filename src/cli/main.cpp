@@ -18,6 +18,11 @@ constexpr Subcommand kSubcommands[] = {
     {"info", "info FILE", polyvane::cli::RunInfo},
     {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
     {"tim", "tim FILE [--png OUT.png]", polyvane::cli::RunTim},
+    {"convert", "convert IN OUT [--do COMMAND]...", polyvane::cli::RunConvert},
+    {"render",
+     "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
+     "[--trace] [--dump-json FILE] [--do COMMAND]...",
+     polyvane::cli::RunRender},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -13,6 +13,16 @@ constexpr Entry kCommands[] = {
     {ID_OBJECT_STATS, &CPolyvaneDoc::OnStats, nullptr},
     {ID_TEXTURES_TIM_MANAGER, &CPolyvaneDoc::OnTimManager, nullptr},
     {ID_TEXTURES_VIEW, &CPolyvaneDoc::OnTexturesView, nullptr},
+    {ID_OBJECT_NEXT_PRIM, &CPolyvaneDoc::OnNextPrim, nullptr},
+    {ID_OBJECT_PREV_PRIM, &CPolyvaneDoc::OnPrevPrim, nullptr},
+    {ID_OBJECT_NEXT_OBJECT, &CPolyvaneDoc::OnNextObject, nullptr},
+    {ID_OBJECT_PREV_OBJECT, &CPolyvaneDoc::OnPrevObject, nullptr},
+    {ID_EDIT_COPY, &CPolyvaneDoc::CopyPrimitive, nullptr},
+    {ID_EDIT_PASTE, &CPolyvaneDoc::PastePrimitive, nullptr},
+    {ID_TOOLS_SWAP_XZ, &CPolyvaneDoc::OnSwapXZ, nullptr},
+    {ID_TOOLS_FLIP_Y, &CPolyvaneDoc::OnFlipY, nullptr},
+    {ID_TOOLS_FLIP_X, &CPolyvaneDoc::OnFlipX, nullptr},
+    {ID_TOOLS_FLIP_Z, &CPolyvaneDoc::OnFlipZ, nullptr},
 };
 } // namespace
 

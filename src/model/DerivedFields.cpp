@@ -2,6 +2,7 @@
 // averaged vertex normals, the integer and fixed-point copies, and the object's extents.
 #include "CPolyvaneDoc.h"
 #include "FixedPoint.h"
+#include "VertexSharing.h"
 
 #include <cmath>
 
@@ -30,30 +31,7 @@ void CPolyvaneDoc::ComputeFaceNormals() {
 void CPolyvaneDoc::ComputeVertexNormals() {
     if (!m_pWork)
         return;
-    const std::uint32_t count = WorkCount();
-    for (std::uint32_t r = 0; r < count; ++r) {
-        WorkPrimitive& p = m_pWork[r];
-        for (int k = 0; k < VertexCount(p); ++k) {
-            double sx = 0, sy = 0, sz = 0;
-            int matches = 0;
-            for (std::uint32_t q = 0; q < count; ++q) {
-                const WorkPrimitive& o = m_pWork[q];
-                for (int m = 0; m < VertexCount(o); ++m) {
-                    if (o.x[m] == p.x[k] && o.y[m] == p.y[k] && o.z[m] == p.z[k]) {
-                        sx += o.fnx;
-                        sy += o.fny;
-                        sz += o.fnz;
-                        ++matches;
-                    }
-                }
-            }
-            if (matches == 0)
-                matches = 1; // a NaN coordinate matches nothing, not even itself
-            p.nx[k] = sx / matches;
-            p.ny[k] = sy / matches;
-            p.nz[k] = sz / matches;
-        }
-    }
+    AverageVertexNormals(m_pWork.get(), WorkCount());
 }
 
 void CPolyvaneDoc::ConvertToFixed() {

@@ -1,9 +1,251 @@
-// Importing a LightWave LWOB object.
+// Importing a LightWave LWOB object: its points, surfaces and triangles and quadrilaterals become a
+// one-object model. Every chunk, sub-chunk, name and polygon is read inside the bytes the file has.
 #include "CPolyvaneDoc.h"
+
+#include "platform/ByteReader.h"
+#include "platform/MessageBox.h"
+
+#include <bit>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <span>
+#include <vector>
 
 namespace polyvane {
 
-// Not imported yet: the document stays empty and the open fails.
-void CPolyvaneDoc::ReadLwo(CArchive&) {}
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+constexpr std::size_t kMaxSurfaceName = 48;
+constexpr std::uint32_t kDefaultColour = 0x808080;
+constexpr std::size_t kPointSize = 12;
+
+bool HasId(Bytes id, const char* wanted) {
+    return std::memcmp(id.data(), wanted, 4) == 0;
+}
+
+// Calls `visit(id, body)` for each chunk in order until it returns true. Chunk lengths are 32 bits
+// (sub-chunks of a surface: 16 bits). The walk ends at a chunk that claims more bytes than remain.
+template <bool kSubChunks, typename Visit> void WalkChunks(Bytes data, Visit visit) {
+    constexpr std::size_t kHeader = kSubChunks ? 6 : 8;
+    ByteReader r(data);
+    while (r.remaining() >= kHeader) {
+        const Bytes id = *r.take(4);
+        std::uint32_t length = 0;
+        if constexpr (kSubChunks) {
+            std::uint16_t shortLength = 0;
+            (void)r.readU16BE(shortLength);
+            length = shortLength;
+        } else {
+            (void)r.readU32BE(length);
+        }
+        const auto body = r.take(length);
+        if (!body || visit(id, *body))
+            return;
+    }
+}
+
+template <bool kSubChunks> std::optional<Bytes> FindChunk(Bytes data, const char* wanted) {
+    std::optional<Bytes> found;
+    WalkChunks<kSubChunks>(data, [&](Bytes id, Bytes body) {
+        if (HasId(id, wanted))
+            found = body;
+        return found.has_value();
+    });
+    return found;
+}
+
+// A name ends at its first zero byte or at the end of the data; the zero bytes after it are skipped.
+Bytes ReadName(Bytes data, std::size_t& pos) {
+    const std::size_t start = pos;
+    while (pos < data.size() && data[pos] != 0)
+        ++pos;
+    const Bytes name = data.subspan(start, pos - start);
+    while (pos < data.size() && data[pos] == 0)
+        ++pos;
+    return name;
+}
+
+// The surface listed under `name`, from the first SURF chunk whose name is exactly the same bytes.
+LwoSurface MakeSurface(Bytes data, Bytes name) {
+    LwoSurface surface;
+    surface.attr = PA_LIGHT;
+    for (auto& colour : surface.colour)
+        colour = kDefaultColour;
+    surface.name.assign(reinterpret_cast<const char*>(name.data()), std::min(name.size(), kMaxSurfaceName));
+    WalkChunks<false>(data, [&](Bytes id, Bytes body) {
+        if (!HasId(id, "SURF"))
+            return false;
+        std::size_t pos = 0;
+        const Bytes surfName = ReadName(body, pos);
+        if (surfName.size() != name.size() || !std::equal(name.begin(), name.end(), surfName.begin()))
+            return false;
+        const Bytes rest = body.subspan(pos);
+        if (auto colr = FindChunk<true>(rest, "COLR"); colr && colr->size() >= 3) {
+            // Gradation is never set on import, so every slot carries the one surface colour.
+            const std::uint32_t colour = (*colr)[0] | ((*colr)[1] << 8) | ((*colr)[2] << 16);
+            for (auto& slot : surface.colour)
+                slot = colour;
+        }
+        if (auto flag = FindChunk<true>(rest, "FLAG"); flag && flag->size() >= 2) {
+            const std::uint16_t bits = LoadU16BE(flag->data());
+            if (bits & 0x0004)
+                surface.attr = PA_LIGHT | PA_GOURAUD;
+            if (bits & 0x0100)
+                surface.attr |= PA_DOUBLE;
+        }
+        return true;
+    });
+    return surface;
+}
+
+struct Polygon {
+    std::uint16_t count = 0;
+    Bytes indices;
+    std::int16_t surface = 0;
+};
+
+// Steps to the next polygon of the POLS data. The vertex count is unsigned, so the walk only moves
+// forward; a polygon cut short by the end of the data ends it. A negative surface number announces
+// detail polygons: their count is stepped over and they follow as ordinary polygons.
+bool NextPolygon(ByteReader& r, Polygon& p) {
+    std::uint16_t surface = 0;
+    if (!r.readU16BE(p.count))
+        return false;
+    const auto indices = r.take(std::size_t{p.count} * 2);
+    if (!indices || !r.readU16BE(surface))
+        return false;
+    p.indices = *indices;
+    p.surface = static_cast<std::int16_t>(surface);
+    std::uint16_t details = 0;
+    return p.surface >= 0 || r.readU16BE(details);
+}
+
+// Triangles and quadrilaterals whose points all exist become primitives; the rest are skipped.
+bool Imported(const Polygon& p, std::uint32_t points) {
+    if (p.count != 3 && p.count != 4)
+        return false;
+    for (std::size_t j = 0; j < p.count; ++j)
+        if (LoadU16BE(p.indices.data() + 2 * j) >= points)
+            return false;
+    return true;
+}
+
+} // namespace
+
+void CPolyvaneDoc::ReadLwo(CArchive& ar) {
+    ResetModel();
+    m_surfaceList.clear();
+    auto fail = [this](const char* message) {
+        AfxMessageBox(message);
+        ResetModel();
+        m_surfaceList.clear();
+    };
+
+    std::uint8_t head[12];
+    if (ar.Read(head, sizeof head) < sizeof head)
+        return;
+    if (std::memcmp(head, "FORM", 4) != 0)
+        return fail("Not an IFF file");
+    if (std::memcmp(head + 8, "LWOB", 4) != 0)
+        return fail("Not an LWOB object file");
+
+    const std::uint32_t formLength = LoadU32BE(head + 4);
+    const std::uint64_t wanted = formLength >= 4 ? formLength - 4u : 0u;
+    const std::uint64_t length = ar.GetLength();
+    const std::uint64_t available = length > ar.GetPosition() ? length - ar.GetPosition() : 0;
+    // A length the file cannot hold is refused before anything that large is allocated.
+    if (wanted > available || wanted > SIZE_MAX - 1)
+        return fail("Could not read file");
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow)
+                                               std::uint8_t[static_cast<std::size_t>(wanted) + 1]);
+    if (!buffer)
+        return fail("Not enough memory for LWO");
+    if (ar.Read(buffer.get(), static_cast<std::size_t>(wanted)) < wanted)
+        return fail("Could not read file");
+    const Bytes data(buffer.get(), static_cast<std::size_t>(wanted));
+
+    const auto pnts = FindChunk<false>(data, "PNTS");
+    if (!pnts)
+        return fail("No PNTS chunk");
+    const auto points = static_cast<std::uint32_t>(pnts->size() / kPointSize);
+
+    if (const auto srfs = FindChunk<false>(data, "SRFS")) {
+        std::size_t pos = 0;
+        while (pos < srfs->size())
+            m_surfaceList.push_back(MakeSurface(data, ReadName(*srfs, pos)));
+    }
+    std::vector<const LwoSurface*> surfaces;
+    for (const LwoSurface& s : m_surfaceList)
+        surfaces.push_back(&s);
+
+    // A file without polygons imports its points as an object without primitives.
+    const Bytes pols = FindChunk<false>(data, "POLS").value_or(Bytes{});
+    std::uint32_t count = 0;
+    {
+        ByteReader r(pols);
+        Polygon p;
+        while (NextPolygon(r, p))
+            count += Imported(p, points) ? 1 : 0;
+    }
+    std::unique_ptr<WorkPrimitive[]> records(new (std::nothrow) WorkPrimitive[count]);
+    if (!records)
+        return fail("Insufficient memory for POLS");
+
+    ByteReader r(pols);
+    Polygon p;
+    for (std::uint32_t i = 0; i < count && NextPolygon(r, p);) {
+        if (!Imported(p, points))
+            continue;
+        WorkPrimitive& w = records[i++];
+        w = WorkPrimitive{};
+        const int n = p.count;
+        for (int j = 0; j < n; ++j) {
+            // Corners run against the file's order; a quadrilateral's last two then change places.
+            int corner = n - 1 - j;
+            if (n == 4 && corner >= 2)
+                corner = 5 - corner;
+            const std::uint8_t* point = pnts->data() + kPointSize * LoadU16BE(p.indices.data() + 2 * j);
+            w.x[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point))) * m_lwoScale;
+            w.y[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 4))) * m_lwoScale;
+            w.z[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 8))) * m_lwoScale;
+        }
+        static constexpr std::uint8_t kDefaultU[4] = {0, 16, 0, 16};
+        static constexpr std::uint8_t kDefaultV[4] = {0, 0, 16, 16};
+        std::memcpy(w.u, kDefaultU, 4);
+        std::memcpy(w.v, kDefaultV, 4);
+        for (auto& colour : w.colour)
+            colour = kDefaultColour;
+        w.attr = n == 4 ? PA_QUAD : 0;
+        const int number = p.surface < 0 ? -p.surface : p.surface;
+        const std::size_t slot = number <= 1 ? 0 : static_cast<std::size_t>(number - 1);
+        if (slot < surfaces.size()) {
+            const LwoSurface& s = *surfaces[slot];
+            w.attr = static_cast<std::uint16_t>((s.attr & ~PA_QUAD) | (w.attr & PA_QUAD));
+            std::memcpy(w.colour, s.colour, sizeof w.colour);
+            w.style = number;
+        }
+    }
+    buffer.reset();
+
+    m_header = TmdHeader{kTmdId, 0, 1};
+    m_objects[0] = TmdObject{};
+    m_objects[0].n_vert = points;
+    m_objects[0].n_primitive = count;
+    m_pWork = std::move(records);
+    m_nCurObject = 0;
+    SelectModelObject(0);
+    if (!m_pWork) {
+        ResetModel();
+        m_surfaceList.clear();
+        return;
+    }
+    // Saved files and lit drawing need normals; an imported object has none of its own.
+    ComputeFaceNormals();
+    ComputeVertexNormals();
+    ComputeExtents();
+}
 
 } // namespace polyvane

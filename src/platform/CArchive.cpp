@@ -5,15 +5,19 @@
 #include <random>
 #include <utility>
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
 namespace polyvane {
 
 CArchive::~CArchive() { Abort(); }
 
 CArchive::CArchive(CArchive&& other) noexcept
     : m_mode(other.m_mode), m_file(std::exchange(other.m_file, nullptr)), m_path(std::move(other.m_path)),
-      m_tempPath(std::move(other.m_tempPath)), m_memory(std::move(other.m_memory)),
-      m_inMemory(other.m_inMemory), m_position(other.m_position), m_length(other.m_length),
-      m_writeError(other.m_writeError), m_complete(other.m_complete) {
+      m_tempPath(std::move(other.m_tempPath)), m_targetPath(std::move(other.m_targetPath)),
+      m_memory(std::move(other.m_memory)), m_inMemory(other.m_inMemory), m_position(other.m_position),
+      m_length(other.m_length), m_writeError(other.m_writeError), m_complete(other.m_complete) {
     other.m_tempPath.clear();
 }
 
@@ -40,11 +44,20 @@ bool CArchive::OpenForStore(const std::string& path) {
     Abort();
     m_mode = store;
     m_path = path;
+    m_inMemory = false;
+    // Saving through a symbolic link replaces the file it points to and keeps the link.
+    m_targetPath = path;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        auto resolved = std::filesystem::weakly_canonical(path, ec);
+        if (!ec)
+            m_targetPath = resolved.string();
+    }
     std::random_device rd;
     // The temporary file lives in the target's directory so that the final rename stays on one file
     // system and is atomic.
     for (int attempt = 0; attempt < 16 && !m_file; ++attempt) {
-        m_tempPath = path + ".pvtmp" + std::to_string(rd() % 1000000u);
+        m_tempPath = m_targetPath + ".pvtmp" + std::to_string(rd() % 1000000u);
         m_file = std::fopen(m_tempPath.c_str(), "wbx");
     }
     if (!m_file) {
@@ -66,6 +79,14 @@ CArchive CArchive::FromMemory(std::span<const std::uint8_t> bytes, const std::st
     return ar;
 }
 
+CArchive CArchive::ToMemory(const std::string& fileName) {
+    CArchive ar;
+    ar.m_mode = store;
+    ar.m_inMemory = true;
+    ar.m_path = fileName;
+    return ar;
+}
+
 std::size_t CArchive::Read(void* buffer, std::size_t count) {
     if (m_mode != load || count == 0)
         return 0;
@@ -83,6 +104,12 @@ std::size_t CArchive::Read(void* buffer, std::size_t count) {
 }
 
 void CArchive::Write(const void* buffer, std::size_t count) {
+    if (m_mode == store && m_inMemory) {
+        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+        m_memory.insert(m_memory.end(), bytes, bytes + count);
+        m_position = m_length = m_memory.size();
+        return;
+    }
     if (m_mode != store || !m_file) {
         m_writeError = true;
         return;
@@ -105,16 +132,28 @@ std::string CArchive::GetFileName() const {
 std::uint64_t CArchive::GetLength() const { return m_length; }
 
 bool CArchive::Commit() {
+    if (m_mode == store && m_inMemory)
+        return !m_writeError && m_complete;
     if (m_mode != store || !m_file)
         return false;
     Flush();
     bool ok = !m_writeError && m_complete;
+#if defined(__unix__) || defined(__APPLE__)
+    // The data must be on the disk before the rename makes it the user's file.
+    if (ok && ::fsync(::fileno(m_file)) != 0)
+        ok = false;
+#endif
     if (std::fclose(m_file) != 0)
         ok = false;
     m_file = nullptr;
+    std::error_code ec;
     if (ok) {
-        std::error_code ec;
-        std::filesystem::rename(m_tempPath, m_path, ec);
+        // A replaced file keeps its permissions; a new one keeps those the temporary file got.
+        const auto target = std::filesystem::status(m_targetPath, ec);
+        if (!ec && std::filesystem::exists(target))
+            std::filesystem::permissions(m_tempPath, target.permissions(), ec);
+        ec.clear();
+        std::filesystem::rename(m_tempPath, m_targetPath, ec);
         ok = !ec;
     }
     if (!ok)

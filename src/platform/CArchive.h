@@ -25,6 +25,9 @@ public:
     [[nodiscard]] bool OpenForStore(const std::string& path);
     // Loads from bytes held in memory, under the given file name (tests, fuzzers).
     static CArchive FromMemory(std::span<const std::uint8_t> bytes, const std::string& fileName);
+    // Stores into memory under the given file name; StoredBytes() holds what was written (tests,
+    // fuzzers, benchmarks).
+    static CArchive ToMemory(const std::string& fileName);
     CArchive() = default;
     CArchive(CArchive&& other) noexcept;
 
@@ -54,12 +57,16 @@ public:
     [[nodiscard]] bool Commit();
     // Closes without replacing anything; the temporary file of a store is removed.
     void Abort();
+    // What a memory store has written so far.
+    [[nodiscard]] const std::vector<std::uint8_t>& StoredBytes() const { return m_memory; }
 
 private:
     Mode m_mode = load;
     std::FILE* m_file = nullptr;
     std::string m_path;
     std::string m_tempPath;
+    // Storing: the file the temporary replaces (a symbolic link's destination, not the link).
+    std::string m_targetPath;
     std::vector<std::uint8_t> m_memory;
     bool m_inMemory = false;
     std::uint64_t m_position = 0;

@@ -36,16 +36,21 @@ bool CDocument::OnOpenDocument(const std::string& path) {
 
 bool CDocument::OnSaveDocument(const std::string& path) {
     CArchive ar;
-    if (!ar.OpenForStore(path))
+    if (!ar.OpenForStore(path)) {
+        AfxMessageBox("Could not save file");
         return false;
+    }
     Serialize(ar);
     if (!StoreSucceeded()) {
+        // The writer has said why; the user's file is untouched.
         ar.Abort();
         return false;
     }
     ar.MarkComplete();
-    if (!ar.Commit())
+    if (!ar.Commit()) {
+        AfxMessageBox("Could not save file");
         return false;
+    }
     SetPathName(path);
     m_bModified = false;
     return true;

@@ -21,6 +21,12 @@ void CView::SetDocument(CDocument* doc) {
 
 void CView::OnUpdate(CView*, long, void*) { Invalidate(true); }
 
+void CView::OnLButtonDown(unsigned, CPoint) {}
+void CView::OnLButtonUp(unsigned, CPoint) {}
+void CView::OnRButtonDown(unsigned, CPoint) {}
+void CView::OnRButtonUp(unsigned, CPoint) {}
+void CView::OnMouseMove(unsigned, CPoint) {}
+
 CRect CView::GetClientRect() const { return m_pHost ? m_pHost->GetClientRect() : CRect{}; }
 void CView::Invalidate(bool erase) {
     if (m_pHost)

@@ -11,6 +11,13 @@ namespace polyvane {
 class CDocument;
 class CDC;
 
+// Key-state flags passed with every mouse message.
+constexpr unsigned MK_LBUTTON = 0x01;
+constexpr unsigned MK_RBUTTON = 0x02;
+constexpr unsigned MK_SHIFT = 0x04;
+constexpr unsigned MK_CONTROL = 0x08;
+constexpr unsigned MK_MBUTTON = 0x10;
+
 // What a view asks of the window it lives in. The Qt backend implements it with a widget; the
 // headless one records the requests.
 class IViewHost {
@@ -68,6 +75,15 @@ public:
     // The document changed: by default the whole view repaints with its background erased.
     virtual void OnUpdate(CView* sender, long hint, void* hintObject);
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+
+    // Mouse messages, which the host delivers with the key-state flags (MK_*) and the cursor position
+    // in client coordinates. While the view holds the capture the host sends it every move and
+    // button release, wherever the cursor is. The defaults ignore them.
+    virtual void OnLButtonDown(unsigned flags, CPoint point);
+    virtual void OnLButtonUp(unsigned flags, CPoint point);
+    virtual void OnRButtonDown(unsigned flags, CPoint point);
+    virtual void OnRButtonUp(unsigned flags, CPoint point);
+    virtual void OnMouseMove(unsigned flags, CPoint point);
 
     // Window operations, forwarded to the host (no-ops without one).
     [[nodiscard]] CRect GetClientRect() const;

@@ -1,0 +1,168 @@
+// `polyvane-cli render FILE OUT.png [options]`: one model view painted by the view's own drawing code
+// onto the software surface and saved as a PNG.
+#include "CliSupport.h"
+#include "DocumentJson.h"
+#include "PngFile.h"
+#include "Subcommands.h"
+
+#include "platform/CRasterDC.h"
+#include "view/CPolyvaneView.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+namespace polyvane::cli {
+
+namespace {
+
+constexpr std::int32_t kMaxSide = 16384;
+
+struct RenderOptions {
+    std::int32_t mode = VM_WIREFRAME;
+    std::int32_t width = 640;
+    std::int32_t height = 480;
+    double angles[3] = {0.0, 0.0, 0.0};
+    double distance = 1000.0;
+    bool vertexNumbers = true;
+    bool trace = false;
+    std::string jsonPath;
+};
+
+bool ParseDouble(std::string_view text, double& out) {
+    if (text.empty())
+        return false;
+    const std::string s(text);
+    char* end = nullptr;
+    out = std::strtod(s.c_str(), &end);
+    return end == s.c_str() + s.size() && std::isfinite(out);
+}
+
+bool ParseSide(std::string_view text, std::int32_t& out) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size() && out > 0 && out <= kMaxSide;
+}
+
+bool ParseMode(std::string_view text, std::int32_t& mode) {
+    static constexpr std::pair<std::string_view, std::int32_t> kModes[] = {
+        {"wireframe", VM_WIREFRAME}, {"solid", VM_SOLID}, {"table", VM_OBJECT_TABLE},
+        {"vram", VM_VRAM},           {"blank", VM_BLANK},
+    };
+    for (const auto& [name, value] : kModes)
+        if (text == name) {
+            mode = value;
+            return true;
+        }
+    return false;
+}
+
+bool ParseSize(std::string_view text, RenderOptions& o) {
+    const auto x = text.find('x');
+    return x != std::string_view::npos && ParseSide(text.substr(0, x), o.width) &&
+           ParseSide(text.substr(x + 1), o.height);
+}
+
+bool ParseAngles(std::string_view text, RenderOptions& o) {
+    for (int i = 0; i < 3; ++i) {
+        const auto comma = text.find(',');
+        if ((i < 2) == (comma == std::string_view::npos))
+            return false;
+        if (!ParseDouble(text.substr(0, comma), o.angles[i]))
+            return false;
+        text = i < 2 ? text.substr(comma + 1) : std::string_view();
+    }
+    return true;
+}
+
+// Claims the render options; see OptionHandler for the return value.
+int TakeOption(std::string_view option, std::span<const std::string> rest, RenderOptions& o) {
+    if (option == "--no-vertex-numbers") {
+        o.vertexNumbers = false;
+        return 1;
+    }
+    if (option == "--trace") {
+        o.trace = true;
+        return 1;
+    }
+    const bool takesValue = option == "--mode" || option == "--size" || option == "--angles" ||
+                            option == "--distance" || option == "--dump-json";
+    if (!takesValue)
+        return 0;
+    if (rest.empty())
+        return -1;
+    const std::string_view value = rest[0];
+    bool ok = false;
+    if (option == "--mode")
+        ok = ParseMode(value, o.mode);
+    else if (option == "--size")
+        ok = ParseSize(value, o);
+    else if (option == "--angles")
+        ok = ParseAngles(value, o);
+    else if (option == "--distance")
+        ok = ParseDouble(value, o.distance);
+    else {
+        o.jsonPath = value;
+        ok = !value.empty();
+    }
+    return ok ? 2 : -1;
+}
+
+constexpr const char* kUsage =
+    "usage: polyvane-cli render FILE OUT.png [--mode wireframe|solid|table|vram|blank] "
+    "[--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] [--trace] "
+    "[--dump-json FILE] [--do COMMAND]...";
+
+} // namespace
+
+int RunRender(std::span<const std::string> args) {
+    RenderOptions options;
+    auto parsed = ParseFileAndCommands(args, [&](std::string_view option, std::span<const std::string> rest) {
+        return TakeOption(option, rest, options);
+    });
+    if (!parsed || parsed->positional.size() != 2) {
+        PrintUsageError(kUsage);
+        return kExitUsage;
+    }
+    auto doc = OpenDocumentFile(parsed->positional[0]);
+    if (!doc)
+        return kExitFailed;
+    bool ok = RunDocCommands(*doc, parsed->commands);
+
+    HeadlessViewHost host(CRect{0, 0, options.width, options.height});
+    CPolyvaneView view;
+    view.SetHost(&host);
+    view.SetDocument(doc.get());
+    view.m_viewMode = options.mode;
+    view.m_angleX = options.angles[0];
+    view.m_angleY = options.angles[1];
+    view.m_angleZ = options.angles[2];
+    view.m_distance = options.distance;
+    view.m_bShowVertexNumbers = options.vertexNumbers ? 1 : 0;
+
+    CRasterDC dc(options.width, options.height);
+    if (options.trace)
+        dc.SetTraceSink([](std::string_view line) { std::cout << line << '\n'; });
+    view.OnDraw(&dc);
+    std::cout.flush();
+
+    const std::string& out = parsed->positional[1];
+    if (!WritePng(out, RgbImage{dc.Width(), dc.Height(), dc.Pixels()})) {
+        PrintUsageError("cannot write " + out);
+        ok = false;
+    }
+    if (!options.jsonPath.empty()) {
+        std::ofstream json(options.jsonPath, std::ios::binary | std::ios::trunc);
+        json << DocumentToJson(*doc, true).dump() << '\n';
+        json.close();
+        if (!json) {
+            PrintUsageError("cannot write " + options.jsonPath);
+            ok = false;
+        }
+    }
+    view.SetDocument(nullptr);
+    return ok ? kExitOk : kExitFailed;
+}
+
+} // namespace polyvane::cli

@@ -1,0 +1,45 @@
+// Mirroring and reorienting the selected object.
+#include "CPolyvaneDoc.h"
+
+#include <utility>
+
+namespace polyvane {
+
+namespace {
+
+// Applies `change` to every corner slot of the selected object (a triangle's unused fourth slot
+// too), then brings the derived fields, extents and views up to date.
+template <typename Change> void ChangeCorners(CPolyvaneDoc& doc, Change change) {
+    if (!doc.m_pWork)
+        return;
+    for (std::uint32_t r = 0; r < doc.WorkCount(); ++r) {
+        WorkPrimitive& p = doc.m_pWork[r];
+        for (int k = 0; k < 4; ++k)
+            change(p.x[k], p.y[k], p.z[k]);
+    }
+    doc.ComputeExtents();
+    doc.ComputeFaceNormals();
+    doc.ComputeVertexNormals();
+    doc.UpdateAllViews(nullptr, 0, nullptr);
+    doc.SetModifiedFlag(true);
+}
+
+} // namespace
+
+void CPolyvaneDoc::OnSwapXZ() {
+    ChangeCorners(*this, [](double& x, double&, double& z) { std::swap(x, z); });
+}
+
+void CPolyvaneDoc::OnFlipX() {
+    ChangeCorners(*this, [](double& x, double&, double&) { x = -x; });
+}
+
+void CPolyvaneDoc::OnFlipY() {
+    ChangeCorners(*this, [](double&, double& y, double&) { y = -y; });
+}
+
+void CPolyvaneDoc::OnFlipZ() {
+    ChangeCorners(*this, [](double&, double&, double& z) { z = -z; });
+}
+
+} // namespace polyvane

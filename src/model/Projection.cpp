@@ -1,0 +1,171 @@
+// Projection of the selected object for a view, and its back-to-front drawing order.
+#include "Projection.h"
+
+#include "CPolyvaneDoc.h"
+
+#include <cmath>
+#include <memory>
+#include <new>
+#include <utility>
+
+namespace polyvane {
+
+std::int32_t TruncToInt32(double value) {
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    if (value <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+namespace {
+std::int32_t Saturate(std::int64_t v) {
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v);
+}
+} // namespace
+
+Projector::Projector(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
+                     double angleY, double angleZ)
+    : m_distance(distance), m_focal(focal), m_centreX(centreX), m_centreY(centreY) {
+    const double cx = std::cos(angleX), sx = std::sin(angleX);
+    const double cy = std::cos(angleY), sy = std::sin(angleY);
+    const double cz = std::cos(angleZ), sz = std::sin(angleZ);
+    m_r[0][0] = cy * cz;
+    m_r[0][1] = -cy * sz;
+    m_r[0][2] = sy;
+    m_r[1][0] = cx * sz + sx * sy * cz;
+    m_r[1][1] = cx * cz - sx * sy * sz;
+    m_r[1][2] = -sx * cy;
+    m_r[2][0] = sx * sz - cx * sy * cz;
+    m_r[2][1] = sx * cz + cx * sy * sz;
+    m_r[2][2] = cx * cy;
+}
+
+ScreenPoint Projector::Project(double x, double y, double z, std::int32_t& depth) const {
+    const double xr = m_r[0][0] * x + m_r[0][1] * y + m_r[0][2] * z;
+    const double yr = m_r[1][0] * x + m_r[1][1] * y + m_r[1][2] * z;
+    const double zr = m_r[2][0] * x + m_r[2][1] * y + m_r[2][2] * z;
+    double w = zr + m_distance;
+    if (w == 0.0)
+        w = 0.1;
+    depth = TruncToInt32(w);
+    // The centre is added before truncating x, but subtracted after truncating y.
+    const std::int32_t sx = TruncToInt32(xr * m_focal / w + m_centreX);
+    const std::int32_t sy = Saturate(static_cast<std::int64_t>(m_centreY) - TruncToInt32(yr * m_focal / w));
+    return {sx, sy};
+}
+
+void ProjectRecords(std::span<WorkPrimitive> records, const Projector& projector) {
+    for (WorkPrimitive& p : records) {
+        const int n = VertexCount(p);
+        // Summed with wrap-around, as a 32-bit register would.
+        std::uint32_t sum = 0;
+        for (int i = 0; i < n; ++i) {
+            std::int32_t depth = 0;
+            p.screen[i] = projector.Project(p.x[i], p.y[i], p.z[i], depth);
+            sum += static_cast<std::uint32_t>(depth);
+        }
+        if (n == 4)
+            std::swap(p.screen[2], p.screen[3]);
+        p.pNext = nullptr;
+        p.depth = static_cast<std::int32_t>(sum) / n;
+    }
+}
+
+WorkPrimitive* LinkBySelection(std::span<WorkPrimitive> records) {
+    WorkPrimitive* first = nullptr;
+    WorkPrimitive* previous = nullptr;
+    for (std::size_t taken = 0; taken < records.size(); ++taken) {
+        WorkPrimitive* best = nullptr;
+        for (WorkPrimitive& p : records) {
+            if (p.depth == kDepthTaken)
+                continue;
+            if (!best || p.depth > best->depth)
+                best = &p;
+        }
+        if (!best) {
+            // Only records whose own depth equals the mark are left: they follow in index order.
+            for (WorkPrimitive& p : records)
+                if (!p.pNext && &p != previous) {
+                    best = &p;
+                    break;
+                }
+        }
+        if (!best)
+            break;
+        if (previous)
+            previous->pNext = best;
+        else
+            first = best;
+        best->pNext = nullptr;
+        best->depth = kDepthTaken;
+        previous = best;
+    }
+    return first;
+}
+
+WorkPrimitive* LinkByDepth(std::span<WorkPrimitive> records) {
+    const std::size_t n = records.size();
+    if (n == 0)
+        return nullptr;
+    // keys, indices, their second buffers for the passes; ranks reuse the second key buffer.
+    std::unique_ptr<std::uint32_t[]> buffer(new (std::nothrow) std::uint32_t[4 * n]);
+    if (!buffer)
+        return LinkBySelection(records);
+    std::uint32_t* keys = buffer.get();
+    std::uint32_t* index = keys + n;
+    std::uint32_t* keys2 = index + n;
+    std::uint32_t* index2 = keys2 + n;
+    for (std::size_t i = 0; i < n; ++i) {
+        // Ascending keys give descending depths.
+        keys[i] = ~(static_cast<std::uint32_t>(records[i].depth) ^ 0x80000000u);
+        index[i] = static_cast<std::uint32_t>(i);
+    }
+    // Stable least-significant-digit radix sort: equal depths keep their index order.
+    for (int shift = 0; shift < 32; shift += 8) {
+        std::size_t count[257] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            ++count[((keys[i] >> shift) & 0xFF) + 1];
+        if (count[((keys[0] >> shift) & 0xFF) + 1] == n)
+            continue; // every key has the same digit here
+        for (int d = 0; d < 256; ++d)
+            count[d + 1] += count[d];
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t at = count[(keys[i] >> shift) & 0xFF]++;
+            keys2[at] = keys[i];
+            index2[at] = index[i];
+        }
+        std::swap(keys, keys2);
+        std::swap(index, index2);
+    }
+    // Links are written in index order, walking the records once from front to back.
+    std::uint32_t* rank = keys2;
+    for (std::size_t r = 0; r < n; ++r)
+        rank[index[r]] = static_cast<std::uint32_t>(r);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t r = rank[i];
+        records[i].pNext = r + 1 < n ? &records[index[r + 1]] : nullptr;
+        records[i].depth = kDepthTaken;
+    }
+    return &records[index[0]];
+}
+
+void CPolyvaneDoc::Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY,
+                           double angleX, double angleY, double angleZ) {
+    if (!m_pWork)
+        return;
+    const Projector projector(distance, focal, centreX, centreY, angleX, angleY, angleZ);
+    const std::span<WorkPrimitive> records(m_pWork.get(), WorkCount());
+    ProjectRecords(records, projector);
+    m_pDrawFirst = LinkByDepth(records);
+    const double axisEnds[3][3] = {{64, 0, 0}, {0, 64, 0}, {0, 0, 64}};
+    for (int a = 0; a < 3; ++a) {
+        std::int32_t depth = 0;
+        const ScreenPoint p = projector.Project(axisEnds[a][0], axisEnds[a][1], axisEnds[a][2], depth);
+        m_axisScreen[a] = p;
+    }
+}
+
+} // namespace polyvane

@@ -1,0 +1,46 @@
+#pragma once
+// The steps of CPolyvaneDoc::Project, usable on their own: the rotation and perspective of one point,
+// the projection of a run of records, and their back-to-front drawing order.
+#include "TmdTypes.h"
+
+#include <climits>
+#include <cstdint>
+#include <span>
+
+namespace polyvane {
+
+// Truncates toward zero to 32 bits; values beyond the range saturate and NaN gives 0, so that a
+// point projected from just behind the eye stays a defined (far off-window) position.
+[[nodiscard]] std::int32_t TruncToInt32(double value);
+
+class Projector {
+public:
+    // The rotation is Rx(angleX) * Ry(angleY) * Rz(angleZ): Z is applied to a point first.
+    Projector(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
+              double angleY, double angleZ);
+
+    // Screen position of (x, y, z); `depth` receives trunc(W).
+    ScreenPoint Project(double x, double y, double z, std::int32_t& depth) const;
+
+private:
+    double m_r[3][3];
+    double m_distance, m_focal;
+    std::int32_t m_centreX, m_centreY;
+};
+
+// Projects every record into `screen` (a quad's points in outline order 0, 1, 3, 2), sets `depth`
+// to the average vertex depth and clears `pNext`.
+void ProjectRecords(std::span<WorkPrimitive> records, const Projector& projector);
+
+// Links the records from the greatest depth to the smallest, lower index first among equal depths,
+// and returns the first (null when there are none). Afterwards every `depth` holds
+// kDepthTaken, the mark of a record already placed in the order.
+WorkPrimitive* LinkByDepth(std::span<WorkPrimitive> records);
+// The same order by repeated maximum search: quadratic, kept for when the sort's memory cannot be
+// had and as the reference the fast order is checked against. Expects every `pNext` clear, as
+// ProjectRecords leaves them.
+WorkPrimitive* LinkBySelection(std::span<WorkPrimitive> records);
+
+constexpr std::int32_t kDepthTaken = INT32_MIN;
+
+} // namespace polyvane

@@ -1,0 +1,77 @@
+#include "CRasterDC.h"
+
+#include "BitmapFont.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace polyvane {
+
+CRasterDC::CRasterDC(std::int32_t width, std::int32_t height, COLORREF background)
+    : CDC(CRect{0, 0, std::max(width, 0), std::max(height, 0)}), m_width(std::max(width, 0)),
+      m_height(std::max(height, 0)),
+      m_pixels(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), background & 0xFFFFFF),
+      m_raster(m_pixels.data(), m_width, m_height, m_width) {}
+
+COLORREF CRasterDC::GetPixel(std::int32_t x, std::int32_t y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return RGB(255, 255, 255);
+    return m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
+                    static_cast<std::size_t>(x)];
+}
+
+CRect CRasterDC::Clip(CRect r) const {
+    return CRect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, m_width),
+                 std::min(r.bottom, m_height)};
+}
+
+void CRasterDC::RenderLine(CPoint from, CPoint to, const Pen& pen) {
+    std::int64_t dash = 0;
+    m_raster.StrokeLine(from, to, pen.colour, pen.width, pen.style == PS_DASH, false, dash);
+}
+
+void CRasterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) {
+    if (!brush.hollow)
+        m_raster.FillPolygon(points, brush.colour);
+    m_raster.StrokePolygon(points, pen.colour, pen.width, pen.style == PS_DASH);
+}
+
+void CRasterDC::RenderText(CPoint topLeft, std::string_view text, const TextStyle& style) {
+    const std::int64_t width = static_cast<std::int64_t>(text.size()) * BitmapFont::kCellWidth;
+    if (style.bkMode == OPAQUE) {
+        const std::int64_t right = std::min<std::int64_t>(topLeft.x + width, INT32_MAX);
+        RenderFill(CRect{topLeft.x, topLeft.y, static_cast<std::int32_t>(right),
+                         static_cast<std::int32_t>(
+                             std::min<std::int64_t>(topLeft.y + BitmapFont::kCellHeight, INT32_MAX))},
+                   style.background);
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::int64_t cellX = topLeft.x + static_cast<std::int64_t>(i) * BitmapFont::kCellWidth;
+        if (cellX >= m_width)
+            break;
+        if (cellX + BitmapFont::kCellWidth < 0)
+            continue;
+        for (int row = 0; row < BitmapFont::kGlyphRows; ++row)
+            for (int column = 0; column < BitmapFont::kGlyphColumns; ++column)
+                if (BitmapFont::Ink(static_cast<unsigned char>(text[i]), column, row))
+                    m_raster.Plot(cellX + column,
+                                  static_cast<std::int64_t>(topLeft.y) + BitmapFont::kTopMargin + row,
+                                  style.colour);
+    }
+}
+
+void CRasterDC::RenderFill(CRect rect, COLORREF colour) {
+    m_raster.FillRect(rect, colour);
+}
+
+void CRasterDC::RenderBitmap(const StretchedBitmap& bitmap) {
+    const CRect r = Clip(bitmap.Dest());
+    for (std::int32_t y = r.top; y < r.bottom; ++y)
+        for (std::int32_t x = r.left; x < r.right; ++x)
+            if (const auto colour = bitmap.Sample(x, y))
+                m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
+                         static_cast<std::size_t>(x)] = *colour;
+}
+
+} // namespace polyvane

@@ -1,0 +1,309 @@
+#include "CPolyvaneView.h"
+
+#include "model/CPolyvaneDoc.h"
+#include "platform/CommandIds.h"
+
+#include <cstdio>
+#include <string>
+
+namespace polyvane {
+
+namespace {
+
+using Entry = CommandEntry<CPolyvaneView>;
+constexpr Entry kCommands[] = {
+    {ID_VIEW_WIREFRAME, &CPolyvaneView::OnViewWireframe, &CPolyvaneView::OnUpdateViewWireframe},
+    {ID_VIEW_SOLID, &CPolyvaneView::OnViewSolid, &CPolyvaneView::OnUpdateViewSolid},
+    {ID_VIEW_VRAM, &CPolyvaneView::OnViewVram, &CPolyvaneView::OnUpdateViewVram},
+    {ID_VIEW_OBJECT_TABLE, &CPolyvaneView::OnViewObjectTable, &CPolyvaneView::OnUpdateViewObjectTable},
+    {ID_VIEW_BLANK, &CPolyvaneView::OnViewBlank, &CPolyvaneView::OnUpdateViewBlank},
+    {ID_VIEW_SHOW_VERTEX_NUMBERS, &CPolyvaneView::OnViewShowVertexNumbers,
+     &CPolyvaneView::OnUpdateViewShowVertexNumbers},
+    {ID_VIEW_FRONT, &CPolyvaneView::OnViewFront, nullptr},
+    {ID_VIEW_SIDE, &CPolyvaneView::OnViewSide, nullptr},
+    {ID_VIEW_TOP, &CPolyvaneView::OnViewTop, nullptr},
+};
+
+constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+constexpr std::int32_t kLineHeight = 16;
+
+// A record's screen points as drawing-surface points.
+int ScreenPoints(const WorkPrimitive& p, CPoint (&out)[4]) {
+    const int n = VertexCount(p);
+    for (int i = 0; i < n; ++i)
+        out[i] = CPoint{p.screen[i].x, p.screen[i].y};
+    return n;
+}
+
+void DrawRecord(CDC* pDC, const WorkPrimitive& p) {
+    CPoint points[4];
+    const int n = ScreenPoints(p, points);
+    pDC->Polygon(points, n);
+}
+
+// printf formatting of any length (a %f of a huge coordinate runs to hundreds of digits).
+template <typename... Args> std::string Format(const char* format, Args... args) {
+    const int n = std::snprintf(nullptr, 0, format, args...);
+    if (n <= 0)
+        return {};
+    std::string out(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(out.data(), out.size(), format, args...);
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+}
+
+void Wrap(double& angle) {
+    if (angle > kAngleWrap)
+        angle -= kAngleWrap;
+    if (angle < -kAngleWrap)
+        angle += kAngleWrap;
+}
+
+// Differences of mouse positions as a 32-bit register forms them: wrapping, never undefined.
+std::int32_t Difference(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+} // namespace
+
+CPolyvaneView::~CPolyvaneView() = default;
+
+CPolyvaneDoc* CPolyvaneView::GetDocument() const {
+    return dynamic_cast<CPolyvaneDoc*>(CView::GetDocument());
+}
+
+bool CPolyvaneView::OnCmdMsg(unsigned id, CCmdUI* update) {
+    return DispatchCommand<CPolyvaneView>(this, kCommands, id, update);
+}
+
+void CPolyvaneView::SetViewMode(std::int32_t mode) {
+    m_viewMode = mode;
+    Invalidate(true);
+}
+
+void CPolyvaneView::OnViewWireframe() {
+    SetViewMode(VM_WIREFRAME);
+}
+void CPolyvaneView::OnViewSolid() {
+    SetViewMode(VM_SOLID);
+}
+void CPolyvaneView::OnViewVram() {
+    SetViewMode(VM_VRAM);
+}
+void CPolyvaneView::OnViewObjectTable() {
+    SetViewMode(VM_OBJECT_TABLE);
+}
+void CPolyvaneView::OnViewBlank() {
+    SetViewMode(VM_BLANK);
+}
+
+void CPolyvaneView::OnViewShowVertexNumbers() {
+    m_bShowVertexNumbers = m_bShowVertexNumbers ? 0 : 1;
+    Invalidate(true);
+}
+
+void CPolyvaneView::OnViewFront() {
+    m_angleX = m_angleY = m_angleZ = 0.0;
+    Invalidate(true);
+}
+
+void CPolyvaneView::OnViewSide() {
+    m_angleX = 0.0;
+    m_angleY = kQuarterTurn;
+    m_angleZ = 0.0;
+    Invalidate(true);
+}
+
+void CPolyvaneView::OnViewTop() {
+    m_angleX = -kQuarterTurn;
+    m_angleY = 0.0;
+    m_angleZ = 0.0;
+    Invalidate(true);
+}
+
+void CPolyvaneView::OnUpdateViewWireframe(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_viewMode == VM_WIREFRAME);
+}
+void CPolyvaneView::OnUpdateViewSolid(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_viewMode == VM_SOLID);
+}
+void CPolyvaneView::OnUpdateViewVram(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_viewMode == VM_VRAM);
+}
+void CPolyvaneView::OnUpdateViewObjectTable(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_viewMode == VM_OBJECT_TABLE);
+}
+void CPolyvaneView::OnUpdateViewBlank(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_viewMode == VM_BLANK);
+}
+void CPolyvaneView::OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_bShowVertexNumbers != 0);
+}
+
+void CPolyvaneView::BeginDrag(std::int32_t mode, CPoint point) {
+    m_lastX = point.x;
+    m_lastY = point.y;
+    m_dragMode = mode;
+    SetCapture();
+}
+
+void CPolyvaneView::EndDrag() {
+    m_dragMode = DRAG_NONE;
+    if (HasCapture())
+        ReleaseCapture();
+}
+
+void CPolyvaneView::OnLButtonDown(unsigned, CPoint point) {
+    BeginDrag(DRAG_ROTATE, point);
+}
+void CPolyvaneView::OnRButtonDown(unsigned, CPoint point) {
+    BeginDrag(DRAG_DISTANCE, point);
+}
+void CPolyvaneView::OnLButtonUp(unsigned, CPoint) {
+    EndDrag();
+}
+void CPolyvaneView::OnRButtonUp(unsigned, CPoint) {
+    EndDrag();
+}
+
+void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
+    if (m_dragMode == DRAG_DISTANCE && HasCapture()) {
+        const std::int32_t dy = Difference(point.y, m_lastY);
+        m_lastX = point.x;
+        m_lastY = point.y;
+        m_distance += static_cast<std::int32_t>(static_cast<std::uint32_t>(dy) << kDistancePerPixelShift);
+        Invalidate(true);
+    } else if (m_dragMode == DRAG_ROTATE && HasCapture()) {
+        const std::int32_t dx = Difference(point.x, m_lastX);
+        if (flags & MK_CONTROL)
+            m_angleZ += dx * kRadiansPerPixel;
+        else
+            m_angleY -= dx * kRadiansPerPixel;
+        const std::int32_t dy = Difference(point.y, m_lastY);
+        m_lastX = point.x;
+        m_lastY = point.y;
+        m_angleX += dy * kRadiansPerPixel;
+        Wrap(m_angleX);
+        Wrap(m_angleY);
+        Wrap(m_angleZ);
+        Invalidate(true);
+    }
+}
+
+void CPolyvaneView::OnDraw(CDC* pDC) {
+    CPolyvaneDoc* doc = GetDocument();
+    if (!pDC || !doc || !doc->m_pWork || !doc->m_pObject)
+        return;
+    pDC->SetTextColor(kGrey);
+    pDC->SetBkMode(TRANSPARENT);
+    const HGDIOBJ highlightPen = pDC->CreatePen(PS_INSIDEFRAME, 1, kHighlightColour);
+    const CRect client = pDC->GetClientRect();
+    const CPoint centre{client.right / 2, client.bottom / 2};
+    HGDIOBJ axisPen = 0;
+    switch (m_viewMode) {
+    case VM_WIREFRAME:
+        doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
+        DrawWireframe(pDC, *doc, highlightPen);
+        axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
+        {
+            const HGDIOBJ oldPen = pDC->SelectObject(axisPen);
+            static const char* const kAxisLetters[3] = {"x", "y", "z"};
+            for (int a = 0; a < 3; ++a) {
+                const ScreenPoint end = doc->m_axisScreen[a];
+                pDC->MoveTo(centre.x, centre.y);
+                pDC->LineTo(end.x, end.y);
+                pDC->TextOut(end.x, end.y, kAxisLetters[a]);
+            }
+            pDC->SelectObject(oldPen);
+        }
+        break;
+    case VM_SOLID:
+        doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
+        DrawSolid(pDC, *doc, highlightPen);
+        break;
+    case VM_OBJECT_TABLE:
+        DrawObjectTable(pDC, *doc);
+        break;
+    default:
+        break;
+    }
+    pDC->DeleteObject(highlightPen);
+    if (axisPen)
+        pDC->DeleteObject(axisPen);
+}
+
+void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
+    const std::uint32_t n = doc.WorkCount();
+    const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
+    for (std::uint32_t i = 0; i < n; ++i)
+        DrawRecord(pDC, doc.m_pWork[i]);
+    pDC->SelectObject(oldBrush);
+    const WorkPrimitive* cur = doc.m_pCurPrim;
+    if (!cur)
+        return; // an object without primitives: only the axes
+    const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
+    DrawRecord(pDC, *cur);
+    if (m_bShowVertexNumbers) {
+        static const char* const kNumbers[4] = {"1", "2", "3", "4"};
+        for (int i = 0; i < VertexCount(*cur); ++i)
+            pDC->TextOut(cur->screen[i].x, cur->screen[i].y, kNumbers[i]);
+    }
+    pDC->SelectObject(oldPen);
+}
+
+void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
+    const std::uint32_t n = doc.WorkCount();
+    const WorkPrimitive* p = doc.m_pDrawFirst;
+    for (std::uint32_t i = 0; i < n && p; ++i, p = p->pNext) {
+        // The order jumps around the array: records two steps ahead are fetched while this one is
+        // drawn (the next one's link arrived during the previous step).
+#if defined(__GNUC__)
+        if (const WorkPrimitive* next = p->pNext) {
+            if (const WorkPrimitive* ahead = next->pNext) {
+                __builtin_prefetch(&ahead->attr);
+                __builtin_prefetch(&ahead->screen[3]);
+                __builtin_prefetch(&ahead->pNext);
+            }
+        }
+#endif
+        DrawRecord(pDC, *p);
+    }
+    const WorkPrimitive* cur = doc.m_pCurPrim;
+    if (!cur)
+        return;
+    const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
+    DrawRecord(pDC, *cur);
+    pDC->SelectObject(oldPen);
+}
+
+void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
+    const TmdObject& object = *doc.m_pObject;
+    std::int32_t y = 0;
+    auto line = [&](const std::string& text) {
+        pDC->TextOut(0, y, text);
+        y += kLineHeight;
+    };
+    line(Format("Vertices : %u  Normals : %u  Prims : %u", static_cast<unsigned>(object.n_vert),
+                static_cast<unsigned>(object.n_normal), static_cast<unsigned>(object.n_primitive)));
+    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const auto index = doc.CurrentPrimitiveIndex();
+    if (!cur || !index || doc.WorkCount() == 0)
+        return; // an object without primitives has no record to describe
+    line(Format("Current Primitive : %u   Current Object : %u / %u   pmode : %u",
+                static_cast<unsigned>(*index), static_cast<unsigned>(doc.m_nCurObject),
+                static_cast<unsigned>(doc.m_header.nobj), static_cast<unsigned>(doc.m_pWork[0].pmode)));
+    const std::uint16_t attr = cur->attr;
+    line(attr & PA_GOURAUD ? "Gouraud shaded" : "Flat shaded");
+    line(attr & PA_TEXTURED ? "Textured" : "Not textured");
+    line(attr & PA_TRANSLUCENT ? "Translucent" : "Opaque");
+    line(attr & PA_BRIGHTNESS ? "Brightness calculation" : "No Brightness");
+    line(attr & PA_GRADATION ? "Gradation" : "Single-colour");
+    line(attr & PA_DOUBLE ? "Double sided" : "Single sided");
+    line(attr & PA_LIGHT ? "Light sourced" : "No Lighting");
+    for (int i = 0; i < VertexCount(*cur); ++i)
+        line(Format("X:%f Y:%f Z:%f", cur->x[i], cur->y[i], cur->z[i]));
+    line(Format("Style:%d", static_cast<int>(cur->style)));
+}
+
+} // namespace polyvane

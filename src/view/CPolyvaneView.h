@@ -1,0 +1,95 @@
+#pragma once
+// The model view: the selected object of a CPolyvaneDoc drawn as a wireframe, as solid faces or as a
+// table of the current primitive, turned and moved by dragging with the mouse.
+//
+// Hosting: give the view its document (SetDocument) and a window (SetHost with an IViewHost); on
+// every paint hand OnDraw a drawing surface whose client rectangle is the window's; deliver mouse
+// messages through the CView handlers and commands through OnCmdMsg (the view answers before its
+// document). Every state change invalidates the whole window with erasing.
+#include "platform/CDC.h"
+#include "platform/CView.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace polyvane {
+
+class CPolyvaneDoc;
+class CCmdUI;
+
+// View modes (m_viewMode).
+constexpr std::int32_t VM_WIREFRAME = 1;
+constexpr std::int32_t VM_SOLID = 2;
+constexpr std::int32_t VM_VRAM = 8;
+constexpr std::int32_t VM_OBJECT_TABLE = 16;
+constexpr std::int32_t VM_BLANK = 32;
+
+// Drag states (m_dragMode).
+constexpr std::int32_t DRAG_NONE = 0;
+constexpr std::int32_t DRAG_DISTANCE = 1;
+constexpr std::int32_t DRAG_ROTATE = 2;
+
+class CPolyvaneView : public CView {
+public:
+    static constexpr std::string_view kRuntimeClassName = "CPolyvaneView";
+
+    CPolyvaneView() = default;
+    ~CPolyvaneView() override;
+
+    // The document as a model document; null when the view has none (or another kind).
+    [[nodiscard]] CPolyvaneDoc* GetDocument() const;
+
+    void OnDraw(CDC* pDC) override;
+    bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+
+    void OnLButtonDown(unsigned flags, CPoint point) override;
+    void OnLButtonUp(unsigned flags, CPoint point) override;
+    void OnRButtonDown(unsigned flags, CPoint point) override;
+    void OnRButtonUp(unsigned flags, CPoint point) override;
+    void OnMouseMove(unsigned flags, CPoint point) override;
+
+    // Commands and their check marks.
+    void OnViewWireframe();
+    void OnViewSolid();
+    void OnViewVram();
+    void OnViewObjectTable();
+    void OnViewBlank();
+    void OnViewShowVertexNumbers();
+    void OnViewFront();
+    void OnViewSide();
+    void OnViewTop();
+    void OnUpdateViewWireframe(CCmdUI* pCmdUI);
+    void OnUpdateViewSolid(CCmdUI* pCmdUI);
+    void OnUpdateViewVram(CCmdUI* pCmdUI);
+    void OnUpdateViewObjectTable(CCmdUI* pCmdUI);
+    void OnUpdateViewBlank(CCmdUI* pCmdUI);
+    void OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI);
+
+    double m_distance = 1000.0;
+    double m_focal = 1000.0;
+    std::int32_t m_viewMode = VM_WIREFRAME;
+    std::int32_t m_dragMode = DRAG_NONE;
+    // Last mouse position taken while dragging; meaningful only once a button went down.
+    std::int32_t m_lastX = 0;
+    std::int32_t m_lastY = 0;
+    double m_angleX = 0.0;
+    double m_angleY = 0.0;
+    double m_angleZ = 0.0;
+    int m_bShowVertexNumbers = 1;
+
+private:
+    void SetViewMode(std::int32_t mode);
+    void BeginDrag(std::int32_t mode, CPoint point);
+    void EndDrag();
+    void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
+    void DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
+    void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
+};
+
+// Angles leave a drag step within [-kAngleWrap, kAngleWrap]; the bound is not the double nearest 2π.
+constexpr double kAngleWrap = 6.28318530716;
+constexpr double kQuarterTurn = 1.57079632679;
+constexpr double kRadiansPerPixel = 0.01;
+constexpr std::int32_t kDistancePerPixelShift = 6; // 64 model units per pixel
+
+} // namespace polyvane

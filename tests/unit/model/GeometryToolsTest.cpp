@@ -1,0 +1,126 @@
+// The whole-object geometry commands: coordinates, extents, normals, redraw and modified flag.
+#include "CountingView.h"
+#include "DocTestSupport.h"
+#include "RoundTrip.h"
+#include "TmdBuilder.h"
+
+#include "platform/CommandIds.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace polyvane;
+using namespace polyvane::test;
+
+namespace {
+
+// Object 0: corners with x from 10 to 50, y from -7 to 3, z from -20 to 0, a lit Gouraud quad and a lit
+// triangle; object 1 a copy that the tools must leave alone.
+std::unique_ptr<CPolyvaneDoc> Model() {
+    TmdObjectSpec o;
+    o.vertices = {10, -7, 0, 50, 3, -20, 30, -7, -5, 10, 3, -20};
+    o.normals = {0, 0, 4096};
+    o.packets = {
+        PacketHeader(5, 5, 0, 0x38), 0x808080, Halves(0, 0), Halves(0, 1), Halves(0, 2), Halves(0, 3),
+        PacketHeader(4, 3, 0, 0x20), 0x404040, Halves(0, 2), Halves(1, 3)};
+    o.nPrimitive = 2;
+    auto r = LoadBytes(BuildTmd({o, o}).data());
+    EXPECT_TRUE(r.ok);
+    return std::move(r.doc);
+}
+
+struct Extents {
+    int minX, maxX, minY, maxY, minZ, maxZ;
+    bool operator==(const Extents&) const = default;
+};
+
+Extents ExtentsOf(const CPolyvaneDoc& doc) {
+    return {doc.m_minExtent.vx, doc.m_maxExtent.vx, doc.m_minExtent.vy,
+            doc.m_maxExtent.vy, doc.m_minExtent.vz, doc.m_maxExtent.vz};
+}
+
+} // namespace
+
+TEST(GeometryTools, ChangeEveryCornerAndTheExtents) {
+    struct Case {
+        unsigned id;
+        Extents extents;
+    };
+    const Case cases[] = {
+        {ID_TOOLS_FLIP_X, {-50, 0, -7, 3, -20, 0}},
+        {ID_TOOLS_FLIP_Y, {0, 50, -3, 7, -20, 0}},
+        {ID_TOOLS_FLIP_Z, {0, 50, -7, 3, 0, 20}},
+        {ID_TOOLS_SWAP_XZ, {-20, 0, -7, 3, 0, 50}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        auto doc = Model();
+        EXPECT_EQ(ExtentsOf(*doc), (Extents{0, 50, -7, 3, -20, 0}));
+        const WorkPrimitive before = doc->m_pWork[0];
+        CountingView view;
+        view.SetDocument(doc.get());
+        EXPECT_TRUE(doc->OnCmdMsg(c.id, nullptr));
+        EXPECT_EQ(ExtentsOf(*doc), c.extents);
+        EXPECT_EQ(view.updates, 1);
+        EXPECT_TRUE(doc->IsModified());
+        const WorkPrimitive& p = doc->m_pWork[0];
+        for (int k = 0; k < 4; ++k) {
+            const double x = before.x[k], y = before.y[k], z = before.z[k];
+            const double ex = c.id == ID_TOOLS_FLIP_X ? -x : c.id == ID_TOOLS_SWAP_XZ ? z : x;
+            const double ey = c.id == ID_TOOLS_FLIP_Y ? -y : y;
+            const double ez = c.id == ID_TOOLS_FLIP_Z ? -z : c.id == ID_TOOLS_SWAP_XZ ? x : z;
+            EXPECT_EQ(p.x[k], ex);
+            EXPECT_EQ(p.y[k], ey);
+            EXPECT_EQ(p.z[k], ez);
+        }
+        // Face normals follow the new corners: unit length, and vertex normals were averaged again.
+        EXPECT_NEAR(p.fnx * p.fnx + p.fny * p.fny + p.fnz * p.fnz, 1.0, 1e-12);
+        EXPECT_NE(p.nz[0], 4096.0);
+        // The other object keeps its coordinates.
+        EXPECT_EQ(std::memcmp(doc->ObjectRecords(1)[0].x, before.x, sizeof before.x), 0);
+    }
+}
+
+TEST(GeometryTools, SwapRecomputesTheFaceNormalFromTheNewCorners) {
+    auto doc = Model();
+    doc->ComputeFaceNormals();
+    const WorkPrimitive before = doc->m_pWork[1];
+    doc->OnSwapXZ();
+    const WorkPrimitive& p = doc->m_pWork[1];
+    // Exchanging two axes mirrors the face, so the normal's x and z trade places and all turn round.
+    EXPECT_DOUBLE_EQ(p.fnx, -before.fnz);
+    EXPECT_DOUBLE_EQ(p.fny, -before.fny);
+    EXPECT_DOUBLE_EQ(p.fnz, -before.fnx);
+}
+
+TEST(GeometryTools, ApplyingATwiceRestoresTheModelExactly) {
+    for (unsigned id : {ID_TOOLS_FLIP_X, ID_TOOLS_FLIP_Y, ID_TOOLS_FLIP_Z, ID_TOOLS_SWAP_XZ}) {
+        SCOPED_TRACE(id);
+        auto once = Model();
+        auto twice = Model();
+        twice->OnCmdMsg(id, nullptr);
+        twice->OnCmdMsg(id, nullptr);
+        for (std::uint32_t r = 0; r < 2; ++r) {
+            const WorkPrimitive& a = once->m_pWork[r];
+            const WorkPrimitive& b = twice->m_pWork[r];
+            EXPECT_EQ(std::memcmp(a.x, b.x, sizeof a.x), 0);
+            EXPECT_EQ(std::memcmp(a.y, b.y, sizeof a.y), 0);
+            EXPECT_EQ(std::memcmp(a.z, b.z, sizeof a.z), 0);
+        }
+        EXPECT_EQ(ExtentsOf(*once), ExtentsOf(*twice));
+        // Saved, both give the same file to the byte.
+        EXPECT_EQ(SaveToMemory(*once), SaveToMemory(*twice));
+    }
+}
+
+TEST(GeometryTools, DoNothingWithoutASelectedObject) {
+    CPolyvaneDoc doc;
+    CountingView view;
+    view.SetDocument(&doc);
+    for (unsigned id : {ID_TOOLS_FLIP_X, ID_TOOLS_FLIP_Y, ID_TOOLS_FLIP_Z, ID_TOOLS_SWAP_XZ})
+        EXPECT_TRUE(doc.OnCmdMsg(id, nullptr));
+    EXPECT_EQ(view.updates, 0);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.m_pWork, nullptr);
+}

@@ -1,0 +1,246 @@
+// Projection of the selected object: the arithmetic of one point, the records' screen points and
+// depths, the back-to-front order and the axis ends.
+#include "model/Projection.h"
+#include "WorkDocBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+using namespace polyvane;
+using namespace polyvane::test;
+
+namespace {
+
+struct PointCase {
+    const char* name;
+    double x, y, z;
+    double distance;
+    std::int32_t centreX, centreY;
+    double angleX, angleY, angleZ;
+    std::int32_t screenX, screenY, depth;
+};
+
+const PointCase kPointCases[] = {
+    {"worked example vertex", 100, 50, 0, 1000, 200, 150, 0, 0, 0, 300, 100, 1000},
+    {"worked example x axis end", 64, 0, 0, 1000, 200, 150, 0, 0, 0, 264, 150, 1000},
+    {"worked example y axis end", 0, 64, 0, 1000, 200, 150, 0, 0, 0, 200, 86, 1000},
+    {"worked example z axis end lands on the centre", 0, 0, 64, 1000, 200, 150, 0, 0, 0, 200, 150, 1064},
+    // W of exactly 0 becomes 0.1: one model unit is 10000 screen units and the depth counts as 0.
+    {"W zero becomes 0.1", 1, -2, -1000, 1000, 200, 150, 0, 0, 0, 10200, 20150, 0},
+    {"W zero on the axis stays at the centre", 0, 0, -1000, 1000, 200, 150, 0, 0, 0, 200, 150, 0},
+    // x: the centre is added before truncation; y: the quotient is truncated before subtraction.
+    {"negative half quotient", -0.5, -0.5, 0, 1000, 200, 150, 0, 0, 0, 199, 150, 1000},
+    {"positive half quotient", 0.5, 0.5, 0, 1000, 200, 150, 0, 0, 0, 200, 150, 1000},
+    {"negative one and a half", -1.5, -1.5, 0, 1000, 200, 150, 0, 0, 0, 198, 151, 1000},
+    {"behind the eye is mirrored through the centre", 100, 50, -2000, 1000, 200, 150, 0, 0, 0, 100, 200,
+     -1000},
+    {"negative depth truncates toward zero", 0, 0, -1000.5, 1000, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"depth of -1.5 truncates to -1", 0, 0, -1001.5, 1000, 0, 0, 0, 0, 0, 0, 0, -1},
+    // Side View: model Z to the right, Y up. cos(1.57079632679) is a little above 0, so W is a
+    // little above 1000 and 300 - epsilon truncates to 299.
+    {"side view: +Z goes right", 0, 0, 100, 1000, 200, 150, 0, 1.57079632679, 0, 299, 150, 1000},
+    {"side view: +Y goes up", 0, 100, 0, 1000, 200, 150, 0, 1.57079632679, 0, 200, 50, 1000},
+    {"side view: +X comes toward the eye", 100, 0, 0, 1000, 200, 150, 0, 1.57079632679, 0, 200, 150, 900},
+    // Top View: model X to the right, Z up.
+    {"top view: +X goes right", 100, 0, 0, 1000, 200, 150, -1.57079632679, 0, 0, 300, 150, 1000},
+    {"top view: +Z goes up", 0, 0, 100, 1000, 200, 150, -1.57079632679, 0, 0, 200, 51, 1000},
+    {"top view: +Y comes toward the eye", 0, 100, 0, 1000, 200, 150, -1.57079632679, 0, 0, 200, 150, 900},
+    // Z is applied first: a quarter turn about Z then about X takes +X to +Y, then to +Z (depth).
+    {"rotation order Z then Y then X", 100, 0, 0, 1000, 200, 150, 1.57079632679, 0, 1.57079632679, 200, 150,
+     1100},
+    {"+Y turns to -X about Z and stays there about X", 0, 100, 0, 1000, 200, 150, 1.57079632679, 0,
+     1.57079632679, 100, 150, 1000},
+};
+
+TEST(Projection, ProjectsPointsByTheMatrixAndTruncationRules) {
+    for (const auto& c : kPointCases) {
+        SCOPED_TRACE(c.name);
+        const Projector projector(c.distance, 1000.0, c.centreX, c.centreY, c.angleX, c.angleY, c.angleZ);
+        std::int32_t depth = 12345;
+        const ScreenPoint p = projector.Project(c.x, c.y, c.z, depth);
+        EXPECT_EQ(p.x, c.screenX);
+        EXPECT_EQ(p.y, c.screenY);
+        EXPECT_EQ(depth, c.depth);
+    }
+}
+
+TEST(Projection, TruncationSaturatesInsteadOfOverflowing) {
+    const struct {
+        double value;
+        std::int32_t expected;
+    } cases[] = {{2.9, 2},         {-2.9, -2},        {-0.5, 0},
+                 {3e9, INT32_MAX}, {-3e9, INT32_MIN}, {2147483647.5, INT32_MAX},
+                 {std::nan(""), 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TruncToInt32(c.value), c.expected) << c.value;
+    // A point just off the eye plane lands far off the window without undefined arithmetic.
+    const Projector projector(1000, 1000, 200, 150, 0, 0, 0);
+    std::int32_t depth = 0;
+    const ScreenPoint p = projector.Project(-5000, 5000, -999.9999999, depth);
+    EXPECT_EQ(p.x, INT32_MIN);
+    // The quotient saturates first; subtracting it from the centre stays in range.
+    EXPECT_EQ(p.y, 150 - INT32_MAX);
+}
+
+struct AverageCase {
+    const char* name;
+    WorkPrimitive record;
+    double distance;
+    std::int32_t depth;
+};
+
+TEST(Projection, AverageDepthTruncatesTowardZero) {
+    const AverageCase cases[] = {
+        {"1000 1000 1001", Record({{0, 0, 0}, {0, 0, 0}, {0, 0, 1}}), 1000, 1000},
+        {"1001 1001 1001 1002", Record({{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 2}}), 1000, 1001},
+        {"1000 1001 1001 1001", Record({{0, 0, 0}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}}), 1000, 1000},
+        {"-1 -1 -2", Record({{0, 0, -1}, {0, 0, -1}, {0, 0, -2}}), 0, -1},
+        {"vertex depths truncate before summing", Record({{0, 0, 0.9}, {0, 0, 0.9}, {0, 0, 0.9}}), 1000,
+         1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkPrimitive p = c.record;
+        p.pNext = &p;
+        ProjectRecords({&p, 1}, Projector(c.distance, 1000, 0, 0, 0, 0, 0));
+        EXPECT_EQ(p.depth, c.depth);
+        EXPECT_EQ(p.pNext, nullptr);
+    }
+}
+
+TEST(Projection, QuadScreenPointsRunAroundTheOutlineAfterEveryProjection) {
+    // Strip order: 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.
+    auto doc = MakeDoc({Record({{-10, 10, 0}, {10, 10, 0}, {-10, -10, 0}, {10, -10, 0}})});
+    for (int pass = 0; pass < 3; ++pass) {
+        SCOPED_TRACE(pass);
+        doc->Project(1000, 1000, 200, 150, 0, 0, 0);
+        const WorkPrimitive& p = doc->m_pWork[0];
+        const ScreenPoint expected[4] = {{190, 140}, {210, 140}, {210, 160}, {190, 160}};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(p.screen[i].x, expected[i].x) << i;
+            EXPECT_EQ(p.screen[i].y, expected[i].y) << i;
+        }
+        // The stored vertices keep their order.
+        EXPECT_EQ(p.x[2], -10);
+        EXPECT_EQ(p.y[2], -10);
+        EXPECT_EQ(p.x[3], 10);
+    }
+}
+
+// Depth of a flat record at z, with the view at distance 1000 and no rotation: 1000 + z.
+WorkPrimitive AtDepth(double z) {
+    return Record({{0, 0, z}, {1, 0, z}, {0, 1, z}});
+}
+
+std::vector<std::uint32_t> DrawOrder(const CPolyvaneDoc& doc) {
+    std::vector<std::uint32_t> order;
+    for (const WorkPrimitive* p = doc.m_pDrawFirst; p && order.size() <= doc.WorkCount(); p = p->pNext)
+        order.push_back(static_cast<std::uint32_t>(p - doc.m_pWork.get()));
+    return order;
+}
+
+TEST(Projection, OrdersFarthestFirstAndLowerIndexFirstAmongEquals) {
+    const struct {
+        const char* name;
+        std::vector<double> zs;
+        std::vector<std::uint32_t> order;
+    } cases[] = {
+        {"single", {0}, {0}},
+        {"already far to near", {30, 20, 10}, {0, 1, 2}},
+        {"near to far", {10, 20, 30}, {2, 1, 0}},
+        {"equal depths keep index order", {5, 9, 5, 9, 1}, {1, 3, 0, 2, 4}},
+        {"all equal", {7, 7, 7, 7}, {0, 1, 2, 3}},
+        {"negative depths", {-1500, -1200, 300, -1200}, {2, 1, 3, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<WorkPrimitive> records;
+        for (double z : c.zs)
+            records.push_back(AtDepth(z));
+        auto doc = MakeDoc(records);
+        doc->Project(1000, 1000, 200, 150, 0, 0, 0);
+        EXPECT_EQ(DrawOrder(*doc), c.order);
+        const WorkPrimitive* last = &doc->m_pWork[c.order.back()];
+        EXPECT_EQ(last->pNext, nullptr);
+        // Every record carries the taken mark afterwards.
+        for (std::uint32_t i = 0; i < doc->WorkCount(); ++i)
+            EXPECT_EQ(doc->m_pWork[i].depth, kDepthTaken);
+    }
+}
+
+TEST(Projection, ObjectWithoutPrimitivesGetsAxesAndNoOrder) {
+    auto doc = MakeDocObjects({{AtDepth(0)}, {}}, 1);
+    ASSERT_EQ(doc->WorkCount(), 0u);
+    doc->m_pDrawFirst = reinterpret_cast<WorkPrimitive*>(doc->m_pWork.get());
+    doc->Project(1000, 1000, 200, 150, 0, 0, 0);
+    EXPECT_EQ(doc->m_pDrawFirst, nullptr);
+    EXPECT_EQ(doc->m_axisScreen[0].x, 264);
+    EXPECT_EQ(doc->m_axisScreen[0].y, 150);
+    EXPECT_EQ(doc->m_axisScreen[1].x, 200);
+    EXPECT_EQ(doc->m_axisScreen[1].y, 86);
+    EXPECT_EQ(doc->m_axisScreen[2].x, 200);
+    EXPECT_EQ(doc->m_axisScreen[2].y, 150);
+}
+
+TEST(Projection, WithoutAnObjectNothingIsWritten) {
+    CPolyvaneDoc doc;
+    doc.m_axisScreen[0] = {7, 8};
+    doc.Project(1000, 1000, 200, 150, 0, 0, 0);
+    EXPECT_EQ(doc.m_axisScreen[0].x, 7);
+    EXPECT_EQ(doc.m_axisScreen[0].y, 8);
+    EXPECT_EQ(doc.m_pDrawFirst, nullptr);
+}
+
+// The sorted order against the repeated maximum search, on random records with many ties.
+TEST(Projection, SortedOrderMatchesRepeatedMaximumSearch) {
+    std::mt19937 random(1234);
+    const struct {
+        std::size_t count;
+        int spread;
+    } cases[] = {{2, 1}, {17, 3}, {200, 5}, {1000, 100000}, {3000, 40}, {513, 1 << 30}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        std::uniform_int_distribution<int> depth(-c.spread, c.spread);
+        std::vector<WorkPrimitive> a(c.count);
+        for (auto& p : a) {
+            p = AtDepth(0);
+            p.depth = depth(random);
+            p.pNext = nullptr;
+        }
+        std::vector<WorkPrimitive> b = a;
+        const WorkPrimitive* fastFirst = LinkByDepth(a);
+        const WorkPrimitive* plainFirst = LinkBySelection(b);
+        std::size_t seen = 0;
+        for (const WorkPrimitive *p = fastFirst, *q = plainFirst; p || q;
+             p = p->pNext, q = q->pNext, ++seen) {
+            ASSERT_TRUE(p && q);
+            ASSERT_EQ(p - a.data(), q - b.data()) << "position " << seen;
+            ASSERT_LE(seen, c.count);
+        }
+        EXPECT_EQ(seen, c.count);
+    }
+}
+
+TEST(Projection, RecordsAtTheMarkValueStillJoinTheOrderOnce) {
+    // A depth equal to the mark can only come from saturated arithmetic; such records go last, in
+    // index order, with both orderings.
+    std::vector<WorkPrimitive> a(4);
+    const std::int32_t depths[4] = {kDepthTaken, 5, kDepthTaken, 7};
+    for (int i = 0; i < 4; ++i) {
+        a[static_cast<std::size_t>(i)] = AtDepth(0);
+        a[static_cast<std::size_t>(i)].depth = depths[i];
+        a[static_cast<std::size_t>(i)].pNext = nullptr;
+    }
+    std::vector<WorkPrimitive> b = a;
+    for (auto* records : {&a, &b}) {
+        const WorkPrimitive* first = records == &a ? LinkByDepth(*records) : LinkBySelection(*records);
+        std::vector<long> order;
+        for (const WorkPrimitive* p = first; p && order.size() < 8; p = p->pNext)
+            order.push_back(p - records->data());
+        EXPECT_EQ(order, (std::vector<long>{3, 1, 0, 2}));
+    }
+}
+
+} // namespace
