@@ -223,13 +223,6 @@ TEST_F(TimManagerTest, CancelClosesWithCancelAndChoosesNothing) {
 
 namespace {
 
-class UpdateCounter : public CView {
-  public:
-    void OnDraw(CDC*) override {}
-    void OnUpdate(CView*, long, void*) override { ++updates; }
-    int updates = 0;
-};
-
 // A textured quad in object 0 of a loaded document, with a counting view.
 struct TexturedDoc {
     TexturedDoc() : loaded(LoadBytes(Bytes())) {
