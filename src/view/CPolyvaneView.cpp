@@ -1,4 +1,6 @@
 #include "CPolyvaneView.h"
+#include "CPreviewScreen.h"
+#include "platform/DisplayService.h"
 
 #include "model/CPolyvaneDoc.h"
 #include "platform/CommandIds.h"
@@ -22,6 +24,7 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_FRONT, &CPolyvaneView::OnViewFront, nullptr},
     {ID_VIEW_SIDE, &CPolyvaneView::OnViewSide, nullptr},
     {ID_VIEW_TOP, &CPolyvaneView::OnViewTop, nullptr},
+    {ID_OBJECT_PREVIEW, &CPolyvaneView::OnPreview, nullptr},
 };
 
 constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
@@ -305,5 +308,7 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
         line(Format("X:%f Y:%f Z:%f", cur->x[i], cur->y[i], cur->z[i]));
     line(Format("Style:%d", static_cast<int>(cur->style)));
 }
+
+void CPolyvaneView::OnPreview() { RunPreview(DisplayService(), GetHost()); }
 
 } // namespace polyvane

@@ -58,6 +58,8 @@ public:
     void OnViewFront();
     void OnViewSide();
     void OnViewTop();
+    // Object, Preview: the full-screen display test.
+    void OnPreview();
     void OnUpdateViewWireframe(CCmdUI* pCmdUI);
     void OnUpdateViewSolid(CCmdUI* pCmdUI);
     void OnUpdateViewVram(CCmdUI* pCmdUI);
