@@ -48,17 +48,25 @@ QStringList ToQtNameFilters(std::string_view filter) {
     return filters;
 }
 
-std::optional<std::string> QtFileChooser::ChooseOpenFile(std::string_view filter,
-                                                         std::string_view defaultExtension) {
-    QFileDialog dialog(DialogOwnerWindow());
+void ConfigureOpenFileDialog(QFileDialog& dialog, std::string_view filter,
+                             std::string_view defaultExtension) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    // The toolkit's own dialog matches name patterns without regard to case, as the filters mean
+    // ("*.TIM" lists x.tim too); some platform dialogs would not.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(ToQtNameFilters(filter));
     QString suffix =
         QString::fromUtf8(defaultExtension.data(), static_cast<qsizetype>(defaultExtension.size()));
     if (suffix.startsWith('.'))
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
+}
+
+std::optional<std::string> QtFileChooser::ChooseOpenFile(std::string_view filter,
+                                                         std::string_view defaultExtension) {
+    QFileDialog dialog(DialogOwnerWindow());
+    ConfigureOpenFileDialog(dialog, filter, defaultExtension);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QFile::encodeName(dialog.selectedFiles().front()).toStdString();

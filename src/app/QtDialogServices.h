@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace polyvane {
@@ -32,6 +33,10 @@ class QtFileChooser final : public IFileChooser {
 
 // "Name (*.A;*.B)|*.A;*.B|Other|*.C||" as the toolkit's name filters: "Name (*.A *.B)", "Other (*.C)".
 QStringList ToQtNameFilters(std::string_view filter);
+
+// Sets `dialog` up to pick one existing file through `filter`, matching its patterns in any letter
+// case, adding `defaultExtension` to a name typed without one.
+void ConfigureOpenFileDialog(QFileDialog& dialog, std::string_view filter, std::string_view defaultExtension);
 
 class QtDialogServices {
   public:

@@ -1,6 +1,7 @@
 #include "ViewFactory.h"
 
 #include "QPainterDC.h"
+#include "texture/CTimView.h"
 #include "view/CPolyvaneView.h"
 
 #include <QImage>
@@ -12,6 +13,8 @@ namespace polyvane {
 std::unique_ptr<CView> CreateApplicationView(int viewId) {
     if (viewId == kModelViewId)
         return std::make_unique<CPolyvaneView>();
+    if (viewId == kTextureViewId)
+        return std::make_unique<CTimView>();
     return nullptr;
 }
 
@@ -30,6 +33,7 @@ void PaintView(CView& view, QPainter& painter) {
         QPainter imagePainter(&image);
         imagePainter.setFont(painter.font());
         QPainterDC dc(imagePainter, CRect{0, 0, width, height});
+        view.OnPrepareDC(&dc);
         view.OnDraw(&dc);
     }
     painter.drawImage(0, 0, image);

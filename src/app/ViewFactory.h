@@ -1,5 +1,7 @@
 #pragma once
 // Where the application's view classes and the QPainter drawing surface meet the Qt widgets.
+#include "platform/IFrameHost.h"
+
 #include <functional>
 #include <memory>
 
@@ -8,10 +10,6 @@ class QPainter;
 namespace polyvane {
 
 class CView;
-
-// View IDs a child frame knows: the model view and the texture view.
-constexpr int kModelViewId = 1;
-constexpr int kTextureViewId = 8;
 
 // Makes the view known by `viewId`, or null when there is no such view.
 using ViewFactory = std::function<std::unique_ptr<CView>(int viewId)>;

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+class QScrollBar;
+
 #include <memory>
 
 namespace polyvane {
@@ -26,6 +28,12 @@ class ViewWidget final : public QWidget, public IViewHost {
     [[nodiscard]] bool HasCapture() const override;
     void SetWindowText(const std::string& text) override;
     [[nodiscard]] IFrameHost* GetParentFrame() const override { return m_frame; }
+    void SetScrollSizes(CSize total) override;
+    [[nodiscard]] CPoint GetScrollPosition() const override;
+    void ResizeParentToFit(bool shrinkOnly) override;
+
+    [[nodiscard]] QScrollBar* HorizontalScrollBar() const { return m_hbar; }
+    [[nodiscard]] QScrollBar* VerticalScrollBar() const { return m_vbar; }
 
     // Key-state flags (MK_*) of a mouse event.
     static unsigned KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
@@ -40,12 +48,26 @@ class ViewWidget final : public QWidget, public IViewHost {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     std::unique_ptr<CView> m_view;
     int m_controlId;
     IFrameHost* m_frame;
     bool m_capture = false;
+
+    // Shows, sizes and places the scroll bars for the total size and the widget's size.
+    void LayOutScrollBars();
+    void FitParent();
+
+    // Scrolling: bars at the right and bottom edges, shown while the total size exceeds the client
+    // area. A view that sets no total size never scrolls.
+    QScrollBar* m_hbar;
+    QScrollBar* m_vbar;
+    CSize m_total{};
+    bool m_fitPending = false;
+    bool m_fitShrinkOnly = true;
 };
 
 } // namespace polyvane

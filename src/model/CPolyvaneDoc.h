@@ -66,6 +66,8 @@ public:
     void OnModifyPrim();
     void OnSelectPrim();
     void OnStats();
+    void OnTimManager();
+    void OnTexturesView();
 
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }

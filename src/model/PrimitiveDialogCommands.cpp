@@ -4,6 +4,7 @@
 #include "dialogs/CPrimModifierDlg.h"
 #include "dialogs/CSelectPrimDlg.h"
 #include "dialogs/CStatsDlg.h"
+#include "texture/CTimManagerDlg.h"
 
 namespace polyvane {
 
@@ -13,6 +14,7 @@ void CPolyvaneDoc::OnModifyPrim() {
         return;
     CPrimModifierDlg dlg(nullptr);
     dlg.m_pTarget = m_pCurPrim;
+    dlg.m_pickTim = TimManagerPicker<CTimManagerDlg>(m_timList);
     if (dlg.DoModal() != IDOK)
         return;
     UpdateAllViews(nullptr, 0, nullptr);

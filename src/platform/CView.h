@@ -33,6 +33,15 @@ public:
     virtual void SetWindowText(const std::string& text) = 0;
     // The frame around the view's window; null without one.
     [[nodiscard]] virtual IFrameHost* GetParentFrame() const { return nullptr; }
+
+    // Scrolling, for views larger than their window. A window without scroll bars ignores the
+    // total size and never scrolls.
+    // The scrollable size in pixels; page and line steps are the window's defaults.
+    virtual void SetScrollSizes(CSize total) { (void)total; }
+    // How far the window is scrolled: the logical point shown at its top-left corner.
+    [[nodiscard]] virtual CPoint GetScrollPosition() const { return CPoint{}; }
+    // Resizes the frame so that its client area fits the total size; with `shrinkOnly` it never grows.
+    virtual void ResizeParentToFit(bool shrinkOnly) { (void)shrinkOnly; }
 };
 
 // A host without a window: a fixed client rectangle, and the requests counted.
@@ -48,6 +57,12 @@ public:
     void ReleaseCapture() override { m_capture = false; }
     [[nodiscard]] bool HasCapture() const override { return m_capture; }
     void SetWindowText(const std::string& text) override { m_windowText = text; }
+    void SetScrollSizes(CSize total) override { m_scrollSize = total; }
+    [[nodiscard]] CPoint GetScrollPosition() const override { return m_scrollPosition; }
+    void ResizeParentToFit(bool shrinkOnly) override {
+        ++m_resizeToFit;
+        m_lastShrinkOnly = shrinkOnly;
+    }
 
     void SetClientRect(CRect r) { m_client = r; }
     // Another window takes the mouse.
@@ -58,6 +73,10 @@ public:
     bool m_lastErase = false;
     bool m_capture = false;
     std::string m_windowText;
+    CSize m_scrollSize{};
+    CPoint m_scrollPosition{};
+    int m_resizeToFit = 0;
+    bool m_lastShrinkOnly = false;
 };
 
 class CView : public CCmdTarget {
@@ -73,6 +92,8 @@ public:
     void SetHost(IViewHost* host) { m_pHost = host; }
     [[nodiscard]] IViewHost* GetHost() const { return m_pHost; }
 
+    // Prepares the surface for OnDraw and for mapping mouse points; by default nothing to do.
+    virtual void OnPrepareDC(CDC* pDC) { (void)pDC; }
     // Paints the view.
     virtual void OnDraw(CDC* pDC) = 0;
     // The document changed: by default the whole view repaints with its background erased.

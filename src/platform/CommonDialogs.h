@@ -25,7 +25,7 @@ class IFileChooser {
   public:
     virtual ~IFileChooser() = default;
     // Asks for an existing file to open. `filter` is in the form "Name (*.EXT)|*.EXT||";
-    // `defaultExtension` (without the dot) is added to a name typed without one. The full path, or
+    // `defaultExtension` (a leading dot is ignored) is added to a name typed without one. The full path, or
     // none when cancelled.
     virtual std::optional<std::string> ChooseOpenFile(std::string_view filter,
                                                       std::string_view defaultExtension) = 0;

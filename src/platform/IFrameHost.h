@@ -3,10 +3,14 @@
 
 namespace polyvane {
 
+// View IDs a frame knows: the model view and the texture view.
+constexpr int kModelViewId = 1;
+constexpr int kTextureViewId = 8;
+
 class IFrameHost {
   public:
     virtual ~IFrameHost() = default;
-    // Shows the view known by `viewId` in place of the active one (1 model view, 8 texture view).
+    // Shows the view known by `viewId` in place of the active one (kModelViewId, kTextureViewId).
     virtual void SwitchView(int viewId) = 0;
 };
 

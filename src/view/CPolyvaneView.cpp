@@ -25,6 +25,7 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_SIDE, &CPolyvaneView::OnViewSide, nullptr},
     {ID_VIEW_TOP, &CPolyvaneView::OnViewTop, nullptr},
     {ID_OBJECT_PREVIEW, &CPolyvaneView::OnPreview, nullptr},
+    {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, nullptr},
 };
 
 constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
@@ -310,5 +311,12 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
 }
 
 void CPolyvaneView::OnPreview() { RunPreview(DisplayService(), GetHost()); }
+
+// Textures, View: the window shows the texture view of this document in place of this view, which
+// stays hidden in the same window with its state.
+void CPolyvaneView::OnTexturesView() {
+    if (IFrameHost* frame = GetParentFrame())
+        frame->SwitchView(kTextureViewId);
+}
 
 } // namespace polyvane

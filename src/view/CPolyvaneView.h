@@ -60,6 +60,8 @@ public:
     void OnViewTop();
     // Object, Preview: the full-screen display test.
     void OnPreview();
+    // Textures, View: the texture view replaces this one in its window.
+    void OnTexturesView();
     void OnUpdateViewWireframe(CCmdUI* pCmdUI);
     void OnUpdateViewSolid(CCmdUI* pCmdUI);
     void OnUpdateViewVram(CCmdUI* pCmdUI);

@@ -2,6 +2,7 @@
 // modifier's enabling wired to its check boxes, and OK and Cancel run through the document.
 #include "DialogIds.h"
 #include "DocTestSupport.h"
+#include "TimBuilder.h"
 #include "TmdBuilder.h"
 #include "app/QtDialogHost.h"
 #include "app/QtDialogServices.h"
@@ -10,9 +11,12 @@
 #include "dialogs/CStatsDlg.h"
 #include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
+#include "texture/CTimManagerDlg.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -355,6 +360,86 @@ class DialogsTest : public QObject {
         QCOMPARE(ToQtNameFilters("TIM Files (*.TIM)|*.TIM||"), QStringList{"TIM Files (*.TIM)"});
         QCOMPARE(ToQtNameFilters("Models|*.tmd;*.lwo|All (*.*)|*.*||"),
                  (QStringList{"Models (*.tmd *.lwo)", "All (*.*)"}));
+    }
+
+    void timManagerAddsRemovesAndChoosesThroughItsWindow() {
+        test::TimFileDir dir;
+        test::TimSpec spec;
+        spec.flag = 2;
+        spec.imageX = 640;
+        spec.imageY = 256;
+        spec.imageWidth = 2;
+        spec.imageHeight = 1;
+        spec.pixels = test::CountingBytes(4);
+        const std::string path = dir.Write("texture.tim", spec);
+        auto doc = Triangles(1);
+        QtDialogService service;
+        ScopedDialogService scoped(service);
+        ScriptedFileChooser files;
+        ScopedFileChooser scopedFiles(files);
+        files.Push(path);
+        files.Push(path);
+        QStringList afterAdds, afterRemove;
+        WhenModal([&](QtDialogWindow* window) {
+            auto* list = ControlOf<QListWidget>(window, IDC_TIM_LIST);
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_ADD), Qt::LeftButton);
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_ADD), Qt::LeftButton);
+            for (int i = 0; i < list->count(); ++i)
+                afterAdds << list->item(i)->text();
+            list->setCurrentRow(1);
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_REMOVE), Qt::LeftButton);
+            for (int i = 0; i < list->count(); ++i)
+                afterRemove << list->item(i)->text();
+            Shoot(window, QStringLiteral("tim_manager_loaded"));
+            QTest::keyClick(window, Qt::Key_Escape);
+        });
+        doc->OnCmdMsg(ID_TEXTURES_TIM_MANAGER, nullptr);
+        const QString line = QString::fromStdString(path);
+        QCOMPARE(afterAdds, (QStringList{line, line}));
+        QCOMPARE(afterRemove, QStringList{line});
+        QCOMPARE(doc->m_timList.size(), std::size_t{1});
+
+        // "Done" on the line hands the entry to Select TIM.
+        WhenModal([](QtDialogWindow* window) {
+            ControlOf<QListWidget>(window, IDC_TIM_LIST)->setCurrentRow(0);
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDOK), Qt::LeftButton);
+        });
+        const std::optional<TimTextureSettings> chosen = TimManagerPicker<CTimManagerDlg>(doc->m_timList)();
+        QVERIFY(chosen.has_value());
+        QCOMPARE(TexturePageAt(chosen->imageX, chosen->imageY), 26);
+        QCOMPARE(chosen->pixelMode, 2);
+    }
+
+    void openFileDialogListsTimFilesWhateverTheirCase() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const char* name : {"upper.TIM", "lower.tim", "mixed.Tim", "model.tmd", "notes.txt"}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QFileDialog dialog;
+        ConfigureOpenFileDialog(dialog, "TIM Files (*.TIM)|*.TIM||", ".TIM");
+        QCOMPARE(dialog.nameFilters(), QStringList{"TIM Files (*.TIM)"});
+        QCOMPARE(dialog.defaultSuffix(), QStringLiteral("TIM"));
+        QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
+        dialog.setDirectory(dir.path());
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        QStringList listed;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                listed.clear();
+                const QModelIndex root = model->index(dir.path());
+                for (int row = 0; row < model->rowCount(root); ++row) {
+                    const QModelIndex index = model->index(row, 0, root);
+                    if (model->flags(index) & Qt::ItemIsEnabled)
+                        listed << model->fileName(index);
+                }
+                listed.sort();
+                return listed.size() >= 3;
+            }(),
+            5000);
+        QCOMPARE(listed, (QStringList{"lower.tim", "mixed.Tim", "upper.TIM"}));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // Loading byte-built files into a document, with the messages it showed.
 #include "model/CPolyvaneDoc.h"
+#include "platform/CView.h"
 #include "platform/MessageBox.h"
 
 #include <memory>
@@ -27,6 +28,14 @@ inline LoadResult LoadBytes(const std::vector<std::uint8_t>& bytes, const std::s
     r.messages = box.Texts();
     return r;
 }
+
+// A view that counts the redraws its document asks for.
+class UpdateCounter : public CView {
+  public:
+    void OnDraw(CDC*) override {}
+    void OnUpdate(CView*, long, void*) override { ++updates; }
+    int updates = 0;
+};
 
 inline std::string SourcePath(const std::string& relative) { return std::string(POLYVANE_SOURCE_DIR) + "/" + relative; }
 inline std::string RealDataPath(const std::string& relative) {

@@ -6,10 +6,15 @@
 #include "platform/MessageBox.h"
 #include "texture/TimImage.h"
 
+#include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace polyvane::test {
 
@@ -80,5 +85,36 @@ inline TimLoad LoadTimFile(const std::string& path) {
     r.messages = box.Texts();
     return r;
 }
+
+// A fresh directory for one test's TIM files, removed with everything in it at the end.
+class TimFileDir {
+  public:
+    TimFileDir() {
+        static std::atomic<int> serial{0};
+        m_dir = std::filesystem::temp_directory_path() /
+                ("polyvane-tims-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+    }
+    ~TimFileDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    TimFileDir(const TimFileDir&) = delete;
+    TimFileDir& operator=(const TimFileDir&) = delete;
+
+    // Writes `spec` as a file named `name` and returns its full path.
+    std::string Write(const std::string& name, const TimSpec& spec) const {
+        const auto bytes = BuildTim(spec).data();
+        const auto path = (m_dir / name).string();
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    [[nodiscard]] const std::filesystem::path& Path() const { return m_dir; }
+
+  private:
+    std::filesystem::path m_dir;
+};
 
 } // namespace polyvane::test

@@ -15,12 +15,6 @@ namespace {
 
 class TimListTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() / ("polyvane-timlist-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
     // Writes a 15-bit TIM whose first pixel word is `marker`.
     std::string Write(const std::string& name, std::uint16_t marker) {
         TimSpec s;
@@ -28,18 +22,14 @@ class TimListTest : public ::testing::Test {
         s.imageWidth = 2;
         s.imageHeight = 1;
         s.pixels = {static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(marker >> 8), 0, 0};
-        const auto bytes = BuildTim(s).data();
-        const auto path = (m_dir / name).string();
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path;
+        return m_dir.Write(name, s);
     }
 
     static std::uint16_t Marker(const TimImage& t) {
         return static_cast<std::uint16_t>(t.pixels.data()[0] | (t.pixels.data()[1] << 8));
     }
 
-    std::filesystem::path m_dir;
+    TimFileDir m_dir;
     HeadlessMessageBox m_box;
     ScopedMessageBox m_scoped{m_box};
 };
@@ -67,7 +57,7 @@ TEST_F(TimListTest, AddingAppendsAtTheTail) {
 TEST_F(TimListTest, AFailedLoadLeavesTheListAsItWas) {
     TimList list;
     AddTimFile(list, Write("good.tim", 7));
-    const auto missing = (m_dir / "missing.tim").string();
+    const auto missing = (m_dir.Path() / "missing.tim").string();
     EXPECT_EQ(AddTimFile(list, missing), list.end());
     EXPECT_EQ(list.size(), 1u);
     EXPECT_EQ(m_box.Texts(), std::vector<std::string>{"Could not open file"});
@@ -99,7 +89,7 @@ TEST_F(TimListTest, PathsDifferingOnlyInCaseAreDifferentEntries) {
         bool found;
         std::uint16_t marker;
     } const cases[] = {
-        {lower, true, 1},      {upper, true, 2}, {(m_dir / "Tex.tim").string(), false, 0},
+        {lower, true, 1},      {upper, true, 2}, {(m_dir.Path() / "Tex.tim").string(), false, 0},
         {"tex.tim", false, 0}, {"", false, 0},
     };
     const TimList& constList = list;

@@ -1,0 +1,20 @@
+// The document's texture commands.
+#include "CPolyvaneDoc.h"
+
+#include "texture/CTimManagerDlg.h"
+
+namespace polyvane {
+
+void CPolyvaneDoc::OnTimManager() {
+    CTimManagerDlg dlg(nullptr);
+    dlg.m_pTimList = &m_timList;
+    dlg.DoModal();
+    // Added or removed textures change what a texture view finds, whatever the dialog returned.
+    UpdateAllViews(nullptr, 0, nullptr);
+}
+
+// The model view switches itself to the texture view; once the texture view is active the command
+// reaches the document and there is nothing more to do.
+void CPolyvaneDoc::OnTexturesView() {}
+
+} // namespace polyvane

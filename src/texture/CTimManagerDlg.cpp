@@ -1,0 +1,73 @@
+#include "CTimManagerDlg.h"
+
+#include "DialogIds.h"
+#include "platform/CommonDialogs.h"
+
+namespace polyvane {
+
+namespace {
+
+using Entry = CommandEntry<CTimManagerDlg>;
+constexpr Entry kControls[] = {
+    {IDC_TIM_ADD, &CTimManagerDlg::OnAdd, nullptr},
+    {IDC_TIM_REMOVE, &CTimManagerDlg::OnRemove, nullptr},
+};
+
+constexpr const char* kTimDefaultExtension = ".TIM";
+constexpr const char* kTimFilter = "TIM Files (*.TIM)|*.TIM||";
+
+} // namespace
+
+CTimManagerDlg::CTimManagerDlg(void* parent) : CDialog(IDD_TIM_MANAGER, parent) {}
+
+bool CTimManagerDlg::OnCmdMsg(unsigned id, CCmdUI* update) {
+    if (DispatchCommand<CTimManagerDlg>(this, kControls, id, update))
+        return true;
+    return CDialog::OnCmdMsg(id, update);
+}
+
+bool CTimManagerDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (IDialogHost* host = GetHost(); host && m_pTimList)
+        for (const TimImage& tim : *m_pTimList)
+            host->ListAddString(IDC_TIM_LIST, tim.fileName);
+    return true;
+}
+
+int CTimManagerDlg::SelectedLine() const {
+    return GetHost() ? GetHost()->ListGetCurSel(IDC_TIM_LIST) : -1;
+}
+
+void CTimManagerDlg::OnAdd() {
+    if (!m_pTimList)
+        return;
+    CFileDialog dlg(kTimDefaultExtension, kTimFilter);
+    if (dlg.DoModal() != IDOK)
+        return;
+    const auto added = AddTimFile(*m_pTimList, dlg.GetPathName());
+    if (added != m_pTimList->end() && GetHost())
+        GetHost()->ListAddString(IDC_TIM_LIST, added->fileName);
+}
+
+void CTimManagerDlg::OnRemove() {
+    const int line = SelectedLine();
+    if (line < 0 || !m_pTimList)
+        return;
+    // Lines are sorted, so the line's text, not its index, names the entry; with duplicates the
+    // first-added one goes.
+    RemoveTim(*m_pTimList, GetHost()->ListGetText(IDC_TIM_LIST, line));
+    GetHost()->ListDeleteString(IDC_TIM_LIST, line);
+}
+
+void CTimManagerDlg::OnOK() {
+    m_pChosen = nullptr;
+    const int line = SelectedLine();
+    if (line >= 0 && m_pTimList) {
+        const auto found = FindTim(*m_pTimList, GetHost()->ListGetText(IDC_TIM_LIST, line));
+        if (found != m_pTimList->end())
+            m_pChosen = &*found;
+    }
+    EndDialog(IDOK);
+}
+
+} // namespace polyvane

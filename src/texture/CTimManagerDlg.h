@@ -1,0 +1,31 @@
+#pragma once
+// The TIM manager: shows a document's texture list as a sorted list of full paths, adds textures
+// from TIM files, removes them, and picks one with "Done".
+#include "TimList.h"
+#include "platform/CDialog.h"
+
+namespace polyvane {
+
+class CTimManagerDlg : public CDialog {
+  public:
+    explicit CTimManagerDlg(void* parent = nullptr);
+
+    bool OnInitDialog() override;
+    bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+    // "Done": chooses the entry of the selected line, or none.
+    void OnOK() override;
+
+    void OnAdd();
+    void OnRemove();
+
+    // The list edited; set by the caller before the dialog runs.
+    TimList* m_pTimList = nullptr;
+    // The entry picked with "Done", or null; valid after the dialog returned IDOK.
+    TimImage* m_pChosen = nullptr;
+
+  private:
+    // The index of the selected line, or -1.
+    [[nodiscard]] int SelectedLine() const;
+};
+
+} // namespace polyvane

@@ -1,0 +1,34 @@
+#pragma once
+// The texture view: the texture the current primitive uses, magnified, with the primitive's
+// texture outline over it; dragging a corner, or the whole outline, changes u and v.
+#include "model/CPolyvaneDoc.h"
+#include "platform/CScrollView.h"
+
+namespace polyvane {
+
+class CTimView : public CScrollView {
+  public:
+    CTimView() = default;
+
+    [[nodiscard]] CPolyvaneDoc* GetDocument() const;
+
+    void OnInitialUpdate() override;
+    void OnDraw(CDC* pDC) override;
+    void OnLButtonDown(unsigned flags, CPoint point) override;
+    void OnLButtonUp(unsigned flags, CPoint point) override;
+    void OnMouseMove(unsigned flags, CPoint point) override;
+
+    // Each texel is drawn m_nScale pixels square.
+    int m_nScale = 3;
+    // From a left press in the view to the next left release in it (the mouse is not captured).
+    bool m_bDragging = false;
+    // The corner the last press picked, or -1 for the whole outline.
+    int m_nCorner = 0;
+    // The last mouse position, in logical coordinates.
+    CPoint m_ptLast{};
+
+  private:
+    [[nodiscard]] WorkPrimitive* CurrentPrimitive() const;
+};
+
+} // namespace polyvane
