@@ -39,6 +39,16 @@ void Drag(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers modifie
     QTest::mouseRelease(widget, button, modifiers, to);
 }
 
+// Starts the application on the sample in a 500 x 400 window showing its model view.
+bool OpenSample(Shell& shell, CPolyvaneView*& view, ViewWidget*& widget) {
+    if (!shell.Start({kCube}))
+        return false;
+    view = ModelView(shell.Active());
+    widget = shell.Active()->ActiveViewWidget();
+    shell.Active()->resize(500, 400);
+    return view && widget;
+}
+
 // Steps the document to its first textured primitive; false when it has none.
 bool SelectTexturedPrimitive(Shell& shell) {
     CPolyvaneDoc& doc = shell.Active()->GetDocument();
@@ -67,11 +77,9 @@ class ShellViewsTest : public QObject {
 
 void ShellViewsTest::modelViewPaintsTheSampleAndTurnsWithTheMouse() {
     Shell shell(m_settings->path());
-    QVERIFY(shell.Start({kCube}));
-    CPolyvaneView* view = ModelView(shell.Active());
-    QVERIFY(view);
-    ViewWidget* widget = shell.Active()->ActiveViewWidget();
-    shell.Active()->resize(500, 400);
+    CPolyvaneView* view = nullptr;
+    ViewWidget* widget = nullptr;
+    QVERIFY(OpenSample(shell, view, widget));
     const QImage before = widget->grab().toImage();
     QVERIFY(NonWhitePixels(before) > 100);
 
@@ -95,11 +103,9 @@ void ShellViewsTest::modelViewPaintsTheSampleAndTurnsWithTheMouse() {
 
 void ShellViewsTest::modeCommandsChangeWhatIsPainted() {
     Shell shell(m_settings->path());
-    QVERIFY(shell.Start({kCube}));
-    CPolyvaneView* view = ModelView(shell.Active());
-    QVERIFY(view);
-    ViewWidget* widget = shell.Active()->ActiveViewWidget();
-    shell.Active()->resize(500, 400);
+    CPolyvaneView* view = nullptr;
+    ViewWidget* widget = nullptr;
+    QVERIFY(OpenSample(shell, view, widget));
     const int wireframe = NonWhitePixels(widget->grab().toImage());
 
     QVERIFY(shell.Frame().ExecuteCommand(ID_VIEW_SOLID));
