@@ -187,13 +187,16 @@ void ViewWidget::resizeEvent(QResizeEvent* event) {
     LayOutScrollBars();
 }
 
+// The wheel scrolls vertically; a sideways wheel, or the wheel with Shift, scrolls horizontally.
 void ViewWidget::wheelEvent(QWheelEvent* event) {
-    QScrollBar* bar = m_vbar->isVisibleTo(this) && !(event->modifiers() & Qt::ShiftModifier) ? m_vbar : m_hbar;
-    if (!bar->isVisibleTo(this)) {
+    const QPoint delta = event->angleDelta();
+    const bool sideways = delta.y() == 0 || (event->modifiers() & Qt::ShiftModifier);
+    QScrollBar* bar = sideways ? m_hbar : m_vbar;
+    const int steps = delta.y() != 0 ? delta.y() : delta.x();
+    if (!bar->isVisibleTo(this) || steps == 0) {
         QWidget::wheelEvent(event);
         return;
     }
-    const int steps = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     bar->setValue(bar->value() - steps * bar->singleStep() * 3 / 120);
     event->accept();
 }

@@ -8,6 +8,7 @@
 
 #include <QMdiArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace polyvane;
@@ -180,7 +181,6 @@ void ShellViewsTest::textureViewShowsTheTextureAndScrolls() {
     frame->resize(160, 160);
     QCoreApplication::processEvents();
     const QImage top = widget->grab().toImage();
-    QVERIFY(widget->HorizontalScrollBar()->isVisible() || widget->VerticalScrollBar()->isVisible());
     QScrollBar* bar = widget->VerticalScrollBar()->isVisible() ? widget->VerticalScrollBar()
                                                                : widget->HorizontalScrollBar();
     bar->setValue(bar->maximum());
@@ -189,6 +189,23 @@ void ShellViewsTest::textureViewShowsTheTextureAndScrolls() {
     QVERIFY(position.x > 0 || position.y > 0);
     QCOMPARE(texture->ClientToLogical(CPoint{0, 0}), position);
     QVERIFY(widget->grab().toImage() != top);
+
+    // The wheel scrolls down; a sideways wheel scrolls across.
+    QScrollBar* across = widget->HorizontalScrollBar();
+    QScrollBar* down = widget->VerticalScrollBar();
+    QVERIFY(across->isVisible() && down->isVisible());
+    across->setValue(0);
+    down->setValue(0);
+    const auto wheel = [widget](QPoint delta) {
+        QWheelEvent event(QPointF(20, 20), widget->mapToGlobal(QPointF(20, 20)), QPoint(), delta, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    wheel(QPoint(0, -120));
+    QVERIFY(down->value() > 0);
+    QCOMPARE(across->value(), 0);
+    wheel(QPoint(-120, 0));
+    QVERIFY(across->value() > 0);
 
     // A window larger than the texture shrinks to fit it once the view has painted.
     frame->resize(900, 700);
