@@ -221,10 +221,15 @@ void ShellFilesTest::savedModelReadsBack() {
     QVERIFY(saved != original);
     QCOMPARE(QDir(dir.filePath(QStringLiteral("models"))).entryList(QDir::Files | QDir::Hidden),
              QStringList{"model1.tmd"});
-    // The saved file opens again as a model of as many objects.
-    CPolyvaneDoc reopened;
+    // The saved file opens again as the edited model: as many objects, the first one mirrored in X.
+    CPolyvaneDoc sample, reopened;
+    QVERIFY(sample.OnOpenDocument(kCube.toStdString()));
     QVERIFY(reopened.OnOpenDocument(path.toStdString()));
     QCOMPARE(reopened.ObjectCount(), doc.ObjectCount());
+    QVERIFY(sample.m_pCurPrim && reopened.m_pCurPrim);
+    QVERIFY(sample.m_pCurPrim->x[0] != 0.0);
+    QCOMPARE(reopened.m_pCurPrim->x[0], -sample.m_pCurPrim->x[0]);
+    QCOMPARE(reopened.m_pCurPrim->y[0], sample.m_pCurPrim->y[0]);
 }
 
 void ShellFilesTest::saveAsSuggestsTmdName() {
