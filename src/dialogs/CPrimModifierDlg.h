@@ -2,7 +2,7 @@
 // The primitive modifier: edits a private copy of one primitive's shading, lighting, texture,
 // transparency and vertex colours, and writes the copy back only when closed with OK.
 #include "DialogIds.h"
-#include "model/TmdTypes.h"
+#include "formats/TmdTypes.h"
 #include "platform/CDialog.h"
 
 #include <cstdint>

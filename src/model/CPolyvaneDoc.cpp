@@ -95,4 +95,30 @@ const WorkPrimitive* CPolyvaneDoc::ObjectRecords(std::uint32_t i) const {
     return m_objectPrims[i].get();
 }
 
+ModelRef CPolyvaneDoc::Model() const {
+    ModelRef ref{m_header, {}};
+    const std::uint32_t count = ObjectCount();
+    ref.objects.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const WorkPrimitive* records = ObjectRecords(i);
+        ref.objects.push_back({m_objects[i], {records, records ? m_objects[i].n_primitive : 0u}});
+    }
+    return ref;
+}
+
+void CPolyvaneDoc::AdoptModel(TmdModel&& model) {
+    ResetModel();
+    m_header = model.header;
+    m_header.nobj = static_cast<std::uint32_t>(std::min<std::size_t>(model.objects.size(), kMaxObjects));
+    for (std::uint32_t i = 0; i < m_header.nobj; ++i) {
+        m_objects[i] = model.objects[i].entry;
+        if (!model.objects[i].records)
+            m_objects[i].n_primitive = 0;
+        m_objectPrims[i] = std::move(model.objects[i].records);
+    }
+    model = TmdModel{};
+    SelectModelObject(0);
+    ComputeExtents();
+}
+
 } // namespace polyvane

@@ -2,7 +2,8 @@
 // The model document: the TMD image as read, the object table and every object's decoded primitives,
 // with one object selected (its records in the working array) and one primitive of it current.
 #include "LwoSurface.h"
-#include "TmdTypes.h"
+#include "formats/TmdModel.h"
+#include "formats/TmdTypes.h"
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
 #include "texture/TimList.h"
@@ -16,7 +17,7 @@
 namespace polyvane {
 
 class CPolyvaneDoc : public CDocument {
-public:
+  public:
     CPolyvaneDoc();
     ~CPolyvaneDoc() override;
 
@@ -72,13 +73,21 @@ public:
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }
     // Number of working records of the selected object; 0 when none is selected.
-    [[nodiscard]] std::uint32_t WorkCount() const { return m_pWork && m_pObject ? m_pObject->n_primitive : 0; }
+    [[nodiscard]] std::uint32_t WorkCount() const {
+        return m_pWork && m_pObject ? m_pObject->n_primitive : 0;
+    }
     // Index of the current primitive in the working array, or none.
     [[nodiscard]] std::optional<std::uint32_t> CurrentPrimitiveIndex() const;
     [[nodiscard]] bool HasClipboard() const { return m_bClipValid; }
     // Stored records of object `i` (the selected object's are in m_pWork); null when it has none.
     [[nodiscard]] const WorkPrimitive* ObjectRecords(std::uint32_t i) const;
     [[nodiscard]] std::size_t ImageSize() const { return m_imageSize; }
+
+    // A read-only look at the whole model, the selected object's records included; valid until the
+    // document next changes.
+    [[nodiscard]] ModelRef Model() const;
+    // Replaces the model with `model` (an import's result), selects object 0 and computes the extents.
+    void AdoptModel(TmdModel&& model);
 
     TmdHeader m_header{};
     const std::uint8_t* m_pVertexTable = nullptr;
@@ -104,7 +113,7 @@ public:
     std::list<TimImage> m_timList;
     double m_lwoScale = 100.0;
 
-private:
+  private:
     // Frees the whole model: the document then holds no objects.
     void ResetModel();
     bool DecodeObject(std::uint32_t i, std::uint64_t& primitiveBudget);

@@ -1,7 +1,7 @@
 // Fields of the selected object's records that follow from its vertex coordinates: face normals,
 // averaged vertex normals, the integer and fixed-point copies, and the object's extents.
 #include "CPolyvaneDoc.h"
-#include "FixedPoint.h"
+#include "formats/FixedPoint.h"
 #include "VertexSharing.h"
 
 #include <cmath>

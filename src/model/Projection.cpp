@@ -10,7 +10,7 @@
 
 namespace polyvane {
 
-std::int32_t TruncToInt32(double value) {
+std::int32_t SaturateToInt32(double value) {
     if (std::isnan(value))
         return 0;
     if (value >= 2147483647.0)
@@ -50,10 +50,10 @@ ScreenPoint Projector::Project(double x, double y, double z, std::int32_t& depth
     double w = zr + m_distance;
     if (w == 0.0)
         w = 0.1;
-    depth = TruncToInt32(w);
+    depth = SaturateToInt32(w);
     // The centre is added before truncating x, but subtracted after truncating y.
-    const std::int32_t sx = TruncToInt32(xr * m_focal / w + m_centreX);
-    const std::int32_t sy = Saturate(static_cast<std::int64_t>(m_centreY) - TruncToInt32(yr * m_focal / w));
+    const std::int32_t sx = SaturateToInt32(xr * m_focal / w + m_centreX);
+    const std::int32_t sy = Saturate(static_cast<std::int64_t>(m_centreY) - SaturateToInt32(yr * m_focal / w));
     return {sx, sy};
 }
 

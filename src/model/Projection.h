@@ -1,7 +1,7 @@
 #pragma once
 // The steps of CPolyvaneDoc::Project, usable on their own: the rotation and perspective of one point,
 // the projection of a run of records, and their back-to-front drawing order.
-#include "TmdTypes.h"
+#include "formats/TmdTypes.h"
 
 #include <climits>
 #include <cstdint>
@@ -11,7 +11,7 @@ namespace polyvane {
 
 // Truncates toward zero to 32 bits; values beyond the range saturate and NaN gives 0, so that a
 // point projected from just behind the eye stays a defined (far off-window) position.
-[[nodiscard]] std::int32_t TruncToInt32(double value);
+[[nodiscard]] std::int32_t SaturateToInt32(double value);
 
 class Projector {
 public:

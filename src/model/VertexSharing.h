@@ -2,7 +2,7 @@
 // Finding equal vertices and normals of one object. The hashed searches run in near-linear time and
 // give exactly the results of the plain searches, which stay as the reference they are checked and
 // measured against.
-#include "TmdTypes.h"
+#include "formats/TmdTypes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,8 @@
 // texels from the texture page's origin, so a texture that starts elsewhere in its page is offset:
 // drawing and the mouse apply the same offset, and the corner under the mouse is the one that moves.
 #include "TimList.h"
-#include "model/TmdTypes.h"
+#include "formats/FrameBufferLayout.h"
+#include "formats/TmdTypes.h"
 #include "platform/Geometry.h"
 
 #include <array>
@@ -24,14 +25,9 @@ inline constexpr std::string_view kTimViewNotTextured = "Not Textured";
 inline constexpr std::string_view kTimViewNoTims = "No TIM's loaded";
 inline constexpr std::string_view kTimViewNoTimFound = "No TIM found";
 
-// Texels in one 16-bit frame-buffer unit for a texture colour mode: 4 (4-bit), 2 (8-bit), else 1.
-[[nodiscard]] constexpr int TexelsPerUnit(std::uint8_t mode) {
-    return mode == 0 ? 4 : mode == 1 ? 2 : 1;
-}
-
-// Frame-buffer origin of texture page `tpage`: 16 pages of 64 units across, 256 lines each.
+// Frame-buffer origin of texture page `tpage`.
 [[nodiscard]] constexpr CPoint TexturePageOrigin(std::uint8_t tpage) {
-    return CPoint{(tpage & 0x0F) * 64, (tpage >> 4) * 256};
+    return CPoint{TexturePageX(tpage), TexturePageY(tpage)};
 }
 
 // The frame-buffer point of corner 0's texel.

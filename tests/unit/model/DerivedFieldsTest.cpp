@@ -1,6 +1,6 @@
 // Face and vertex normals, the integer and fixed-point copies, and the extents.
 #include "model/CPolyvaneDoc.h"
-#include "model/FixedPoint.h"
+#include "formats/FixedPoint.h"
 
 #include <gtest/gtest.h>
 

@@ -74,7 +74,7 @@ TEST(Projection, TruncationSaturatesInsteadOfOverflowing) {
                  {3e9, INT32_MAX}, {-3e9, INT32_MIN}, {2147483647.5, INT32_MAX},
                  {std::nan(""), 0}};
     for (const auto& c : cases)
-        EXPECT_EQ(TruncToInt32(c.value), c.expected) << c.value;
+        EXPECT_EQ(SaturateToInt32(c.value), c.expected) << c.value;
     // A point just off the eye plane lands far off the window without undefined arithmetic.
     const Projector projector(1000, 1000, 200, 150, 0, 0, 0);
     std::int32_t depth = 0;

@@ -87,6 +87,8 @@ static_assert(std::is_trivially_copyable_v<WorkPrimitive>);
 static_assert(std::is_standard_layout_v<WorkPrimitive>);
 
 // Number of vertices of a record: 4 for a quad, else 3.
-constexpr int VertexCount(const WorkPrimitive& p) { return (p.attr & PA_QUAD) ? 4 : 3; }
+constexpr int VertexCount(const WorkPrimitive& p) {
+    return (p.attr & PA_QUAD) ? 4 : 3;
+}
 
 } // namespace polyvane
