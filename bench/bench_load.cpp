@@ -18,8 +18,9 @@ std::vector<std::uint8_t> MakeModel(std::uint32_t objects, std::uint32_t prims) 
     std::vector<TmdObjectSpec> specs(objects);
     for (auto& o : specs) {
         for (int i = 0; i < 1024; ++i)
-            o.vertices.insert(o.vertices.end(), {static_cast<std::int16_t>(i % 32 * 10),
-                                                 static_cast<std::int16_t>(i / 32 * 10), static_cast<std::int16_t>(i % 7)});
+            o.vertices.insert(o.vertices.end(),
+                              {static_cast<std::int16_t>(i % 32 * 10), static_cast<std::int16_t>(i / 32 * 10),
+                               static_cast<std::int16_t>(i % 7)});
         for (int i = 0; i < 64; ++i)
             o.normals.insert(o.normals.end(), {static_cast<std::int16_t>(i * 64), 0, 4096});
         o.packets.reserve(prims * 8);
@@ -35,8 +36,9 @@ std::vector<std::uint8_t> MakeModel(std::uint32_t objects, std::uint32_t prims) 
                                                    Halves(n, v + 1), Halves(n, v + 32)});
                 break;
             case 2: // lit textured quad
-                o.packets.insert(o.packets.end(), {PacketHeader(9, 7, 0, 0x2C), 0x78000000, 0x000A3F00, 0x3F00,
-                                                   0x3F3F, Halves(n, v), Halves(v + 1, v + 32), Halves(v + 33, 0)});
+                o.packets.insert(o.packets.end(),
+                                 {PacketHeader(9, 7, 0, 0x2C), 0x78000000, 0x000A3F00, 0x3F00, 0x3F3F,
+                                  Halves(n, v), Halves(v + 1, v + 32), Halves(v + 33, 0)});
                 break;
             default: // unlit gradation triangle
                 o.packets.insert(o.packets.end(), {PacketHeader(6, 5, 5, 0x21), 0xFF, 0xFF00, 0xFF0000,
@@ -64,8 +66,8 @@ void BM_Load(benchmark::State& state) {
         benchmark::DoNotOptimize(doc->m_pWork.get());
     }
     const double total = double(objects) * prims;
-    state.counters["time_per_prim"] =
-        benchmark::Counter(total, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["time_per_prim"] = benchmark::Counter(
+        total, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * total));
 }
 

@@ -61,7 +61,8 @@ Bytes makeTmd() {
     for (int i = 0; i < 8; ++i)
         b.vec(i & 1 ? 100 : -100, i & 2 ? 100 : -100, i & 4 ? 100 : -100);
     const std::uint32_t cubeNormals = offset();
-    const int axis[6][3] = {{4096, 0, 0}, {-4096, 0, 0}, {0, 4096, 0}, {0, -4096, 0}, {0, 0, 4096}, {0, 0, -4096}};
+    const int axis[6][3] = {{4096, 0, 0},  {-4096, 0, 0}, {0, 4096, 0},
+                            {0, -4096, 0}, {0, 0, 4096},  {0, 0, -4096}};
     for (const auto& n : axis)
         b.vec(n[0], n[1], n[2]);
     for (int i = 0; i < 8; ++i) // corner normals for the Gouraud faces, about unit length
@@ -173,7 +174,9 @@ Bytes makeTim() {
     b.u16(height);
     for (unsigned y = 0; y < height; ++y)
         for (unsigned x = 0; x < widthUnits * 4; x += 2) {
-            auto pixel = [&](unsigned px) { return (((px / 8) + (y / 8)) % 2) ? (px + y) / 8 % 16 : 15 - y / 8; };
+            auto pixel = [&](unsigned px) {
+                return (((px / 8) + (y / 8)) % 2) ? (px + y) / 8 % 16 : 15 - y / 8;
+            };
             b.u8(pixel(x) | (pixel(x + 1) << 4)); // the left pixel in the low half
         }
     return b;

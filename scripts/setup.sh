@@ -2,7 +2,7 @@
 # Installs what the build and the tests need from Debian's packages, when it is missing.
 set -euo pipefail
 
-packages=(g++ clang ccache libclang-rt-14-dev cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+packages=(g++ clang clang-format ccache libclang-rt-14-dev cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libpng-dev qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth
           imagemagick)
 missing=()

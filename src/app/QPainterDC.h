@@ -20,18 +20,18 @@
 namespace polyvane {
 
 class QPainterDC final : public CDC {
-public:
+  public:
     // `client` is the client rectangle of the window or image `painter` paints.
     QPainterDC(QPainter& painter, CRect client);
 
-protected:
+  protected:
     void RenderLine(CPoint from, CPoint to, const Pen& pen) override;
     void RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) override;
     void RenderText(CPoint topLeft, std::string_view text, const TextStyle& style) override;
     void RenderFill(CRect rect, COLORREF colour) override;
     void RenderBitmap(const StretchedBitmap& bitmap) override;
 
-private:
+  private:
     void UsePen(const Pen& pen);
     void UseBrush(const Brush& brush);
 

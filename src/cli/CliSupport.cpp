@@ -18,7 +18,9 @@ std::unique_ptr<CPolyvaneDoc> OpenDocumentFile(const std::string& path) {
     return doc;
 }
 
-void PrintUsageError(std::string_view what) { std::cerr << "polyvane-cli: " << what << '\n'; }
+void PrintUsageError(std::string_view what) {
+    std::cerr << "polyvane-cli: " << what << '\n';
+}
 
 bool RunDocCommands(CPolyvaneDoc& doc, const std::vector<DocCommand>& commands) {
     for (const auto& command : commands)
@@ -27,7 +29,8 @@ bool RunDocCommands(CPolyvaneDoc& doc, const std::vector<DocCommand>& commands) 
     return true;
 }
 
-std::optional<FileAndCommands> ParseFileAndCommands(std::span<const std::string> args, const OptionHandler& extra) {
+std::optional<FileAndCommands> ParseFileAndCommands(std::span<const std::string> args,
+                                                    const OptionHandler& extra) {
     FileAndCommands out;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -20,7 +20,7 @@ constexpr int kExitUsage = 2;
 
 // Writes every message the program shows to standard error, one per line, exactly its text.
 class StderrMessageBox final : public IMessageBox {
-public:
+  public:
     void Show(std::string_view text) override;
 };
 
@@ -44,7 +44,8 @@ struct FileAndCommands {
 };
 using OptionHandler = std::function<int(std::string_view option, std::span<const std::string> rest)>;
 // Returns none on a usage error (after printing what was wrong).
-std::optional<FileAndCommands> ParseFileAndCommands(std::span<const std::string> args, const OptionHandler& extra = {});
+std::optional<FileAndCommands> ParseFileAndCommands(std::span<const std::string> args,
+                                                    const OptionHandler& extra = {});
 
 // Runs the commands in order; false when any failed.
 bool RunDocCommands(CPolyvaneDoc& doc, const std::vector<DocCommand>& commands);

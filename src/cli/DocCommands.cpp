@@ -64,7 +64,8 @@ const std::vector<NamedCommand>& Commands() {
 std::optional<DocCommand> ParseDocCommand(std::string_view text) {
     const std::size_t colon = text.find(':');
     const std::string_view name = text.substr(0, colon);
-    const std::string arg = colon == std::string_view::npos ? std::string() : std::string(text.substr(colon + 1));
+    const std::string arg =
+        colon == std::string_view::npos ? std::string() : std::string(text.substr(colon + 1));
     for (const auto& command : Commands()) {
         if (name != command.name)
             continue;

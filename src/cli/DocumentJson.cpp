@@ -11,7 +11,9 @@ template <typename T, std::size_t N> json Array(const T (&values)[N], std::size_
         a.push_back(values[i]);
     return a;
 }
-json Vector3(const TmdVector& v) { return json::array({v.vx, v.vy, v.vz}); }
+json Vector3(const TmdVector& v) {
+    return json::array({v.vx, v.vy, v.vz});
+}
 } // namespace
 
 json PrimitiveToJson(const WorkPrimitive& p) {

@@ -33,13 +33,13 @@ int RunInfo(std::span<const std::string> args) {
             gouraud += (attr & PA_GOURAUD) ? 1 : 0;
             translucent += (attr & PA_TRANSLUCENT) ? 1 : 0;
         }
-        std::cout << "Object " << i << ": vertices " << o.n_vert << ", normals " << o.n_normal << ", primitives "
-                  << o.n_primitive << '\n';
-        std::cout << "  triangles " << triangles << ", quads " << quads << ", textured " << textured << ", lit "
-                  << lit << ", gouraud " << gouraud << ", translucent " << translucent << '\n';
+        std::cout << "Object " << i << ": vertices " << o.n_vert << ", normals " << o.n_normal
+                  << ", primitives " << o.n_primitive << '\n';
+        std::cout << "  triangles " << triangles << ", quads " << quads << ", textured " << textured
+                  << ", lit " << lit << ", gouraud " << gouraud << ", translucent " << translucent << '\n';
         std::cout << "  extents x " << doc->m_minExtent.vx << ".." << doc->m_maxExtent.vx << ", y "
-                  << doc->m_minExtent.vy << ".." << doc->m_maxExtent.vy << ", z " << doc->m_minExtent.vz << ".."
-                  << doc->m_maxExtent.vz << '\n';
+                  << doc->m_minExtent.vy << ".." << doc->m_maxExtent.vy << ", z " << doc->m_minExtent.vz
+                  << ".." << doc->m_maxExtent.vz << '\n';
     }
     return kExitOk;
 }

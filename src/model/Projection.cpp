@@ -53,7 +53,8 @@ ScreenPoint Projector::Project(double x, double y, double z, std::int32_t& depth
     depth = SaturateToInt32(w);
     // The centre is added before truncating x, but subtracted after truncating y.
     const std::int32_t sx = SaturateToInt32(xr * m_focal / w + m_centreX);
-    const std::int32_t sy = Saturate(static_cast<std::int64_t>(m_centreY) - SaturateToInt32(yr * m_focal / w));
+    const std::int32_t sy =
+        Saturate(static_cast<std::int64_t>(m_centreY) - SaturateToInt32(yr * m_focal / w));
     return {sx, sy};
 }
 

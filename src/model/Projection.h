@@ -14,7 +14,7 @@ namespace polyvane {
 [[nodiscard]] std::int32_t SaturateToInt32(double value);
 
 class Projector {
-public:
+  public:
     // The rotation is Rx(angleX) * Ry(angleY) * Rz(angleZ): Z is applied to a point first.
     Projector(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
               double angleY, double angleZ);
@@ -22,7 +22,7 @@ public:
     // Screen position of (x, y, z); `depth` receives trunc(W).
     ScreenPoint Project(double x, double y, double z, std::int32_t& depth) const;
 
-private:
+  private:
     double m_r[3][3];
     double m_distance, m_focal;
     std::int32_t m_centreX, m_centreY;

@@ -39,8 +39,8 @@ TmdObject LoadObjectEntry(const std::uint8_t* p) {
 }
 
 // Looks up entry `index` of a vector table that starts at `top` and holds `count` entries.
-bool LoadVector(std::span<const std::uint8_t> image, std::uint32_t top, std::uint32_t count, std::uint32_t index,
-                double& x, double& y, double& z) {
+bool LoadVector(std::span<const std::uint8_t> image, std::uint32_t top, std::uint32_t count,
+                std::uint32_t index, double& x, double& y, double& z) {
     if (index >= count)
         return false;
     std::uint64_t offset = std::uint64_t{top} + std::uint64_t{index} * kVectorSize;
@@ -54,8 +54,8 @@ bool LoadVector(std::span<const std::uint8_t> image, std::uint32_t top, std::uin
 }
 
 // Decodes the packet at `data` (its words after the header) into `prim`.
-bool DecodePacket(std::span<const std::uint8_t> image, const TmdObject& object, std::uint8_t flag, std::uint8_t mode,
-                  ByteReader& data, WorkPrimitive& prim) {
+bool DecodePacket(std::span<const std::uint8_t> image, const TmdObject& object, std::uint8_t flag,
+                  std::uint8_t mode, ByteReader& data, WorkPrimitive& prim) {
     const int n = (mode & MODE_QUAD) ? 4 : 3;
     const bool lgt = flag & FLAG_LGT;
     const bool grd = flag & FLAG_GRD;
@@ -128,8 +128,8 @@ bool DecodePacket(std::span<const std::uint8_t> image, const TmdObject& object, 
                 return false;
             ++normalsRead;
         }
-        if (!data.readU16LE(index) || !LoadVector(image, object.vert_top, object.n_vert, index, prim.x[k], prim.y[k],
-                                                  prim.z[k]))
+        if (!data.readU16LE(index) ||
+            !LoadVector(image, object.vert_top, object.n_vert, index, prim.x[k], prim.y[k], prim.z[k]))
             return false;
     }
     return true;
@@ -176,7 +176,8 @@ bool CPolyvaneDoc::ReadTmd(CArchive& ar) {
     m_nCurObject = 0;
     if (m_imageSize >= kObjectEntrySize) {
         TmdObject first = LoadObjectEntry(m_pImage.get());
-        if (first.vert_top > m_imageSize || first.normal_top > m_imageSize || first.primitive_top > m_imageSize) {
+        if (first.vert_top > m_imageSize || first.normal_top > m_imageSize ||
+            first.primitive_top > m_imageSize) {
             ResetModel();
             return false;
         }

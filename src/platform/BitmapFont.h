@@ -5,7 +5,7 @@
 namespace polyvane {
 
 class BitmapFont {
-public:
+  public:
     static constexpr int kGlyphColumns = 5;
     static constexpr int kGlyphRows = 9;
     static constexpr int kCellWidth = 6;

@@ -15,7 +15,9 @@ inline std::uint32_t LoadU32LE(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-inline std::int16_t LoadI16LE(const std::uint8_t* p) { return static_cast<std::int16_t>(LoadU16LE(p)); }
+inline std::int16_t LoadI16LE(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(LoadU16LE(p));
+}
 inline std::uint16_t LoadU16BE(const std::uint8_t* p) {
     return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
@@ -36,7 +38,7 @@ inline void StoreU32LE(std::uint8_t* p, std::uint32_t v) {
 
 // A cursor over a span. A failed read leaves the cursor where it was and returns false/nullopt.
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
 
     [[nodiscard]] std::size_t position() const { return m_pos; }
@@ -80,7 +82,7 @@ public:
         return true;
     }
 
-private:
+  private:
     template <typename T, typename F> bool read(T& out, std::size_t n, F load) {
         if (remaining() < n)
             return false;

@@ -11,7 +11,9 @@
 
 namespace polyvane {
 
-CArchive::~CArchive() { Abort(); }
+CArchive::~CArchive() {
+    Abort();
+}
 
 CArchive::CArchive(CArchive&& other) noexcept
     : m_mode(other.m_mode), m_file(std::exchange(other.m_file, nullptr)), m_path(std::move(other.m_path)),
@@ -129,7 +131,9 @@ std::string CArchive::GetFileName() const {
     return std::filesystem::path(m_path).filename().string();
 }
 
-std::uint64_t CArchive::GetLength() const { return m_length; }
+std::uint64_t CArchive::GetLength() const {
+    return m_length;
+}
 
 bool CArchive::Commit() {
     if (m_mode == store && m_inMemory)

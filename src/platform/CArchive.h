@@ -12,7 +12,7 @@
 namespace polyvane {
 
 class CArchive {
-public:
+  public:
     enum Mode { load, store };
 
     CArchive(const CArchive&) = delete;
@@ -60,7 +60,7 @@ public:
     // What a memory store has written so far.
     [[nodiscard]] const std::vector<std::uint8_t>& StoredBytes() const { return m_memory; }
 
-private:
+  private:
     Mode m_mode = load;
     std::FILE* m_file = nullptr;
     std::string m_path;

@@ -10,7 +10,7 @@ namespace polyvane {
 
 // State of one menu item or toolbar button, filled by an update handler.
 class CCmdUI {
-public:
+  public:
     explicit CCmdUI(unsigned id) : m_nID(id) {}
     void Enable(bool enable = true) { m_bEnabled = enable; }
     void SetCheck(int check = 1) { m_nCheck = check; }
@@ -21,7 +21,7 @@ public:
 };
 
 class CCmdTarget {
-public:
+  public:
     virtual ~CCmdTarget() = default;
     // With `update` null: runs the command if this target handles it. With `update`: lets the
     // target's update handler (if any) fill it. Returns true when this target handles `id`.

@@ -55,7 +55,7 @@ struct TextStyle {
 };
 
 class CDC {
-public:
+  public:
     // `client` is the client rectangle of the window the surface paints (left and top 0).
     explicit CDC(CRect client = CRect{});
     virtual ~CDC() = default;
@@ -111,7 +111,7 @@ public:
     [[nodiscard]] CPoint CurrentPosition() const { return m_position; }
     [[nodiscard]] const TextStyle& CurrentTextStyle() const { return m_text; }
 
-protected:
+  protected:
     // Rendering hooks, in device coordinates. The defaults draw nothing.
     virtual void RenderLine(CPoint from, CPoint to, const Pen& pen);
     virtual void RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush);
@@ -120,7 +120,7 @@ protected:
     // A bitmap blit resolved to device pixels (see StretchedBitmap in Dib.h).
     virtual void RenderBitmap(const StretchedBitmap& bitmap);
 
-private:
+  private:
     struct Object {
         enum class Kind { none, pen, brush } kind = Kind::none;
         Pen pen;
@@ -153,12 +153,12 @@ private:
 
 // A surface that keeps the trace of every call and draws nothing.
 class CRecordingDC final : public CDC {
-public:
+  public:
     explicit CRecordingDC(CRect client = CRect{0, 0, 640, 480});
     [[nodiscard]] const std::vector<std::string>& Lines() const { return m_lines; }
     void Clear() { m_lines.clear(); }
 
-private:
+  private:
     std::vector<std::string> m_lines;
 };
 

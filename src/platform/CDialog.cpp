@@ -11,7 +11,9 @@ namespace {
 ServiceSlot<IDialogService> g_dialogService;
 }
 
-IDialogService* SetDialogService(IDialogService* service) { return g_dialogService.Install(service); }
+IDialogService* SetDialogService(IDialogService* service) {
+    return g_dialogService.Install(service);
+}
 
 IDialogService& DialogService() {
     // Without a display every dialog opens and is cancelled at once.

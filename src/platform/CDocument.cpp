@@ -67,7 +67,9 @@ void CDocument::AddView(CView* view) {
         m_views.push_back(view);
 }
 
-void CDocument::RemoveView(CView* view) { std::erase(m_views, view); }
+void CDocument::RemoveView(CView* view) {
+    std::erase(m_views, view);
+}
 
 void CDocument::SetPathName(const std::string& path) {
     m_pathName = path;

@@ -11,7 +11,7 @@ namespace polyvane {
 class CView;
 
 class CDocument : public CCmdTarget {
-public:
+  public:
     CDocument() = default;
     CDocument(const CDocument&) = delete;
     CDocument& operator=(const CDocument&) = delete;
@@ -46,7 +46,7 @@ public:
     [[nodiscard]] const std::string& GetTitle() const { return m_title; }
     void SetTitle(const std::string& title) { m_title = title; }
 
-private:
+  private:
     std::vector<CView*> m_views;
     std::string m_pathName;
     std::string m_title;

@@ -11,7 +11,7 @@
 namespace polyvane {
 
 class CRasterDC final : public CDC {
-public:
+  public:
     // A width x height surface (its client rectangle) cleared to `background`.
     CRasterDC(std::int32_t width, std::int32_t height, COLORREF background = RGB(255, 255, 255));
 
@@ -22,14 +22,14 @@ public:
     // Row after row from the top, one 0x00BBGGRR value per pixel.
     [[nodiscard]] const std::vector<COLORREF>& Pixels() const { return m_pixels; }
 
-protected:
+  protected:
     void RenderLine(CPoint from, CPoint to, const Pen& pen) override;
     void RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) override;
     void RenderText(CPoint topLeft, std::string_view text, const TextStyle& style) override;
     void RenderFill(CRect rect, COLORREF colour) override;
     void RenderBitmap(const StretchedBitmap& bitmap) override;
 
-private:
+  private:
     [[nodiscard]] CRect Clip(CRect r) const;
 
     std::int32_t m_width;

@@ -29,7 +29,9 @@ void CView::OnRButtonDown(unsigned, CPoint) {}
 void CView::OnRButtonUp(unsigned, CPoint) {}
 void CView::OnMouseMove(unsigned, CPoint) {}
 
-CRect CView::GetClientRect() const { return m_pHost ? m_pHost->GetClientRect() : CRect{}; }
+CRect CView::GetClientRect() const {
+    return m_pHost ? m_pHost->GetClientRect() : CRect{};
+}
 void CView::Invalidate(bool erase) {
     if (m_pHost)
         m_pHost->Invalidate(erase);

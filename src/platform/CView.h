@@ -22,7 +22,7 @@ constexpr unsigned MK_MBUTTON = 0x10;
 // What a view asks of the window it lives in. The Qt backend implements it with a widget; the
 // headless one records the requests.
 class IViewHost {
-public:
+  public:
     virtual ~IViewHost() = default;
     [[nodiscard]] virtual CRect GetClientRect() const = 0;
     // The whole window repaints later, its background erased or not.
@@ -46,7 +46,7 @@ public:
 
 // A host without a window: a fixed client rectangle, and the requests counted.
 class HeadlessViewHost final : public IViewHost {
-public:
+  public:
     explicit HeadlessViewHost(CRect client = CRect{0, 0, 640, 480}) : m_client(client) {}
     [[nodiscard]] CRect GetClientRect() const override { return m_client; }
     void Invalidate(bool erase) override {
@@ -80,7 +80,7 @@ public:
 };
 
 class CView : public CCmdTarget {
-public:
+  public:
     CView() = default;
     CView(const CView&) = delete;
     CView& operator=(const CView&) = delete;
@@ -115,11 +115,9 @@ public:
     void SetCapture();
     void ReleaseCapture();
     [[nodiscard]] bool HasCapture() const;
-    [[nodiscard]] IFrameHost* GetParentFrame() const {
-        return m_pHost ? m_pHost->GetParentFrame() : nullptr;
-    }
+    [[nodiscard]] IFrameHost* GetParentFrame() const { return m_pHost ? m_pHost->GetParentFrame() : nullptr; }
 
-private:
+  private:
     CDocument* m_pDocument = nullptr;
     IViewHost* m_pHost = nullptr;
 };

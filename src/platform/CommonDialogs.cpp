@@ -9,14 +9,18 @@ ServiceSlot<IColorChooser> g_colorChooser;
 ServiceSlot<IFileChooser> g_fileChooser;
 } // namespace
 
-IColorChooser* SetColorChooserService(IColorChooser* chooser) { return g_colorChooser.Install(chooser); }
+IColorChooser* SetColorChooserService(IColorChooser* chooser) {
+    return g_colorChooser.Install(chooser);
+}
 
 IColorChooser& ColorChooserService() {
     static ScriptedColorChooser headless;
     return g_colorChooser.Get(headless);
 }
 
-IFileChooser* SetFileChooserService(IFileChooser* chooser) { return g_fileChooser.Install(chooser); }
+IFileChooser* SetFileChooserService(IFileChooser* chooser) {
+    return g_fileChooser.Install(chooser);
+}
 
 IFileChooser& FileChooserService() {
     static ScriptedFileChooser headless;

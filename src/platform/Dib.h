@@ -48,7 +48,7 @@ constexpr std::uint32_t SRCCOPY = 0x00CC0020;
 
 // A header checked against its bits: reads pixels by memory row, never outside `bits`.
 class DibPixels {
-public:
+  public:
     // None when the header is unsupported or `bits` holds fewer bytes than its rows need.
     static std::optional<DibPixels> Make(const BITMAPINFO& info, std::span<const std::uint8_t> bits);
 
@@ -59,7 +59,7 @@ public:
     [[nodiscard]] COLORREF Pixel(std::int32_t x, std::int32_t row) const;
     [[nodiscard]] static std::uint64_t RowBytes(std::int32_t width, unsigned bitCount);
 
-private:
+  private:
     const BITMAPINFO* m_info = nullptr;
     std::span<const std::uint8_t> m_bits;
     std::int32_t m_width = 0;
@@ -75,14 +75,14 @@ private:
 // along that axis. Source coordinates follow the bitmap's own origin: for a bottom-up bitmap y counts
 // up from its bottom edge, for a top-down one down from its top edge.
 class StretchedBitmap {
-public:
+  public:
     StretchedBitmap(const DibPixels& pixels, CRect dest, bool mirrorX, bool mirrorY, std::int32_t xSrc,
                     std::int32_t ySrc, std::int32_t wSrc, std::int32_t hSrc);
     [[nodiscard]] const CRect& Dest() const { return m_dest; }
     // Colour at device pixel (x, y) inside Dest().
     [[nodiscard]] std::optional<COLORREF> Sample(std::int32_t x, std::int32_t y) const;
 
-private:
+  private:
     DibPixels m_pixels;
     CRect m_dest;
     bool m_mirrorX, m_mirrorY;

@@ -17,8 +17,12 @@ IMessageBox* SetMessageBoxService(IMessageBox* box) {
     return previous;
 }
 
-IMessageBox& MessageBoxService() { return g_service ? *g_service : DefaultHeadlessMessageBox(); }
+IMessageBox& MessageBoxService() {
+    return g_service ? *g_service : DefaultHeadlessMessageBox();
+}
 
-void AfxMessageBox(std::string_view text) { MessageBoxService().Show(text); }
+void AfxMessageBox(std::string_view text) {
+    MessageBoxService().Show(text);
+}
 
 } // namespace polyvane

@@ -8,7 +8,7 @@
 namespace polyvane {
 
 class IMessageBox {
-public:
+  public:
     virtual ~IMessageBox() = default;
     // Shows `text` with one OK button and returns when the user has closed it.
     virtual void Show(std::string_view text) = 0;
@@ -16,12 +16,12 @@ public:
 
 // Collects every text shown; the default service, and the one tests inspect.
 class HeadlessMessageBox final : public IMessageBox {
-public:
+  public:
     void Show(std::string_view text) override { m_texts.emplace_back(text); }
     [[nodiscard]] const std::vector<std::string>& Texts() const { return m_texts; }
     void Clear() { m_texts.clear(); }
 
-private:
+  private:
     std::vector<std::string> m_texts;
 };
 
@@ -37,13 +37,13 @@ void AfxMessageBox(std::string_view text);
 
 // Installs a service for the lifetime of a scope.
 class ScopedMessageBox {
-public:
+  public:
     explicit ScopedMessageBox(IMessageBox& box) : m_previous(SetMessageBoxService(&box)) {}
     ~ScopedMessageBox() { SetMessageBoxService(m_previous); }
     ScopedMessageBox(const ScopedMessageBox&) = delete;
     ScopedMessageBox& operator=(const ScopedMessageBox&) = delete;
 
-private:
+  private:
     IMessageBox* m_previous;
 };
 

@@ -16,7 +16,7 @@ namespace polyvane {
 [[nodiscard]] bool IsConvexOutline(std::span<const CPoint> points);
 
 class PixelRaster {
-public:
+  public:
     // `stride` is the distance between rows in pixels.
     PixelRaster(std::uint32_t* pixels, std::int32_t width, std::int32_t height, std::ptrdiff_t stride)
         : m_pixels(pixels), m_width(width), m_height(height), m_stride(stride) {}
@@ -38,7 +38,7 @@ public:
     static constexpr std::int64_t kDashOn = 18;
     static constexpr std::int64_t kDashOff = 6;
 
-private:
+  private:
     void PlotWide(std::int64_t x, std::int64_t y, std::uint32_t value, std::int32_t width);
 
     std::uint32_t* m_pixels;

@@ -3,7 +3,7 @@
 namespace polyvane {
 
 template <typename Service> class ServiceSlot {
-public:
+  public:
     // Installs `service` (null: back to the default) and returns the one installed before.
     Service* Install(Service* service) {
         Service* previous = m_current;
@@ -12,7 +12,7 @@ public:
     }
     Service& Get(Service& fallback) const { return m_current ? *m_current : fallback; }
 
-private:
+  private:
     Service* m_current = nullptr;
 };
 

@@ -310,7 +310,9 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
     line(Format("Style:%d", static_cast<int>(cur->style)));
 }
 
-void CPolyvaneView::OnPreview() { RunPreview(DisplayService(), GetHost()); }
+void CPolyvaneView::OnPreview() {
+    RunPreview(DisplayService(), GetHost());
+}
 
 // Textures, View: the window shows the texture view of this document in place of this view, which
 // stays hidden in the same window with its state.

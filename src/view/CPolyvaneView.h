@@ -30,7 +30,7 @@ constexpr std::int32_t DRAG_DISTANCE = 1;
 constexpr std::int32_t DRAG_ROTATE = 2;
 
 class CPolyvaneView : public CView {
-public:
+  public:
     static constexpr std::string_view kRuntimeClassName = "CPolyvaneView";
 
     CPolyvaneView() = default;
@@ -81,7 +81,7 @@ public:
     double m_angleZ = 0.0;
     int m_bShowVertexNumbers = 1;
 
-private:
+  private:
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();

@@ -13,10 +13,13 @@ using nlohmann::json;
 
 namespace {
 
-std::string SamplePath() { return std::string(POLYVANE_SOURCE_DIR) + "/samples/cube.tmd"; }
+std::string SamplePath() {
+    return std::string(POLYVANE_SOURCE_DIR) + "/samples/cube.tmd";
+}
 
 std::string WriteTemp(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    auto path = std::filesystem::temp_directory_path() / ("polyvane-cli-" + std::to_string(::getpid()) + "-" + name);
+    auto path =
+        std::filesystem::temp_directory_path() / ("polyvane-cli-" + std::to_string(::getpid()) + "-" + name);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path.string();

@@ -34,8 +34,8 @@ CPolyvaneView* ModelView(CChildFrame* frame) {
 
 void Drag(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint from, QPoint to) {
     QTest::mousePress(widget, button, modifiers, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(to), widget->mapToGlobal(QPointF(to)), Qt::NoButton,
-                     button, modifiers);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(to), widget->mapToGlobal(QPointF(to)),
+                     Qt::NoButton, button, modifiers);
     QCoreApplication::sendEvent(widget, &move);
     QTest::mouseRelease(widget, button, modifiers, to);
 }
@@ -197,8 +197,8 @@ void ShellViewsTest::textureViewShowsTheTextureAndScrolls() {
     across->setValue(0);
     down->setValue(0);
     const auto wheel = [widget](QPoint delta) {
-        QWheelEvent event(QPointF(20, 20), widget->mapToGlobal(QPointF(20, 20)), QPoint(), delta, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(QPointF(20, 20), widget->mapToGlobal(QPointF(20, 20)), QPoint(), delta,
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(widget, &event);
     };
     wheel(QPoint(0, -120));

@@ -5,7 +5,7 @@
 namespace polyvane::test {
 
 class CountingView final : public CView {
-public:
+  public:
     void OnDraw(CDC*) override {}
     void OnUpdate(CView*, long, void*) override { ++updates; }
     int updates = 0;

@@ -17,7 +17,8 @@ struct LoadResult {
 };
 
 // Loads `bytes` as the document's Serialize would, under `fileName`.
-inline LoadResult LoadBytes(const std::vector<std::uint8_t>& bytes, const std::string& fileName = "model.tmd") {
+inline LoadResult LoadBytes(const std::vector<std::uint8_t>& bytes,
+                            const std::string& fileName = "model.tmd") {
     LoadResult r;
     HeadlessMessageBox box;
     ScopedMessageBox scoped(box);
@@ -37,7 +38,9 @@ class UpdateCounter : public CView {
     int updates = 0;
 };
 
-inline std::string SourcePath(const std::string& relative) { return std::string(POLYVANE_SOURCE_DIR) + "/" + relative; }
+inline std::string SourcePath(const std::string& relative) {
+    return std::string(POLYVANE_SOURCE_DIR) + "/" + relative;
+}
 inline std::string RealDataPath(const std::string& relative) {
     return std::string(POLYVANE_REALDATA_DIR) + "/" + relative;
 }

@@ -8,7 +8,7 @@
 namespace polyvane::test {
 
 class Bytes {
-public:
+  public:
     void u8(unsigned v) { m_data.push_back(static_cast<std::uint8_t>(v)); }
     void u16(unsigned v) {
         u8(v & 0xFF);
@@ -39,7 +39,7 @@ public:
     [[nodiscard]] const std::vector<std::uint8_t>& data() const { return m_data; }
     std::vector<std::uint8_t>& data() { return m_data; }
 
-private:
+  private:
     std::vector<std::uint8_t> m_data;
 };
 
@@ -101,6 +101,8 @@ inline Bytes BuildTmd(const std::vector<TmdObjectSpec>& objects, std::uint32_t f
 }
 
 // Two 16-bit halves in one word, low half first.
-inline std::uint32_t Halves(unsigned low, unsigned high) { return (low & 0xFFFF) | ((high & 0xFFFF) << 16); }
+inline std::uint32_t Halves(unsigned low, unsigned high) {
+    return (low & 0xFFFF) | ((high & 0xFFFF) << 16);
+}
 
 } // namespace polyvane::test

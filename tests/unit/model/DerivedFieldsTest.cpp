@@ -1,6 +1,6 @@
 // Face and vertex normals, the integer and fixed-point copies, and the extents.
-#include "model/CPolyvaneDoc.h"
 #include "formats/FixedPoint.h"
+#include "model/CPolyvaneDoc.h"
 
 #include <gtest/gtest.h>
 
@@ -94,8 +94,10 @@ TEST(DerivedFields, TruncationIsDefinedForEveryDouble) {
     struct Case {
         double value;
         std::int16_t expected;
-    } cases[] = {{-2.7, -2}, {2.7, 2}, {-0.9, 0}, {32767.9, 32767}, {32768.0, -32768}, {65537.5, 1},
-                 {-65537.5, -1}, {1e12, static_cast<std::int16_t>(static_cast<long long>(1e12) & 0xFFFF)},
+    } cases[] = {{-2.7, -2},        {2.7, 2},
+                 {-0.9, 0},         {32767.9, 32767},
+                 {32768.0, -32768}, {65537.5, 1},
+                 {-65537.5, -1},    {1e12, static_cast<std::int16_t>(static_cast<long long>(1e12) & 0xFFFF)},
                  {std::nan(""), 0}, {INFINITY, 0}};
     for (const auto& c : cases)
         EXPECT_EQ(TruncToInt16(c.value), c.expected) << c.value;

@@ -18,7 +18,7 @@ namespace {
 
 // An LWOB file under construction: chunks are appended in order and the FORM length is set last.
 class Lwob {
-public:
+  public:
     Lwob& Chunk(const char* id, const std::vector<std::uint8_t>& body) {
         m_body.text(id);
         m_body.u32be(static_cast<std::uint32_t>(body.size()));
@@ -44,7 +44,7 @@ public:
         return f.data();
     }
 
-private:
+  private:
     Bytes m_body;
 };
 

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class TempDir {
-public:
+  public:
     TempDir()
         : m_path(fs::temp_directory_path() /
                  ("polyvane-save-" + std::to_string(::getpid()) + "-" + std::to_string(s_counter++))) {
@@ -34,7 +34,7 @@ public:
             std::distance(fs::directory_iterator(m_path), fs::directory_iterator()));
     }
 
-private:
+  private:
     static inline int s_counter = 0;
     fs::path m_path;
 };
@@ -63,7 +63,7 @@ std::unique_ptr<CPolyvaneDoc> Triangles(std::uint32_t count) {
 
 // Lowers the file-size limit for the scope, with the signal that would end the process ignored.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &m_saved);
         m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -78,7 +78,7 @@ public:
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit m_saved{};
     void (*m_oldHandler)(int);
 };

@@ -13,7 +13,7 @@ using namespace polyvane::test;
 namespace {
 
 class CountingView : public CView {
-public:
+  public:
     void OnDraw(CDC*) override {}
     void OnUpdate(CView*, long hint, void* object) override {
         ++updates;

@@ -20,10 +20,12 @@ constexpr unsigned TGE = 0x01, ABE = 0x02, TME = 0x04, QUAD = 0x08, IIP = 0x10;
 TmdObjectSpec BaseObject() {
     TmdObjectSpec o;
     for (int i = 0; i < 5; ++i) {
-        o.vertices.insert(o.vertices.end(), {static_cast<std::int16_t>(10 * i + 1), static_cast<std::int16_t>(-20 * i),
-                                             static_cast<std::int16_t>(i * 7 - 3)});
-        o.normals.insert(o.normals.end(), {static_cast<std::int16_t>(100 + i), static_cast<std::int16_t>(-200 - i),
-                                           static_cast<std::int16_t>(4096 - i)});
+        o.vertices.insert(o.vertices.end(),
+                          {static_cast<std::int16_t>(10 * i + 1), static_cast<std::int16_t>(-20 * i),
+                           static_cast<std::int16_t>(i * 7 - 3)});
+        o.normals.insert(o.normals.end(),
+                         {static_cast<std::int16_t>(100 + i), static_cast<std::int16_t>(-200 - i),
+                          static_cast<std::int16_t>(4096 - i)});
     }
     return o;
 }
@@ -60,10 +62,11 @@ std::vector<std::uint32_t> MakePacket(const PacketCase& c, bool quad, unsigned e
     const int nrm = quad ? c.normals4 : c.normals3;
     std::vector<std::uint32_t> data;
     for (int k = 0; k < tex; ++k) {
-        std::uint32_t upper = k == 0 ? ((37u << 6) | 5u)              // CBA: clutY 37, clutX 5*16
+        std::uint32_t upper = k == 0   ? ((37u << 6) | 5u)            // CBA: clutY 37, clutX 5*16
                               : k == 1 ? ((2u << 7) | (3u << 5) | 9u) // TSB: pmode 2, abr 3, tpage 9
                                        : 0xBEEFu;                     // unused halves
-        data.push_back(static_cast<std::uint32_t>(10 + k) | (static_cast<std::uint32_t>(20 + k) << 8) | (upper << 16));
+        data.push_back(static_cast<std::uint32_t>(10 + k) | (static_cast<std::uint32_t>(20 + k) << 8) |
+                       (upper << 16));
     }
     for (int k = 0; k < col; ++k)
         data.push_back(0xAB000000u | static_cast<std::uint32_t>(0x102030 * (k + 1)));
@@ -80,7 +83,8 @@ std::vector<std::uint32_t> MakePacket(const PacketCase& c, bool quad, unsigned e
         data.push_back(Halves(halves[i], halves[i + 1]));
     const unsigned flag = (c.lgt ? LGT : 0) | (c.grd ? GRD : 0);
     const unsigned mode = 0x20 | (c.tme ? TME : 0) | (quad ? QUAD : 0) | (c.iip ? IIP : 0);
-    std::vector<std::uint32_t> packet{PacketHeader(0, static_cast<unsigned>(data.size()) + extraIlen, flag, mode)};
+    std::vector<std::uint32_t> packet{
+        PacketHeader(0, static_cast<unsigned>(data.size()) + extraIlen, flag, mode)};
     packet.insert(packet.end(), data.begin(), data.end());
     for (unsigned i = 0; i < extraIlen; ++i)
         packet.push_back(0xDEADBEEF);
@@ -105,9 +109,9 @@ TEST(TmdReader, DecodesEveryRowOfThePacketTableAsTriangleAndQuad) {
             const WorkPrimitive& p = r.doc->m_pWork[0];
             const int n = quad ? 4 : 3;
 
-            std::uint16_t attr = static_cast<std::uint16_t>((quad ? PA_QUAD : 0) | (c.iip ? PA_GOURAUD : 0) |
-                                                            (c.grd ? PA_GRADATION : 0) | (c.lgt ? 0 : PA_LIGHT) |
-                                                            (c.tme ? PA_TEXTURED : 0) | PA_BRIGHTNESS);
+            std::uint16_t attr = static_cast<std::uint16_t>(
+                (quad ? PA_QUAD : 0) | (c.iip ? PA_GOURAUD : 0) | (c.grd ? PA_GRADATION : 0) |
+                (c.lgt ? 0 : PA_LIGHT) | (c.tme ? PA_TEXTURED : 0) | PA_BRIGHTNESS);
             EXPECT_EQ(p.attr, attr);
             for (int k = 0; k < n; ++k) {
                 EXPECT_EQ(p.x[k], 10 * k + 1);

@@ -18,14 +18,14 @@ namespace {
 // process that had the same id) can be in it.
 fs::path TempDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    auto dir = fs::temp_directory_path() /
-               ("polyvane-archive-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+    auto dir = fs::temp_directory_path() / ("polyvane-archive-" + std::to_string(::getpid()) + "-" +
+                                            info->test_suite_name() + "-" + info->name());
     fs::create_directories(dir);
     return dir;
 }
 
 class Archive : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fs::remove_all(TempDir()); }
     void TearDown() override { fs::remove_all(TempDir()); }
 };
@@ -42,7 +42,7 @@ std::string ReadFile(const fs::path& p) {
 
 // A document of raw bytes: loads whatever is there; stores its text, or fails half-way if told to.
 class TextDoc : public CDocument {
-public:
+  public:
     void Serialize(CArchive& ar) override {
         if (ar.IsLoading()) {
             char buf[64];
@@ -61,7 +61,7 @@ public:
 };
 
 class UpdateView : public CView {
-public:
+  public:
     void OnDraw(CDC*) override {}
     void OnUpdate(CView*, long, void*) override { ++updates; }
     int updates = 0;

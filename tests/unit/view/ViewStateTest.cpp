@@ -14,7 +14,7 @@ namespace {
 
 // A window that counts what the view asks of it.
 class CountingHost final : public IViewHost {
-public:
+  public:
     [[nodiscard]] CRect GetClientRect() const override { return CRect{0, 0, 400, 300}; }
     void Invalidate(bool erase) override {
         ++invalidations;

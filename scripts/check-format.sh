@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Fails when a tracked C++ file is not formatted as .clang-format says.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+echo "format: all files formatted"
