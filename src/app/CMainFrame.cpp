@@ -6,6 +6,7 @@
 #include "CommandRouting.h"
 #include "CommandTable.h"
 #include "RecentFileList.h"
+#include "ViewWidget.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CommandIds.h"
 
@@ -16,6 +17,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -252,6 +254,18 @@ CChildFrame* CMainFrame::ActiveChildFrame() const {
     return qobject_cast<CChildFrame*>(window);
 }
 
+QSize CMainFrame::DefaultFrameSize(const CChildFrame& frame, QSize area) {
+    QSize size = area * 3 / 4;
+    const ViewWidget* view = frame.ActiveViewWidget();
+    const QSize texture = view ? view->ScrollTotal() : QSize();
+    if (view && !texture.isEmpty()) {
+        // The frame's borders and title bar around the view, measured once the frame is laid out.
+        const QSize borders = frame.isVisible() ? frame.size() - view->size() : QSize(8, 30);
+        size = size.expandedTo(texture + borders).boundedTo(area);
+    }
+    return size.expandedTo(frame.minimumSizeHint());
+}
+
 void CMainFrame::AddChildFrame(CChildFrame* frame) {
     // New windows step down and right from the last, each showing the title bar of the one before.
     const int others = static_cast<int>(m_mdiArea->subWindowList().size());
@@ -266,6 +280,21 @@ void CMainFrame::AddChildFrame(CChildFrame* frame) {
     frame->show();
     m_mdiArea->setActiveSubWindow(frame);
     RefreshCommandStates();
+}
+
+void CMainFrame::RemoveChildFrame(CChildFrame* frame) {
+    const bool wasActive = ActiveChildFrame() == frame;
+    m_mdiArea->removeSubWindow(frame);
+    if (!wasActive && ActiveChildFrame())
+        return;
+    // The last of the stacking order is the window on top, the one the closed window covered.
+    const QList<QMdiSubWindow*> rest = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = rest.crbegin(); it != rest.crend(); ++it)
+        if (*it != frame && !(*it)->isHidden()) {
+            m_mdiArea->setActiveSubWindow(*it);
+            (*it)->widget()->setFocus();
+            break;
+        }
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
@@ -323,16 +352,70 @@ void CMainFrame::RefreshCommandStates() {
     }
 
     m_app.UpdateFrameTitles();
+    for (QMenu* menu : m_documentMenus)
+        if (menu->title() == QStringLiteral("&Window"))
+            RebuildWindowList(menu);
     QString title = QString::fromUtf8(resources::kFrameTitle);
     if (active) {
         title += QStringLiteral(" - ") + QString::fromStdString(active->GetDocument().GetTitle()) +
                  QStringLiteral("[*]");
-        setWindowModified(active->GetDocument().IsModified());
-    } else {
-        setWindowModified(false);
     }
+    // The title first: marking a window modified while its title has no place for the mark warns.
     setWindowTitle(title);
+    setWindowModified(active && active->GetDocument().IsModified());
     m_bRefreshing = false;
+}
+
+namespace {
+constexpr int kListedWindows = 9;
+}
+
+void CMainFrame::RebuildWindowList(QMenu* menu) {
+    for (QAction* action : m_windowListActions) {
+        menu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowListActions.clear();
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    CChildFrame* active = ActiveChildFrame();
+    m_windowListActions.append(menu->addSeparator());
+    for (int i = 0; i < windows.size() && i < kListedWindows; ++i) {
+        QMdiSubWindow* window = windows[i];
+        QString title = window->windowTitle();
+        title.remove(QStringLiteral("[*]"));
+        // An ampersand in a file name is text, not an access key.
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
+        action->setCheckable(true);
+        action->setChecked(window == active);
+        connect(action, &QAction::triggered, this, [this, window] {
+            if (m_mdiArea->subWindowList().contains(window))
+                m_mdiArea->setActiveSubWindow(window);
+        });
+        m_windowListActions.append(action);
+    }
+    if (windows.size() > kListedWindows) {
+        QAction* more = menu->addAction(QStringLiteral("&More Windows..."));
+        connect(more, &QAction::triggered, this, &CMainFrame::ChooseFromAllWindows);
+        m_windowListActions.append(more);
+    }
+}
+
+void CMainFrame::ChooseFromAllWindows() {
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    QStringList titles;
+    for (QMdiSubWindow* window : windows)
+        titles.append(window->windowTitle().remove(QStringLiteral("[*]")));
+    const int current = static_cast<int>(windows.indexOf(m_mdiArea->activeSubWindow()));
+    bool chosen = false;
+    const QString title =
+        QInputDialog::getItem(this, QStringLiteral("Select Window"), QStringLiteral("&Select Window:"),
+                              titles, std::max(current, 0), false, &chosen);
+    const auto index = titles.indexOf(title);
+    if (chosen && index >= 0)
+        m_mdiArea->setActiveSubWindow(windows[index]);
 }
 
 bool CMainFrame::OnCmdMsg(unsigned id, CCmdUI* update) {
@@ -370,8 +453,28 @@ void CMainFrame::OnWindowNew() {
 void CMainFrame::OnUpdateNeedsDocument(CCmdUI* state) {
     state->Enable(ActiveChildFrame() != nullptr);
 }
+// Windows step down and right by a title bar, each at its default size, starting again at the top
+// left when the next would leave the area. Qt's own cascade sizes windows by their size hints, which
+// a view does not give.
 void CMainFrame::OnWindowCascade() {
-    m_mdiArea->cascadeSubWindows();
+    const QSize area = m_mdiArea->viewport()->size();
+    const int step = std::max(16, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    int offset = 0;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        auto* frame = qobject_cast<CChildFrame*>(window);
+        if (!frame || frame->isMinimized())
+            continue;
+        if (frame->isMaximized())
+            frame->showNormal();
+        const QSize size = DefaultFrameSize(*frame, area);
+        if (offset > 0 && (offset + size.width() > area.width() || offset + size.height() > area.height()))
+            offset = 0;
+        frame->setGeometry(QRect(QPoint(offset, offset), size));
+        frame->raise();
+        offset += step;
+    }
+    if (QMdiSubWindow* active = m_mdiArea->activeSubWindow())
+        active->raise();
 }
 void CMainFrame::OnWindowTile() {
     m_mdiArea->tileSubWindows();

@@ -4,7 +4,9 @@
 // every command and keeps every item's enabled and checked state.
 #include "platform/CCmdTarget.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QSize>
 
 #include <array>
 #include <map>
@@ -34,6 +36,13 @@ class CMainFrame final : public QMainWindow, public CCmdTarget {
     [[nodiscard]] QMdiArea* MdiArea() const { return m_mdiArea; }
     [[nodiscard]] CChildFrame* ActiveChildFrame() const;
     void AddChildFrame(CChildFrame* frame);
+    // Takes a closed document window out of the area and activates the one below it.
+    void RemoveChildFrame(CChildFrame* frame);
+    // The size a new or cascaded window takes in an area of `area`: three quarters of it, but a
+    // texture view no smaller than its texture (with the frame's borders) as far as the area allows.
+    [[nodiscard]] static QSize DefaultFrameSize(const CChildFrame& frame, QSize area);
+    // The Window menu's entries for the open windows (numbered, the active one checked).
+    [[nodiscard]] QList<QAction*> WindowListActions() const { return m_windowListActions; }
 
     // Routes a command: the active view, its document, the active child frame, this frame, the
     // application. Returns whether anyone handled it.
@@ -67,6 +76,8 @@ class CMainFrame final : public QMainWindow, public CCmdTarget {
     void BuildStatusBar();
     void UpdateIndicators();
     void OnSubWindowActivated(QMdiSubWindow* window);
+    void RebuildWindowList(QMenu* menu);
+    void ChooseFromAllWindows();
 
     void OnViewToolBar();
     void OnUpdateViewToolBar(CCmdUI* state);
@@ -92,6 +103,7 @@ class CMainFrame final : public QMainWindow, public CCmdTarget {
     std::vector<QMenu*> m_frameMenus;
     bool m_bShowingDocumentMenus = false;
     bool m_bRefreshing = false;
+    QList<QAction*> m_windowListActions;
 };
 
 } // namespace polyvane

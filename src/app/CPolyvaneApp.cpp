@@ -232,7 +232,7 @@ void CPolyvaneApp::FrameClosed(CChildFrame* frame) {
     std::erase(m_frames, frame);
     CPolyvaneDoc* doc = &frame->GetDocument();
     if (m_mainFrame)
-        m_mainFrame->MdiArea()->removeSubWindow(frame);
+        m_mainFrame->RemoveChildFrame(frame);
     if (Frames(*doc).empty()) {
         const auto found = std::find_if(m_documents.begin(), m_documents.end(),
                                         [doc](const auto& owned) { return owned.get() == doc; });

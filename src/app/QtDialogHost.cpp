@@ -182,6 +182,8 @@ void QtDialogHost::Build(const DialogTemplate& t) {
             slider->setTickPosition((c.style & ControlStyle::TicksBothSides) ? QSlider::TicksBothSides
                                                                              : QSlider::TicksBelow);
             slider->setTickInterval(1);
+            // A moved thumb tells the dialog, as a track bar's scroll notification does.
+            QObject::connect(slider, &QSlider::valueChanged, window, [this, id = c.id] { Command(id); });
             widget = slider;
             break;
         }
@@ -394,8 +396,12 @@ std::string QtDialogHost::ListGetText(int id, int index) const {
 
 void QtDialogHost::ListDeleteString(int id, int index) {
     auto* list = qobject_cast<QListWidget*>(Control(id));
-    if (list && index >= 0 && index < list->count())
-        delete list->takeItem(index);
+    if (!list || index < 0 || index >= list->count())
+        return;
+    delete list->takeItem(index);
+    // Qt moves the selection to the next line; a list box leaves none.
+    list->setCurrentItem(nullptr);
+    list->clearSelection();
 }
 
 int QtDialogHost::ListGetCount(int id) const {

@@ -3,14 +3,31 @@
 #include "CommandTable.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <QStyle>
 
 namespace polyvane {
+
+void FitCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    // The title bar holds the icon and up to three buttons beside the caption.
+    const int buttons = 4 * box.style()->pixelMetric(QStyle::PM_TitleBarButtonSize, nullptr, &box);
+    const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    const int caption = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + buttons + 48;
+    grid->addItem(new QSpacerItem(caption, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
+                  0, 1, grid->columnCount());
+}
 
 void QtMessageBox::Show(std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(resources::kAppName),
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
                     QApplication::activeWindow());
+    FitCaption(box);
     box.exec();
 }
 

@@ -1,6 +1,7 @@
 #include "ShellPrompts.h"
 
 #include "CommandTable.h"
+#include "QtMessageBox.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -16,10 +17,11 @@ QString OpenFilters() {
 } // namespace
 
 SaveAnswer QtShellPrompts::AskSaveChanges(const QString& title) {
-    const auto button =
-        QMessageBox::question(QApplication::activeWindow(), QString::fromUtf8(resources::kAppName),
-                              QStringLiteral("Save changes to %1?").arg(title),
-                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(resources::kAppName),
+                    QStringLiteral("Save changes to %1?").arg(title),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QApplication::activeWindow());
+    FitCaption(box);
+    const int button = box.exec();
     if (button == QMessageBox::Yes)
         return SaveAnswer::yes;
     if (button == QMessageBox::No)

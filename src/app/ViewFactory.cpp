@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QtMath>
 
 namespace polyvane {
 
@@ -27,7 +28,11 @@ void PaintView(CView& view, QPainter& painter) {
     const int height = client.Height();
     if (width <= 0 || height <= 0)
         return;
-    QImage image(width, height, QImage::Format_RGB32);
+    // At the screen's pixel ratio, so lines are one device pixel wide and text is drawn sharp; the
+    // view still draws in its own (logical) coordinates.
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    QImage image(qCeil(width * ratio), qCeil(height * ratio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     {
         QPainter imagePainter(&image);

@@ -93,13 +93,15 @@ void ViewWidget::ResizeParentToFit(bool shrinkOnly) {
 
 void ViewWidget::FitParent() {
     m_fitPending = false;
-    if (m_total.cx <= 0 || m_total.cy <= 0)
+    if (m_total.cx <= 0 || m_total.cy <= 0 ||
+        (m_total.cx == m_fittedTotal.cx && m_total.cy == m_fittedTotal.cy))
         return;
     QWidget* frame = parentWidget();
     while (frame && !qobject_cast<QMdiSubWindow*>(frame))
         frame = frame->parentWidget();
     if (!frame || frame->isMaximized() || frame->isMinimized())
         return;
+    m_fittedTotal = m_total;
     int dx = m_total.cx - width();
     int dy = m_total.cy - height();
     if (m_fitShrinkOnly) {

@@ -32,6 +32,8 @@ class ViewWidget final : public QWidget, public IViewHost {
     [[nodiscard]] CPoint GetScrollPosition() const override;
     void ResizeParentToFit(bool shrinkOnly) override;
 
+    // The scrolling size the view set; empty for a view that does not scroll.
+    [[nodiscard]] QSize ScrollTotal() const { return {m_total.cx, m_total.cy}; }
     [[nodiscard]] QScrollBar* HorizontalScrollBar() const { return m_hbar; }
     [[nodiscard]] QScrollBar* VerticalScrollBar() const { return m_vbar; }
 
@@ -68,6 +70,9 @@ class ViewWidget final : public QWidget, public IViewHost {
     CSize m_total{};
     bool m_fitPending = false;
     bool m_fitShrinkOnly = true;
+    // The total size the frame was last fitted to: the frame follows the view's content, not the
+    // frame's own size, so a window tiled or sized by the user keeps that size.
+    CSize m_fittedTotal{};
 };
 
 } // namespace polyvane

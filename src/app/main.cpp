@@ -12,8 +12,12 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <clocale>
+
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Qt takes the user's locale for the C library too; numbers the program writes keep their '.'.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromUtf8(polyvane::resources::kAppName));
     QApplication::setOrganizationName(QString::fromUtf8(polyvane::resources::kCompanyKey));
     QApplication::setApplicationVersion(QStringLiteral("0.0"));

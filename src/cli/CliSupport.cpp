@@ -32,8 +32,18 @@ bool RunDocCommands(CPolyvaneDoc& doc, const std::vector<DocCommand>& commands) 
 std::optional<FileAndCommands> ParseFileAndCommands(std::span<const std::string> args,
                                                     const OptionHandler& extra) {
     FileAndCommands out;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        // After "--" every argument is a file name, even one that starts with '-'.
+        if (optionsEnded) {
+            out.positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         if (arg == "--do") {
             if (i + 1 >= args.size()) {
                 PrintUsageError("--do needs a command");

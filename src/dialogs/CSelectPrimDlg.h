@@ -11,6 +11,8 @@ class CSelectPrimDlg : public CDialog {
     explicit CSelectPrimDlg(void* parent = nullptr);
 
     bool OnInitDialog() override;
+    // The slider's moves: the edit field shows the index the thumb stands at.
+    bool OnCmdMsg(unsigned id, CCmdUI* update) override;
 
     // The chosen index, in and out; the highest index the slider offers.
     std::int32_t m_nPosition = 0;

@@ -56,9 +56,17 @@ int HitCorner(const WorkPrimitive& prim, CPoint point, int scale, CPoint offset)
     return picked;
 }
 
+namespace {
+// Division rounding down, so that a point left of or above the view is outside the texture too.
+int FloorDiv(int value, int divisor) {
+    return value / divisor - (value % divisor != 0 && (value < 0) != (divisor < 0) ? 1 : 0);
+}
+} // namespace
+
 bool MoveCorner(WorkPrimitive& prim, int corner, CPoint point, int scale, CPoint offset) {
-    const auto u = static_cast<std::uint8_t>(point.x / scale + offset.x);
-    const auto v = static_cast<std::uint8_t>(point.y / scale + offset.y);
+    // A drag past the view's edge holds the corner at the page's edge rather than wrapping round.
+    const auto u = static_cast<std::uint8_t>(std::clamp(FloorDiv(point.x, scale) + offset.x, 0, 255));
+    const auto v = static_cast<std::uint8_t>(std::clamp(FloorDiv(point.y, scale) + offset.y, 0, 255));
     const bool changed = prim.u[corner] != u || prim.v[corner] != v;
     prim.u[corner] = u;
     prim.v[corner] = v;

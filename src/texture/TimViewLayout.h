@@ -61,7 +61,8 @@ struct CornerOrder {
 // scale + 1 texels from the pressed texel on both axes; -1 when none does.
 [[nodiscard]] int HitCorner(const WorkPrimitive& prim, CPoint point, int scale, CPoint offset);
 
-// Moves corner `corner` to the texel under `point`, kept to 8 bits. True when u or v changed.
+// Moves corner `corner` to the texel under `point`, held within the page (0 to 255). True when u or v
+// changed.
 bool MoveCorner(WorkPrimitive& prim, int corner, CPoint point, int scale, CPoint offset);
 
 // Moves every corner by the whole texels between `from` and `to`, wrapping in 8 bits. True when

@@ -5,8 +5,11 @@
 #include "model/CPolyvaneDoc.h"
 #include "platform/CommandIds.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
 #include <string>
+#include <system_error>
 
 namespace polyvane {
 
@@ -55,6 +58,15 @@ template <typename... Args> std::string Format(const char* format, Args... args)
     std::snprintf(out.data(), out.size(), format, args...);
     out.resize(static_cast<std::size_t>(n));
     return out;
+}
+
+// A coordinate as printf's "%f" writes it in the C locale: the decimal point stays '.' whatever
+// locale the program runs under (Qt takes the user's one for the whole process).
+std::string Fixed(double value) {
+    std::array<char, 400> text{};
+    const auto [end, error] =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 6);
+    return error == std::errc{} ? std::string(text.data(), end) : std::string();
 }
 
 void Wrap(double& angle) {
@@ -306,7 +318,7 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
     line(attr & PA_DOUBLE ? "Double sided" : "Single sided");
     line(attr & PA_LIGHT ? "Light sourced" : "No Lighting");
     for (int i = 0; i < VertexCount(*cur); ++i)
-        line(Format("X:%f Y:%f Z:%f", cur->x[i], cur->y[i], cur->z[i]));
+        line("X:" + Fixed(cur->x[i]) + " Y:" + Fixed(cur->y[i]) + " Z:" + Fixed(cur->z[i]));
     line(Format("Style:%d", static_cast<int>(cur->style)));
 }
 

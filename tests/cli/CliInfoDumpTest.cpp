@@ -102,3 +102,32 @@ TEST(CliInfo, MissingFileAndUnknownExtensionFail) {
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_EQ(other.err, "");
 }
+
+TEST(CliOptions, DoubleDashEndsOptionsSoAFileMayStartWithADash) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("polyvane-cli-dash-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::copy_file(SamplePath(), dir / "-x.tmd",
+                               std::filesystem::copy_options::overwrite_existing);
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {{"info", "--", "-x.tmd"}, 0},
+        {{"dump", "--", "-x.tmd"}, 0},
+        {{"dump", "--", "-x.tmd", "--do", "next-prim"}, 2}, // "--do" after "--" is a second file
+        {{"info", "-x.tmd"}, 2},                            // without "--" it is an unknown option
+    };
+    for (const Case& c : cases) {
+        auto r = RunCli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << ' ' << c.args.back() << ": " << r.err;
+        if (c.exitCode == 0) {
+            EXPECT_EQ(r.err, "");
+        }
+    }
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(dir);
+}

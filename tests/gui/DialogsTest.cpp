@@ -294,19 +294,24 @@ class DialogsTest : public QObject {
         QtDialogService service;
         ScopedDialogService scoped(service);
         int maximum = -1, position = -1, ticks = -1;
+        QStringList shown;
         WhenModal([&](QtDialogWindow* window) {
             auto* slider = ControlOf<QSlider>(window, IDC_PRIM_SLIDER);
             maximum = slider->maximum();
             position = slider->value();
             ticks = slider->tickInterval();
             Shoot(window, QStringLiteral("select_polygon"));
+            // The edit field follows the thumb.
+            shown << ControlOf<QLineEdit>(window, IDC_PRIM_INDEX)->text();
             slider->setValue(27);
+            shown << ControlOf<QLineEdit>(window, IDC_PRIM_INDEX)->text();
             QTest::mouseClick(ControlOf<QPushButton>(window, IDOK), Qt::LeftButton);
         });
         doc->OnCmdMsg(ID_OBJECT_SELECT_PRIM, nullptr);
         QCOMPARE(maximum, 29);
         QCOMPARE(position, 12);
         QCOMPARE(ticks, 2);
+        QCOMPARE(shown, (QStringList{"12", "27"}));
         QCOMPARE(doc->CurrentPrimitiveIndex(), std::optional<std::uint32_t>(27));
         QVERIFY(!doc->IsModified());
     }
@@ -380,6 +385,7 @@ class DialogsTest : public QObject {
         files.Push(path);
         files.Push(path);
         QStringList afterAdds, afterRemove;
+        int selectedAfterRemove = 0, countAfterSecondRemove = -1;
         WhenModal([&](QtDialogWindow* window) {
             auto* list = ControlOf<QListWidget>(window, IDC_TIM_LIST);
             QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_ADD), Qt::LeftButton);
@@ -390,6 +396,10 @@ class DialogsTest : public QObject {
             QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_REMOVE), Qt::LeftButton);
             for (int i = 0; i < list->count(); ++i)
                 afterRemove << list->item(i)->text();
+            // The next line is not chosen for the user: a second Remove removes nothing.
+            selectedAfterRemove = static_cast<int>(list->selectedItems().size());
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_REMOVE), Qt::LeftButton);
+            countAfterSecondRemove = list->count();
             Shoot(window, QStringLiteral("tim_manager_loaded"));
             QTest::keyClick(window, Qt::Key_Escape);
         });
@@ -397,6 +407,19 @@ class DialogsTest : public QObject {
         const QString line = QString::fromStdString(path);
         QCOMPARE(afterAdds, (QStringList{line, line}));
         QCOMPARE(afterRemove, QStringList{line});
+        QCOMPARE(selectedAfterRemove, 0);
+        QCOMPARE(countAfterSecondRemove, 1);
+        QCOMPARE(doc->m_timList.size(), std::size_t{1});
+
+        // Done right after a Remove has no line chosen and chooses nothing.
+        files.Push(path);
+        WhenModal([](QtDialogWindow* window) {
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_ADD), Qt::LeftButton);
+            ControlOf<QListWidget>(window, IDC_TIM_LIST)->setCurrentRow(0);
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_REMOVE), Qt::LeftButton);
+            QTest::mouseClick(ControlOf<QPushButton>(window, IDOK), Qt::LeftButton);
+        });
+        QVERIFY(!TimManagerPicker<CTimManagerDlg>(doc->m_timList)().has_value());
         QCOMPARE(doc->m_timList.size(), std::size_t{1});
 
         // "Done" on the line hands the entry to Select TIM.

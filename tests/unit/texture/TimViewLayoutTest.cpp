@@ -123,15 +123,24 @@ TEST(TimViewLayout, ALaterCornerOverridesAnEarlierOneAndATriangleHasThree) {
     EXPECT_EQ(HitCorner(triangle, {31, 31}, s, {}), 1);
 }
 
-TEST(TimViewLayout, DraggingACornerStoresTheTexelUnderTheMouseInEightBits) {
-    WorkPrimitive p = Textured(0, 0, {0, 0, 0, 0}, {0, 0, 0, 0});
-    EXPECT_TRUE(MoveCorner(p, 0, {800, 61}, s, {}));
-    EXPECT_EQ(p.u[0], 10); // 800 / 3 = 266, kept to 8 bits
-    EXPECT_EQ(p.v[0], 20);
-    EXPECT_FALSE(MoveCorner(p, 0, {32, 62}, s, {}));
-    EXPECT_TRUE(MoveCorner(p, 2, {7, 9}, s, {}));
-    EXPECT_EQ(p.u[2], 2);
-    EXPECT_EQ(p.v[2], 3);
+TEST(TimViewLayout, DraggingACornerStoresTheTexelUnderTheMouseHeldWithinThePage) {
+    struct Case {
+        CPoint point;
+        CPoint offset;
+        int u, v;
+    };
+    const Case cases[] = {
+        {{7, 9}, {}, 2, 3},        {{800, 61}, {}, 255, 20}, // 800 / 3 = 266, past the page's edge
+        {{-1, 5}, {}, 0, 1},       {{-300, -3}, {}, 0, 0},   // left of and above the view
+        {{-3, 0}, {40, 2}, 39, 2}, {{30, 30}, {250, 250}, 255, 255},
+    };
+    for (const Case& c : cases) {
+        WorkPrimitive p = Textured(0, 0, {128, 0, 0, 0}, {128, 0, 0, 0});
+        EXPECT_TRUE(MoveCorner(p, 0, c.point, s, c.offset)) << c.point.x << "," << c.point.y;
+        EXPECT_EQ(p.u[0], c.u) << c.point.x << "," << c.point.y;
+        EXPECT_EQ(p.v[0], c.v) << c.point.x << "," << c.point.y;
+        EXPECT_FALSE(MoveCorner(p, 0, c.point, s, c.offset));
+    }
 }
 
 TEST(TimViewLayout, DraggingTheOutlineMovesWholeTexelsAndWraps) {

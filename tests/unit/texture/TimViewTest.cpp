@@ -169,15 +169,15 @@ TEST_F(TimViewTest, APressPicksTheCornerAtTheScrolledPointAndADragMovesIt) {
     EXPECT_EQ(view.m_nCorner, 0);
     EXPECT_EQ(view.m_ptLast, (CPoint{31, 61}));
     const int invalidations = host.m_invalidations;
-    view.OnMouseMove(MK_LBUTTON, {770, 61}); // logical x 800: u = 266 kept to 8 bits
-    EXPECT_EQ(Prim().u[0], 10);
+    view.OnMouseMove(MK_LBUTTON, {770, 61}); // logical x 800: u = 266, held at the page's edge
+    EXPECT_EQ(Prim().u[0], 255);
     view.OnMouseMove(MK_LBUTTON, {20, 91});
     EXPECT_EQ(Prim().u[0], 16);
     EXPECT_EQ(Prim().v[0], 30);
     EXPECT_EQ(host.m_invalidations, invalidations + 2);
     EXPECT_TRUE(host.m_lastErase);
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(other.updates, 1); // the first move left u and v as they were
+    EXPECT_EQ(other.updates, 2);
     view.OnLButtonUp(0, {20, 91});
     EXPECT_FALSE(view.m_bDragging);
     view.OnMouseMove(0, {200, 200});

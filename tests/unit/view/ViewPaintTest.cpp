@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -109,7 +110,23 @@ TEST(ViewPaint, SolidDrawsFarthestFirstThenTheCurrentPrimitive) {
     EXPECT_EQ(Paint(doc.get(), VM_SOLID, 0), expected);
 }
 
-TEST(ViewPaint, ObjectTableDescribesAPlainTriangle) {
+// The C library's numeric locale for one scope, as Qt sets the user's for the whole program.
+class NumericLocale {
+  public:
+    explicit NumericLocale(const char* name) : m_before(std::setlocale(LC_NUMERIC, nullptr)) {
+        m_set = std::setlocale(LC_NUMERIC, name) != nullptr;
+    }
+    ~NumericLocale() { std::setlocale(LC_NUMERIC, m_before.c_str()); }
+    NumericLocale(const NumericLocale&) = delete;
+    NumericLocale& operator=(const NumericLocale&) = delete;
+    [[nodiscard]] bool Set() const { return m_set; }
+
+  private:
+    std::string m_before;
+    bool m_set = false;
+};
+
+TEST(ViewPaint, ObjectTableDescribesAPlainTriangleWithDecimalPointsInEveryLocale) {
     WorkPrimitive tri = Record({{1, -2.5, 0}, {100, 0, 0}, {0, 100, 0}});
     auto doc = MakeDocObjects({{tri}, {}});
     const Lines expected =
@@ -123,7 +140,13 @@ TEST(ViewPaint, ObjectTableDescribesAPlainTriangle) {
                  "TextOut 0 160 \"X:100.000000 Y:0.000000 Z:0.000000\"",
                  "TextOut 0 176 \"X:0.000000 Y:100.000000 Z:0.000000\"", "TextOut 0 192 \"Style:0\"",
                  "DeleteObject pen1"}});
-    EXPECT_EQ(Paint(doc.get(), VM_OBJECT_TABLE), expected);
+    // Locales that write a decimal comma; those not installed are passed over.
+    for (const char* name : {"C", "de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
+        const NumericLocale locale(name);
+        if (locale.Set()) {
+            EXPECT_EQ(Paint(doc.get(), VM_OBJECT_TABLE), expected) << name;
+        }
+    }
 }
 
 TEST(ViewPaint, ObjectTableNamesEveryAttributeBitAndPlacesTheQuadStyleLowerDown) {

@@ -1,0 +1,62 @@
+# Installed documentation and metadata, and the Debian package that `cpack -G DEB` (or the
+# `package` target) builds from the install tree.
+include(GNUInstallDirs)
+
+set(POLYVANE_PROJECT_URL "https://polyvane.example.org" CACHE STRING
+    "Public home of the project: the AppStream homepage and the base of its screenshot's address")
+
+set(linux ${PROJECT_SOURCE_DIR}/resources/linux)
+configure_file(${linux}/polyvane.metainfo.xml.in ${PROJECT_BINARY_DIR}/polyvane.metainfo.xml @ONLY)
+configure_file(${linux}/copyright ${PROJECT_BINARY_DIR}/copyright @ONLY)
+
+# Manual pages go in compressed, as Debian's policy asks.
+find_program(POLYVANE_GZIP gzip)
+set(POLYVANE_MAN_PAGES polyvane polyvane-cli)
+foreach(page ${POLYVANE_MAN_PAGES})
+    set(source ${PROJECT_SOURCE_DIR}/docs/man/${page}.1)
+    if(POLYVANE_GZIP)
+        set(man ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
+        add_custom_command(OUTPUT ${man}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+            COMMAND ${POLYVANE_GZIP} -9 -n -c ${source} > ${man}
+            DEPENDS ${source})
+        list(APPEND POLYVANE_MAN_FILES ${man})
+    else()
+        list(APPEND POLYVANE_MAN_FILES ${source})
+    endif()
+endforeach()
+add_custom_target(polyvane-man ALL DEPENDS ${POLYVANE_MAN_FILES})
+install(FILES ${POLYVANE_MAN_FILES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+if(POLYVANE_BUILD_GUI)
+    install(FILES ${PROJECT_BINARY_DIR}/polyvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
+
+set(CPACK_PACKAGE_NAME polyvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Polyvane developers")
+set(CPACK_PACKAGE_CONTACT "The Polyvane developers <polyvane@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor and viewer for PlayStation 1 TMD models and TIM textures")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${POLYVANE_PROJECT_URL})
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Editor and viewer for PlayStation 1 TMD models and TIM textures
+ Polyvane shows a TMD model as points, wireframe, solid faces or a table of its current
+ primitive, edits primitives and their texture placement, loads TIM textures and saves the
+ model as a TMD file again. polyvane-cli runs the same code without a window: it prints,
+ converts and renders models for build pipelines.
+ .
+ Licence: GPL-3.0-or-later.")
+# The libraries' packages are found from the programs themselves; the desktop's caches are
+# refreshed by the triggers of the packages that own them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+
+include(CPack)
