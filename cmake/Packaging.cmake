@@ -5,6 +5,9 @@ include(GNUInstallDirs)
 set(POLYVANE_PROJECT_URL "https://polyvane.example.org" CACHE STRING
     "Public home of the project: the AppStream homepage and the base of its screenshot's address")
 
+# AppStream names a component by the reversed domain of its home.
+set(POLYVANE_APPSTREAM_ID "org.example.polyvane" CACHE STRING "AppStream component ID")
+
 set(linux ${PROJECT_SOURCE_DIR}/resources/linux)
 configure_file(${linux}/polyvane.metainfo.xml.in ${PROJECT_BINARY_DIR}/polyvane.metainfo.xml @ONLY)
 configure_file(${linux}/copyright ${PROJECT_BINARY_DIR}/copyright @ONLY)
@@ -29,7 +32,8 @@ add_custom_target(polyvane-man ALL DEPENDS ${POLYVANE_MAN_FILES})
 install(FILES ${POLYVANE_MAN_FILES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 if(POLYVANE_BUILD_GUI)
-    install(FILES ${PROJECT_BINARY_DIR}/polyvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    install(FILES ${PROJECT_BINARY_DIR}/polyvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+            RENAME ${POLYVANE_APPSTREAM_ID}.metainfo.xml)
 endif()
 
 set(CPACK_PACKAGE_NAME polyvane)
@@ -45,17 +49,19 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The summary above is the description's first line; this is the rest.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Editor and viewer for PlayStation 1 TMD models and TIM textures
- Polyvane shows a TMD model as points, wireframe, solid faces or a table of its current
- primitive, edits primitives and their texture placement, loads TIM textures and saves the
- model as a TMD file again. polyvane-cli runs the same code without a window: it prints,
- converts and renders models for build pipelines.
- .
- Licence: GPL-3.0-or-later.")
+    "Polyvane shows a TMD model as points, wireframe, solid faces or a table of its current
+primitive, edits primitives and their texture placement, loads TIM textures and saves the
+model as a TMD file again. polyvane-cli runs the same code without a window: it prints,
+converts and renders models for build pipelines.
+.
+Licence: GPL-3.0-or-later.")
 # The libraries' packages are found from the programs themselves; the desktop's caches are
 # refreshed by the triggers of the packages that own them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The editor's window needs Qt's platform plugins, which no library of it links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
