@@ -1,16 +1,21 @@
 #include "UndoHistory.h"
 
+#include <utility>
+
 namespace polyvane {
 
 void UndoHistory::Push(std::unique_ptr<UndoStep> step) {
     if (!step)
         return;
     const std::size_t position = m_base + m_next;
+    if (m_clean && *m_clean > position && KeepsFile(position, *m_clean))
+        m_clean = position;
     while (m_steps.size() > m_next) {
         m_bytes -= m_steps.back()->Bytes();
         m_steps.pop_back();
     }
-    // A clean point among the dropped redo steps can no longer be reached.
+    // A clean point among the dropped redo steps can no longer be reached, unless only changes the
+    // file does not hold lay between it and here.
     if (m_clean && *m_clean > position)
         m_clean.reset();
     if (m_next > 0 && (!m_clean || *m_clean != position)) {
@@ -26,6 +31,19 @@ void UndoHistory::Push(std::unique_ptr<UndoStep> step) {
     m_steps.push_back(std::move(step));
     ++m_next;
     Trim();
+}
+
+bool UndoHistory::KeepsFile(std::size_t from, std::size_t to) const {
+    if (from > to)
+        std::swap(from, to);
+    for (std::size_t i = from; i < to; ++i)
+        if (m_steps[i - m_base]->ChangesFile())
+            return false;
+    return true;
+}
+
+bool UndoHistory::IsClean() const {
+    return m_clean && KeepsFile(*m_clean, m_base + m_next);
 }
 
 bool UndoHistory::Undo() {
@@ -74,12 +92,13 @@ void UndoHistory::SetByteLimit(std::size_t limit) {
 void UndoHistory::Trim() {
     // The oldest undo steps go first; the newest step and the redo steps stay.
     while (m_bytes > m_byteLimit && m_next > 1) {
+        const bool keepsFile = !m_steps.front()->ChangesFile();
         m_bytes -= m_steps.front()->Bytes();
         m_steps.pop_front();
         --m_next;
         ++m_base;
         if (m_clean && *m_clean < m_base)
-            m_clean.reset();
+            m_clean = keepsFile && *m_clean + 1 == m_base ? std::optional<std::size_t>(m_base) : std::nullopt;
     }
 }
 

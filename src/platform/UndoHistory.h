@@ -22,6 +22,9 @@ class UndoStep {
     [[nodiscard]] virtual std::string Name() const = 0;
     // Bytes the step holds, counted against the history's bound.
     [[nodiscard]] virtual std::size_t Bytes() const = 0;
+    // False for a change the saved file does not hold (the loaded textures): it can be undone, but
+    // does not take the document away from its saved state.
+    [[nodiscard]] virtual bool ChangesFile() const { return true; }
     // Folds `next`, made right after this step, into this one when both are parts of one action
     // (the moves of one drag); false when they stay two steps.
     virtual bool MergeWith(const UndoStep& next) {
@@ -55,7 +58,7 @@ class UndoHistory {
 
     // The present state becomes the clean point; IsClean() is true while the history is back there.
     void SetClean() { m_clean = m_base + m_next; }
-    [[nodiscard]] bool IsClean() const { return m_clean && *m_clean == m_base + m_next; }
+    [[nodiscard]] bool IsClean() const;
     // Forgets every step; the present state is the clean point.
     void Clear();
 
@@ -65,6 +68,8 @@ class UndoHistory {
 
   private:
     void Trim();
+    // Whether the steps between absolute positions `from` and `to` leave the saved file as it is.
+    [[nodiscard]] bool KeepsFile(std::size_t from, std::size_t to) const;
 
     std::deque<std::unique_ptr<UndoStep>> m_steps;
     // Steps [0, m_next) can be undone, [m_next, size) redone.

@@ -22,6 +22,8 @@ class SetSlot : public UndoStep {
     void Redo() override { m_values[m_slot] = m_after; }
     std::string Name() const override { return "Set " + std::to_string(m_slot); }
     std::size_t Bytes() const override { return m_bytes; }
+    // Slot 3 stands for what the saved file does not hold.
+    bool ChangesFile() const override { return m_slot != 3; }
     bool MergeWith(const UndoStep& next) override {
         const auto* other = dynamic_cast<const SetSlot*>(&next);
         if (!other || m_drag == 0 || other->m_drag != m_drag || other->m_slot != m_slot)
@@ -61,6 +63,9 @@ TEST(UndoHistory, ScriptsGiveTheValuesNamesAndCleanStateExpected) {
         {{"s1=5", "c", "u+", "r+"}, {0, 5, 0, 0}, {"Set 1"}, {}, true},
         // Once a new change replaces the steps leading to the saved state, it cannot be reached again.
         {{"s1=5", "c", "u+", "s2=7", "u+"}, {0, 0, 0, 0}, {}, {"Set 2"}, false},
+        // Changes the file does not hold leave the document clean, in either direction.
+        {{"c", "s3=1", "s3=2", "u+"}, {0, 0, 0, 1}, {"Set 3"}, {"Set 3"}, true},
+        {{"s3=1", "c", "u+", "s1=4", "u+"}, {0, 0, 0, 0}, {}, {"Set 1"}, true},
     };
     for (const Case& c : cases) {
         std::vector<int> values(4, 0);
