@@ -16,6 +16,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_FILE_MRU_FILE1, "Open this document", nullptr, Check::none},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit", Check::none},
     {ID_EDIT_UNDO, "Undo the last action", "Undo", Check::none},
+    {ID_EDIT_REDO, "Redo the previously undone action", "Redo", Check::none},
     {ID_EDIT_CUT, "Cut the selection and put it on the Clipboard", "Cut", Check::none},
     {ID_EDIT_COPY, "Copy the selection and put it on the Clipboard", "Copy", Check::none},
     {ID_EDIT_PASTE, "Insert Clipboard contents", "Paste", Check::none},
@@ -69,9 +70,8 @@ constexpr MenuItem kDocFile[] = {
     {"E&xit", ID_APP_EXIT},
 };
 constexpr MenuItem kDocEdit[] = {
-    {"&Undo\tCtrl+Z", ID_EDIT_UNDO},   kSeparator,
-    {"Cu&t\tCtrl+X", ID_EDIT_CUT},     {"&Copy\tCtrl+C", ID_EDIT_COPY},
-    {"&Paste\tCtrl+V", ID_EDIT_PASTE},
+    {"&Undo\tCtrl+Z", ID_EDIT_UNDO}, {"&Redo\tCtrl+Y", ID_EDIT_REDO}, kSeparator,
+    {"Cu&t\tCtrl+X", ID_EDIT_CUT},   {"&Copy\tCtrl+C", ID_EDIT_COPY}, {"&Paste\tCtrl+V", ID_EDIT_PASTE},
 };
 constexpr MenuItem kDocView[] = {
     {"&Toolbar", ID_VIEW_TOOLBAR},
@@ -140,7 +140,7 @@ constexpr Menu kFrameMenus[] = {
 };
 
 constexpr unsigned kGroupFile[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE};
-constexpr unsigned kGroupEdit[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
+constexpr unsigned kGroupEdit[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_REDO};
 constexpr unsigned kGroupPrint[] = {ID_FILE_PRINT};
 constexpr unsigned kGroupModes[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_BLANK, ID_VIEW_OBJECT_TABLE};
 constexpr unsigned kGroupPresets[] = {ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_TOP};
@@ -159,7 +159,7 @@ constexpr Accelerator kAccelerators[] = {
     {"Ctrl+Z", ID_EDIT_UNDO},   {"Alt+Backspace", ID_EDIT_UNDO}, {"Ctrl+X", ID_EDIT_CUT},
     {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+C", ID_EDIT_COPY},        {"Ctrl+Ins", ID_EDIT_COPY},
     {"Ctrl+V", ID_EDIT_PASTE},  {"Shift+Ins", ID_EDIT_PASTE},    {"F6", ID_NEXT_PANE},
-    {"Shift+F6", ID_PREV_PANE},
+    {"Shift+F6", ID_PREV_PANE}, {"Ctrl+Y", ID_EDIT_REDO},        {"Ctrl+Shift+Z", ID_EDIT_REDO},
 };
 
 } // namespace

@@ -347,6 +347,12 @@ void CMainFrame::RefreshCommandStates() {
         state.m_nCheck = action->isChecked() ? 1 : 0;
         const bool handled = UpdateCommand(state);
         action->setEnabled(handled && state.m_bEnabled);
+        if (handled && state.m_text) {
+            // The handler names the item; the accelerator's part of its text stays.
+            const QString text = action->text();
+            const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+            action->setText(QString::fromStdString(*state.m_text) + (tab >= 0 ? text.mid(tab) : QString()));
+        }
         if (handled && action->isCheckable())
             action->setChecked(state.m_nCheck == 1);
     }

@@ -166,6 +166,23 @@ bool PaintCommand(QPainter& p, unsigned id) {
         Page(p, 7, 6, 8, 9);
         TextLines(p, 9, 10, 4, 2);
         return true;
+    case ID_EDIT_UNDO:
+    case ID_EDIT_REDO: {
+        // A hooked arrow turning back (undo) or forward (redo).
+        p.setRenderHint(QPainter::Antialiasing, true);
+        if (id == ID_EDIT_REDO)
+            p.setTransform(QTransform(-1, 0, 0, 1, 16, 0));
+        p.setPen(Ink(1.6, kAccent));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath hook(QPointF(4, 6));
+        hook.cubicTo(QPointF(8, 2.5), QPointF(14, 4), QPointF(13, 9.5));
+        hook.cubicTo(QPointF(12.5, 12), QPointF(10, 13), QPointF(8, 13));
+        p.drawPath(hook);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kAccent);
+        p.drawPolygon(QPolygonF({QPointF(1, 6), QPointF(7, 2), QPointF(6.5, 9.5)}));
+        return true;
+    }
     case ID_FILE_PRINT:
         p.setPen(Ink());
         p.setBrush(kPaper);

@@ -39,6 +39,15 @@ bool SelectPrimitive(CPolyvaneDoc& doc, const std::string& arg) {
     return true;
 }
 
+// Takes back the newest change, or makes the last undone one again, as Edit, Undo and Redo do; with
+// nothing to take back or make again the command fails.
+bool StepHistory(CPolyvaneDoc& doc, bool undo) {
+    const bool done = undo ? doc.History().Undo() : doc.History().Redo();
+    if (!done)
+        PrintUsageError(undo ? "undo: nothing to undo" : "redo: nothing to redo");
+    return done;
+}
+
 const std::vector<NamedCommand>& Commands() {
     static const std::vector<NamedCommand> commands = {
         // Commands are listed here as the document gains them.
@@ -53,6 +62,8 @@ const std::vector<NamedCommand>& Commands() {
         {"flip-x", Arg::none, Routed(ID_TOOLS_FLIP_X)},
         {"flip-y", Arg::none, Routed(ID_TOOLS_FLIP_Y)},
         {"flip-z", Arg::none, Routed(ID_TOOLS_FLIP_Z)},
+        {"undo", Arg::none, [](CPolyvaneDoc& doc, const std::string&) { return StepHistory(doc, true); }},
+        {"redo", Arg::none, [](CPolyvaneDoc& doc, const std::string&) { return StepHistory(doc, false); }},
         {"save", Arg::path,
          [](CPolyvaneDoc& doc, const std::string& path) { return doc.OnSaveDocument(path); }},
     };

@@ -49,6 +49,8 @@ json DocumentToJson(const CPolyvaneDoc& doc, bool withProjection) {
     else
         out["current_primitive"] = nullptr;
     out["modified"] = doc.IsModified();
+    out["undo"] = doc.History().UndoNames();
+    out["redo"] = doc.History().RedoNames();
     out["extents"] = {{"min", Vector3(doc.m_minExtent)}, {"max", Vector3(doc.m_maxExtent)}};
     out["clipboard"] = doc.HasClipboard() ? PrimitiveToJson(doc.m_clipPrim) : json(nullptr);
 

@@ -44,11 +44,14 @@ template <typename Position> const auto& ChosenRecord(const Position& position) 
 
 // The picker that runs the texture manager dialog `ManagerDlg` on `list`: the settings of the
 // texture chosen with OK, or none. The manager takes its list in m_pTimList and leaves the chosen
-// entry's position, or none, in m_pChosen.
-template <typename ManagerDlg, typename TimList> TimPicker TimManagerPicker(TimList& list) {
-    return [&list]() -> std::optional<TimTextureSettings> {
+// entry's position, or none, in m_pChosen. `configure` prepares the manager before it runs.
+template <typename ManagerDlg, typename TimList>
+TimPicker TimManagerPicker(TimList& list, std::function<void(ManagerDlg&)> configure = {}) {
+    return [&list, configure]() -> std::optional<TimTextureSettings> {
         ManagerDlg manager(nullptr);
         manager.m_pTimList = &list;
+        if (configure)
+            configure(manager);
         if (manager.DoModal() != IDOK || !manager.m_pChosen)
             return std::nullopt;
         return TimTextureSettingsOf(detail::ChosenRecord(manager.m_pChosen));

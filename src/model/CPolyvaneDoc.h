@@ -2,6 +2,7 @@
 // The model document: the TMD image as read, the object table and every object's decoded primitives,
 // with one object selected (its records in the working array) and one primitive of it current.
 #include "LwoSurface.h"
+#include "ModelSteps.h"
 #include "formats/TmdModel.h"
 #include "formats/TmdTypes.h"
 #include "platform/CArchive.h"
@@ -10,11 +11,16 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace polyvane {
+
+class CTimManagerDlg;
 
 class CPolyvaneDoc : public CDocument {
   public:
@@ -69,6 +75,31 @@ class CPolyvaneDoc : public CDocument {
     void OnStats();
     void OnTimManager();
     void OnTexturesView();
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnUpdateEditUndo(CCmdUI* state);
+    void OnUpdateEditRedo(CCmdUI* state);
+
+    // Changes to the model, each recorded in the history as one step named `name`.
+    // Runs `change` on the current primitive.
+    void ChangeCurrentPrimitive(const std::string& name, const std::function<void(WorkPrimitive&)>& change);
+    // Records a change already made to the current primitive, which held `before`; steps of one
+    // `mergeKey` other than 0 on the same primitive become one (the moves of a drag).
+    void RecordPrimitiveChange(const std::string& name, const WorkPrimitive& before,
+                               std::uint64_t mergeKey = 0);
+    // Runs a tool over every record of the selected object.
+    void ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool);
+    // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
+    void AddTexture(TimImage&& tim);
+    bool RemoveTexture(std::string_view fileName);
+    // Makes a TIM manager's adds and removes changes of this document.
+    void HookTextureChanges(CTimManagerDlg& dlg);
+    // A key for RecordPrimitiveChange that no earlier change used.
+    [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
+
+    // Where the selection is, and putting it back there; false when the object no longer exists.
+    [[nodiscard]] StepPlace Place() const;
+    bool ShowPlace(const StepPlace& place);
 
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }
@@ -119,6 +150,7 @@ class CPolyvaneDoc : public CDocument {
     bool DecodeObject(std::uint32_t i, std::uint64_t& primitiveBudget);
 
     std::size_t m_imageSize = 0;
+    std::uint64_t m_lastMergeKey = 0;
     bool m_bClipValid = false;
     bool m_bLoadOk = false;
     bool m_bStoreOk = false;

@@ -23,6 +23,8 @@ constexpr Entry kCommands[] = {
     {ID_TOOLS_FLIP_Y, &CPolyvaneDoc::OnFlipY, nullptr},
     {ID_TOOLS_FLIP_X, &CPolyvaneDoc::OnFlipX, nullptr},
     {ID_TOOLS_FLIP_Z, &CPolyvaneDoc::OnFlipZ, nullptr},
+    {ID_EDIT_UNDO, &CPolyvaneDoc::OnEditUndo, &CPolyvaneDoc::OnUpdateEditUndo},
+    {ID_EDIT_REDO, &CPolyvaneDoc::OnEditRedo, &CPolyvaneDoc::OnUpdateEditRedo},
 };
 } // namespace
 

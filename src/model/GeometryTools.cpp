@@ -9,9 +9,7 @@ namespace {
 
 // Applies `change` to every corner slot of the selected object (a triangle's unused fourth slot
 // too), then brings the derived fields, extents and views up to date.
-template <typename Change> void ChangeCorners(CPolyvaneDoc& doc, Change change) {
-    if (!doc.m_pWork)
-        return;
+template <typename Change> void ApplyToCorners(CPolyvaneDoc& doc, Change change) {
     for (std::uint32_t r = 0; r < doc.WorkCount(); ++r) {
         WorkPrimitive& p = doc.m_pWork[r];
         for (int k = 0; k < 4; ++k)
@@ -21,25 +19,31 @@ template <typename Change> void ChangeCorners(CPolyvaneDoc& doc, Change change) 
     doc.ComputeFaceNormals();
     doc.ComputeVertexNormals();
     doc.UpdateAllViews(nullptr, 0, nullptr);
-    doc.SetModifiedFlag(true);
+}
+
+// The tool as one step of the history.
+template <typename Change> void ChangeCorners(CPolyvaneDoc& doc, const char* name, Change change) {
+    if (!doc.m_pWork)
+        return;
+    doc.ChangeSelectedObject(name, [change](CPolyvaneDoc& d) { ApplyToCorners(d, change); });
 }
 
 } // namespace
 
 void CPolyvaneDoc::OnSwapXZ() {
-    ChangeCorners(*this, [](double& x, double&, double& z) { std::swap(x, z); });
+    ChangeCorners(*this, "Swap X and Z", [](double& x, double&, double& z) { std::swap(x, z); });
 }
 
 void CPolyvaneDoc::OnFlipX() {
-    ChangeCorners(*this, [](double& x, double&, double&) { x = -x; });
+    ChangeCorners(*this, "Flip X", [](double& x, double&, double&) { x = -x; });
 }
 
 void CPolyvaneDoc::OnFlipY() {
-    ChangeCorners(*this, [](double&, double& y, double&) { y = -y; });
+    ChangeCorners(*this, "Flip Y", [](double&, double& y, double&) { y = -y; });
 }
 
 void CPolyvaneDoc::OnFlipZ() {
-    ChangeCorners(*this, [](double&, double&, double& z) { z = -z; });
+    ChangeCorners(*this, "Flip Z", [](double&, double&, double& z) { z = -z; });
 }
 
 } // namespace polyvane

@@ -36,23 +36,23 @@ void CPolyvaneDoc::OnEditCopy() {
 void CPolyvaneDoc::PastePrimitive() {
     if (!m_pCurPrim || !HasClipboard())
         return;
-    WorkPrimitive& target = *m_pCurPrim;
-    if (!(target.attr & PA_TEXTURED)) {
-        target.tpage = m_clipPrim.tpage;
-        target.pmode = m_clipPrim.pmode;
-        target.abr = m_clipPrim.abr;
-        target.clutX = m_clipPrim.clutX;
-        target.clutY = m_clipPrim.clutY;
-        for (int k = 0; k < 4; ++k) {
-            target.u[k] = m_clipPrim.u[k];
-            target.v[k] = m_clipPrim.v[k];
+    ChangeCurrentPrimitive("Paste", [this](WorkPrimitive& target) {
+        if (!(target.attr & PA_TEXTURED)) {
+            target.tpage = m_clipPrim.tpage;
+            target.pmode = m_clipPrim.pmode;
+            target.abr = m_clipPrim.abr;
+            target.clutX = m_clipPrim.clutX;
+            target.clutY = m_clipPrim.clutY;
+            for (int k = 0; k < 4; ++k) {
+                target.u[k] = m_clipPrim.u[k];
+                target.v[k] = m_clipPrim.v[k];
+            }
         }
-    }
-    // The vertex count is geometry, not an attribute: the target keeps its own.
-    target.attr = static_cast<std::uint16_t>((m_clipPrim.attr & ~PA_QUAD) | (target.attr & PA_QUAD));
-    for (int k = 0; k < 4; ++k)
-        target.colour[k] = m_clipPrim.colour[k];
-    SetModifiedFlag(true);
+        // The vertex count is geometry, not an attribute: the target keeps its own.
+        target.attr = static_cast<std::uint16_t>((m_clipPrim.attr & ~PA_QUAD) | (target.attr & PA_QUAD));
+        for (int k = 0; k < 4; ++k)
+            target.colour[k] = m_clipPrim.colour[k];
+    });
 }
 
 } // namespace polyvane

@@ -12,13 +12,16 @@ void CPolyvaneDoc::OnModifyPrim() {
     // An object without primitives has nothing to modify.
     if (!m_pWork || !m_pCurPrim)
         return;
+    const WorkPrimitive before = *m_pCurPrim;
     CPrimModifierDlg dlg(nullptr);
     dlg.m_pTarget = m_pCurPrim;
-    dlg.m_pickTim = TimManagerPicker<CTimManagerDlg>(m_timList);
+    dlg.m_pickTim = TimManagerPicker<CTimManagerDlg>(
+        m_timList, std::function<void(CTimManagerDlg&)>(
+                       [this](CTimManagerDlg& manager) { HookTextureChanges(manager); }));
     if (dlg.DoModal() != IDOK)
         return;
+    RecordPrimitiveChange("Modify Primitive", before);
     UpdateAllViews(nullptr, 0, nullptr);
-    SetModifiedFlag(true);
 }
 
 void CPolyvaneDoc::OnSelectPrim() {

@@ -5,9 +5,15 @@
 
 namespace polyvane {
 
+void CPolyvaneDoc::HookTextureChanges(CTimManagerDlg& dlg) {
+    dlg.m_addTexture = [this](TimImage&& tim) { AddTexture(std::move(tim)); };
+    dlg.m_removeTexture = [this](std::string_view name) { return RemoveTexture(name); };
+}
+
 void CPolyvaneDoc::OnTimManager() {
     CTimManagerDlg dlg(nullptr);
     dlg.m_pTimList = &m_timList;
+    HookTextureChanges(dlg);
     dlg.DoModal();
     // Added or removed textures change what a texture view finds, whatever the dialog returned.
     UpdateAllViews(nullptr, 0, nullptr);

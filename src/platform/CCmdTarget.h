@@ -4,7 +4,10 @@
 // active view, then its document, then the frames and the application; a command nobody handles is
 // shown disabled.
 #include <cstddef>
+#include <optional>
 #include <span>
+#include <string>
+#include <utility>
 
 namespace polyvane {
 
@@ -14,10 +17,13 @@ class CCmdUI {
     explicit CCmdUI(unsigned id) : m_nID(id) {}
     void Enable(bool enable = true) { m_bEnabled = enable; }
     void SetCheck(int check = 1) { m_nCheck = check; }
+    // A text for the item that depends on the state ("Undo Paste"); the item keeps its own without.
+    void SetText(std::string text) { m_text = std::move(text); }
 
     unsigned m_nID;
     bool m_bEnabled = true;
     int m_nCheck = 0;
+    std::optional<std::string> m_text;
 };
 
 class CCmdTarget {

@@ -14,9 +14,16 @@ CDocument::~CDocument() {
         view->SetDocument(nullptr);
 }
 
+void CDocument::SetModifiedFlag(bool modified) {
+    m_bModified = modified;
+    if (!modified)
+        m_history.SetClean();
+}
+
 bool CDocument::OnNewDocument() {
     m_pathName.clear();
     m_bModified = false;
+    m_history.Clear();
     return true;
 }
 
@@ -31,6 +38,7 @@ bool CDocument::OnOpenDocument(const std::string& path) {
         return false;
     SetPathName(path);
     m_bModified = false;
+    m_history.Clear();
     return true;
 }
 
@@ -52,7 +60,7 @@ bool CDocument::OnSaveDocument(const std::string& path) {
         return false;
     }
     SetPathName(path);
-    m_bModified = false;
+    SetModifiedFlag(false);
     return true;
 }
 

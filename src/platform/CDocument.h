@@ -2,6 +2,7 @@
 // The document base: its views, its modified flag, its title and path, and the load/save entry.
 #include "CArchive.h"
 #include "CCmdTarget.h"
+#include "UndoHistory.h"
 
 #include <string>
 #include <vector>
@@ -34,8 +35,15 @@ class CDocument : public CCmdTarget {
 
     // Every view repaints itself entirely at the next opportunity.
     void UpdateAllViews(CView* sender, long hint = 0, void* hintObject = nullptr);
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
-    [[nodiscard]] bool IsModified() const { return m_bModified; }
+    // Marks a change that the history does not hold (true), or makes the present state the clean
+    // point (false).
+    void SetModifiedFlag(bool modified = true);
+    // Modified: away from the clean point of the history, or changed outside it.
+    [[nodiscard]] bool IsModified() const { return m_bModified || !m_history.IsClean(); }
+
+    // The history every change to the document goes through.
+    [[nodiscard]] UndoHistory& History() { return m_history; }
+    [[nodiscard]] const UndoHistory& History() const { return m_history; }
 
     void AddView(CView* view);
     void RemoveView(CView* view);
@@ -50,6 +58,7 @@ class CDocument : public CCmdTarget {
     std::vector<CView*> m_views;
     std::string m_pathName;
     std::string m_title;
+    UndoHistory m_history;
     bool m_bModified = false;
 };
 

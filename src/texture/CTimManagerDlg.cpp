@@ -44,9 +44,16 @@ void CTimManagerDlg::OnAdd() {
     CFileDialog dlg(kTimDefaultExtension, kTimFilter);
     if (dlg.DoModal() != IDOK)
         return;
-    const auto added = AddTimFile(*m_pTimList, dlg.GetPathName());
-    if (added != m_pTimList->end() && GetHost())
-        GetHost()->ListAddString(IDC_TIM_LIST, added->fileName);
+    std::optional<TimImage> loaded = LoadTimFile(dlg.GetPathName());
+    if (!loaded)
+        return;
+    const std::string name = loaded->fileName;
+    if (m_addTexture)
+        m_addTexture(std::move(*loaded));
+    else
+        m_pTimList->push_back(std::move(*loaded));
+    if (GetHost())
+        GetHost()->ListAddString(IDC_TIM_LIST, name);
 }
 
 void CTimManagerDlg::OnRemove() {
@@ -55,7 +62,11 @@ void CTimManagerDlg::OnRemove() {
         return;
     // Lines are sorted, so the line's text, not its index, names the entry; with duplicates the
     // first-added one goes.
-    RemoveTim(*m_pTimList, GetHost()->ListGetText(IDC_TIM_LIST, line));
+    const std::string name = GetHost()->ListGetText(IDC_TIM_LIST, line);
+    if (m_removeTexture)
+        m_removeTexture(name);
+    else
+        RemoveTim(*m_pTimList, name);
     GetHost()->ListDeleteString(IDC_TIM_LIST, line);
 }
 

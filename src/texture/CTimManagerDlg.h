@@ -4,6 +4,9 @@
 #include "TimList.h"
 #include "platform/CDialog.h"
 
+#include <functional>
+#include <string_view>
+
 namespace polyvane {
 
 class CTimManagerDlg : public CDialog {
@@ -20,6 +23,10 @@ class CTimManagerDlg : public CDialog {
 
     // The list edited; set by the caller before the dialog runs.
     TimList* m_pTimList = nullptr;
+    // How a loaded texture joins the list and a named one leaves it, when the owner of the list
+    // keeps track of its changes; without them the list is changed directly.
+    std::function<void(TimImage&&)> m_addTexture;
+    std::function<bool(std::string_view)> m_removeTexture;
     // The entry picked with "Done", or null; valid after the dialog returned IDOK.
     TimImage* m_pChosen = nullptr;
 

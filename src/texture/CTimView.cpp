@@ -97,6 +97,8 @@ void CTimView::OnLButtonDown(unsigned flags, CPoint point) {
     m_nCorner = HitCorner(*prim, p, m_nScale, scene.offset);
     m_ptLast = p;
     m_bDragging = true;
+    // The moves of one drag are one change of the document.
+    m_nDragKey = GetDocument()->NewMergeKey();
     CScrollView::OnLButtonDown(flags, point);
 }
 
@@ -112,12 +114,14 @@ void CTimView::OnMouseMove(unsigned flags, CPoint point) {
     const CPoint p = ClientToLogical(point);
     if (m_bDragging) {
         const TimViewScene scene = ComposeTimView(*GetDocument(), m_nScale);
+        const WorkPrimitive before = *prim;
         const bool changed = m_nCorner >= 0 ? MoveCorner(*prim, m_nCorner, p, m_nScale, scene.offset)
                                             : MoveOutline(*prim, m_ptLast, p, m_nScale);
         Invalidate(true);
         if (changed) {
             // The edit is the document's: it needs saving, and its other views show it now.
-            GetDocument()->SetModifiedFlag(true);
+            GetDocument()->RecordPrimitiveChange(
+                m_nCorner >= 0 ? "Move Texture Corner" : "Move Texture Outline", before, m_nDragKey);
             GetDocument()->UpdateAllViews(this, 0, nullptr);
         }
     }

@@ -22,6 +22,7 @@ class CTimView : public CScrollView {
     int m_nScale = 3;
     // From a left press in the view to the next left release in it (the mouse is not captured).
     bool m_bDragging = false;
+    std::uint64_t m_nDragKey = 0;
     // The corner the last press picked, or -1 for the whole outline.
     int m_nCorner = 0;
     // The last mouse position, in logical coordinates.

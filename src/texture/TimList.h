@@ -4,6 +4,7 @@
 #include "TimImage.h"
 
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@ using TimList = std::list<TimImage>;
 // The first entry, from the head, whose fileName equals `fileName`; end() when none does.
 TimList::iterator FindTim(TimList& list, std::string_view fileName);
 TimList::const_iterator FindTim(const TimList& list, std::string_view fileName);
+
+// Loads `path` into a new record; none when the reader failed (it has shown its message).
+std::optional<TimImage> LoadTimFile(const std::string& path);
 
 // Loads `path` into a temporary record and, when that succeeds, moves it to the tail and
 // returns its position. On failure (the reader has shown its message) the list is unchanged and

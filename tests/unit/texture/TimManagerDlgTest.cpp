@@ -279,6 +279,15 @@ TEST(TimManagerCommand, RunsTheManagerOnTheDocumentsListAndRedrawsWhateverTheRes
     EXPECT_EQ(d.view.updates, 2);
     EXPECT_EQ(dialogs.Opened(), (std::vector<int>{IDD_TIM_MANAGER, IDD_TIM_MANAGER}));
     EXPECT_FALSE(d.doc().IsModified());
+
+    // Adding is a step of the history, but textures are not saved with the model.
+    EXPECT_EQ(d.doc().History().UndoNames(), std::vector<std::string>{"Add Texture"});
+    d.doc().OnCmdMsg(ID_EDIT_UNDO, nullptr);
+    EXPECT_TRUE(d.doc().m_timList.empty());
+    d.doc().OnCmdMsg(ID_EDIT_REDO, nullptr);
+    ASSERT_EQ(d.doc().m_timList.size(), 1u);
+    EXPECT_EQ(d.doc().m_timList.front().fileName, path);
+    EXPECT_FALSE(d.doc().IsModified());
 }
 
 TEST(TimManagerCommand, TheTextureViewCommandReachingTheDocumentDoesNothing) {

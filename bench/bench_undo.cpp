@@ -1,0 +1,69 @@
+// The history of geometry tools on one object of 200,000 primitives: what twenty flips keep against
+// one copy of the object's records, and undo and redo of a flip against the flip itself.
+#include "RandomModel.h"
+#include "WorkDocBuilder.h"
+
+#include "platform/CommandIds.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace polyvane;
+
+namespace {
+
+constexpr std::size_t kPrimitives = 200000;
+
+std::unique_ptr<CPolyvaneDoc> BigDoc() {
+    return test::MakeDocObjects({test::RandomFaces(kPrimitives)});
+}
+
+void BM_TwentyFlipsHistoryBytes(benchmark::State& state) {
+    auto doc = BigDoc();
+    for (auto _ : state) {
+        for (int i = 0; i < 20; ++i)
+            doc->OnCmdMsg(ID_TOOLS_FLIP_X, nullptr);
+    }
+    const double copy = static_cast<double>(sizeof(WorkPrimitive) * kPrimitives);
+    state.counters["history_MiB"] = static_cast<double>(doc->History().Bytes()) / (1 << 20);
+    state.counters["copies_of_object"] = static_cast<double>(doc->History().Bytes()) / copy;
+    state.counters["steps"] = static_cast<double>(doc->History().UndoNames().size());
+}
+
+void BM_Flip(benchmark::State& state) {
+    auto doc = BigDoc();
+    for (auto _ : state) {
+        doc->OnCmdMsg(ID_TOOLS_FLIP_X, nullptr);
+        state.PauseTiming();
+        doc->History().Clear();
+        state.ResumeTiming();
+    }
+}
+
+void BM_UndoFlip(benchmark::State& state) {
+    auto doc = BigDoc();
+    doc->OnCmdMsg(ID_TOOLS_FLIP_X, nullptr);
+    for (auto _ : state) {
+        doc->OnCmdMsg(ID_EDIT_UNDO, nullptr);
+        state.PauseTiming();
+        doc->OnCmdMsg(ID_EDIT_REDO, nullptr);
+        state.ResumeTiming();
+    }
+}
+
+void BM_RedoFlip(benchmark::State& state) {
+    auto doc = BigDoc();
+    doc->OnCmdMsg(ID_TOOLS_FLIP_X, nullptr);
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc->OnCmdMsg(ID_EDIT_UNDO, nullptr);
+        state.ResumeTiming();
+        doc->OnCmdMsg(ID_EDIT_REDO, nullptr);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_TwentyFlipsHistoryBytes)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Flip)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoFlip)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedoFlip)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,74 @@
+#pragma once
+// The steps the model document records in its history. Each finds its records by object and
+// primitive index, so that a selection moving records between arrays never leaves one dangling, and
+// puts the selection back where the change was made, so the user sees what was taken back.
+#include "formats/TmdTypes.h"
+#include "platform/UndoHistory.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace polyvane {
+
+class CPolyvaneDoc;
+
+// Where a step was made: the selected object and its current primitive, if any.
+struct StepPlace {
+    std::uint32_t object = 0;
+    std::optional<std::uint32_t> primitive;
+};
+
+// A change to one primitive's record: its fields before and after.
+class RecordStep : public UndoStep {
+  public:
+    // `mergeKey` other than 0 folds later steps with the same key and record into this one.
+    RecordStep(CPolyvaneDoc& doc, std::string name, StepPlace place, const WorkPrimitive& before,
+               const WorkPrimitive& after, std::uint64_t mergeKey = 0);
+    void Undo() override;
+    void Redo() override;
+    [[nodiscard]] std::string Name() const override { return m_name; }
+    [[nodiscard]] std::size_t Bytes() const override { return sizeof *this; }
+    bool MergeWith(const UndoStep& next) override;
+
+  private:
+    void Put(const WorkPrimitive& record);
+
+    CPolyvaneDoc& m_doc;
+    std::string m_name;
+    StepPlace m_place;
+    WorkPrimitive m_before, m_after;
+    std::uint64_t m_mergeKey;
+};
+
+// A change to every record of one object (a geometry tool). It keeps the records before, once; making
+// it again runs the tool again on them, which gives the same records as the first time.
+class ObjectStep : public UndoStep {
+  public:
+    using Tool = std::function<void(CPolyvaneDoc&)>;
+    ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::unique_ptr<WorkPrimitive[]> before,
+               std::uint32_t count, TmdVector minExtent, TmdVector maxExtent, Tool tool);
+    void Undo() override;
+    void Redo() override;
+    [[nodiscard]] std::string Name() const override { return m_name; }
+    [[nodiscard]] std::size_t Bytes() const override {
+        return sizeof *this + sizeof(WorkPrimitive) * m_count;
+    }
+
+  private:
+    CPolyvaneDoc& m_doc;
+    std::string m_name;
+    StepPlace m_place;
+    std::unique_ptr<WorkPrimitive[]> m_before;
+    std::uint32_t m_count;
+    TmdVector m_minExtent, m_maxExtent;
+    Tool m_tool;
+};
+
+// Copies what a record holds of the model, leaving its projection (screen points, depth, drawing
+// link) as the last paint left it.
+void CopyModelFields(WorkPrimitive& to, const WorkPrimitive& from);
+
+} // namespace polyvane
