@@ -103,6 +103,7 @@ void ShellMenusTest::menusWithDocument() {
         "E&xit|57665|e",
         "&Edit",
         "&Undo\tCtrl+Z|57643|d",
+        "&Redo\tCtrl+Y|57644|d",
         "-",
         "Cu&t\tCtrl+X|57635|d",
     };
@@ -131,6 +132,7 @@ void ShellMenusTest::menusWithDocument() {
         "E&xit|57665",
         "&Edit",
         "&Undo\tCtrl+Z|57643",
+        "&Redo\tCtrl+Y|57644",
         "-",
         "Cu&t\tCtrl+X|57635",
         "&Copy\tCtrl+C|57634",
@@ -189,7 +191,6 @@ void ShellMenusTest::menusWithDocument() {
 
 void ShellMenusTest::commandsNobodyHandlesAreDisabled_data() {
     QTest::addColumn<unsigned>("id");
-    QTest::newRow("Undo") << ID_EDIT_UNDO;
     QTest::newRow("Cut") << ID_EDIT_CUT;
     QTest::newRow("Print") << ID_FILE_PRINT;
     QTest::newRow("Scale 1:1") << ID_TEXTURES_SCALE_1_1;
@@ -224,7 +225,7 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
     }
     const QStringList expected = {
         "57600 57601 57603 ",
-        "57635 57634 57637 ",
+        "57635 57634 57637 57643 57644 ",
         "57607 ",
         "32775 32785 32797 32782 ",
         "32789 32790 32791 ",
@@ -240,6 +241,8 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
                                 "Cut",
                                 "Copy",
                                 "Paste",
+                                "Undo",
+                                "Redo",
                                 "Print",
                                 "Wireframe view",
                                 "Solid View",
