@@ -13,8 +13,9 @@ namespace {
 
 constexpr int kMaxTexels = 256;
 
+// The top five bits, so that a channel widened from five bits as (c << 3) | (c >> 2) comes back.
 std::uint8_t Channel5(std::uint8_t c) {
-    return static_cast<std::uint8_t>((c * 31 + 127) / 255);
+    return static_cast<std::uint8_t>(c >> 3);
 }
 
 std::vector<std::uint8_t> TimBytes(std::uint32_t flags, const std::vector<std::uint16_t>& clut,
