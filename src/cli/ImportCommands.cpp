@@ -28,16 +28,6 @@ bool ParsePair(std::string_view text, int& x, int& y) {
            second.ptr == text.data() + text.size();
 }
 
-// The first texture goes to PATH, the next ones to PATH with -1, -2, ... before its extension.
-std::string TexturePath(const std::string& path, std::size_t index) {
-    if (index == 0)
-        return path;
-    const std::filesystem::path base(path);
-    return (base.parent_path() /
-            (base.stem().string() + '-' + std::to_string(index) + base.extension().string()))
-        .string();
-}
-
 // Options given as `--name VALUE`, each at most once.
 OptionHandler ValueOptions(std::vector<std::pair<std::string_view, std::optional<std::string>*>> options) {
     return [options](std::string_view option, std::span<const std::string> rest) {
@@ -84,7 +74,7 @@ int RunImport(std::span<const std::string> args) {
         AfxMessageBox(std::to_string(result.textures.size()) +
                       " texture(s) made; give --tim-out PATH to write them");
     for (std::size_t i = 0; timOut && i < result.textures.size(); ++i) {
-        const std::string path = TexturePath(*timOut, i);
+        const std::string path = ImportedTexturePath(*timOut, i);
         if (!WriteWholeFile(path, result.textures[i].tim)) {
             AfxMessageBox("Could not write " + path);
             return kExitFailed;

@@ -391,6 +391,15 @@ ImportResult ImportModelFromMemory(std::span<const std::uint8_t> bytes, const ch
     return Converter(*scene, std::nullopt, options).Run();
 }
 
+std::string ImportedTexturePath(const std::string& timPath, std::size_t index) {
+    if (index == 0)
+        return timPath;
+    const std::filesystem::path base(timPath);
+    return (base.parent_path() /
+            (base.stem().string() + '-' + std::to_string(index) + base.extension().string()))
+        .string();
+}
+
 std::string ImportFilter() {
     return "All models (*.gltf *.glb *.obj *.fbx *.dae *.ply *.stl);;glTF (*.gltf *.glb);;Wavefront OBJ "
            "(*.obj);;"

@@ -34,6 +34,10 @@ struct ImportResult {
 [[nodiscard]] ImportResult ImportModelFromMemory(std::span<const std::uint8_t> bytes, const char* hint,
                                                  const ImportOptions& options = {});
 
+// Where the import's textures are written: the first at `timPath`, the next ones with -1, -2, ...
+// before its extension.
+[[nodiscard]] std::string ImportedTexturePath(const std::string& timPath, std::size_t index);
+
 // "All models (*.gltf *.glb *.obj ...)": the file dialog's filter.
 [[nodiscard]] std::string ImportFilter();
 

@@ -1,5 +1,7 @@
 #include "PageTextures.h"
 
+#include "TimFromImage.h"
+
 #include <algorithm>
 #include <set>
 
@@ -31,21 +33,9 @@ void PageTextures::Load(std::span<const TimImage> tims) {
                                std::span(tim.clut, std::size_t(rows) * tim.clutWidth));
             Mark(tim.clutX, tim.clutY, tim.clutWidth, rows);
         }
-        if (!tim.pixels || tim.ImageBytes() == 0 || tim.ImageBytes() > tim.pixels.size())
+        const std::vector<std::uint16_t> words = FrameBufferWords(tim);
+        if (words.empty())
             continue;
-        const std::size_t count = std::size_t(tim.imageWidth) * tim.imageHeight;
-        std::vector<std::uint16_t> words(count);
-        const std::uint8_t* bytes = tim.pixels.data();
-        const bool swapped = tim.pixelMode == kTimMode4Bit;
-        for (std::size_t i = 0; i < count; ++i) {
-            std::uint8_t low = bytes[2 * i];
-            std::uint8_t high = bytes[2 * i + 1];
-            if (swapped) { // the record keeps 4-bit pixels in display order
-                low = static_cast<std::uint8_t>((low >> 4) | (low << 4));
-                high = static_cast<std::uint8_t>((high >> 4) | (high << 4));
-            }
-            words[i] = static_cast<std::uint16_t>(low | (high << 8));
-        }
         m_memory.WriteRect(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight, words);
         Mark(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight);
     }

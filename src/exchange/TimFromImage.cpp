@@ -18,9 +18,10 @@ std::uint8_t Channel5(std::uint8_t c) {
     return static_cast<std::uint8_t>(c >> 3);
 }
 
+// `clut` holds whole rows of `clutWidth` words.
 std::vector<std::uint8_t> TimBytes(std::uint32_t flags, const std::vector<std::uint16_t>& clut,
-                                   const TimFromImageOptions& options, int widthWords, int height,
-                                   const std::vector<std::uint16_t>& words) {
+                                   std::size_t clutWidth, const TimFromImageOptions& options, int widthWords,
+                                   int height, const std::vector<std::uint16_t>& words) {
     std::vector<std::uint8_t> out(8 + (clut.empty() ? 0 : 12 + clut.size() * 2) + 12 + words.size() * 2);
     std::uint8_t* at = out.data();
     auto u16 = [&](std::uint16_t v) { StoreU16LE(at, v), at += 2; };
@@ -31,8 +32,8 @@ std::vector<std::uint8_t> TimBytes(std::uint32_t flags, const std::vector<std::u
         u32(static_cast<std::uint32_t>(12 + clut.size() * 2));
         u16(static_cast<std::uint16_t>(options.clutX));
         u16(static_cast<std::uint16_t>(options.clutY));
-        u16(static_cast<std::uint16_t>(clut.size()));
-        u16(1);
+        u16(static_cast<std::uint16_t>(clutWidth));
+        u16(static_cast<std::uint16_t>(clut.size() / clutWidth));
         for (std::uint16_t word : clut)
             u16(word);
     }
@@ -102,6 +103,39 @@ std::uint16_t ColourWordOf(const std::uint8_t* rgba) {
     return word == 0 ? 0x8000 : word;
 }
 
+std::vector<std::uint8_t> EncodeTim(const TimImage& tim) {
+    const std::vector<std::uint16_t> words = FrameBufferWords(tim);
+    if (words.empty())
+        return {};
+    std::vector<std::uint16_t> clut;
+    std::size_t clutWidth = 1;
+    if (tim.hasClut && tim.clutWidth > 0) {
+        // Whole rows of the colour words the record keeps.
+        clutWidth = tim.clutWidth;
+        const std::size_t rows = std::min<std::size_t>(tim.clutHeight, kTimClutEntries / clutWidth);
+        clut.assign(tim.clut, tim.clut + rows * clutWidth);
+    }
+    const TimFromImageOptions placement{0, tim.imageX, tim.imageY, tim.clutX, tim.clutY};
+    return TimBytes(tim.pixelMode | (clut.empty() ? 0u : 0x08u), clut, clutWidth, placement, tim.imageWidth,
+                    tim.imageHeight, words);
+}
+
+std::vector<std::uint16_t> FrameBufferWords(const TimImage& tim) {
+    const std::size_t count = std::size_t(tim.imageWidth) * tim.imageHeight;
+    if (!tim.pixels || tim.pixels.size() < count * 2)
+        return {};
+    std::vector<std::uint16_t> words(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint8_t low = tim.pixels.data()[2 * i], high = tim.pixels.data()[2 * i + 1];
+        if (tim.pixelMode == kTimMode4Bit) { // the record keeps 4-bit pixels in display order
+            low = static_cast<std::uint8_t>((low >> 4) | (low << 4));
+            high = static_cast<std::uint8_t>((high >> 4) | (high << 4));
+        }
+        words[i] = static_cast<std::uint16_t>(low | (high << 8));
+    }
+    return words;
+}
+
 TimFromImageResult MakeTimFromImage(const RgbaImage& image, const TimFromImageOptions& options) {
     TimFromImageResult result;
     if (options.bpp != 4 && options.bpp != 8 && options.bpp != 15) {
@@ -131,7 +165,7 @@ TimFromImageResult MakeTimFromImage(const RgbaImage& image, const TimFromImageOp
             for (int x = 0; x < image.width; ++x)
                 words[std::size_t(y) * std::size_t(widthWords) + std::size_t(x)] =
                     ColourWordOf(image.Pixel(x, y));
-        result.bytes = TimBytes(kTimMode15Bit, {}, options, widthWords, image.height, words);
+        result.bytes = TimBytes(kTimMode15Bit, {}, 1, options, widthWords, image.height, words);
         return result;
     }
     const int colours = options.bpp == 4 ? 16 : 256;
@@ -154,8 +188,8 @@ TimFromImageResult MakeTimFromImage(const RgbaImage& image, const TimFromImageOp
             std::uint16_t& word = words[std::size_t(y) * std::size_t(widthWords) + std::size_t(x / perWord)];
             word = static_cast<std::uint16_t>(word | (index << ((x % perWord) * bits)));
         }
-    result.bytes = TimBytes((bits == 4 ? kTimMode4Bit : kTimMode8Bit) | 0x08u, clut, options, widthWords,
-                            image.height, words);
+    result.bytes = TimBytes((bits == 4 ? kTimMode4Bit : kTimMode8Bit) | 0x08u, clut, clut.size(), options,
+                            widthWords, image.height, words);
     return result;
 }
 

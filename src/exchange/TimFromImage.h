@@ -2,6 +2,7 @@
 // TIM textures made from ordinary pictures: 4- and 8-bit pixels through a palette made by a colour
 // quantiser, or 15-bit colour words.
 #include "RgbaImage.h"
+#include "texture/TimImage.h"
 
 #include <cstdint>
 #include <string>
@@ -25,6 +26,11 @@ struct TimFromImageResult {
 // The colour word of an RGBA pixel: none (0x0000) for a fully transparent one; black that is shown
 // becomes 0x8000, black with the semi-transparency bit, because 0x0000 would not be drawn.
 [[nodiscard]] std::uint16_t ColourWordOf(const std::uint8_t* rgba);
+
+// A loaded texture's pixels as the frame-buffer words they fill, row after row; empty without pixels.
+[[nodiscard]] std::vector<std::uint16_t> FrameBufferWords(const TimImage& tim);
+// A loaded texture as a TIM file again (4-, 8- and 15-bit; the colour words the record keeps).
+[[nodiscard]] std::vector<std::uint8_t> EncodeTim(const TimImage& tim);
 
 [[nodiscard]] TimFromImageResult MakeTimFromImage(const RgbaImage& image, const TimFromImageOptions& options);
 
