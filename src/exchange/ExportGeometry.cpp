@@ -18,9 +18,22 @@ std::array<float, 3> ExportNormal(const WorkPrimitive& p, int k) {
         x = p.fnx, y = p.fny, z = p.fnz;
         length = std::sqrt(x * x + y * y + z * z);
     }
+    if (!(length > 0.0) || !std::isfinite(length)) {
+        // Neither normal filled in (an unlit primitive as read): the face's own, turned as the
+        // editor turns it.
+        const auto face = FaceCross(p);
+        x = face[0], y = face[1], z = face[2];
+        length = std::sqrt(x * x + y * y + z * z);
+    }
     if (!(length > 0.0) || !std::isfinite(length))
         return {0.0f, 1.0f, 0.0f}; // a degenerate face: any unit vector will do
     return {static_cast<float>(x / length), static_cast<float>(-y / length), static_cast<float>(-z / length)};
+}
+
+std::array<double, 3> FaceCross(const WorkPrimitive& p) {
+    const double ax = p.x[1] - p.x[0], ay = p.y[1] - p.y[0], az = p.z[1] - p.z[0];
+    const double bx = p.x[2] - p.x[1], by = p.y[2] - p.y[1], bz = p.z[2] - p.z[1];
+    return {az * by - ay * bz, ax * bz - az * bx, ay * bx - ax * by};
 }
 
 std::array<float, 2> ExportUv(const WorkPrimitive& p, int k) {

@@ -19,8 +19,11 @@ inline constexpr double kExportScale = 1.0 / 1024.0;
 
 [[nodiscard]] std::array<float, 3> ExportPosition(const WorkPrimitive& p, int k);
 // The corner's normal of unit length in exported axes: the vertex normal for Gouraud shading, else
-// the first (the face's); the face normal when the record's is zero.
+// the first (the face's); the face normal when the record's is zero, computed from the corners
+// when that is zero too.
 [[nodiscard]] std::array<float, 3> ExportNormal(const WorkPrimitive& p, int k);
+// The face normal of the first three corners, not normalised, pointing the way the editor's does.
+[[nodiscard]] std::array<double, 3> FaceCross(const WorkPrimitive& p);
 // Texel centre of (u, v) in a page picture, 0..1 across and down.
 [[nodiscard]] std::array<float, 2> ExportUv(const WorkPrimitive& p, int k);
 

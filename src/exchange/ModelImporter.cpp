@@ -1,5 +1,6 @@
 #include "ModelImporter.h"
 
+#include "ExportGeometry.h"
 #include "PngCodec.h"
 #include "TimFromImage.h"
 #include "formats/FrameBufferLayout.h"
@@ -233,9 +234,7 @@ void Converter::AddFace(WorkPrimitive& p, const aiMesh& mesh, const aiMatrix4x4&
     }
     p.attr = attr;
     // The face normal as the editor computes it, so the record is whole before its first save.
-    const double ax = p.x[1] - p.x[0], ay = p.y[1] - p.y[0], az = p.z[1] - p.z[0];
-    const double bx = p.x[2] - p.x[1], by = p.y[2] - p.y[1], bz = p.z[2] - p.z[1];
-    const double fx = az * by - ay * bz, fy = ax * bz - az * bx, fz = ay * bx - ax * by;
+    const auto [fx, fy, fz] = FaceCross(p);
     const double length = std::sqrt(fx * fx + fy * fy + fz * fz);
     if (length > 0) {
         p.fnx = fx / length, p.fny = fy / length, p.fnz = fz / length;
