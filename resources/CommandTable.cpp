@@ -12,6 +12,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_FILE_CLOSE, "Close the active document", "Close", Check::none},
     {ID_FILE_SAVE, "Save the active document", "Save", Check::none},
     {ID_FILE_SAVE_AS, "Save the active document with a new name", "Save As", Check::none},
+    {ID_FILE_IMPORT, "Read a model another program wrote into a new document", "Import", Check::none},
+    {ID_FILE_EXPORT, "Write the model as glTF or OBJ with its textures", "Export", Check::none},
     {ID_FILE_PRINT, "Print the active document", "Print", Check::none},
     {ID_FILE_MRU_FILE1, "Open this document", nullptr, Check::none},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit", Check::none},
@@ -41,6 +43,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_OBJECT_STATS, "Statistics", nullptr, Check::none},
     {ID_TEXTURES_TIM_MANAGER, "Show the TIM manager", nullptr, Check::none},
     {ID_TEXTURES_VIEW, "Create a TIM view", nullptr, Check::none},
+    {ID_TEXTURES_IMPORT_IMAGE, "Make a TIM texture from a PNG image", nullptr, Check::none},
+    {ID_TEXTURES_SAVE_TIM_AS, "Save the last texture added as a TIM file", nullptr, Check::none},
     {ID_TEXTURES_SCALE_PROMPT, "Scale 1 to 1", nullptr, Check::none},
     {ID_TEXTURES_SCALE_1_1, "Scale 1 to 1", nullptr, Check::checked},
     {ID_TOOLS_SWAP_XZ, "Swap X and Z values of all points", nullptr, Check::none},
@@ -64,6 +68,8 @@ constexpr MenuItem kDocFile[] = {
     {"&Close", ID_FILE_CLOSE},
     {"&Save\tCtrl+S", ID_FILE_SAVE},
     {"Save &As...", ID_FILE_SAVE_AS},
+    {"&Import...", ID_FILE_IMPORT},
+    {"&Export...", ID_FILE_EXPORT},
     kSeparator,
     {"Recent File", ID_FILE_MRU_FILE1},
     kSeparator,
@@ -95,8 +101,8 @@ constexpr MenuItem kDocObject[] = {
     {"Stats", ID_OBJECT_STATS},
 };
 constexpr MenuItem kDocTextures[] = {
-    {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},
-    {"&View", ID_TEXTURES_VIEW},
+    {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},      {"&View", ID_TEXTURES_VIEW},
+    {"&Import Image...", ID_TEXTURES_IMPORT_IMAGE}, {"Save TIM &As...", ID_TEXTURES_SAVE_TIM_AS},
     {"Scale &1:1", ID_TEXTURES_SCALE_1_1},
 };
 constexpr MenuItem kDocTools[] = {
@@ -123,6 +129,7 @@ constexpr Menu kDocumentMenus[] = {
 constexpr MenuItem kFrameFile[] = {
     {"&New\tCtrl+N", ID_FILE_NEW},
     {"&Open...\tCtrl+O", ID_FILE_OPEN},
+    {"&Import...", ID_FILE_IMPORT},
     kSeparator,
     {"Recent File", ID_FILE_MRU_FILE1},
     kSeparator,

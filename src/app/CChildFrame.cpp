@@ -107,6 +107,9 @@ bool CChildFrame::OnCmdMsg(unsigned id, CCmdUI* update) {
         {ID_FILE_CLOSE, &CChildFrame::OnFileClose, nullptr},
         {ID_FILE_SAVE, &CChildFrame::OnFileSave, nullptr},
         {ID_FILE_SAVE_AS, &CChildFrame::OnFileSaveAs, nullptr},
+        {ID_FILE_EXPORT, &CChildFrame::OnFileExport, nullptr},
+        {ID_TEXTURES_IMPORT_IMAGE, &CChildFrame::OnTexturesImportImage, nullptr},
+        {ID_TEXTURES_SAVE_TIM_AS, &CChildFrame::OnTexturesSaveTimAs, &CChildFrame::OnUpdateTexturesSaveTimAs},
     };
     return DispatchCommand<CChildFrame>(this, kCommands, id, update);
 }

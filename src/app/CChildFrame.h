@@ -56,6 +56,11 @@ class CChildFrame final : public QMdiSubWindow, public CCmdTarget, public IFrame
     void OnFileClose();
     void OnFileSave();
     void OnFileSaveAs();
+    // Exchange with other programs, in ExchangeMenuCommands.cpp.
+    void OnFileExport();
+    void OnTexturesImportImage();
+    void OnTexturesSaveTimAs();
+    void OnUpdateTexturesSaveTimAs(CCmdUI* state);
 
     CPolyvaneApp& m_app;
     CPolyvaneDoc& m_doc;

@@ -268,6 +268,7 @@ bool CPolyvaneApp::OnCmdMsg(unsigned id, CCmdUI* update) {
         {ID_APP_ABOUT, &CPolyvaneApp::OnAppAbout, nullptr},
         {ID_FILE_NEW, &CPolyvaneApp::OnFileNew, nullptr},
         {ID_FILE_OPEN, &CPolyvaneApp::OnFileOpen, nullptr},
+        {ID_FILE_IMPORT, &CPolyvaneApp::OnFileImport, nullptr},
     };
     if (DispatchCommand<CPolyvaneApp>(this, kCommands, id, update))
         return true;

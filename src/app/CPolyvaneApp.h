@@ -24,6 +24,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     Q_OBJECT
   public:
     explicit CPolyvaneApp(IShellPrompts& prompts, QObject* parent = nullptr);
+    [[nodiscard]] IShellPrompts& Prompts() const { return m_prompts; }
     ~CPolyvaneApp() override;
 
     // Start-up: loads the recently-used list, creates the main window and carries out the command
@@ -80,6 +81,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     void OnAppAbout();
     void OnFileNew();
     void OnFileOpen();
+    void OnFileImport(); // in ExchangeMenuCommands.cpp
     void OnOpenRecentFile(int index);
     void OnUpdateRecentFile(int index, CCmdUI* state);
 

@@ -44,4 +44,10 @@ QString QtShellPrompts::ChooseSavePath(const QString& suggested) {
     return dialog.selectedFiles().constFirst();
 }
 
+QString QtShellPrompts::ChooseExchangePath(const QString& title, const QString& filter, bool save) {
+    QWidget* parent = QApplication::activeWindow();
+    return save ? QFileDialog::getSaveFileName(parent, title, QString(), filter)
+                : QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
 } // namespace polyvane

@@ -16,6 +16,8 @@ class IShellPrompts {
     virtual QString ChooseOpenPath() = 0;
     // The full path to save to, starting from `suggested`, or empty when the user cancelled.
     virtual QString ChooseSavePath(const QString& suggested) = 0;
+    // A file of another program's format to read, or to write when `save`; empty when cancelled.
+    virtual QString ChooseExchangePath(const QString& title, const QString& filter, bool save) = 0;
 };
 
 class QtShellPrompts final : public IShellPrompts {
@@ -23,6 +25,7 @@ class QtShellPrompts final : public IShellPrompts {
     SaveAnswer AskSaveChanges(const QString& title) override;
     QString ChooseOpenPath() override;
     QString ChooseSavePath(const QString& suggested) override;
+    QString ChooseExchangePath(const QString& title, const QString& filter, bool save) override;
 };
 
 } // namespace polyvane

@@ -10,5 +10,8 @@ int RunDump(std::span<const std::string> args);
 int RunTim(std::span<const std::string> args);
 int RunConvert(std::span<const std::string> args);
 int RunRender(std::span<const std::string> args);
+int RunExport(std::span<const std::string> args);
+int RunImport(std::span<const std::string> args);
+int RunTimFromImage(std::span<const std::string> args);
 
 } // namespace polyvane::cli

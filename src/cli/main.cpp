@@ -23,6 +23,11 @@ constexpr Subcommand kSubcommands[] = {
      "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
      "[--trace] [--dump-json FILE] [--do COMMAND]...",
      polyvane::cli::RunRender},
+    {"export", "export IN OUT.glb|OUT.gltf|OUT.obj [--tim PATH]... [--do COMMAND]...",
+     polyvane::cli::RunExport},
+    {"import", "import IN OUT.tmd [--scale S] [--tim-out PATH]", polyvane::cli::RunImport},
+    {"tim-from-image", "tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]",
+     polyvane::cli::RunTimFromImage},
 };
 
 void PrintUsage(std::ostream& out) {

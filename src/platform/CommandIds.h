@@ -52,5 +52,9 @@ constexpr unsigned ID_TOOLS_SWAP_XZ = 32811;
 constexpr unsigned ID_TOOLS_FLIP_Y = 32812;
 constexpr unsigned ID_TOOLS_FLIP_X = 32813;
 constexpr unsigned ID_TOOLS_FLIP_Z = 32814;
+constexpr unsigned ID_FILE_IMPORT = 32820;
+constexpr unsigned ID_FILE_EXPORT = 32821;
+constexpr unsigned ID_TEXTURES_IMPORT_IMAGE = 32822;
+constexpr unsigned ID_TEXTURES_SAVE_TIM_AS = 32823;
 
 } // namespace polyvane

@@ -35,7 +35,14 @@ class ScriptedPrompts final : public IShellPrompts {
         return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
     }
 
+    QString ChooseExchangePath(const QString& title, const QString&, bool) override {
+        exchangeTitles.append(title);
+        return exchangePaths.isEmpty() ? QString() : exchangePaths.takeFirst();
+    }
+
     std::deque<SaveAnswer> saveAnswers;
+    QStringList exchangePaths;
+    QStringList exchangeTitles;
     QStringList asked;
     QStringList openPaths;
     QStringList savePaths;

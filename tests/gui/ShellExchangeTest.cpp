@@ -1,0 +1,113 @@
+// The exchange commands wired to the menus: Import opens a new document with its textures, Export
+// writes the chosen file, Import Image adds a texture that Save TIM As writes.
+#include "ShellTestSupport.h"
+#include "exchange/PngCodec.h"
+#include "model/CPolyvaneDoc.h"
+#include "platform/CommandIds.h"
+
+#include <QFile>
+#include <QtTest>
+
+using namespace polyvane;
+using namespace polyvane::test;
+
+namespace {
+
+const QString kCube = QStringLiteral(POLYVANE_SOURCE_DIR "/samples/cube.tmd");
+
+void WritePicture(const QString& path) {
+    RgbaImage picture{4, 4, std::vector<std::uint8_t>(64, 255)};
+    QVERIFY(WriteWholeFile(path.toStdString(), EncodePng(picture)));
+}
+
+void WriteText(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+CPolyvaneDoc& ActiveDocument(const Shell& shell) {
+    return shell.Active()->GetDocument();
+}
+
+} // namespace
+
+class ShellExchangeTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void importOpensANewDocumentWithItsTexture();
+    void exportWritesTheChosenFileAndSaysWhatIsMissing();
+    void importImageAddsATextureThatSaveTimAsWrites();
+
+  private:
+    QTemporaryDir m_settings;
+    QTemporaryDir m_files;
+};
+
+void ShellExchangeTest::importOpensANewDocumentWithItsTexture() {
+    WritePicture(m_files.filePath(QStringLiteral("skin.png")));
+    WriteText(m_files.filePath(QStringLiteral("quad.mtl")), "newmtl skin\nmap_Kd skin.png\n");
+    WriteText(m_files.filePath(QStringLiteral("quad.obj")),
+              "mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+              "usemtl skin\nf 1/1 2/2 3/3 4/4\n");
+    Shell shell(m_settings.path());
+    QVERIFY(shell.Start({kCube}));
+    const std::size_t before = shell.app->Documents().size();
+    shell.prompts.exchangePaths = {m_files.filePath(QStringLiteral("quad.obj"))};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_IMPORT));
+    QCOMPARE(shell.app->Documents().size(), before + 1);
+    CPolyvaneDoc& doc = ActiveDocument(shell);
+    QCOMPARE(doc.GetTitle(), std::string("quad"));
+    QCOMPARE(doc.ObjectCount(), 1u);
+    QCOMPARE(doc.m_timList.size(), std::size_t{1});
+    QVERIFY(doc.IsModified());
+    QVERIFY(shell.Messages().isEmpty());
+    // A file no reader takes: one message and no new document.
+    WriteText(m_files.filePath(QStringLiteral("junk.xyz")), "no model\n");
+    shell.prompts.exchangePaths = {m_files.filePath(QStringLiteral("junk.xyz"))};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_IMPORT));
+    QCOMPARE(shell.app->Documents().size(), before + 1);
+    QCOMPARE(shell.Messages().size(), 1);
+    QVERIFY(shell.Messages()[0].startsWith(QStringLiteral("Cannot read")));
+}
+
+void ShellExchangeTest::exportWritesTheChosenFileAndSaysWhatIsMissing() {
+    Shell shell(m_settings.path());
+    QVERIFY(shell.Start({kCube}));
+    const QString out = m_files.filePath(QStringLiteral("cube.glb"));
+    shell.prompts.exchangePaths = {out};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_EXPORT));
+    QVERIFY(QFile::exists(out));
+    QCOMPARE(shell.prompts.exchangeTitles, QStringList{QStringLiteral("Export")});
+    // The sample's textured faces sample a page no loaded TIM covers.
+    QCOMPARE(shell.Messages().size(), 1);
+    QVERIFY(shell.Messages()[0].startsWith(QStringLiteral("Textures not loaded")));
+    QVERIFY(!ActiveDocument(shell).IsModified());
+}
+
+void ShellExchangeTest::importImageAddsATextureThatSaveTimAsWrites() {
+    Shell shell(m_settings.path());
+    QVERIFY(shell.Start({kCube}));
+    shell.Frame().RefreshCommandStates();
+    QVERIFY(!shell.Frame().Action(ID_TEXTURES_SAVE_TIM_AS)->isEnabled());
+    const QString picture = m_files.filePath(QStringLiteral("picture.png"));
+    WritePicture(picture);
+    const QString saved = m_files.filePath(QStringLiteral("saved.tim"));
+    shell.prompts.exchangePaths = {picture, saved};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_IMPORT_IMAGE));
+    QCOMPARE(ActiveDocument(shell).m_timList.size(), std::size_t{1});
+    shell.Frame().RefreshCommandStates();
+    QVERIFY(shell.Frame().Action(ID_TEXTURES_SAVE_TIM_AS)->isEnabled());
+    QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_SAVE_TIM_AS));
+    TimImage back;
+    back.fileName = saved.toStdString();
+    QVERIFY(back.LoadTim());
+    const TimImage& added = ActiveDocument(shell).m_timList.back();
+    QCOMPARE(back.imageWidth, added.imageWidth);
+    QVERIFY(back.pixels.bytes().size() == added.pixels.bytes().size() &&
+            std::equal(back.pixels.bytes().begin(), back.pixels.bytes().end(), added.pixels.bytes().begin()));
+    QVERIFY(std::equal(back.clut, back.clut + 16, added.clut));
+}
+
+QTEST_MAIN(ShellExchangeTest)
+#include "ShellExchangeTest.moc"
