@@ -19,13 +19,14 @@ namespace polyvane {
 
 namespace {
 
-// Adds a TIM made in memory to the document's textures, named `fileName`; false when it did not load.
+// Adds a TIM made in memory to the document's textures, named `fileName`, as a step of its history;
+// false when it did not load.
 bool AddTexture(CPolyvaneDoc& doc, std::span<const std::uint8_t> bytes, const std::string& fileName) {
     TimImage tim;
     tim.fileName = fileName;
     if (!tim.LoadTimFromBytes(bytes))
         return false;
-    doc.m_timList.push_back(std::move(tim));
+    doc.AddTexture(std::move(tim));
     return true;
 }
 
@@ -53,7 +54,9 @@ void CPolyvaneApp::OnFileImport() {
     doc->AdoptModel(std::move(result.model));
     for (std::size_t i = 0; i < result.textures.size(); ++i)
         AddTexture(*doc, result.textures[i].tim, ImportedTexturePath(TimNameBeside(path), i));
-    // An import is a new model that lives nowhere yet: closing it asks whether to save.
+    // An import is a new model that lives nowhere yet: closing it asks whether to save. Its textures
+    // came with it, so there is nothing before them to go back to.
+    doc->History().Clear();
     doc->SetModifiedFlag(true);
     CPolyvaneDoc* opened = doc.get();
     m_documents.push_back(std::move(doc));
