@@ -24,6 +24,8 @@ class FrameBuffer {
 
     void Clear() { std::fill(m_words.begin(), m_words.end(), std::uint16_t{0}); }
     [[nodiscard]] std::span<const std::uint16_t> Words() const { return m_words; }
+    // Row after row, for drawing into the memory directly.
+    [[nodiscard]] std::span<std::uint16_t> MutableWords() { return m_words; }
     [[nodiscard]] bool operator==(const FrameBuffer& other) const = default;
 
   private:
