@@ -10,5 +10,6 @@ int RunDump(std::span<const std::string> args);
 int RunTim(std::span<const std::string> args);
 int RunConvert(std::span<const std::string> args);
 int RunRender(std::span<const std::string> args);
+int RunGpuDraw(std::span<const std::string> args);
 
 } // namespace polyvane::cli

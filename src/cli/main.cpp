@@ -23,6 +23,7 @@ constexpr Subcommand kSubcommands[] = {
      "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
      "[--trace] [--dump-json FILE] [--do COMMAND]...",
      polyvane::cli::RunRender},
+    {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},
 };
 
 void PrintUsage(std::ostream& out) {
