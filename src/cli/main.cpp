@@ -21,6 +21,7 @@ constexpr Subcommand kSubcommands[] = {
     {"convert", "convert IN OUT [--do COMMAND]...", polyvane::cli::RunConvert},
     {"render",
      "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
+     "[--tim PATH]... [--background 0xRRGGBB] [--dither] [--ambient A] [--light DX,DY,DZ,I]... [--no-lights] "
      "[--trace] [--dump-json FILE] [--do COMMAND]...",
      polyvane::cli::RunRender},
     {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},

@@ -69,6 +69,8 @@ class CPolyvaneDoc : public CDocument {
     void OnStats();
     void OnTimManager();
     void OnTexturesView();
+    // Textures, Load Folder...: every TIM of a chosen folder added to the textures.
+    void OnTexturesLoadFolder();
 
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }

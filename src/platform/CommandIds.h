@@ -51,5 +51,8 @@ constexpr unsigned ID_TOOLS_SWAP_XZ = 32811;
 constexpr unsigned ID_TOOLS_FLIP_Y = 32812;
 constexpr unsigned ID_TOOLS_FLIP_X = 32813;
 constexpr unsigned ID_TOOLS_FLIP_Z = 32814;
+constexpr unsigned ID_VIEW_TEXTURED = 32815;
+constexpr unsigned ID_VIEW_DITHER = 32816;
+constexpr unsigned ID_TEXTURES_LOAD_FOLDER = 32817;
 
 } // namespace polyvane

@@ -2,6 +2,7 @@
 // pixels in the file's nibble order, parts outside the memory cut off.
 #include "texture/TimFrameBuffer.h"
 #include "TimBuilder.h"
+#include "texture/TimFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,33 @@ TEST(TimFrameBuffer, PartsOutsideTheMemoryAreCutOff) {
     EXPECT_EQ(memory.Word(1023, 511), 0x1111);
     EXPECT_EQ(memory.Word(0, 511), 0) << "no wrap across";
     EXPECT_EQ(memory.Word(1022, 0), 0) << "no wrap down";
+}
+
+} // namespace
+
+namespace {
+
+TEST(TimFolder, AddsEveryTimOfAFolderInNameOrderReportingEachFailureOnce) {
+    TimSpec good;
+    good.flag = 2;
+    good.imageWidth = 1;
+    good.imageHeight = 1;
+    good.pixels = {1, 0};
+    TimSpec bad = good;
+    bad.id = 0x11;
+    TimFileDir dir;
+    const auto b = dir.Write("b.TIM", good);
+    const auto a = dir.Write("a.tim", good);
+    dir.Write("c.tim", bad);
+    dir.Write("d.txt", good);
+    HeadlessMessageBox box;
+    ScopedMessageBox scoped(box);
+    TimList list;
+    EXPECT_EQ(AddTimFolder(list, dir.Path().string()), 2u);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list.front().fileName, a);
+    EXPECT_EQ(list.back().fileName, b);
+    EXPECT_EQ(box.Texts().size(), 1u) << "one message for the one bad file";
 }
 
 } // namespace
