@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
+#include <optional>
 
 namespace polyvane {
 
@@ -20,16 +22,57 @@ constexpr std::array<std::array<int, 4>, 4> kDitherMatrix = {{
     {3, -1, 2, -2},
 }};
 
+// Floor and truncating division of integers below 2^52 in magnitude, d > 0 for FloorDiv: a double
+// division (far cheaper than a 64-bit integer one) corrected to the exact quotient.
 std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
-    std::int64_t q = n / d;
-    if ((n % d != 0) && ((n < 0) != (d < 0)))
+    auto q = static_cast<std::int64_t>(std::floor(double(n) / double(d)));
+    std::int64_t r = n - q * d;
+    while (r < 0) {
         --q;
+        r += d;
+    }
+    while (r >= d) {
+        ++q;
+        r -= d;
+    }
     return q;
 }
 
-std::int64_t CeilDiv(std::int64_t n, std::int64_t d) {
-    return -FloorDiv(-n, d);
+std::int64_t TruncDiv(std::int64_t n, std::int64_t d) {
+    if (d < 0) {
+        n = -n;
+        d = -d;
+    }
+    const std::int64_t q = FloorDiv(n, d);
+    return (q < 0 && q * d != n) ? q + 1 : q;
 }
+
+// The first pixel column at or right of edge p-q on successive rows: ceil(x) of the edge, stepped
+// exactly as a quotient and remainder by dy so that no row needs a division.
+class EdgeWalk {
+  public:
+    EdgeWalk(const GpuVertex& p, const GpuVertex& q, int y) : m_dy(q.y - p.y) {
+        const std::int64_t dx = q.x - p.x;
+        const std::int64_t n = std::int64_t(p.x) * m_dy + dx * (y - p.y);
+        m_q = FloorDiv(n, m_dy);
+        m_r = n - m_q * m_dy;
+        m_stepQ = FloorDiv(dx, m_dy);
+        m_stepR = dx - m_stepQ * m_dy;
+    }
+    [[nodiscard]] std::int64_t Ceil() const { return m_q + (m_r > 0 ? 1 : 0); }
+    void Next() {
+        m_q += m_stepQ;
+        m_r += m_stepR;
+        if (m_r >= m_dy) {
+            m_r -= m_dy;
+            ++m_q;
+        }
+    }
+
+  private:
+    std::int64_t m_dy;
+    std::int64_t m_q = 0, m_r = 0, m_stepQ = 0, m_stepR = 0;
+};
 
 int Channel(std::uint16_t word, int shift) {
     return (word >> shift) & 31;
@@ -48,6 +91,68 @@ struct Plane {
     std::int64_t base = 0, dx = 0, dy = 0;
     [[nodiscard]] std::int64_t At(std::int64_t x, std::int64_t y) const { return base + dx * x + dy * y; }
 };
+
+// What one triangle's spans need: its attribute planes and how its pixels are shaded.
+struct TriangleSetup {
+    Plane r, g, b, u, v;
+    GpuColour flat;
+    const GpuDrawMode* mode = nullptr;
+    bool dither = false;
+};
+
+template <bool kTextured, bool kGouraud>
+void DrawSpan(std::uint16_t* row, const FrameBuffer& textures, const TriangleSetup& setup, int y, int left,
+              int right) {
+    const GpuDrawMode& mode = *setup.mode;
+    std::int64_t r = 0, g = 0, b = 0, u = 0, v = 0;
+    if constexpr (kGouraud) {
+        r = setup.r.At(left, y);
+        g = setup.g.At(left, y);
+        b = setup.b.At(left, y);
+    }
+    if constexpr (kTextured) {
+        u = setup.u.At(left, y);
+        v = setup.v.At(left, y);
+    }
+    // A neutral colour without dither leaves texels as they are.
+    const bool plainTexels = kTextured && (mode.raw || (!kGouraud && !setup.dither && setup.flat.r == 128 &&
+                                                        setup.flat.g == 128 && setup.flat.b == 128));
+    for (int x = left; x < right; ++x) {
+        int r8 = setup.flat.r, g8 = setup.flat.g, b8 = setup.flat.b;
+        if constexpr (kGouraud) {
+            r8 = std::clamp(int(r >> kFractionBits), 0, 255);
+            g8 = std::clamp(int(g >> kFractionBits), 0, 255);
+            b8 = std::clamp(int(b >> kFractionBits), 0, 255);
+            r += setup.r.dx;
+            g += setup.g.dx;
+            b += setup.b.dx;
+        }
+        const int offset = setup.dither ? DitherOffset(x, y) : 0;
+        std::uint16_t word;
+        bool blend = mode.semi;
+        if constexpr (kTextured) {
+            const auto tu = static_cast<std::uint8_t>(u >> kFractionBits);
+            const auto tv = static_cast<std::uint8_t>(v >> kFractionBits);
+            u += setup.u.dx;
+            v += setup.v.dx;
+            const std::uint16_t texel =
+                FetchTexel(textures, mode.tpage, mode.pmode, mode.clutX, mode.clutY, tu, tv);
+            if (texel == 0)
+                continue;
+            blend = blend && (texel & 0x8000) != 0;
+            if (plainTexels)
+                word = texel;
+            else
+                word = static_cast<std::uint16_t>(Pack(ModulateChannel(Channel(texel, 0), r8, offset),
+                                                       ModulateChannel(Channel(texel, 5), g8, offset),
+                                                       ModulateChannel(Channel(texel, 10), b8, offset)) |
+                                                  (texel & 0x8000));
+        } else {
+            word = Pack(Cut(r8, offset), Cut(g8, offset), Cut(b8, offset));
+        }
+        row[x] = blend ? BlendWords(row[x], word, mode.abr) : word;
+    }
+}
 
 } // namespace
 
@@ -142,20 +247,30 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
                              const GpuDrawMode& mode) {
     // Coordinates this far out can only be garbage; keeping them bounded keeps the products in range.
     constexpr std::int32_t kCoordinateLimit = 1 << 20;
-    std::array<const GpuVertex*, 3> v = {&a, &b, &c};
-    for (const GpuVertex* p : v)
+    for (const GpuVertex* p : {&a, &b, &c})
         if (std::abs(p->x) > kCoordinateLimit || std::abs(p->y) > kCoordinateLimit)
             return;
 
     // The interpolation is anchored at the leftmost corner, the later one on a tie.
-    const GpuVertex* core = v[0];
-    for (const GpuVertex* p : {v[1], v[2]})
-        if (p->x <= core->x)
-            core = p;
-    std::stable_sort(v.begin(), v.end(), [](const GpuVertex* l, const GpuVertex* r) { return l->y < r->y; });
-    const GpuVertex& A = *v[0];
-    const GpuVertex& B = *v[1];
-    const GpuVertex& C = *v[2];
+    const GpuVertex* core = &a;
+    if (b.x <= core->x)
+        core = &b;
+    if (c.x <= core->x)
+        core = &c;
+    // Sorted by y, keeping the given order on ties.
+    const GpuVertex* v0 = &a;
+    const GpuVertex* v1 = &b;
+    const GpuVertex* v2 = &c;
+    if (v1->y < v0->y)
+        std::swap(v0, v1);
+    if (v2->y < v1->y) {
+        std::swap(v1, v2);
+        if (v1->y < v0->y)
+            std::swap(v0, v1);
+    }
+    const GpuVertex& A = *v0;
+    const GpuVertex& B = *v1;
+    const GpuVertex& C = *v2;
 
     if (m_sizeLimit) {
         const int minX = std::min({A.x, B.x, C.x});
@@ -164,75 +279,57 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
             return;
     }
     const std::int64_t denom = std::int64_t(B.x - A.x) * (C.y - B.y) - std::int64_t(C.x - B.x) * (B.y - A.y);
-    if (denom == 0 || C.y == A.y)
+    if (denom == 0 || C.y == A.y || C.y <= 0 || A.y >= m_height)
         return;
 
     // Attribute planes: gradients in 12 fraction bits truncated toward zero, half a step added at
     // the anchor so a value lands in the middle of its step.
-    auto plane = [&](auto get) {
-        const std::int64_t da =
-            std::int64_t(get(B) - get(A)) * (C.y - B.y) - std::int64_t(get(C) - get(B)) * (B.y - A.y);
-        const std::int64_t db =
-            std::int64_t(B.x - A.x) * (get(C) - get(B)) - std::int64_t(C.x - B.x) * (get(B) - get(A));
+    auto plane = [&](int Ag, int Bg, int Cg, int coreValue) {
+        const std::int64_t da = std::int64_t(Bg - Ag) * (C.y - B.y) - std::int64_t(Cg - Bg) * (B.y - A.y);
+        const std::int64_t db = std::int64_t(B.x - A.x) * (Cg - Bg) - std::int64_t(C.x - B.x) * (Bg - Ag);
         Plane p;
-        p.dx = da * (1 << kFractionBits) / denom;
-        p.dy = db * (1 << kFractionBits) / denom;
-        p.base = (std::int64_t(get(*core)) << kFractionBits) + kHalf - p.dx * core->x - p.dy * core->y;
+        p.dx = TruncDiv(da * (1 << kFractionBits), denom);
+        p.dy = TruncDiv(db * (1 << kFractionBits), denom);
+        p.base = (std::int64_t(coreValue) << kFractionBits) + kHalf - p.dx * core->x - p.dy * core->y;
         return p;
     };
-    const bool gouraud = mode.gouraud;
-    const Plane pr = gouraud ? plane([](const GpuVertex& p) { return int(p.colour.r); }) : Plane{};
-    const Plane pg = gouraud ? plane([](const GpuVertex& p) { return int(p.colour.g); }) : Plane{};
-    const Plane pb = gouraud ? plane([](const GpuVertex& p) { return int(p.colour.b); }) : Plane{};
-    const Plane pu = mode.textured ? plane([](const GpuVertex& p) { return int(p.u); }) : Plane{};
-    const Plane pv = mode.textured ? plane([](const GpuVertex& p) { return int(p.v); }) : Plane{};
-    const GpuColour flat = a.colour;
+    TriangleSetup setup;
+    setup.mode = &mode;
+    setup.flat = a.colour;
+    setup.dither = m_dither && (mode.gouraud || (mode.textured && !mode.raw));
+    if (mode.gouraud) {
+        setup.r = plane(A.colour.r, B.colour.r, C.colour.r, core->colour.r);
+        setup.g = plane(A.colour.g, B.colour.g, C.colour.g, core->colour.g);
+        setup.b = plane(A.colour.b, B.colour.b, C.colour.b, core->colour.b);
+    }
+    if (mode.textured) {
+        setup.u = plane(A.u, B.u, C.u, core->u);
+        setup.v = plane(A.v, B.v, C.v, core->v);
+    }
 
     // The middle corner lies left of the long edge A-C when the turn A-B-C is clockwise on screen.
     const bool middleLeft = denom < 0;
-    const bool ditherPixels = m_dither && (gouraud || (mode.textured && !mode.raw));
     const int yStart = std::max(A.y, 0);
     const int yEnd = std::min(C.y, m_height);
-    for (int y = yStart; y < yEnd; ++y) {
-        // Pixel x is drawn when left <= x < right: the lower and right edges are left out.
-        auto edgeCeil = [y](const GpuVertex& p, const GpuVertex& q) {
-            const std::int64_t dy = q.y - p.y;
-            return CeilDiv(std::int64_t(p.x) * dy + std::int64_t(q.x - p.x) * (y - p.y), dy);
-        };
-        const std::int64_t longX = edgeCeil(A, C);
-        const std::int64_t shortX = y < B.y ? edgeCeil(A, B) : edgeCeil(B, C);
-        const std::int64_t left = std::max<std::int64_t>(middleLeft ? shortX : longX, 0);
-        const std::int64_t right = std::min<std::int64_t>(middleLeft ? longX : shortX, m_width);
-        for (std::int64_t x = left; x < right; ++x) {
-            const int offset = ditherPixels ? DitherOffset(int(x), y) : 0;
-            int r8 = flat.r, g8 = flat.g, b8 = flat.b;
-            if (gouraud) {
-                r8 = std::clamp(int(pr.At(x, y) >> kFractionBits), 0, 255);
-                g8 = std::clamp(int(pg.At(x, y) >> kFractionBits), 0, 255);
-                b8 = std::clamp(int(pb.At(x, y) >> kFractionBits), 0, 255);
-            }
-            std::uint16_t word;
-            bool blend = mode.semi;
-            if (mode.textured) {
-                const auto u = static_cast<std::uint8_t>(pu.At(x, y) >> kFractionBits);
-                const auto tv = static_cast<std::uint8_t>(pv.At(x, y) >> kFractionBits);
-                const std::uint16_t texel =
-                    FetchTexel(m_textures, mode.tpage, mode.pmode, mode.clutX, mode.clutY, u, tv);
-                if (texel == 0)
-                    continue;
-                blend = blend && (texel & 0x8000) != 0;
-                if (mode.raw)
-                    word = texel;
-                else
-                    word = static_cast<std::uint16_t>(Pack(ModulateChannel(Channel(texel, 0), r8, offset),
-                                                           ModulateChannel(Channel(texel, 5), g8, offset),
-                                                           ModulateChannel(Channel(texel, 10), b8, offset)) |
-                                                      (texel & 0x8000));
-            } else {
-                word = Pack(Cut(r8, offset), Cut(g8, offset), Cut(b8, offset));
-            }
-            Plot(int(x), y, word, blend, mode.abr);
-        }
+    // Pixel x is drawn when left <= x < right: the lower and right edges are left out.
+    EdgeWalk longEdge(A, C, yStart);
+    std::optional<EdgeWalk> shortEdge;
+    for (int y = yStart; y < yEnd; ++y, longEdge.Next(), shortEdge->Next()) {
+        if (!shortEdge || y == B.y)
+            shortEdge.emplace(y < B.y ? EdgeWalk(A, B, y) : EdgeWalk(B, C, y));
+        const std::int64_t longX = longEdge.Ceil();
+        const std::int64_t shortX = shortEdge->Ceil();
+        const int left = int(std::max<std::int64_t>(middleLeft ? shortX : longX, 0));
+        const int right = int(std::min<std::int64_t>(middleLeft ? longX : shortX, m_width));
+        if (left >= right)
+            continue;
+        std::uint16_t* row = m_target + std::size_t(y) * std::size_t(m_width);
+        if (mode.textured)
+            mode.gouraud ? DrawSpan<true, true>(row, m_textures, setup, y, left, right)
+                         : DrawSpan<true, false>(row, m_textures, setup, y, left, right);
+        else
+            mode.gouraud ? DrawSpan<false, true>(row, m_textures, setup, y, left, right)
+                         : DrawSpan<false, false>(row, m_textures, setup, y, left, right);
     }
 }
 
