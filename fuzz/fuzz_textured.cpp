@@ -3,7 +3,7 @@
 // without reading or writing outside the memory or the picture.
 //
 // Input: one byte of texture count (0-3), then per texture a 16-bit little-endian length and that
-// many bytes of TIM file; the rest, 48 bytes a primitive, fills its fields.
+// many bytes of TIM file; the rest, 51 bytes a primitive, fills its fields.
 #include "model/CPolyvaneDoc.h"
 #include "platform/CRasterDC.h"
 #include "platform/MessageBox.h"
@@ -38,7 +38,7 @@ class Input {
     std::size_t m_pos = 0;
 };
 
-constexpr std::size_t kPrimitiveBytes = 48;
+constexpr std::size_t kPrimitiveBytes = 51;
 
 void Paint(CPolyvaneDoc& doc, std::int32_t mode, std::int32_t width, std::int32_t height, bool dither) {
     HeadlessViewHost host(CRect{0, 0, width, height});

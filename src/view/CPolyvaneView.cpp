@@ -330,11 +330,15 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     const FrameBuffer memory = BuildFrameBuffer(doc.m_timList);
     BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), memory.Words(),
               kFrameBufferWidth, kFrameBufferHeight);
+    const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
+    const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
     for (const TimImage& tim : doc.m_timList) {
         Outline(pDC, scaled(tim.imageX), scaled(tim.imageY), scaled(tim.imageWidth), scaled(tim.imageHeight));
         pDC->TextOut(scaled(tim.imageX) + 2, scaled(tim.imageY) + 2,
                      std::filesystem::path(tim.fileName).filename().string());
     }
+    pDC->SelectObject(penBefore);
+    pDC->DeleteObject(greyPen);
     const WorkPrimitive* cur = doc.m_pCurPrim;
     if (!cur || !(cur->attr & PA_TEXTURED))
         return;
