@@ -65,9 +65,11 @@ template <typename... Args> std::string Format(const char* format, Args... args)
 
 // Blits frame-buffer words (width x height, row after row) widened to 8 bits a channel onto the
 // surface's rectangle (x, y, destWidth, destHeight).
+// `bits` is the buffer the bitmap is built in.
 void BlitWords(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t destWidth, std::int32_t destHeight,
-               std::span<const std::uint16_t> words, std::int32_t width, std::int32_t height) {
-    std::vector<std::uint8_t> bits(std::size_t(width) * std::size_t(height) * 4);
+               std::span<const std::uint16_t> words, std::int32_t width, std::int32_t height,
+               std::vector<std::uint8_t>& bits) {
+    bits.resize(std::size_t(width) * std::size_t(height) * 4);
     for (std::size_t i = 0; i < std::size_t(width) * std::size_t(height); ++i) {
         const std::uint32_t rgb = WidenWord(words[i]);
         bits[i * 4] = static_cast<std::uint8_t>(rgb >> 16);
@@ -305,9 +307,9 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     const std::int32_t width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
         const FrameBuffer memory = BuildFrameBuffer(doc.m_timList);
-        std::vector<std::uint16_t> picture(std::size_t(width) * std::size_t(height));
-        PaintTextured(doc.m_pDrawFirst, doc.WorkCount(), memory, picture, width, height, m_textured);
-        BlitWords(pDC, 0, 0, width, height, picture, width, height);
+        m_picture.resize(std::size_t(width) * std::size_t(height));
+        PaintTextured(doc.m_pDrawFirst, doc.WorkCount(), memory, m_picture, width, height, m_textured);
+        BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
     }
     const WorkPrimitive* cur = doc.m_pCurPrim;
     if (!cur)
@@ -329,7 +331,7 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     };
     const FrameBuffer memory = BuildFrameBuffer(doc.m_timList);
     BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), memory.Words(),
-              kFrameBufferWidth, kFrameBufferHeight);
+              kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
     const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
     const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
     for (const TimImage& tim : doc.m_timList) {

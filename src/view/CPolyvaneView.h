@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace polyvane {
 
@@ -99,6 +100,11 @@ class CPolyvaneView : public CView {
     void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawAxes(CDC* pDC, const CPolyvaneDoc& doc, CPoint centre, HGDIOBJ axisPen);
+
+    // The textured picture and the bitmap bits it is shown through, kept between paints so that
+    // turning the model allocates nothing.
+    std::vector<std::uint16_t> m_picture;
+    std::vector<std::uint8_t> m_pictureBits;
 };
 
 // The VRAM mode's scale in half steps: the largest that shows the whole memory in a client area of
