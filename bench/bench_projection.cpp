@@ -1,5 +1,6 @@
 // Projection and back-to-front order of one object, against the repeated maximum search it replaces;
 // and a solid paint on the software surface.
+#include "PaintBench.h"
 #include "RandomModel.h"
 #include "model/Projection.h"
 #include "platform/CRasterDC.h"
@@ -51,18 +52,7 @@ BENCHMARK(BM_ProjectOnly)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_SolidPaintSoftware(benchmark::State& state) {
     auto doc = MakeDoc(RandomFaces(static_cast<std::size_t>(state.range(0))));
-    HeadlessViewHost host(CRect{0, 0, 1024, 768});
-    CPolyvaneView view;
-    view.SetHost(&host);
-    view.SetDocument(doc.get());
-    view.m_viewMode = VM_SOLID;
-    for (auto _ : state) {
-        CRasterDC dc(1024, 768);
-        view.OnDraw(&dc);
-        benchmark::DoNotOptimize(dc.Pixels().data());
-        view.m_angleY += 0.01;
-    }
-    view.SetDocument(nullptr);
+    PaintRepeatedly(state, *doc, VM_SOLID);
 }
 BENCHMARK(BM_SolidPaintSoftware)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -27,6 +27,9 @@ constexpr CommandInfo kCommands[] = {
     {ID_VIEW_WIREFRAME, "Change to wireframe view", "Wireframe view", Check::checked},
     {ID_VIEW_SOLID, "Change to a solid polygon view", "Solid View", Check::checkable},
     {ID_VIEW_VRAM, "Change to VRAM view", "VRAM View", Check::checkable},
+    {ID_VIEW_TEXTURED, "Change to a textured view drawn as the console draws it", "Textured View",
+     Check::checkable},
+    {ID_VIEW_DITHER, "Dither the textured view as the console does", nullptr, Check::checkable},
     {ID_VIEW_OBJECT_TABLE, "Change to object table view", "Object table view", Check::checkable},
     {ID_VIEW_BLANK, nullptr, nullptr, Check::checkable},
     {ID_VIEW_SHOW_VERTEX_NUMBERS, "Show Vertex Numbers", nullptr, Check::checkable},
@@ -45,6 +48,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_TEXTURES_VIEW, "Create a TIM view", nullptr, Check::none},
     {ID_TEXTURES_IMPORT_IMAGE, "Make a TIM texture from a PNG image", nullptr, Check::none},
     {ID_TEXTURES_SAVE_TIM_AS, "Save the last texture added as a TIM file", nullptr, Check::none},
+    {ID_TEXTURES_LOAD_FOLDER, "Add every TIM of a folder to the textures", nullptr, Check::none},
     {ID_TEXTURES_SCALE_PROMPT, "Scale 1 to 1", nullptr, Check::none},
     {ID_TEXTURES_SCALE_1_1, "Scale 1 to 1", nullptr, Check::checked},
     {ID_TOOLS_SWAP_XZ, "Swap X and Z values of all points", nullptr, Check::none},
@@ -85,10 +89,12 @@ constexpr MenuItem kDocView[] = {
     kSeparator,
     {"&Wireframe", ID_VIEW_WIREFRAME},
     {"So&lid", ID_VIEW_SOLID},
+    {"Te&xtured", ID_VIEW_TEXTURED},
     {"T&IM", ID_VIEW_VRAM},
     {"&Object Table", ID_VIEW_OBJECT_TABLE},
     kSeparator,
     {"Show Vertex Numbers", ID_VIEW_SHOW_VERTEX_NUMBERS},
+    {"&Dither", ID_VIEW_DITHER},
 };
 constexpr MenuItem kDocObject[] = {
     {"&Select Primitive", ID_OBJECT_SELECT_PRIM},
@@ -101,9 +107,9 @@ constexpr MenuItem kDocObject[] = {
     {"Stats", ID_OBJECT_STATS},
 };
 constexpr MenuItem kDocTextures[] = {
-    {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},      {"&View", ID_TEXTURES_VIEW},
-    {"&Import Image...", ID_TEXTURES_IMPORT_IMAGE}, {"Save TIM &As...", ID_TEXTURES_SAVE_TIM_AS},
-    {"Scale &1:1", ID_TEXTURES_SCALE_1_1},
+    {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},    {"&View", ID_TEXTURES_VIEW},
+    {"&Load Folder...", ID_TEXTURES_LOAD_FOLDER}, {"&Import Image...", ID_TEXTURES_IMPORT_IMAGE},
+    {"Save TIM &As...", ID_TEXTURES_SAVE_TIM_AS}, {"Scale &1:1", ID_TEXTURES_SCALE_1_1},
 };
 constexpr MenuItem kDocTools[] = {
     {"&Swap X and Z", ID_TOOLS_SWAP_XZ},
@@ -149,7 +155,8 @@ constexpr Menu kFrameMenus[] = {
 constexpr unsigned kGroupFile[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE};
 constexpr unsigned kGroupEdit[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_REDO};
 constexpr unsigned kGroupPrint[] = {ID_FILE_PRINT};
-constexpr unsigned kGroupModes[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_BLANK, ID_VIEW_OBJECT_TABLE};
+constexpr unsigned kGroupModes[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_TEXTURED, ID_VIEW_BLANK,
+                                    ID_VIEW_OBJECT_TABLE};
 constexpr unsigned kGroupPresets[] = {ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_TOP};
 constexpr unsigned kGroupPrims[] = {ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_PRIM};
 constexpr unsigned kGroupObjects[] = {ID_OBJECT_PREV_OBJECT, ID_OBJECT_NEXT_OBJECT};

@@ -91,3 +91,35 @@ write("tmd_roundtrip", "lit.tmd", tmd([(verts, norms, lit, 3)]))
 write("tmd_roundtrip", "unlit.tmd", tmd([(verts, [], unlit, 3)]))
 write("tmd_roundtrip", "two_objects.tmd", tmd([(verts, norms, lit, 3), (verts, [], unlit, 3)], flags=1))
 write("tmd_roundtrip", "empty.tmd", tmd([]))
+
+
+# Textured paint: a texture count byte, each texture as a 16-bit length and its TIM bytes, then 51
+# bytes a primitive: attr, four corners (x, y, z as 16-bit, u, v), four colour bytes, a normal,
+# tpage, pmode, abr, clutX, clutY.
+def tim_file(mode, clut, x, y, w, h, pixels):
+    out = struct.pack("<II", 0x10, mode | (8 if clut else 0))
+    if clut:
+        out += struct.pack("<IHHHH", 12 + 2 * len(clut), 0, 480, len(clut), 1)
+        out += b"".join(struct.pack("<H", c) for c in clut)
+    out += struct.pack("<IHHHH", 12 + len(pixels), x, y, w, h) + pixels
+    return out
+
+
+def primitive(attr, corners, colours, tpage, pmode, abr, clut_x, clut_y):
+    out = struct.pack("<H", attr)
+    for (x, y, z, u, v) in corners:
+        out += struct.pack("<hhhBB", x * 64, y * 64, z * 64, u, v)
+    out += bytes(colours) + struct.pack("<hhhBBBHH", 0, 0, -4096, tpage, pmode, abr, clut_x, clut_y)
+    return out
+
+
+quad = [(-50, -50, 0, 0, 0), (50, -50, 0, 63, 0), (-50, 50, 0, 0, 63), (50, 50, 0, 63, 63)]
+four_bit = tim_file(0, list(range(0, 0x8000, 0x800)), 640, 0, 16, 64, bytes(range(256)) * 8)
+edge = tim_file(2, None, 1020, 508, 8, 8, bytes(range(128)))
+textured = primitive(0x21 | 0x80, quad, [128, 128, 128, 128], 10, 0, 0, 0, 480)
+translucent = primitive(0x21 | 0x40 | 0x10, quad, [200, 10, 90, 255], 31, 1, 3, 1008, 511)
+lit_gouraud = primitive(0x01 | 0x02 | 0x08 | 0x04, quad, [255, 0, 64, 32], 0, 2, 2, 0, 0)
+write("textured", "plain.bin", b"\x00" + lit_gouraud + translucent)
+write("textured", "four_bit.bin", b"\x01" + struct.pack("<H", len(four_bit)) + four_bit + textured)
+write("textured", "edge.bin", b"\x02" + struct.pack("<H", len(four_bit)) + four_bit +
+      struct.pack("<H", len(edge)) + edge + textured + translucent)

@@ -10,8 +10,10 @@
 #include "platform/CView.h"
 #include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
+#include "texture/TimList.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 
@@ -116,6 +118,21 @@ CPolyvaneDoc* CPolyvaneApp::NewDocument() {
 
 CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     const QFileInfo info(path);
+    // A texture opened over a model joins that model's textures, as the TIM manager's Add would.
+    if (path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive) && m_mainFrame) {
+        if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
+            CPolyvaneDoc& active = frame->GetDocument();
+            if (active.m_pWork) {
+                std::optional<TimImage> tim =
+                    LoadTimFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
+                if (!tim)
+                    return nullptr;
+                active.AddTexture(std::move(*tim));
+                active.UpdateAllViews(nullptr, 0, nullptr);
+                return &active;
+            }
+        }
+    }
     const QString canonical = info.canonicalFilePath();
     if (!canonical.isEmpty()) {
         for (const auto& doc : m_documents) {

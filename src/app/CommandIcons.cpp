@@ -199,6 +199,13 @@ bool PaintCommand(QPainter& p, unsigned id) {
     case ID_VIEW_SOLID:
         Cube(p, true);
         return true;
+    case ID_VIEW_TEXTURED:
+        // The solid cube with a checked front face.
+        Cube(p, true);
+        for (int row = 0; row < 3; ++row)
+            for (int col = row % 2; col < 3; col += 2)
+                p.fillRect(QRectF(2 + col * 3, 6 + row * 3, 3, 3), kAccent);
+        return true;
     case ID_VIEW_BLANK: {
         QPen pen = Ink(1.0, kGrey);
         pen.setDashPattern({2, 2});

@@ -72,4 +72,11 @@ std::optional<std::string> QtFileChooser::ChooseOpenFile(std::string_view filter
     return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
 }
 
+std::optional<std::string> QtFileChooser::ChooseFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(DialogOwnerWindow());
+    if (folder.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(folder).toStdString();
+}
+
 } // namespace polyvane

@@ -29,6 +29,7 @@ class QtFileChooser final : public IFileChooser {
   public:
     std::optional<std::string> ChooseOpenFile(std::string_view filter,
                                               std::string_view defaultExtension) override;
+    std::optional<std::string> ChooseFolder() override;
 };
 
 // "Name (*.A;*.B)|*.A;*.B|Other|*.C||" as the toolkit's name filters: "Name (*.A *.B)", "Other (*.C)".

@@ -6,6 +6,7 @@
 #include "Subcommands.h"
 
 #include "platform/CRasterDC.h"
+#include "texture/TimList.h"
 #include "view/CPolyvaneView.h"
 
 #include <charconv>
@@ -13,6 +14,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <vector>
 
 namespace polyvane::cli {
 
@@ -29,6 +32,10 @@ struct RenderOptions {
     bool vertexNumbers = true;
     bool trace = false;
     std::string jsonPath;
+    std::vector<std::string> tims;
+    std::optional<std::uint32_t> background; // 0xRRGGBB
+    TexturedPaintOptions textured;
+    bool lightsGiven = false;
 };
 
 bool ParseDouble(std::string_view text, double& out) {
@@ -48,7 +55,7 @@ bool ParseSide(std::string_view text, std::int32_t& out) {
 bool ParseMode(std::string_view text, std::int32_t& mode) {
     static constexpr std::pair<std::string_view, std::int32_t> kModes[] = {
         {"wireframe", VM_WIREFRAME}, {"solid", VM_SOLID}, {"table", VM_OBJECT_TABLE},
-        {"vram", VM_VRAM},           {"blank", VM_BLANK},
+        {"vram", VM_VRAM},           {"blank", VM_BLANK}, {"textured", VM_TEXTURED},
     };
     for (const auto& [name, value] : kModes)
         if (text == name) {
@@ -76,6 +83,33 @@ bool ParseAngles(std::string_view text, RenderOptions& o) {
     return true;
 }
 
+bool ParseBackground(std::string_view text, RenderOptions& o) {
+    if (!text.starts_with("0x") || text.size() != 8)
+        return false;
+    std::uint32_t value = 0;
+    auto [end, ec] = std::from_chars(text.data() + 2, text.data() + text.size(), value, 16);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return false;
+    o.background = value;
+    return true;
+}
+
+// DX,DY,DZ,I: a directional light toward (DX, DY, DZ) of intensity I; the first replaces the default.
+bool ParseLight(std::string_view text, RenderOptions& o) {
+    double v[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        const auto comma = text.find(',');
+        if ((i < 3) == (comma == std::string_view::npos) || !ParseDouble(text.substr(0, comma), v[i]))
+            return false;
+        text = i < 3 ? text.substr(comma + 1) : std::string_view();
+    }
+    if (!o.lightsGiven)
+        o.textured.light.lights.clear();
+    o.lightsGiven = true;
+    o.textured.light.lights.push_back({v[0], v[1], v[2], v[3]});
+    return true;
+}
+
 // Claims the render options; see OptionHandler for the return value.
 int TakeOption(std::string_view option, std::span<const std::string> rest, RenderOptions& o) {
     if (option == "--no-vertex-numbers") {
@@ -86,8 +120,18 @@ int TakeOption(std::string_view option, std::span<const std::string> rest, Rende
         o.trace = true;
         return 1;
     }
+    if (option == "--dither") {
+        o.textured.dither = true;
+        return 1;
+    }
+    if (option == "--no-lights") {
+        o.textured.light.lights.clear();
+        o.lightsGiven = true;
+        return 1;
+    }
     const bool takesValue = option == "--mode" || option == "--size" || option == "--angles" ||
-                            option == "--distance" || option == "--dump-json";
+                            option == "--distance" || option == "--dump-json" || option == "--tim" ||
+                            option == "--background" || option == "--light" || option == "--ambient";
     if (!takesValue)
         return 0;
     if (rest.empty())
@@ -102,6 +146,15 @@ int TakeOption(std::string_view option, std::span<const std::string> rest, Rende
         ok = ParseAngles(value, o);
     else if (option == "--distance")
         ok = ParseDouble(value, o.distance);
+    else if (option == "--tim") {
+        o.tims.emplace_back(value);
+        ok = !value.empty();
+    } else if (option == "--background")
+        ok = ParseBackground(value, o);
+    else if (option == "--light")
+        ok = ParseLight(value, o);
+    else if (option == "--ambient")
+        ok = ParseDouble(value, o.textured.light.ambient);
     else {
         o.jsonPath = value;
         ok = !value.empty();
@@ -110,8 +163,9 @@ int TakeOption(std::string_view option, std::span<const std::string> rest, Rende
 }
 
 constexpr const char* kUsage =
-    "usage: polyvane-cli render FILE OUT.png [--mode wireframe|solid|table|vram|blank] "
-    "[--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] [--trace] "
+    "usage: polyvane-cli render FILE OUT.png [--mode wireframe|solid|textured|table|vram|blank] "
+    "[--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] [--tim PATH]... "
+    "[--background 0xRRGGBB] [--dither] [--ambient A] [--light DX,DY,DZ,I]... [--no-lights] [--trace] "
     "[--dump-json FILE] [--do COMMAND]...";
 
 } // namespace
@@ -129,6 +183,9 @@ int RunRender(std::span<const std::string> args) {
     if (!doc)
         return kExitFailed;
     bool ok = RunDocCommands(*doc, parsed->commands);
+    for (const auto& tim : options.tims)
+        if (AddTimFile(doc->m_timList, tim) == doc->m_timList.end())
+            ok = false;
 
     HeadlessViewHost host(CRect{0, 0, options.width, options.height});
     CPolyvaneView view;
@@ -140,6 +197,14 @@ int RunRender(std::span<const std::string> args) {
     view.m_angleZ = options.angles[2];
     view.m_distance = options.distance;
     view.m_bShowVertexNumbers = options.vertexNumbers ? 1 : 0;
+    const std::uint16_t background = view.m_textured.background;
+    view.m_textured = options.textured;
+    view.m_textured.background = background;
+    if (options.background) {
+        const std::uint32_t c = *options.background;
+        view.m_textured.background =
+            static_cast<std::uint16_t>(((c >> 19) & 31) | (((c >> 11) & 31) << 5) | (((c >> 3) & 31) << 10));
+    }
 
     CRasterDC dc(options.width, options.height);
     if (options.trace)

@@ -13,5 +13,6 @@ int RunRender(std::span<const std::string> args);
 int RunExport(std::span<const std::string> args);
 int RunImport(std::span<const std::string> args);
 int RunTimFromImage(std::span<const std::string> args);
+int RunGpuDraw(std::span<const std::string> args);
 
 } // namespace polyvane::cli

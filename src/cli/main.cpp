@@ -21,6 +21,7 @@ constexpr Subcommand kSubcommands[] = {
     {"convert", "convert IN OUT [--do COMMAND]...", polyvane::cli::RunConvert},
     {"render",
      "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
+     "[--tim PATH]... [--background 0xRRGGBB] [--dither] [--ambient A] [--light DX,DY,DZ,I]... [--no-lights] "
      "[--trace] [--dump-json FILE] [--do COMMAND]...",
      polyvane::cli::RunRender},
     {"export", "export IN OUT.glb|OUT.gltf|OUT.obj [--tim PATH]... [--do COMMAND]...",
@@ -28,6 +29,7 @@ constexpr Subcommand kSubcommands[] = {
     {"import", "import IN OUT.tmd [--scale S] [--tim-out PATH]", polyvane::cli::RunImport},
     {"tim-from-image", "tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]",
      polyvane::cli::RunTimFromImage},
+    {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},
 };
 
 void PrintUsage(std::ostream& out) {

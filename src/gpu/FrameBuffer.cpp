@@ -18,24 +18,4 @@ void FrameBuffer::WriteRect(int x, int y, int width, int height, std::span<const
     }
 }
 
-std::uint16_t FetchTexel(const FrameBuffer& memory, std::uint8_t tpage, std::uint8_t pmode,
-                         std::uint16_t clutX, std::uint16_t clutY, std::uint8_t u, std::uint8_t v) {
-    const int x = TexturePageX(tpage);
-    const int y = TexturePageY(tpage) + v;
-    switch (pmode) {
-    case kPixelMode4Bit: {
-        const std::uint16_t word = memory.Word(x + u / 4, y);
-        const int index = (word >> ((u % 4) * 4)) & 0x0F;
-        return memory.Word(clutX + index, clutY);
-    }
-    case kPixelMode8Bit: {
-        const std::uint16_t word = memory.Word(x + u / 2, y);
-        const int index = (word >> ((u % 2) * 8)) & 0xFF;
-        return memory.Word(clutX + index, clutY);
-    }
-    default:
-        return memory.Word(x + u, y);
-    }
-}
-
 } // namespace polyvane

@@ -24,6 +24,8 @@ class FrameBuffer {
 
     void Clear() { std::fill(m_words.begin(), m_words.end(), std::uint16_t{0}); }
     [[nodiscard]] std::span<const std::uint16_t> Words() const { return m_words; }
+    // Row after row, for drawing into the memory directly.
+    [[nodiscard]] std::span<std::uint16_t> MutableWords() { return m_words; }
     [[nodiscard]] bool operator==(const FrameBuffer& other) const = default;
 
   private:
@@ -36,9 +38,26 @@ class FrameBuffer {
 
 // What a textured primitive samples at texture coordinate (u, v): the colour word the chip fetches
 // from page `tpage` in colour mode `pmode`, through the colour table at (clutX, clutY) for 4- and
-// 8-bit texels. 0x0000 is the transparent texel.
-[[nodiscard]] std::uint16_t FetchTexel(const FrameBuffer& memory, std::uint8_t tpage, std::uint8_t pmode,
-                                       std::uint16_t clutX, std::uint16_t clutY, std::uint8_t u,
-                                       std::uint8_t v);
+// 8-bit texels. 0x0000 is the transparent texel. Inline, as it runs for every textured pixel.
+[[nodiscard]] inline std::uint16_t FetchTexel(const FrameBuffer& memory, std::uint8_t tpage,
+                                              std::uint8_t pmode, std::uint16_t clutX, std::uint16_t clutY,
+                                              std::uint8_t u, std::uint8_t v) {
+    const int x = TexturePageX(tpage);
+    const int y = TexturePageY(tpage) + v;
+    switch (pmode) {
+    case kPixelMode4Bit: {
+        const std::uint16_t word = memory.Word(x + u / 4, y);
+        const int index = (word >> ((u % 4) * 4)) & 0x0F;
+        return memory.Word(clutX + index, clutY);
+    }
+    case kPixelMode8Bit: {
+        const std::uint16_t word = memory.Word(x + u / 2, y);
+        const int index = (word >> ((u % 2) * 8)) & 0xFF;
+        return memory.Word(clutX + index, clutY);
+    }
+    default:
+        return memory.Word(x + u, y);
+    }
+}
 
 } // namespace polyvane

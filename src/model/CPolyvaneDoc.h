@@ -100,6 +100,8 @@ class CPolyvaneDoc : public CDocument {
     // Where the selection is, and putting it back there; false when the object no longer exists.
     [[nodiscard]] StepPlace Place() const;
     bool ShowPlace(const StepPlace& place);
+    // Textures, Load Folder...: every TIM of a chosen folder added to the textures.
+    void OnTexturesLoadFolder();
 
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }

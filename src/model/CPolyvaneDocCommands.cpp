@@ -13,6 +13,7 @@ constexpr Entry kCommands[] = {
     {ID_OBJECT_STATS, &CPolyvaneDoc::OnStats, nullptr},
     {ID_TEXTURES_TIM_MANAGER, &CPolyvaneDoc::OnTimManager, nullptr},
     {ID_TEXTURES_VIEW, &CPolyvaneDoc::OnTexturesView, nullptr},
+    {ID_TEXTURES_LOAD_FOLDER, &CPolyvaneDoc::OnTexturesLoadFolder, nullptr},
     {ID_OBJECT_NEXT_PRIM, &CPolyvaneDoc::OnNextPrim, nullptr},
     {ID_OBJECT_PREV_PRIM, &CPolyvaneDoc::OnPrevPrim, nullptr},
     {ID_OBJECT_NEXT_OBJECT, &CPolyvaneDoc::OnNextObject, nullptr},

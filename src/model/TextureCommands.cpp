@@ -1,7 +1,9 @@
 // The document's texture commands.
 #include "CPolyvaneDoc.h"
 
+#include "platform/CommonDialogs.h"
 #include "texture/CTimManagerDlg.h"
+#include "texture/TimFolder.h"
 
 namespace polyvane {
 
@@ -17,6 +19,14 @@ void CPolyvaneDoc::OnTimManager() {
     dlg.DoModal();
     // Added or removed textures change what a texture view finds, whatever the dialog returned.
     UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void CPolyvaneDoc::OnTexturesLoadFolder() {
+    const auto folder = FileChooserService().ChooseFolder();
+    if (!folder)
+        return;
+    if (AddTimFolder(*folder, [this](TimImage&& tim) { AddTexture(std::move(tim)); }) > 0)
+        UpdateAllViews(nullptr, 0, nullptr);
 }
 
 // The model view switches itself to the texture view; once the texture view is active the command

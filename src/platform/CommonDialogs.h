@@ -29,6 +29,8 @@ class IFileChooser {
     // none when cancelled.
     virtual std::optional<std::string> ChooseOpenFile(std::string_view filter,
                                                       std::string_view defaultExtension) = 0;
+    // Asks for an existing folder. Its path, or none when cancelled (or when the chooser has none).
+    virtual std::optional<std::string> ChooseFolder() { return std::nullopt; }
 };
 
 IColorChooser* SetColorChooserService(IColorChooser* chooser);
@@ -61,6 +63,8 @@ class ScriptedFileChooser final : public IFileChooser {
     void Push(std::optional<std::string> answer) { m_answers.push_back(std::move(answer)); }
     std::optional<std::string> ChooseOpenFile(std::string_view filter,
                                               std::string_view defaultExtension) override;
+    // Takes the next queued answer too; its request has an empty filter.
+    std::optional<std::string> ChooseFolder() override { return ChooseOpenFile({}, {}); }
     [[nodiscard]] const std::vector<Request>& Requests() const { return m_requests; }
 
   private:

@@ -2,14 +2,18 @@
 #include "CPreviewScreen.h"
 #include "platform/DisplayService.h"
 
+#include "gpu/FrameBufferPicture.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CommandIds.h"
+#include "texture/TimFrameBuffer.h"
 
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace polyvane {
 
@@ -22,6 +26,8 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_VRAM, &CPolyvaneView::OnViewVram, &CPolyvaneView::OnUpdateViewVram},
     {ID_VIEW_OBJECT_TABLE, &CPolyvaneView::OnViewObjectTable, &CPolyvaneView::OnUpdateViewObjectTable},
     {ID_VIEW_BLANK, &CPolyvaneView::OnViewBlank, &CPolyvaneView::OnUpdateViewBlank},
+    {ID_VIEW_TEXTURED, &CPolyvaneView::OnViewTextured, &CPolyvaneView::OnUpdateViewTextured},
+    {ID_VIEW_DITHER, &CPolyvaneView::OnViewDither, &CPolyvaneView::OnUpdateViewDither},
     {ID_VIEW_SHOW_VERTEX_NUMBERS, &CPolyvaneView::OnViewShowVertexNumbers,
      &CPolyvaneView::OnUpdateViewShowVertexNumbers},
     {ID_VIEW_FRONT, &CPolyvaneView::OnViewFront, nullptr},
@@ -69,6 +75,37 @@ std::string Fixed(double value) {
     return error == std::errc{} ? std::string(text.data(), end) : std::string();
 }
 
+// Blits frame-buffer words (width x height, row after row) widened to 8 bits a channel onto the
+// surface's rectangle (x, y, destWidth, destHeight).
+// `bits` is the buffer the bitmap is built in.
+void BlitWords(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t destWidth, std::int32_t destHeight,
+               std::span<const std::uint16_t> words, std::int32_t width, std::int32_t height,
+               std::vector<std::uint8_t>& bits) {
+    bits.resize(std::size_t(width) * std::size_t(height) * 4);
+    for (std::size_t i = 0; i < std::size_t(width) * std::size_t(height); ++i) {
+        const std::uint32_t rgb = WidenWord(words[i]);
+        bits[i * 4] = static_cast<std::uint8_t>(rgb >> 16);
+        bits[i * 4 + 1] = static_cast<std::uint8_t>(rgb >> 8);
+        bits[i * 4 + 2] = static_cast<std::uint8_t>(rgb);
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    pDC->StretchDIBits(x, y, destWidth, destHeight, 0, 0, width, height, bits, info);
+}
+
+// A rectangle's outline in the current pen, nothing filled.
+void Outline(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+    const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
+    const CPoint corners[4] = {{x, y}, {x + width, y}, {x + width, y + height}, {x, y + height}};
+    pDC->Polygon(corners, 4);
+    pDC->SelectObject(oldBrush);
+}
+
 void Wrap(double& angle) {
     if (angle > kAngleWrap)
         angle -= kAngleWrap;
@@ -82,6 +119,11 @@ std::int32_t Difference(std::int32_t a, std::int32_t b) {
 }
 
 } // namespace
+
+std::int32_t VramScaleHalves(std::int32_t width, std::int32_t height) {
+    const std::int32_t halves = std::min(width * 2 / kFrameBufferWidth, height * 2 / kFrameBufferHeight);
+    return std::max(halves, 1);
+}
 
 CPolyvaneView::~CPolyvaneView() = default;
 
@@ -112,6 +154,14 @@ void CPolyvaneView::OnViewObjectTable() {
 }
 void CPolyvaneView::OnViewBlank() {
     SetViewMode(VM_BLANK);
+}
+
+void CPolyvaneView::OnViewTextured() {
+    SetViewMode(VM_TEXTURED);
+}
+void CPolyvaneView::OnViewDither() {
+    m_textured.dither = !m_textured.dither;
+    Invalidate(true);
 }
 
 void CPolyvaneView::OnViewShowVertexNumbers() {
@@ -152,6 +202,12 @@ void CPolyvaneView::OnUpdateViewObjectTable(CCmdUI* pCmdUI) {
 }
 void CPolyvaneView::OnUpdateViewBlank(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_viewMode == VM_BLANK);
+}
+void CPolyvaneView::OnUpdateViewTextured(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_viewMode == VM_TEXTURED);
+}
+void CPolyvaneView::OnUpdateViewDither(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_textured.dither);
 }
 void CPolyvaneView::OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_bShowVertexNumbers != 0);
@@ -219,20 +275,17 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
     HGDIOBJ axisPen = 0;
     switch (m_viewMode) {
     case VM_WIREFRAME:
+    case VM_TEXTURED:
         doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
-        DrawWireframe(pDC, *doc, highlightPen);
+        if (m_viewMode == VM_WIREFRAME)
+            DrawWireframe(pDC, *doc, highlightPen);
+        else
+            DrawTextured(pDC, *doc, highlightPen);
         axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
-        {
-            const HGDIOBJ oldPen = pDC->SelectObject(axisPen);
-            static const char* const kAxisLetters[3] = {"x", "y", "z"};
-            for (int a = 0; a < 3; ++a) {
-                const ScreenPoint end = doc->m_axisScreen[a];
-                pDC->MoveTo(centre.x, centre.y);
-                pDC->LineTo(end.x, end.y);
-                pDC->TextOut(end.x, end.y, kAxisLetters[a]);
-            }
-            pDC->SelectObject(oldPen);
-        }
+        DrawAxes(pDC, *doc, centre, axisPen);
+        break;
+    case VM_VRAM:
+        DrawVram(pDC, *doc, highlightPen);
         break;
     case VM_SOLID:
         doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
@@ -247,6 +300,69 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
     pDC->DeleteObject(highlightPen);
     if (axisPen)
         pDC->DeleteObject(axisPen);
+}
+
+void CPolyvaneView::DrawAxes(CDC* pDC, const CPolyvaneDoc& doc, CPoint centre, HGDIOBJ axisPen) {
+    const HGDIOBJ oldPen = pDC->SelectObject(axisPen);
+    static const char* const kAxisLetters[3] = {"x", "y", "z"};
+    for (int a = 0; a < 3; ++a) {
+        const ScreenPoint end = doc.m_axisScreen[a];
+        pDC->MoveTo(centre.x, centre.y);
+        pDC->LineTo(end.x, end.y);
+        pDC->TextOut(end.x, end.y, kAxisLetters[a]);
+    }
+    pDC->SelectObject(oldPen);
+}
+
+void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
+    const CRect client = pDC->GetClientRect();
+    const std::int32_t width = client.right, height = client.bottom;
+    if (width > 0 && height > 0) {
+        const FrameBuffer memory = BuildFrameBuffer(doc.m_timList);
+        m_picture.resize(std::size_t(width) * std::size_t(height));
+        PaintTextured(doc.m_pDrawFirst, doc.WorkCount(), memory, m_picture, width, height, m_textured);
+        BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
+    }
+    const WorkPrimitive* cur = doc.m_pCurPrim;
+    if (!cur)
+        return;
+    const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
+    const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
+    DrawRecord(pDC, *cur);
+    pDC->SelectObject(oldBrush);
+    pDC->SelectObject(oldPen);
+}
+
+// The whole frame-buffer memory scaled by whole or half steps to fit, the loaded textures' image
+// rectangles named, and the current primitive's texture page and colour-table row outlined.
+void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
+    const CRect client = pDC->GetClientRect();
+    const std::int32_t halves = VramScaleHalves(client.right, client.bottom);
+    auto scaled = [halves](std::int32_t v) {
+        return static_cast<std::int32_t>(std::int64_t(v) * halves / 2);
+    };
+    const FrameBuffer memory = BuildFrameBuffer(doc.m_timList);
+    BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), memory.Words(),
+              kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
+    const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
+    const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
+    for (const TimImage& tim : doc.m_timList) {
+        Outline(pDC, scaled(tim.imageX), scaled(tim.imageY), scaled(tim.imageWidth), scaled(tim.imageHeight));
+        pDC->TextOut(scaled(tim.imageX) + 2, scaled(tim.imageY) + 2,
+                     std::filesystem::path(tim.fileName).filename().string());
+    }
+    pDC->SelectObject(penBefore);
+    pDC->DeleteObject(greyPen);
+    const WorkPrimitive* cur = doc.m_pCurPrim;
+    if (!cur || !(cur->attr & PA_TEXTURED))
+        return;
+    const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
+    Outline(pDC, scaled(TexturePageX(cur->tpage)), scaled(TexturePageY(cur->tpage)),
+            scaled(TexturePageWords(cur->pmode)), scaled(256));
+    if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
+        Outline(pDC, scaled(cur->clutX), scaled(cur->clutY), scaled(cur->pmode == kPixelMode4Bit ? 16 : 256),
+                std::max(scaled(1), 1));
+    pDC->SelectObject(oldPen);
 }
 
 void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {

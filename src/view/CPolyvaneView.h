@@ -6,11 +6,13 @@
 // every paint hand OnDraw a drawing surface whose client rectangle is the window's; deliver mouse
 // messages through the CView handlers and commands through OnCmdMsg (the view answers before its
 // document). Every state change invalidates the whole window with erasing.
+#include "TexturedPaint.h"
 #include "platform/CDC.h"
 #include "platform/CView.h"
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace polyvane {
 
@@ -23,6 +25,7 @@ constexpr std::int32_t VM_SOLID = 2;
 constexpr std::int32_t VM_VRAM = 8;
 constexpr std::int32_t VM_OBJECT_TABLE = 16;
 constexpr std::int32_t VM_BLANK = 32;
+constexpr std::int32_t VM_TEXTURED = 64;
 
 // Drag states (m_dragMode).
 constexpr std::int32_t DRAG_NONE = 0;
@@ -54,6 +57,8 @@ class CPolyvaneView : public CView {
     void OnViewVram();
     void OnViewObjectTable();
     void OnViewBlank();
+    void OnViewTextured();
+    void OnViewDither();
     void OnViewShowVertexNumbers();
     void OnViewFront();
     void OnViewSide();
@@ -67,6 +72,8 @@ class CPolyvaneView : public CView {
     void OnUpdateViewVram(CCmdUI* pCmdUI);
     void OnUpdateViewObjectTable(CCmdUI* pCmdUI);
     void OnUpdateViewBlank(CCmdUI* pCmdUI);
+    void OnUpdateViewTextured(CCmdUI* pCmdUI);
+    void OnUpdateViewDither(CCmdUI* pCmdUI);
     void OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI);
 
     double m_distance = 1000.0;
@@ -80,6 +87,8 @@ class CPolyvaneView : public CView {
     double m_angleY = 0.0;
     double m_angleZ = 0.0;
     int m_bShowVertexNumbers = 1;
+    // Background, dither switch and light of the textured mode.
+    TexturedPaintOptions m_textured;
 
   private:
     void SetViewMode(std::int32_t mode);
@@ -88,7 +97,19 @@ class CPolyvaneView : public CView {
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
+    void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
+    void DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen);
+    void DrawAxes(CDC* pDC, const CPolyvaneDoc& doc, CPoint centre, HGDIOBJ axisPen);
+
+    // The textured picture and the bitmap bits it is shown through, kept between paints so that
+    // turning the model allocates nothing.
+    std::vector<std::uint16_t> m_picture;
+    std::vector<std::uint8_t> m_pictureBits;
 };
+
+// The VRAM mode's scale in half steps: the largest that shows the whole memory in a client area of
+// width x height, never below one half.
+[[nodiscard]] std::int32_t VramScaleHalves(std::int32_t width, std::int32_t height);
 
 // Angles leave a drag step within [-kAngleWrap, kAngleWrap]; the bound is not the double nearest 2π.
 constexpr double kAngleWrap = 6.28318530716;

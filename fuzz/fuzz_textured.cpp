@@ -1,0 +1,107 @@
+// Random models and textures through the textured paint and the VRAM view: any packet fields,
+// coordinates, pages, colour tables and blend rates, and textures placed anywhere, must draw
+// without reading or writing outside the memory or the picture.
+//
+// Input: one byte of texture count (0-3), then per texture a 16-bit little-endian length and that
+// many bytes of TIM file; the rest, 51 bytes a primitive, fills its fields.
+#include "model/CPolyvaneDoc.h"
+#include "platform/CRasterDC.h"
+#include "platform/MessageBox.h"
+#include "view/CPolyvaneView.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+using namespace polyvane;
+
+class Input {
+  public:
+    Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    std::uint8_t U8() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+    std::uint16_t U16() { return static_cast<std::uint16_t>(U8() | (U8() << 8)); }
+    std::int16_t I16() { return static_cast<std::int16_t>(U16()); }
+    [[nodiscard]] std::size_t Remaining() const { return m_size - m_pos; }
+    // `n` must not exceed Remaining().
+    const std::uint8_t* Take(std::size_t n) {
+        const std::uint8_t* at = m_data + m_pos;
+        m_pos += n;
+        return at;
+    }
+
+  private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+constexpr std::size_t kPrimitiveBytes = 51;
+
+void Paint(CPolyvaneDoc& doc, std::int32_t mode, std::int32_t width, std::int32_t height, bool dither) {
+    HeadlessViewHost host(CRect{0, 0, width, height});
+    CPolyvaneView view;
+    view.SetHost(&host);
+    view.SetDocument(&doc);
+    view.m_viewMode = mode;
+    view.m_textured.dither = dither;
+    view.m_angleX = 0.3;
+    view.m_angleY = 0.5;
+    view.m_distance = 400.0;
+    CRasterDC dc(width, height);
+    view.OnDraw(&dc);
+    view.SetDocument(nullptr);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    HeadlessMessageBox box;
+    ScopedMessageBox scoped(box);
+    Input in(data, size);
+    CPolyvaneDoc doc;
+    const int textures = in.U8() & 3;
+    for (int t = 0; t < textures; ++t) {
+        const std::size_t length = std::min<std::size_t>(in.U16(), in.Remaining());
+        const std::uint8_t* bytes = in.Take(length);
+        TimImage tim;
+        tim.fileName = "fuzz" + std::to_string(t) + ".tim";
+        if (tim.LoadTimFromBytes({bytes, length}))
+            doc.m_timList.push_back(std::move(tim));
+    }
+    const std::size_t count = std::min<std::size_t>(in.Remaining() / kPrimitiveBytes, 256);
+    doc.m_header.id = 0x41;
+    doc.m_header.nobj = 1;
+    doc.m_objects[0].n_primitive = static_cast<std::uint32_t>(count);
+    if (count > 0) {
+        doc.m_objectPrims[0].reset(new WorkPrimitive[count]);
+        for (std::size_t i = 0; i < count; ++i) {
+            WorkPrimitive& p = doc.m_objectPrims[0][i];
+            std::memset(&p, 0, sizeof p);
+            p.attr = in.U16();
+            for (int k = 0; k < 4; ++k) {
+                p.x[k] = in.I16() / 64.0;
+                p.y[k] = in.I16() / 64.0;
+                p.z[k] = in.I16() / 64.0;
+                p.u[k] = in.U8();
+                p.v[k] = in.U8();
+            }
+            for (int k = 0; k < 4; ++k)
+                p.colour[k] = static_cast<std::uint32_t>(in.U8()) * 0x010203u;
+            p.nx[0] = in.I16();
+            p.ny[0] = in.I16();
+            p.nz[0] = in.I16();
+            p.tpage = in.U8();
+            p.pmode = in.U8();
+            p.abr = in.U8();
+            p.clutX = in.U16();
+            p.clutY = in.U16();
+        }
+    }
+    doc.SelectModelObject(0);
+    Paint(doc, VM_TEXTURED, 160, 120, (size & 1) != 0);
+    Paint(doc, VM_VRAM, 300, 200, false);
+    return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Frame-buffer words shown on a screen: each 5-bit channel c widened to (c << 3) | (c >> 2), so 31
+// shows as 255 and 0 as 0.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace polyvane {
+
+[[nodiscard]] constexpr std::uint8_t WidenChannel(int c) {
+    return static_cast<std::uint8_t>(((c & 31) << 3) | ((c & 31) >> 2));
+}
+
+// The word as 0x00BBGGRR; bit 15 is not shown.
+[[nodiscard]] constexpr std::uint32_t WidenWord(std::uint16_t word) {
+    return std::uint32_t{WidenChannel(word)} | (std::uint32_t{WidenChannel(word >> 5)} << 8) |
+           (std::uint32_t{WidenChannel(word >> 10)} << 16);
+}
+
+[[nodiscard]] inline std::vector<std::uint32_t> WidenWords(std::span<const std::uint16_t> words) {
+    std::vector<std::uint32_t> out(words.size());
+    for (std::size_t i = 0; i < words.size(); ++i)
+        out[i] = WidenWord(words[i]);
+    return out;
+}
+
+} // namespace polyvane

@@ -1,0 +1,81 @@
+#pragma once
+// The console graphics chip's drawing, as its drawing commands give it: screen-space fills, single
+// words, flat rectangles and flat, Gouraud and textured polygons, into a 15-bit target (the
+// frame-buffer memory itself, or a picture of any size), sampling textures from a frame-buffer memory.
+#include "FrameBuffer.h"
+
+#include <cstdint>
+#include <span>
+
+namespace polyvane {
+
+struct GpuColour {
+    std::uint8_t r = 0, g = 0, b = 0;
+};
+
+// One polygon corner: integer screen position, 8-bit colour, texture coordinate.
+struct GpuVertex {
+    std::int32_t x = 0, y = 0;
+    GpuColour colour;
+    std::uint8_t u = 0, v = 0;
+};
+
+// How a polygon or rectangle is drawn, as its command and the draw-mode setting say.
+struct GpuDrawMode {
+    bool gouraud = false;  // colours per corner; otherwise the first corner's colour throughout
+    bool textured = false; // sample the texture at (u, v)
+    bool raw = false;      // textured without modulation by the colour
+    bool semi = false;     // semi-transparent at rate `abr`
+    std::uint8_t abr = 0;
+    std::uint8_t tpage = 0;
+    std::uint8_t pmode = 0;
+    std::uint16_t clutX = 0, clutY = 0;
+};
+
+// Semi-transparent blend of foreground word `front` over background `back`, per 5-bit channel at
+// rate 0 (B + F) / 2, 1 B + F, 2 B - F, 3 B + F / 4, clamped to 0..31; bit 15 is `front`'s.
+[[nodiscard]] std::uint16_t BlendWords(std::uint16_t back, std::uint16_t front, std::uint8_t abr);
+
+// A 5-bit texel channel scaled by an 8-bit colour channel, t x c / 128 with 128 leaving it as it is,
+// plus the dither offset `offset` at 8-bit precision; clamped to 0..31.
+[[nodiscard]] int ModulateChannel(int texel5, int colour8, int offset);
+
+// The chip's 4 x 4 ordered-dither offset, in 8-bit steps, for the pixel at (x, y).
+[[nodiscard]] int DitherOffset(int x, int y);
+
+class GpuRasteriser {
+  public:
+    // Draws into `target` (width x height words, row after row), reading textures from `textures`,
+    // which may be the memory being drawn into.
+    GpuRasteriser(std::span<std::uint16_t> target, int width, int height, const FrameBuffer& textures);
+    // Draws into the memory itself; the drawing area is the whole memory.
+    explicit GpuRasteriser(FrameBuffer& memory);
+
+    // Ordered dither for Gouraud-shaded and modulated-texture pixels from now on.
+    void SetDither(bool on) { m_dither = on; }
+    // The chip refuses polygons wider than 1023 or taller than 511 pixels; a picture of a model
+    // wants every polygon, however close to the eye.
+    void SetSizeLimit(bool on) { m_sizeLimit = on; }
+
+    // A fill command: x rounded down and the width up to 16 words, wrapping at the target's edges;
+    // no blending, no dither, bit 15 clear.
+    void Fill(int x, int y, int width, int height, GpuColour colour);
+    void Put(int x, int y, std::uint16_t word);
+    // A flat rectangle (tile): no dither, blending when `semi`.
+    void Tile(int x, int y, int width, int height, GpuColour colour, bool semi, std::uint8_t abr);
+    // A polygon of 3 points, or 4 drawn as the triangles (0, 1, 2) and (1, 2, 3).
+    void Polygon(std::span<const GpuVertex> points, const GpuDrawMode& mode);
+    void Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVertex& c, const GpuDrawMode& mode);
+
+  private:
+    void Plot(int x, int y, std::uint16_t word, bool blend, std::uint8_t abr);
+
+    std::uint16_t* m_target;
+    int m_width;
+    int m_height;
+    const FrameBuffer& m_textures;
+    bool m_dither = false;
+    bool m_sizeLimit = true;
+};
+
+} // namespace polyvane

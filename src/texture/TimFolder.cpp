@@ -1,0 +1,42 @@
+#include "TimFolder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <vector>
+
+namespace polyvane {
+
+namespace {
+
+bool IsTimName(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".tim";
+}
+
+} // namespace
+
+std::size_t AddTimFolder(const std::string& folder, const std::function<void(TimImage&&)>& add) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error) && IsTimName(it->path()))
+            files.push_back(it->path());
+    std::sort(files.begin(), files.end());
+    std::size_t added = 0;
+    for (const auto& file : files) {
+        if (std::optional<TimImage> tim = LoadTimFile(file.string())) {
+            add(std::move(*tim));
+            ++added;
+        }
+    }
+    return added;
+}
+
+std::size_t AddTimFolder(TimList& list, const std::string& folder) {
+    return AddTimFolder(folder, [&list](TimImage&& tim) { list.push_back(std::move(tim)); });
+}
+
+} // namespace polyvane

@@ -1,0 +1,158 @@
+// The textured and VRAM modes: faces kept or culled as the console's winding rule says, the light
+// model, textures sampled from the document's memory, and the memory shown word for word.
+#include "DocTestSupport.h"
+#include "TimBuilder.h"
+#include "WorkDocBuilder.h"
+#include "gpu/FrameBufferPicture.h"
+#include "platform/CRasterDC.h"
+#include "texture/TimFrameBuffer.h"
+#include "view/CPolyvaneView.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace polyvane;
+using namespace polyvane::test;
+
+namespace {
+
+constexpr std::int32_t kWidth = 400, kHeight = 300;
+
+// Paints the document in `mode` and returns the picture.
+std::vector<COLORREF> PaintPixels(CPolyvaneDoc& doc, std::int32_t mode, const LightModel& light = {},
+                                  std::int32_t width = kWidth, std::int32_t height = kHeight) {
+    HeadlessViewHost host(CRect{0, 0, width, height});
+    CPolyvaneView view;
+    view.SetHost(&host);
+    view.SetDocument(&doc);
+    view.m_viewMode = mode;
+    view.m_bShowVertexNumbers = 0;
+    view.m_textured.light = light;
+    CRasterDC dc(width, height);
+    view.OnDraw(&dc);
+    view.SetDocument(nullptr);
+    return dc.Pixels();
+}
+
+COLORREF At(const std::vector<COLORREF>& pixels, int x, int y, int width = kWidth) {
+    return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+}
+
+// (0,0,0) (100,0,0) (0,100,0) shows at (200,150) (300,150) (200,50): clockwise on the console's
+// screen, whose y grows downward where this view's grows upward.
+WorkPrimitive FrontTriangle(std::uint16_t attr = 0) {
+    WorkPrimitive p = Record({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}}, attr);
+    p.colour[0] = RGB(255, 0, 0);
+    return p;
+}
+
+TEST(TexturedPaint, SingleSidedFacesSeenFromBehindAreNotDrawn) {
+    struct Case {
+        const char* name;
+        bool reversed;
+        std::uint16_t attr;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"front", false, 0, true},
+        {"back", true, 0, false},
+        {"back, double-sided", true, PA_DOUBLE, true},
+    };
+    for (const auto& c : cases) {
+        WorkPrimitive p = FrontTriangle(c.attr);
+        if (c.reversed) {
+            std::swap(p.x[1], p.x[2]);
+            std::swap(p.y[1], p.y[2]);
+        }
+        auto doc = MakeDoc({p});
+        const auto pixels = PaintPixels(*doc, VM_TEXTURED);
+        EXPECT_EQ(At(pixels, 220, 130), c.drawn ? RGB(255, 0, 0) : RGB(255, 255, 255)) << c.name;
+    }
+}
+
+TEST(TexturedPaint, LitFacesTakeAmbientPlusTheLightsOverTheirNormal) {
+    LightModel light;
+    light.ambient = 0.25;
+    light.lights = {{0.0, 0.0, -1.0, 0.75}};
+    struct Case {
+        double nz;
+        int level; // 8-bit shown: 200 x factor cut to 5 bits and widened
+    };
+    const Case cases[] = {
+        {-1.0, 206}, // facing the light: 200 -> 25 -> 206
+        {1.0, 49},   // facing away: ambient only, 50 -> 6 -> 49
+        {0.0, 49},   // no normal: ambient only
+    };
+    for (const auto& c : cases) {
+        WorkPrimitive p = FrontTriangle(PA_LIGHT);
+        p.colour[0] = RGB(200, 200, 200);
+        p.nz[0] = c.nz;
+        auto doc = MakeDoc({p});
+        const auto pixels = PaintPixels(*doc, VM_TEXTURED, light);
+        const auto level = static_cast<std::uint8_t>(c.level);
+        EXPECT_EQ(At(pixels, 220, 130), RGB(level, level, level)) << c.nz;
+    }
+}
+
+TEST(TexturedPaint, TexturesComeFromTheDocumentsMemory) {
+    TimSpec spec;
+    spec.flag = 2; // 15-bit at (640, 0): page 10
+    spec.imageWidth = 2;
+    spec.imageHeight = 1;
+    spec.pixels = {0x00, 0x7C, 0x00, 0x00}; // blue, then the transparent texel
+    WorkPrimitive p = FrontTriangle(PA_TEXTURED | PA_DOUBLE);
+    p.tpage = 10;
+    p.pmode = 2;
+    for (std::uint8_t u : {0, 1}) {
+        auto doc = MakeDoc({p});
+        doc->m_pWork[0].u[0] = doc->m_pWork[0].u[1] = doc->m_pWork[0].u[2] = u;
+        doc->m_timList.push_back(LoadTimBytes(BuildTim(spec).data()).tim);
+        const auto pixels = PaintPixels(*doc, VM_TEXTURED);
+        EXPECT_EQ(At(pixels, 220, 130), u == 0 ? RGB(0, 0, 255) : RGB(255, 255, 255)) << int(u);
+    }
+}
+
+TEST(TexturedPaint, VramScaleTakesWholeOrHalfSteps) {
+    struct Case {
+        std::int32_t width, height, halves;
+    };
+    const Case cases[] = {{1024, 512, 2}, {1023, 512, 1}, {1536, 800, 3}, {4096, 700, 2}, {100, 100, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(VramScaleHalves(c.width, c.height), c.halves) << c.width << 'x' << c.height;
+}
+
+TEST(TexturedPaint, RealTexturesShowInTheVramViewAndOnTheSampleModel) {
+    const std::filesystem::path dir = RealDataPath("tim");
+    if (!std::filesystem::is_directory(dir))
+        GTEST_SKIP() << "real textures not present";
+    std::ifstream in(SourcePath("samples/cube.tmd"), std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    int shown = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() != ".tim")
+            continue;
+        auto loaded = LoadBytes(bytes, "cube.tmd");
+        ASSERT_TRUE(loaded.ok);
+        auto load = test::LoadTimFile(entry.path().string());
+        if (!load.ok)
+            continue;
+        loaded.doc->m_timList.push_back(std::move(load.tim));
+        const auto textured = PaintPixels(*loaded.doc, VM_TEXTURED);
+        EXPECT_EQ(textured.size(), std::size_t(kWidth) * kHeight);
+        const auto vram = PaintPixels(*loaded.doc, VM_VRAM, {}, 1024, 512);
+        const FrameBuffer memory = BuildFrameBuffer(loaded.doc->m_timList);
+        // A pixel inside the image, clear of the outline and the label.
+        const TimImage& tim = loaded.doc->m_timList.front();
+        const int x = std::min(tim.imageX + tim.imageWidth - 2, 1023);
+        const int y = std::min(tim.imageY + tim.imageHeight - 2, 511);
+        EXPECT_EQ(At(vram, x, y, 1024), WidenWord(memory.Word(x, y))) << entry.path();
+        ++shown;
+    }
+    EXPECT_GT(shown, 0);
+}
+
+} // namespace
