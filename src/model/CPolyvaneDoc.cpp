@@ -15,11 +15,8 @@ CPolyvaneDoc::~CPolyvaneDoc() = default;
 
 void CPolyvaneDoc::ResetModel() {
     m_header = TmdHeader{};
-    m_pVertexTable = m_pNormalTable = m_pPrimitiveTable = nullptr;
     m_pObject = nullptr;
     m_nCurObject = 0;
-    m_pImage.reset();
-    m_imageSize = 0;
     m_pWork.reset();
     m_pCurPrim = nullptr;
     m_pDrawFirst = nullptr;
@@ -35,16 +32,15 @@ void CPolyvaneDoc::Serialize(CArchive& ar) {
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ar.IsStoring()) {
-        m_bStoreOk = WriteTmd(ar);
+        m_bStoreOk = SaveTmd(ar);
         return;
     }
     m_bLoadOk = false;
     if (ext == "tmd") {
-        m_bLoadOk = ReadTmd(ar);
+        m_bLoadOk = LoadTmd(ar);
     } else if (ext == "lwo") {
         AfxMessageBox("Read LWO");
-        ReadLwo(ar);
-        m_bLoadOk = m_pWork != nullptr;
+        m_bLoadOk = LoadLwo(ar);
     }
 }
 

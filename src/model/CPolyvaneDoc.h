@@ -1,12 +1,13 @@
 #pragma once
 // The model document: the TMD image as read, the object table and every object's decoded primitives,
 // with one object selected (its records in the working array) and one primitive of it current.
-#include "LwoSurface.h"
+#include "formats/LwoSurface.h"
+#include "formats/TimList.h"
 #include "formats/TmdModel.h"
 #include "formats/TmdTypes.h"
+#include "formats/VertexSharing.h"
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
-#include "texture/TimList.h"
 
 #include <array>
 #include <cstdint>
@@ -31,17 +32,12 @@ class CPolyvaneDoc : public CDocument {
     void SelectModelObject(std::uint32_t k);
     void CopyPrimitive();
 
-    // TMD reading.
-    bool ReadTmd(CArchive& ar);
-    bool DecodeObjects();
-    void BeginObjectDecode(std::uint32_t i);
-
-    // TMD writing.
-    bool WriteTmd(CArchive& ar);
-    std::uint8_t* WritePacket(std::uint8_t* out, std::uint32_t record);
-
-    // LightWave LWOB import.
-    void ReadLwo(CArchive& ar);
+    // Before a save: selects every object in turn (the last stays selected), recomputes its normals
+    // and its integer fields. False when an object cannot be selected.
+    bool PrepareObjectsForSave(SharingMethod method);
+    // The selected object's face normals and their averages at shared vertices, as saving stores
+    // them: unit vectors, whatever form the reader or an edit left them in.
+    void RecomputeNormalsForSave(SharingMethod method);
 
     // Derived fields of the selected object, and its extents.
     void ComputeFaceNormals();
@@ -81,7 +77,6 @@ class CPolyvaneDoc : public CDocument {
     [[nodiscard]] bool HasClipboard() const { return m_bClipValid; }
     // Stored records of object `i` (the selected object's are in m_pWork); null when it has none.
     [[nodiscard]] const WorkPrimitive* ObjectRecords(std::uint32_t i) const;
-    [[nodiscard]] std::size_t ImageSize() const { return m_imageSize; }
 
     // A read-only look at the whole model, the selected object's records included; valid until the
     // document next changes.
@@ -90,12 +85,8 @@ class CPolyvaneDoc : public CDocument {
     void AdoptModel(TmdModel&& model);
 
     TmdHeader m_header{};
-    const std::uint8_t* m_pVertexTable = nullptr;
-    const std::uint8_t* m_pNormalTable = nullptr;
-    const std::uint8_t* m_pPrimitiveTable = nullptr;
     TmdObject* m_pObject = nullptr;
     std::uint32_t m_nCurObject = 0;
-    std::unique_ptr<std::uint8_t[]> m_pImage;
     std::unique_ptr<WorkPrimitive[]> m_pWork;
     // The current record of m_pWork; null when no object is selected or the object has no primitives.
     WorkPrimitive* m_pCurPrim = nullptr;
@@ -116,9 +107,11 @@ class CPolyvaneDoc : public CDocument {
   private:
     // Frees the whole model: the document then holds no objects.
     void ResetModel();
-    bool DecodeObject(std::uint32_t i, std::uint64_t& primitiveBudget);
+    // Reading and writing through the codecs, with their failures shown as messages.
+    bool LoadTmd(CArchive& ar);
+    bool LoadLwo(CArchive& ar);
+    bool SaveTmd(CArchive& ar);
 
-    std::size_t m_imageSize = 0;
     bool m_bClipValid = false;
     bool m_bLoadOk = false;
     bool m_bStoreOk = false;

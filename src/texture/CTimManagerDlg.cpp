@@ -1,6 +1,7 @@
 #include "CTimManagerDlg.h"
 
 #include "DialogIds.h"
+#include "TimFiles.h"
 #include "platform/CommonDialogs.h"
 
 namespace polyvane {

@@ -3,7 +3,7 @@
 #include "ShellTestSupport.h"
 #include "app/ViewWidget.h"
 #include "texture/CTimView.h"
-#include "texture/TimList.h"
+#include "texture/TimFiles.h"
 #include "view/CPolyvaneView.h"
 
 #include <QMdiArea>

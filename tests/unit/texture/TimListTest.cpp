@@ -1,5 +1,5 @@
 // The document's texture list: order of adding, exact-path lookup, removal of the first match.
-#include "texture/TimList.h"
+#include "texture/TimFiles.h"
 #include "TimBuilder.h"
 #include "model/CPolyvaneDoc.h"
 
