@@ -2,9 +2,9 @@
 
 #include "CPolyvaneApp.h"
 #include "CommandIcons.h"
+#include "CommandIds.h"
 #include "ViewWidget.h"
 #include "model/CPolyvaneDoc.h"
-#include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
 
 #include <QCloseEvent>

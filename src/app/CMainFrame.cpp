@@ -3,11 +3,11 @@
 #include "CChildFrame.h"
 #include "CPolyvaneApp.h"
 #include "CommandIcons.h"
+#include "CommandIds.h"
 #include "CommandRouting.h"
 #include "CommandTable.h"
 #include "RecentFileList.h"
 #include "model/CPolyvaneDoc.h"
-#include "platform/CommandIds.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,11 +4,11 @@
 #include "CChildFrame.h"
 #include "CMainFrame.h"
 #include "CommandIcons.h"
+#include "CommandIds.h"
 #include "CommandTable.h"
 #include "ShellPrompts.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
-#include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The document commands that `--do` runs, by name.
 #include "CliSupport.h"
 
-#include "platform/CommandIds.h"
+#include "CommandIds.h"
 
 #include <charconv>
 

@@ -27,6 +27,10 @@ class CPolyvaneDoc : public CDocument {
     [[nodiscard]] bool LoadSucceeded() const override { return m_bLoadOk; }
     [[nodiscard]] bool StoreSucceeded() const override { return m_bStoreOk; }
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+    // Commands the document does not handle itself go on to a target made by `make` for each
+    // document: the layer above installs the one that runs its dialogs. Returns the previous factory.
+    using CommandExtensionFactory = std::unique_ptr<CCmdTarget> (*)(CPolyvaneDoc&);
+    static CommandExtensionFactory SetCommandExtension(CommandExtensionFactory make);
 
     // Selection and the attribute clipboard.
     void SelectModelObject(std::uint32_t k);
@@ -60,11 +64,6 @@ class CPolyvaneDoc : public CDocument {
     void OnFlipX();
     void OnFlipY();
     void OnFlipZ();
-    void OnModifyPrim();
-    void OnSelectPrim();
-    void OnStats();
-    void OnTimManager();
-    void OnTexturesView();
 
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }
@@ -111,6 +110,9 @@ class CPolyvaneDoc : public CDocument {
     bool LoadTmd(CArchive& ar);
     bool LoadLwo(CArchive& ar);
     bool SaveTmd(CArchive& ar);
+
+    static inline CommandExtensionFactory s_makeCommandExtension = nullptr;
+    std::unique_ptr<CCmdTarget> m_pCommandExtension;
 
     bool m_bClipValid = false;
     bool m_bLoadOk = false;

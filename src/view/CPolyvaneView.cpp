@@ -2,8 +2,8 @@
 #include "CPreviewScreen.h"
 #include "platform/DisplayService.h"
 
+#include "CommandIds.h"
 #include "model/CPolyvaneDoc.h"
-#include "platform/CommandIds.h"
 
 #include <cstdio>
 #include <string>
