@@ -1,4 +1,5 @@
 #include "CChildFrame.h"
+#include "ViewIds.h"
 
 #include "CPolyvaneApp.h"
 #include "CommandIcons.h"

@@ -56,9 +56,8 @@ void CDocumentDialogCommands::OnSelectPrim() {
     CSelectPrimDlg dlg(nullptr);
     dlg.m_nPosition = static_cast<std::int32_t>(*current);
     dlg.m_nMaximum = static_cast<std::int32_t>(m_doc.WorkCount()) - 1;
-    if (dlg.DoModal() == IDOK && dlg.m_nPosition >= 0 &&
-        static_cast<std::uint32_t>(dlg.m_nPosition) < m_doc.WorkCount())
-        m_doc.m_pCurPrim = &m_doc.m_pWork[dlg.m_nPosition];
+    if (dlg.DoModal() == IDOK && dlg.m_nPosition >= 0)
+        m_doc.SelectPrimitive(static_cast<std::uint32_t>(dlg.m_nPosition));
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 

@@ -102,6 +102,31 @@ ModelRef CPolyvaneDoc::Model() const {
     return ref;
 }
 
+void CPolyvaneDoc::Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY,
+                           double angleX, double angleY, double angleZ) {
+    if (!m_pWork)
+        return;
+    ProjectedObject projected;
+    ProjectObject({m_pWork.get(), WorkCount()},
+                  Projector(distance, focal, centreX, centreY, angleX, angleY, angleZ), projected);
+    TakeProjection(projected);
+}
+
+void CPolyvaneDoc::TakeProjection(const ProjectedObject& projected) {
+    const std::uint32_t n = WorkCount();
+    if (!m_pWork || projected.screen.size() != n || projected.order.size() != n)
+        return;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::copy(projected.screen[i].begin(), projected.screen[i].end(), m_pWork[i].screen);
+        // The order is carried by the links; every record is marked as placed in it.
+        m_pWork[i].depth = kDepthTaken;
+    }
+    for (std::uint32_t k = 0; k < n; ++k)
+        m_pWork[projected.order[k]].pNext = k + 1 < n ? &m_pWork[projected.order[k + 1]] : nullptr;
+    m_pDrawFirst = n ? &m_pWork[projected.order[0]] : nullptr;
+    std::copy(projected.axis.begin(), projected.axis.end(), m_axisScreen);
+}
+
 void CPolyvaneDoc::AdoptModel(TmdModel&& model) {
     ResetModel();
     m_header = model.header;

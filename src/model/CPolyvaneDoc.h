@@ -1,6 +1,7 @@
 #pragma once
 // The model document: the TMD image as read, the object table and every object's decoded primitives,
 // with one object selected (its records in the working array) and one primitive of it current.
+#include "Projection.h"
 #include "formats/LwoSurface.h"
 #include "formats/TimList.h"
 #include "formats/TmdModel.h"
@@ -35,6 +36,9 @@ class CPolyvaneDoc : public CDocument {
     // Selection and the attribute clipboard.
     void SelectModelObject(std::uint32_t k);
     void CopyPrimitive();
+    // Makes record `index` of the selected object current; false, changing nothing, when the object
+    // has no such record.
+    bool SelectPrimitive(std::uint32_t index);
 
     // Before a save: selects every object in turn (the last stays selected), recomputes its normals
     // and its integer fields. False when an object cannot be selected.
@@ -49,9 +53,12 @@ class CPolyvaneDoc : public CDocument {
     void ConvertToFixed();
     void ComputeExtents();
 
-    // Projects the selected object for a view and orders it back to front.
+    // Projects the selected object for a view and orders it back to front, into the records' screen
+    // and draw-order fields, m_pDrawFirst and m_axisScreen.
     void Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
                  double angleY, double angleZ);
+    // Fills those fields from a view's own projection of the selected object.
+    void TakeProjection(const ProjectedObject& projected);
 
     // Commands.
     void OnNextPrim();

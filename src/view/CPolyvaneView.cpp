@@ -1,11 +1,13 @@
 #include "CPolyvaneView.h"
 #include "CPreviewScreen.h"
+#include "ViewIds.h"
 #include "platform/DisplayService.h"
 
 #include "CommandIds.h"
 #include "model/CPolyvaneDoc.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace polyvane {
@@ -32,17 +34,12 @@ constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr std::int32_t kLineHeight = 16;
 
-// A record's screen points as drawing-surface points.
-int ScreenPoints(const WorkPrimitive& p, CPoint (&out)[4]) {
+// Draws record `p`'s outline through its projected screen points.
+void DrawRecord(CDC* pDC, const WorkPrimitive& p, const std::array<ScreenPoint, 4>& screen) {
+    CPoint points[4];
     const int n = VertexCount(p);
     for (int i = 0; i < n; ++i)
-        out[i] = CPoint{p.screen[i].x, p.screen[i].y};
-    return n;
-}
-
-void DrawRecord(CDC* pDC, const WorkPrimitive& p) {
-    CPoint points[4];
-    const int n = ScreenPoints(p, points);
+        points[i] = CPoint{screen[static_cast<std::size_t>(i)].x, screen[static_cast<std::size_t>(i)].y};
     pDC->Polygon(points, n);
 }
 
@@ -207,14 +204,14 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
     HGDIOBJ axisPen = 0;
     switch (m_viewMode) {
     case VM_WIREFRAME:
-        doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
+        ProjectDocument(*doc, centre);
         DrawWireframe(pDC, *doc, highlightPen);
         axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
         {
             const HGDIOBJ oldPen = pDC->SelectObject(axisPen);
             static const char* const kAxisLetters[3] = {"x", "y", "z"};
             for (int a = 0; a < 3; ++a) {
-                const ScreenPoint end = doc->m_axisScreen[a];
+                const ScreenPoint end = m_projected.axis[static_cast<std::size_t>(a)];
                 pDC->MoveTo(centre.x, centre.y);
                 pDC->LineTo(end.x, end.y);
                 pDC->TextOut(end.x, end.y, kAxisLetters[a]);
@@ -223,7 +220,7 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
         }
         break;
     case VM_SOLID:
-        doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
+        ProjectDocument(*doc, centre);
         DrawSolid(pDC, *doc, highlightPen);
         break;
     case VM_OBJECT_TABLE:
@@ -237,47 +234,53 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
         pDC->DeleteObject(axisPen);
 }
 
+void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
+    ProjectObject({doc.m_pWork.get(), doc.WorkCount()},
+                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
+                  m_projected);
+    doc.TakeProjection(m_projected);
+}
+
 void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
     const std::uint32_t n = doc.WorkCount();
     const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
     for (std::uint32_t i = 0; i < n; ++i)
-        DrawRecord(pDC, doc.m_pWork[i]);
+        DrawRecord(pDC, doc.m_pWork[i], m_projected.screen[i]);
     pDC->SelectObject(oldBrush);
     const WorkPrimitive* cur = doc.m_pCurPrim;
-    if (!cur)
+    const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
+    if (!cur || !index)
         return; // an object without primitives: only the axes
+    const std::array<ScreenPoint, 4>& screen = m_projected.screen[*index];
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-    DrawRecord(pDC, *cur);
+    DrawRecord(pDC, *cur, screen);
     if (m_bShowVertexNumbers) {
         static const char* const kNumbers[4] = {"1", "2", "3", "4"};
         for (int i = 0; i < VertexCount(*cur); ++i)
-            pDC->TextOut(cur->screen[i].x, cur->screen[i].y, kNumbers[i]);
+            pDC->TextOut(screen[static_cast<std::size_t>(i)].x, screen[static_cast<std::size_t>(i)].y,
+                         kNumbers[i]);
     }
     pDC->SelectObject(oldPen);
 }
 
 void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
-    const std::uint32_t n = doc.WorkCount();
-    const WorkPrimitive* p = doc.m_pDrawFirst;
-    for (std::uint32_t i = 0; i < n && p; ++i, p = p->pNext) {
-        // The order jumps around the array: records two steps ahead are fetched while this one is
-        // drawn (the next one's link arrived during the previous step).
+    const std::vector<std::uint32_t>& order = m_projected.order;
+    const std::size_t n = order.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        // The order jumps around the records: the one two steps ahead is fetched while this one is
+        // drawn.
 #if defined(__GNUC__)
-        if (const WorkPrimitive* next = p->pNext) {
-            if (const WorkPrimitive* ahead = next->pNext) {
-                __builtin_prefetch(&ahead->attr);
-                __builtin_prefetch(&ahead->screen[3]);
-                __builtin_prefetch(&ahead->pNext);
-            }
-        }
+        if (k + 2 < n)
+            __builtin_prefetch(&doc.m_pWork[order[k + 2]].attr);
 #endif
-        DrawRecord(pDC, *p);
+        DrawRecord(pDC, doc.m_pWork[order[k]], m_projected.screen[order[k]]);
     }
     const WorkPrimitive* cur = doc.m_pCurPrim;
-    if (!cur)
+    const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
+    if (!cur || !index)
         return;
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-    DrawRecord(pDC, *cur);
+    DrawRecord(pDC, *cur, m_projected.screen[*index]);
     pDC->SelectObject(oldPen);
 }
 

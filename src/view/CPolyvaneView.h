@@ -6,6 +6,7 @@
 // every paint hand OnDraw a drawing surface whose client rectangle is the window's; deliver mouse
 // messages through the CView handlers and commands through OnCmdMsg (the view answers before its
 // document). Every state change invalidates the whole window with erasing.
+#include "model/Projection.h"
 #include "platform/CDC.h"
 #include "platform/CView.h"
 
@@ -85,9 +86,14 @@ class CPolyvaneView : public CView {
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
+    // Projects the document's selected object into m_projected and hands the result to the document.
+    void ProjectDocument(CPolyvaneDoc& doc, CPoint centre);
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
+
+    // What this view last projected: the screen points it draws, their order and the axis ends.
+    ProjectedObject m_projected;
 };
 
 // Angles leave a drag step within [-kAngleWrap, kAngleWrap]; the bound is not the double nearest 2π.
