@@ -3,7 +3,7 @@
 #include "RandomModel.h"
 #include "WorkDocBuilder.h"
 
-#include "platform/CommandIds.h"
+#include "CommandIds.h"
 
 #include <benchmark/benchmark.h>
 

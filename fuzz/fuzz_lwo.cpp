@@ -1,32 +1,23 @@
 // Imports arbitrary bytes as a LightWave LWOB object, then saves what was imported and reads it back.
-#include "model/CPolyvaneDoc.h"
-#include "platform/MessageBox.h"
+#include "SaveSteps.h"
+#include "formats/LwoImport.h"
+#include "formats/TmdCodec.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    polyvane::HeadlessMessageBox box;
-    polyvane::ScopedMessageBox scoped(box);
-    polyvane::CPolyvaneDoc doc;
-    polyvane::CArchive ar = polyvane::CArchive::FromMemory({data, size}, "fuzz.lwo");
-    doc.Serialize(ar);
-    if (!doc.LoadSucceeded())
+    auto imported = polyvane::ImportLwo({data, size}, 100.0);
+    if (!imported)
         return 0;
-    // An import leaves one object selected with as many records as its entry says.
-    if (doc.ObjectCount() != 1 || !doc.m_pWork || doc.m_nCurObject != 0)
+    polyvane::TmdModel& model = imported->model;
+    // An import gives one object with as many records as its entry says.
+    if (model.objects.size() != 1 || !model.objects[0].records)
         std::abort();
-    doc.OnNextPrim();
-    doc.OnFlipX();
-    polyvane::CArchive out = polyvane::CArchive::ToMemory("fuzz.tmd");
-    doc.Serialize(out);
-    if (doc.StoreSucceeded()) {
-        polyvane::CPolyvaneDoc again;
-        polyvane::CArchive in = polyvane::CArchive::FromMemory(out.StoredBytes(), "fuzz.tmd");
-        again.Serialize(in);
-        if (!again.LoadSucceeded())
-            std::abort();
-    }
+    PrepareForSave(model);
+    const auto written = polyvane::WriteTmd(polyvane::RefOf(model));
+    if (written && !polyvane::ReadTmd(written.value().bytes()))
+        std::abort();
     return 0;
 }

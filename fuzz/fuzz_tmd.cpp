@@ -1,23 +1,25 @@
-// Loads arbitrary bytes as a TMD file, then exercises what a user does next with a loaded model.
-#include "model/CPolyvaneDoc.h"
-#include "platform/MessageBox.h"
+// Reads arbitrary bytes as a TMD file, then derives what the editor derives from a loaded model.
+#include "formats/RecordGeometry.h"
+#include "formats/TmdCodec.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    polyvane::HeadlessMessageBox box;
-    polyvane::ScopedMessageBox scoped(box);
-    polyvane::CPolyvaneDoc doc;
-    polyvane::CArchive ar = polyvane::CArchive::FromMemory({data, size}, "fuzz.tmd");
-    doc.Serialize(ar);
-    if (doc.LoadSucceeded()) {
-        for (std::uint32_t i = 0; i < doc.ObjectCount() && i < 8; ++i) {
-            doc.SelectModelObject(i);
-            doc.ComputeFaceNormals();
-            doc.ConvertToFixed();
-            doc.ComputeExtents();
-        }
+    auto read = polyvane::ReadTmd({data, size});
+    if (!read) {
+        if (std::strlen(polyvane::TmdReadErrorText(read.error())) == 0)
+            std::abort();
+        return 0;
+    }
+    polyvane::TmdModel& model = read.value();
+    for (std::size_t i = 0; i < model.objects.size() && i < 8; ++i) {
+        polyvane::TmdModelObject& object = model.objects[i];
+        const std::span<polyvane::WorkPrimitive> records(object.records.get(), object.Records().size());
+        polyvane::ComputeRecordFaceNormals(records);
+        polyvane::ConvertRecordsToFixed(records);
     }
     return 0;
 }

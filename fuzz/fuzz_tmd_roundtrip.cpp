@@ -1,6 +1,7 @@
-// Loads arbitrary bytes as a TMD file; whatever loads must save, load again and hold what was saved.
-#include "../tests/support/RoundTrip.h"
-#include "platform/MessageBox.h"
+// Reads arbitrary bytes as a TMD file; whatever reads must save, read again and hold what was saved.
+#include "../tests/support/RecordRoundTrip.h"
+#include "SaveSteps.h"
+#include "formats/TmdCodec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,24 +9,19 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    polyvane::HeadlessMessageBox box;
-    polyvane::ScopedMessageBox scoped(box);
-    polyvane::CPolyvaneDoc doc;
-    polyvane::CArchive in = polyvane::CArchive::FromMemory({data, size}, "fuzz.tmd");
-    doc.Serialize(in);
-    if (!doc.LoadSucceeded())
+    auto read = polyvane::ReadTmd({data, size});
+    if (!read)
         return 0;
-    bool saved = false;
-    const auto bytes = polyvane::test::SaveToMemory(doc, &saved);
+    PrepareForSave(read.value());
+    const polyvane::ModelRef saved = polyvane::RefOf(read.value());
+    const auto written = polyvane::WriteTmd(saved);
     // A model read from a TMD file always fits the format it came from.
-    if (!saved)
+    if (!written)
         std::abort();
-    polyvane::CPolyvaneDoc again;
-    polyvane::CArchive reread = polyvane::CArchive::FromMemory(bytes, "fuzz.tmd");
-    again.Serialize(reread);
-    if (!again.LoadSucceeded())
+    const auto again = polyvane::ReadTmd(written.value().bytes());
+    if (!again)
         std::abort();
-    const std::string difference = polyvane::test::SavedDifference(doc, again);
+    const std::string difference = polyvane::test::SavedDifference(saved, polyvane::RefOf(again.value()));
     if (!difference.empty()) {
         std::fprintf(stderr, "read back differs: %s\n", difference.c_str());
         std::abort();

@@ -1,6 +1,6 @@
 #include "CommandTable.h"
 
-#include "platform/CommandIds.h"
+#include "CommandIds.h"
 
 namespace polyvane::resources {
 

@@ -1,10 +1,11 @@
 #include "CChildFrame.h"
+#include "ViewIds.h"
 
 #include "CPolyvaneApp.h"
 #include "CommandIcons.h"
+#include "CommandIds.h"
 #include "ViewWidget.h"
 #include "model/CPolyvaneDoc.h"
-#include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
 
 #include <QCloseEvent>

@@ -3,12 +3,12 @@
 #include "CChildFrame.h"
 #include "CPolyvaneApp.h"
 #include "CommandIcons.h"
+#include "CommandIds.h"
 #include "CommandRouting.h"
 #include "CommandTable.h"
 #include "RecentFileList.h"
 #include "ViewWidget.h"
 #include "model/CPolyvaneDoc.h"
-#include "platform/CommandIds.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,13 +4,14 @@
 #include "CChildFrame.h"
 #include "CMainFrame.h"
 #include "CommandIcons.h"
+#include "CommandIds.h"
 #include "CommandTable.h"
 #include "ShellPrompts.h"
+#include "formats/TimList.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
-#include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
-#include "texture/TimList.h"
+#include "texture/TimFiles.h"
 
 #include <QApplication>
 #include <QFile>
@@ -124,7 +125,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
             CPolyvaneDoc& active = frame->GetDocument();
             if (active.m_pWork) {
                 std::optional<TimImage> tim =
-                    LoadTimFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
+                    OpenTimFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
                 if (!tim)
                     return nullptr;
                 active.AddTexture(std::move(*tim));

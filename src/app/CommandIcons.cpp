@@ -1,7 +1,7 @@
 #include "CommandIcons.h"
 
+#include "CommandIds.h"
 #include "CommandTable.h"
-#include "platform/CommandIds.h"
 
 #include <QIconEngine>
 #include <QImage>

@@ -10,6 +10,7 @@
 #include "model/CPolyvaneDoc.h"
 #include "platform/CCmdTarget.h"
 #include "platform/MessageBox.h"
+#include "texture/TimFiles.h"
 
 #include <QFileInfo>
 
@@ -24,7 +25,7 @@ namespace {
 bool AddTexture(CPolyvaneDoc& doc, std::span<const std::uint8_t> bytes, const std::string& fileName) {
     TimImage tim;
     tim.fileName = fileName;
-    if (!tim.LoadTimFromBytes(bytes))
+    if (!LoadTimFromBytes(tim, bytes))
         return false;
     doc.AddTexture(std::move(tim));
     return true;

@@ -1,4 +1,5 @@
 #include "ViewFactory.h"
+#include "ViewIds.h"
 
 #include "QPainterDC.h"
 #include "texture/CTimView.h"

@@ -1,7 +1,7 @@
 // The document commands that `--do` runs, by name.
 #include "CliSupport.h"
 
-#include "platform/CommandIds.h"
+#include "CommandIds.h"
 
 #include <charconv>
 
@@ -30,11 +30,10 @@ auto Routed(unsigned id) {
 bool SelectPrimitive(CPolyvaneDoc& doc, const std::string& arg) {
     unsigned long long index = 0;
     std::from_chars(arg.data(), arg.data() + arg.size(), index);
-    if (index >= doc.WorkCount()) {
+    if (index >= doc.WorkCount() || !doc.SelectPrimitive(static_cast<std::uint32_t>(index))) {
         PrintUsageError("select-prim: no primitive " + arg + " in the selected object");
         return false;
     }
-    doc.m_pCurPrim = &doc.m_pWork[static_cast<std::size_t>(index)];
     doc.UpdateAllViews(nullptr, 0, nullptr);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "CliSupport.h"
 #include "Subcommands.h"
 #include "exchange/ModelExporter.h"
+#include "texture/TimFiles.h"
 
 #include <vector>
 
@@ -30,7 +31,7 @@ int RunExport(std::span<const std::string> args) {
     std::vector<TimImage> tims(timPaths.size());
     for (std::size_t i = 0; i < timPaths.size(); ++i) {
         tims[i].fileName = timPaths[i];
-        if (!tims[i].LoadTim())
+        if (!LoadTim(tims[i]))
             return kExitFailed;
     }
     auto doc = OpenDocumentFile(parsed->positional[0]);

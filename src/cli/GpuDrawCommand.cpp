@@ -3,6 +3,7 @@
 #include "CliSupport.h"
 #include "PngFile.h"
 #include "Subcommands.h"
+#include "texture/TimFiles.h"
 
 #include "gpu/FrameBufferPicture.h"
 #include "gpu/GpuRasteriser.h"

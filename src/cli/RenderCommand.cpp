@@ -4,9 +4,10 @@
 #include "DocumentJson.h"
 #include "PngFile.h"
 #include "Subcommands.h"
+#include "texture/TimFiles.h"
 
+#include "formats/TimList.h"
 #include "platform/CRasterDC.h"
-#include "texture/TimList.h"
 #include "view/CPolyvaneView.h"
 
 #include <charconv>

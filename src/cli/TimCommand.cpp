@@ -2,8 +2,8 @@
 // as JSON, and optionally written as the picture the texture view shows.
 #include "CliSupport.h"
 #include "Subcommands.h"
-#include "texture/TimList.h"
-#include "texture/TimPicture.h"
+#include "formats/TimPicture.h"
+#include "texture/TimFiles.h"
 
 #include <nlohmann/json.hpp>
 #include <png.h>

@@ -2,6 +2,7 @@
 // The primitive modifier: edits a private copy of one primitive's shading, lighting, texture,
 // transparency and vertex colours, and writes the copy back only when closed with OK.
 #include "DialogIds.h"
+#include "formats/FrameBufferLayout.h"
 #include "formats/TmdTypes.h"
 #include "platform/CDialog.h"
 
@@ -60,10 +61,6 @@ TimPicker TimManagerPicker(TimList& list, std::function<void(ManagerDlg&)> confi
 
 // Takes a texture's colour mode, colour-table position and texture page into `prim`.
 void ApplyTimTexture(WorkPrimitive& prim, const TimTextureSettings& tim);
-// The texture page whose top-left corner holds frame-buffer point (x, y), kept to 8 bits.
-[[nodiscard]] constexpr std::uint8_t TexturePageAt(std::uint16_t x, std::uint16_t y) {
-    return static_cast<std::uint8_t>((y >> 8) * 16 + (x >> 6));
-}
 
 class CPrimModifierDlg : public CDialog {
   public:

@@ -1,7 +1,7 @@
 #pragma once
 // Export of a model to the formats other programs read, chosen by the file name's extension.
+#include "formats/TimImage.h"
 #include "formats/TmdModel.h"
-#include "texture/TimImage.h"
 
 #include <optional>
 #include <span>

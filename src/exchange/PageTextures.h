@@ -3,9 +3,9 @@
 // the frame buffer and every (page, colour mode, colour table) the primitives use is read back
 // through the chip's texture fetch, one 256 x 256 picture each.
 #include "RgbaImage.h"
+#include "formats/TimImage.h"
 #include "formats/TmdModel.h"
 #include "gpu/FrameBuffer.h"
-#include "texture/TimImage.h"
 
 #include <compare>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "TimFromImage.h"
 
+#include "formats/TimImage.h"
 #include "platform/ByteReader.h"
-#include "texture/TimImage.h"
 
 #include <libimagequant.h>
 

@@ -2,7 +2,7 @@
 // TIM textures made from ordinary pictures: 4- and 8-bit pixels through a palette made by a colour
 // quantiser, or 15-bit colour words.
 #include "RgbaImage.h"
-#include "texture/TimImage.h"
+#include "formats/TimImage.h"
 
 #include <cstdint>
 #include <string>

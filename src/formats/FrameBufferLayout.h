@@ -27,6 +27,11 @@ inline constexpr std::uint8_t kPixelMode15Bit = 2;
     return (tpage >> 4) * 256;
 }
 
+// The texture page whose top-left corner holds frame-buffer point (x, y), kept to 8 bits.
+[[nodiscard]] constexpr std::uint8_t TexturePageAt(std::uint16_t x, std::uint16_t y) {
+    return static_cast<std::uint8_t>((y >> 8) * 16 + (x >> 6));
+}
+
 // Words across that a page covers in a colour mode: 64, 128 or 256 for 4-, 8- and 15-bit texels.
 [[nodiscard]] constexpr int TexturePageWords(std::uint8_t mode) {
     return 256 / TexelsPerUnit(mode);

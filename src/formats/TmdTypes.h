@@ -76,8 +76,6 @@ struct WorkPrimitive {
     std::uint8_t abr;
     std::uint16_t clutX;
     std::uint16_t clutY;
-    std::uint16_t vertIndex[4];
-    std::uint16_t normIndex[4];
     std::int32_t depth;
     WorkPrimitive* pNext;
     std::int32_t style;

@@ -15,11 +15,8 @@ CPolyvaneDoc::~CPolyvaneDoc() = default;
 
 void CPolyvaneDoc::ResetModel() {
     m_header = TmdHeader{};
-    m_pVertexTable = m_pNormalTable = m_pPrimitiveTable = nullptr;
     m_pObject = nullptr;
     m_nCurObject = 0;
-    m_pImage.reset();
-    m_imageSize = 0;
     m_pWork.reset();
     m_pCurPrim = nullptr;
     m_pDrawFirst = nullptr;
@@ -35,16 +32,15 @@ void CPolyvaneDoc::Serialize(CArchive& ar) {
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ar.IsStoring()) {
-        m_bStoreOk = WriteTmd(ar);
+        m_bStoreOk = SaveTmd(ar);
         return;
     }
     m_bLoadOk = false;
     if (ext == "tmd") {
-        m_bLoadOk = ReadTmd(ar);
+        m_bLoadOk = LoadTmd(ar);
     } else if (ext == "lwo") {
         AfxMessageBox("Read LWO");
-        ReadLwo(ar);
-        m_bLoadOk = m_pWork != nullptr;
+        m_bLoadOk = LoadLwo(ar);
     }
 }
 
@@ -104,6 +100,31 @@ ModelRef CPolyvaneDoc::Model() const {
         ref.objects.push_back({m_objects[i], {records, records ? m_objects[i].n_primitive : 0u}});
     }
     return ref;
+}
+
+void CPolyvaneDoc::Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY,
+                           double angleX, double angleY, double angleZ) {
+    if (!m_pWork)
+        return;
+    ProjectedObject projected;
+    ProjectObject({m_pWork.get(), WorkCount()},
+                  Projector(distance, focal, centreX, centreY, angleX, angleY, angleZ), projected);
+    TakeProjection(projected);
+}
+
+void CPolyvaneDoc::TakeProjection(const ProjectedObject& projected) {
+    const std::uint32_t n = WorkCount();
+    if (!m_pWork || projected.screen.size() != n || projected.order.size() != n)
+        return;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::copy(projected.screen[i].begin(), projected.screen[i].end(), m_pWork[i].screen);
+        // The order is carried by the links; every record is marked as placed in it.
+        m_pWork[i].depth = kDepthTaken;
+    }
+    for (std::uint32_t k = 0; k < n; ++k)
+        m_pWork[projected.order[k]].pNext = k + 1 < n ? &m_pWork[projected.order[k + 1]] : nullptr;
+    m_pDrawFirst = n ? &m_pWork[projected.order[0]] : nullptr;
+    std::copy(projected.axis.begin(), projected.axis.end(), m_axisScreen);
 }
 
 void CPolyvaneDoc::AdoptModel(TmdModel&& model) {

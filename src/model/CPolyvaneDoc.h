@@ -1,13 +1,15 @@
 #pragma once
 // The model document: the TMD image as read, the object table and every object's decoded primitives,
 // with one object selected (its records in the working array) and one primitive of it current.
-#include "LwoSurface.h"
 #include "ModelSteps.h"
+#include "Projection.h"
+#include "formats/LwoSurface.h"
+#include "formats/TimList.h"
 #include "formats/TmdModel.h"
 #include "formats/TmdTypes.h"
+#include "formats/VertexSharing.h"
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
-#include "texture/TimList.h"
 
 #include <array>
 #include <cstdint>
@@ -20,8 +22,6 @@
 
 namespace polyvane {
 
-class CTimManagerDlg;
-
 class CPolyvaneDoc : public CDocument {
   public:
     CPolyvaneDoc();
@@ -32,22 +32,24 @@ class CPolyvaneDoc : public CDocument {
     [[nodiscard]] bool LoadSucceeded() const override { return m_bLoadOk; }
     [[nodiscard]] bool StoreSucceeded() const override { return m_bStoreOk; }
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+    // Commands the document does not handle itself go on to a target made by `make` for each
+    // document: the layer above installs the one that runs its dialogs. Returns the previous factory.
+    using CommandExtensionFactory = std::unique_ptr<CCmdTarget> (*)(CPolyvaneDoc&);
+    static CommandExtensionFactory SetCommandExtension(CommandExtensionFactory make);
 
     // Selection and the attribute clipboard.
     void SelectModelObject(std::uint32_t k);
     void CopyPrimitive();
+    // Makes record `index` of the selected object current; false, changing nothing, when the object
+    // has no such record.
+    bool SelectPrimitive(std::uint32_t index);
 
-    // TMD reading.
-    bool ReadTmd(CArchive& ar);
-    bool DecodeObjects();
-    void BeginObjectDecode(std::uint32_t i);
-
-    // TMD writing.
-    bool WriteTmd(CArchive& ar);
-    std::uint8_t* WritePacket(std::uint8_t* out, std::uint32_t record);
-
-    // LightWave LWOB import.
-    void ReadLwo(CArchive& ar);
+    // Before a save: selects every object in turn (the last stays selected), recomputes its normals
+    // and its integer fields. False when an object cannot be selected.
+    bool PrepareObjectsForSave(SharingMethod method);
+    // The selected object's face normals and their averages at shared vertices, as saving stores
+    // them: unit vectors, whatever form the reader or an edit left them in.
+    void RecomputeNormalsForSave(SharingMethod method);
 
     // Derived fields of the selected object, and its extents.
     void ComputeFaceNormals();
@@ -55,9 +57,12 @@ class CPolyvaneDoc : public CDocument {
     void ConvertToFixed();
     void ComputeExtents();
 
-    // Projects the selected object for a view and orders it back to front.
+    // Projects the selected object for a view and orders it back to front, into the records' screen
+    // and draw-order fields, m_pDrawFirst and m_axisScreen.
     void Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
                  double angleY, double angleZ);
+    // Fills those fields from a view's own projection of the selected object.
+    void TakeProjection(const ProjectedObject& projected);
 
     // Commands.
     void OnNextPrim();
@@ -70,11 +75,6 @@ class CPolyvaneDoc : public CDocument {
     void OnFlipX();
     void OnFlipY();
     void OnFlipZ();
-    void OnModifyPrim();
-    void OnSelectPrim();
-    void OnStats();
-    void OnTimManager();
-    void OnTexturesView();
     void OnEditUndo();
     void OnEditRedo();
     void OnUpdateEditUndo(CCmdUI* state);
@@ -92,16 +92,12 @@ class CPolyvaneDoc : public CDocument {
     // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
     void AddTexture(TimImage&& tim);
     bool RemoveTexture(std::string_view fileName);
-    // Makes a TIM manager's adds and removes changes of this document.
-    void HookTextureChanges(CTimManagerDlg& dlg);
     // A key for RecordPrimitiveChange that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
 
     // Where the selection is, and putting it back there; false when the object no longer exists.
     [[nodiscard]] StepPlace Place() const;
     bool ShowPlace(const StepPlace& place);
-    // Textures, Load Folder...: every TIM of a chosen folder added to the textures.
-    void OnTexturesLoadFolder();
 
     // Number of objects the document holds (never above kMaxObjects).
     [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }
@@ -114,7 +110,6 @@ class CPolyvaneDoc : public CDocument {
     [[nodiscard]] bool HasClipboard() const { return m_bClipValid; }
     // Stored records of object `i` (the selected object's are in m_pWork); null when it has none.
     [[nodiscard]] const WorkPrimitive* ObjectRecords(std::uint32_t i) const;
-    [[nodiscard]] std::size_t ImageSize() const { return m_imageSize; }
 
     // A read-only look at the whole model, the selected object's records included; valid until the
     // document next changes.
@@ -123,12 +118,8 @@ class CPolyvaneDoc : public CDocument {
     void AdoptModel(TmdModel&& model);
 
     TmdHeader m_header{};
-    const std::uint8_t* m_pVertexTable = nullptr;
-    const std::uint8_t* m_pNormalTable = nullptr;
-    const std::uint8_t* m_pPrimitiveTable = nullptr;
     TmdObject* m_pObject = nullptr;
     std::uint32_t m_nCurObject = 0;
-    std::unique_ptr<std::uint8_t[]> m_pImage;
     std::unique_ptr<WorkPrimitive[]> m_pWork;
     // The current record of m_pWork; null when no object is selected or the object has no primitives.
     WorkPrimitive* m_pCurPrim = nullptr;
@@ -149,9 +140,14 @@ class CPolyvaneDoc : public CDocument {
   private:
     // Frees the whole model: the document then holds no objects.
     void ResetModel();
-    bool DecodeObject(std::uint32_t i, std::uint64_t& primitiveBudget);
+    // Reading and writing through the codecs, with their failures shown as messages.
+    bool LoadTmd(CArchive& ar);
+    bool LoadLwo(CArchive& ar);
+    bool SaveTmd(CArchive& ar);
 
-    std::size_t m_imageSize = 0;
+    static inline CommandExtensionFactory s_makeCommandExtension = nullptr;
+    std::unique_ptr<CCmdTarget> m_pCommandExtension;
+
     std::uint64_t m_lastMergeKey = 0;
     bool m_bClipValid = false;
     bool m_bLoadOk = false;

@@ -1,19 +1,15 @@
 // The document's command table: which command IDs the document answers, and with what.
 #include "CPolyvaneDoc.h"
 
-#include "platform/CommandIds.h"
+#include "CommandIds.h"
+
+#include <utility>
 
 namespace polyvane {
 
 namespace {
 using Entry = CommandEntry<CPolyvaneDoc>;
 constexpr Entry kCommands[] = {
-    {ID_OBJECT_MODIFY_PRIM, &CPolyvaneDoc::OnModifyPrim, nullptr},
-    {ID_OBJECT_SELECT_PRIM, &CPolyvaneDoc::OnSelectPrim, nullptr},
-    {ID_OBJECT_STATS, &CPolyvaneDoc::OnStats, nullptr},
-    {ID_TEXTURES_TIM_MANAGER, &CPolyvaneDoc::OnTimManager, nullptr},
-    {ID_TEXTURES_VIEW, &CPolyvaneDoc::OnTexturesView, nullptr},
-    {ID_TEXTURES_LOAD_FOLDER, &CPolyvaneDoc::OnTexturesLoadFolder, nullptr},
     {ID_OBJECT_NEXT_PRIM, &CPolyvaneDoc::OnNextPrim, nullptr},
     {ID_OBJECT_PREV_PRIM, &CPolyvaneDoc::OnPrevPrim, nullptr},
     {ID_OBJECT_NEXT_OBJECT, &CPolyvaneDoc::OnNextObject, nullptr},
@@ -32,7 +28,16 @@ constexpr Entry kCommands[] = {
 bool CPolyvaneDoc::OnCmdMsg(unsigned id, CCmdUI* update) {
     if (id == 0)
         return false;
-    return DispatchCommand<CPolyvaneDoc>(this, kCommands, id, update);
+    if (DispatchCommand<CPolyvaneDoc>(this, kCommands, id, update))
+        return true;
+    // Commands that run dialogs are answered by the layer above, when it is linked in.
+    if (!m_pCommandExtension && s_makeCommandExtension)
+        m_pCommandExtension = s_makeCommandExtension(*this);
+    return m_pCommandExtension && m_pCommandExtension->OnCmdMsg(id, update);
+}
+
+CPolyvaneDoc::CommandExtensionFactory CPolyvaneDoc::SetCommandExtension(CommandExtensionFactory make) {
+    return std::exchange(s_makeCommandExtension, make);
 }
 
 } // namespace polyvane

@@ -55,4 +55,11 @@ void CPolyvaneDoc::PastePrimitive() {
     });
 }
 
+bool CPolyvaneDoc::SelectPrimitive(std::uint32_t index) {
+    if (!m_pWork || index >= WorkCount())
+        return false;
+    m_pCurPrim = &m_pWork[index];
+    return true;
+}
+
 } // namespace polyvane

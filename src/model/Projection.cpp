@@ -1,8 +1,7 @@
-// Projection of the selected object for a view, and its back-to-front drawing order.
+// Projection of an object for a view, and its back-to-front drawing order.
 #include "Projection.h"
 
-#include "CPolyvaneDoc.h"
-
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -58,20 +57,93 @@ ScreenPoint Projector::Project(double x, double y, double z, std::int32_t& depth
     return {sx, sy};
 }
 
+namespace {
+
+// Screen points of one record, and its average depth summed with wrap-around, as a 32-bit register
+// would.
+std::int32_t ProjectRecord(const WorkPrimitive& p, const Projector& projector, ScreenPoint (&screen)[4]) {
+    const int n = VertexCount(p);
+    std::uint32_t sum = 0;
+    for (int i = 0; i < n; ++i) {
+        std::int32_t depth = 0;
+        screen[i] = projector.Project(p.x[i], p.y[i], p.z[i], depth);
+        sum += static_cast<std::uint32_t>(depth);
+    }
+    if (n == 4)
+        std::swap(screen[2], screen[3]);
+    return static_cast<std::int32_t>(sum) / n;
+}
+
+// Indices of `depth` from the greatest depth to the smallest, lower index first among equal depths,
+// by a stable least-significant-digit radix sort. False when its memory cannot be had.
+bool OrderByDepth(std::span<const std::int32_t> depth, std::span<std::uint32_t> order) {
+    const std::size_t n = depth.size();
+    if (n == 0)
+        return true;
+    std::unique_ptr<std::uint32_t[]> buffer(new (std::nothrow) std::uint32_t[3 * n]);
+    if (!buffer)
+        return false;
+    std::uint32_t* keys = buffer.get();
+    std::uint32_t* keys2 = keys + n;
+    std::uint32_t* index = order.data();
+    std::uint32_t* index2 = keys2 + n;
+    for (std::size_t i = 0; i < n; ++i) {
+        // Ascending keys give descending depths.
+        keys[i] = ~(static_cast<std::uint32_t>(depth[i]) ^ 0x80000000u);
+        index[i] = static_cast<std::uint32_t>(i);
+    }
+    for (int shift = 0; shift < 32; shift += 8) {
+        std::size_t count[257] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            ++count[((keys[i] >> shift) & 0xFF) + 1];
+        if (count[((keys[0] >> shift) & 0xFF) + 1] == n)
+            continue; // every key has the same digit here
+        for (int d = 0; d < 256; ++d)
+            count[d + 1] += count[d];
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t at = count[(keys[i] >> shift) & 0xFF]++;
+            keys2[at] = keys[i];
+            index2[at] = index[i];
+        }
+        std::swap(keys, keys2);
+        std::swap(index, index2);
+    }
+    if (index != order.data())
+        std::copy(index, index + n, order.data());
+    return true;
+}
+
+} // namespace
+
 void ProjectRecords(std::span<WorkPrimitive> records, const Projector& projector) {
     for (WorkPrimitive& p : records) {
-        const int n = VertexCount(p);
-        // Summed with wrap-around, as a 32-bit register would.
-        std::uint32_t sum = 0;
-        for (int i = 0; i < n; ++i) {
-            std::int32_t depth = 0;
-            p.screen[i] = projector.Project(p.x[i], p.y[i], p.z[i], depth);
-            sum += static_cast<std::uint32_t>(depth);
-        }
-        if (n == 4)
-            std::swap(p.screen[2], p.screen[3]);
+        p.depth = ProjectRecord(p, projector, p.screen);
         p.pNext = nullptr;
-        p.depth = static_cast<std::int32_t>(sum) / n;
+    }
+}
+
+void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out) {
+    const std::size_t n = records.size();
+    out.screen.resize(n);
+    out.depth.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        ScreenPoint screen[4]{};
+        out.depth[i] = ProjectRecord(records[i], projector, screen);
+        std::copy(std::begin(screen), std::end(screen), out.screen[i].begin());
+    }
+    out.order.resize(n);
+    if (!OrderByDepth(out.depth, out.order)) {
+        // Without the radix sort's memory: a stable sort gives the same order (it falls back to an
+        // in-place merge when it cannot have its own buffer).
+        for (std::size_t i = 0; i < n; ++i)
+            out.order[i] = static_cast<std::uint32_t>(i);
+        std::stable_sort(out.order.begin(), out.order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return out.depth[a] > out.depth[b]; });
+    }
+    const double axisEnds[3][3] = {{64, 0, 0}, {0, 64, 0}, {0, 0, 64}};
+    for (std::size_t a = 0; a < 3; ++a) {
+        std::int32_t depth = 0;
+        out.axis[a] = projector.Project(axisEnds[a][0], axisEnds[a][1], axisEnds[a][2], depth);
     }
 }
 
@@ -111,62 +183,23 @@ WorkPrimitive* LinkByDepth(std::span<WorkPrimitive> records) {
     const std::size_t n = records.size();
     if (n == 0)
         return nullptr;
-    // keys, indices, their second buffers for the passes; ranks reuse the second key buffer.
-    std::unique_ptr<std::uint32_t[]> buffer(new (std::nothrow) std::uint32_t[4 * n]);
-    if (!buffer)
+    std::unique_ptr<std::uint32_t[]> buffer(new (std::nothrow) std::uint32_t[3 * n]);
+    const std::span<std::int32_t> depth(reinterpret_cast<std::int32_t*>(buffer.get()), buffer ? n : 0);
+    const std::span<std::uint32_t> order(buffer.get() + n, buffer ? n : 0);
+    for (std::size_t i = 0; i < depth.size(); ++i)
+        depth[i] = records[i].depth;
+    if (!buffer || !OrderByDepth(depth, order))
         return LinkBySelection(records);
-    std::uint32_t* keys = buffer.get();
-    std::uint32_t* index = keys + n;
-    std::uint32_t* keys2 = index + n;
-    std::uint32_t* index2 = keys2 + n;
-    for (std::size_t i = 0; i < n; ++i) {
-        // Ascending keys give descending depths.
-        keys[i] = ~(static_cast<std::uint32_t>(records[i].depth) ^ 0x80000000u);
-        index[i] = static_cast<std::uint32_t>(i);
-    }
-    // Stable least-significant-digit radix sort: equal depths keep their index order.
-    for (int shift = 0; shift < 32; shift += 8) {
-        std::size_t count[257] = {};
-        for (std::size_t i = 0; i < n; ++i)
-            ++count[((keys[i] >> shift) & 0xFF) + 1];
-        if (count[((keys[0] >> shift) & 0xFF) + 1] == n)
-            continue; // every key has the same digit here
-        for (int d = 0; d < 256; ++d)
-            count[d + 1] += count[d];
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::size_t at = count[(keys[i] >> shift) & 0xFF]++;
-            keys2[at] = keys[i];
-            index2[at] = index[i];
-        }
-        std::swap(keys, keys2);
-        std::swap(index, index2);
-    }
     // Links are written in index order, walking the records once from front to back.
-    std::uint32_t* rank = keys2;
+    std::uint32_t* rank = buffer.get() + 2 * n;
     for (std::size_t r = 0; r < n; ++r)
-        rank[index[r]] = static_cast<std::uint32_t>(r);
+        rank[order[r]] = static_cast<std::uint32_t>(r);
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t r = rank[i];
-        records[i].pNext = r + 1 < n ? &records[index[r + 1]] : nullptr;
+        records[i].pNext = r + 1 < n ? &records[order[r + 1]] : nullptr;
         records[i].depth = kDepthTaken;
     }
-    return &records[index[0]];
-}
-
-void CPolyvaneDoc::Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY,
-                           double angleX, double angleY, double angleZ) {
-    if (!m_pWork)
-        return;
-    const Projector projector(distance, focal, centreX, centreY, angleX, angleY, angleZ);
-    const std::span<WorkPrimitive> records(m_pWork.get(), WorkCount());
-    ProjectRecords(records, projector);
-    m_pDrawFirst = LinkByDepth(records);
-    const double axisEnds[3][3] = {{64, 0, 0}, {0, 64, 0}, {0, 0, 64}};
-    for (int a = 0; a < 3; ++a) {
-        std::int32_t depth = 0;
-        const ScreenPoint p = projector.Project(axisEnds[a][0], axisEnds[a][1], axisEnds[a][2], depth);
-        m_axisScreen[a] = p;
-    }
+    return &records[order[0]];
 }
 
 } // namespace polyvane

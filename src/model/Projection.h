@@ -1,11 +1,14 @@
 #pragma once
-// The steps of CPolyvaneDoc::Project, usable on their own: the rotation and perspective of one point,
-// the projection of a run of records, and their back-to-front drawing order.
+// The steps of a view's projection: the rotation and perspective of one point, the projection of a
+// run of records into a projected object of the view's own, and their back-to-front drawing order.
+// CPolyvaneDoc::Project fills the records' own screen fields from the same object.
 #include "formats/TmdTypes.h"
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace polyvane {
 
@@ -42,5 +45,17 @@ WorkPrimitive* LinkByDepth(std::span<WorkPrimitive> records);
 WorkPrimitive* LinkBySelection(std::span<WorkPrimitive> records);
 
 constexpr std::int32_t kDepthTaken = INT32_MIN;
+
+// What a view draws of one object: each record's screen points (a quad's in outline order 0, 1, 3, 2)
+// and average depth, the records' indices from back to front, and the ends of the three axes.
+struct ProjectedObject {
+    std::vector<std::array<ScreenPoint, 4>> screen;
+    std::vector<std::int32_t> depth;
+    std::vector<std::uint32_t> order;
+    std::array<ScreenPoint, 3> axis{};
+};
+
+// Projects `records` into `out`, reusing its storage. The order is that of LinkByDepth.
+void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out);
 
 } // namespace polyvane

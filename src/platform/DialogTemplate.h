@@ -67,7 +67,10 @@ struct DialogTemplate {
     std::span<const DialogControl> controls;
 };
 
-// The template with resource ID `id`, or null.
+// The template with resource ID `id` among those installed, or null.
 [[nodiscard]] const DialogTemplate* FindDialogTemplate(int id);
+// Installs the program's templates (they are the program's data, not the framework's); returns the
+// ones installed before.
+std::span<const DialogTemplate> SetDialogTemplates(std::span<const DialogTemplate> templates);
 
 } // namespace polyvane

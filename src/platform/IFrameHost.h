@@ -3,14 +3,10 @@
 
 namespace polyvane {
 
-// View IDs a frame knows: the model view and the texture view.
-constexpr int kModelViewId = 1;
-constexpr int kTextureViewId = 8;
-
 class IFrameHost {
   public:
     virtual ~IFrameHost() = default;
-    // Shows the view known by `viewId` in place of the active one (kModelViewId, kTextureViewId).
+    // Shows the view known by `viewId` (one of the program's view IDs) in place of the active one.
     virtual void SwitchView(int viewId) = 0;
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 // The message box as a service. The Qt backend shows a modal box captioned with the application's
 // title; the headless backend collects the texts. Core code shows every failure through this.
+#include "ScopedService.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,15 +38,6 @@ HeadlessMessageBox& DefaultHeadlessMessageBox();
 void AfxMessageBox(std::string_view text);
 
 // Installs a service for the lifetime of a scope.
-class ScopedMessageBox {
-  public:
-    explicit ScopedMessageBox(IMessageBox& box) : m_previous(SetMessageBoxService(&box)) {}
-    ~ScopedMessageBox() { SetMessageBoxService(m_previous); }
-    ScopedMessageBox(const ScopedMessageBox&) = delete;
-    ScopedMessageBox& operator=(const ScopedMessageBox&) = delete;
-
-  private:
-    IMessageBox* m_previous;
-};
+using ScopedMessageBox = ScopedService<IMessageBox, SetMessageBoxService>;
 
 } // namespace polyvane

@@ -1,6 +1,7 @@
 #include "CTimManagerDlg.h"
 
 #include "DialogIds.h"
+#include "TimFiles.h"
 #include "platform/CommonDialogs.h"
 
 namespace polyvane {
@@ -44,7 +45,7 @@ void CTimManagerDlg::OnAdd() {
     CFileDialog dlg(kTimDefaultExtension, kTimFilter);
     if (dlg.DoModal() != IDOK)
         return;
-    std::optional<TimImage> loaded = LoadTimFile(dlg.GetPathName());
+    std::optional<TimImage> loaded = OpenTimFile(dlg.GetPathName());
     if (!loaded)
         return;
     const std::string name = loaded->fileName;

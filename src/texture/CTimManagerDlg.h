@@ -1,7 +1,7 @@
 #pragma once
 // The TIM manager: shows a document's texture list as a sorted list of full paths, adds textures
 // from TIM files, removes them, and picks one with "Done".
-#include "TimList.h"
+#include "formats/TimList.h"
 #include "platform/CDialog.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "CTimView.h"
 
-#include "TimPicture.h"
 #include "TimViewLayout.h"
+#include "formats/TimPicture.h"
 #include "platform/CDC.h"
 
 #include <string>

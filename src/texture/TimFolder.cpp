@@ -1,5 +1,7 @@
 #include "TimFolder.h"
 
+#include "TimFiles.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -27,7 +29,7 @@ std::size_t AddTimFolder(const std::string& folder, const std::function<void(Tim
     std::sort(files.begin(), files.end());
     std::size_t added = 0;
     for (const auto& file : files) {
-        if (std::optional<TimImage> tim = LoadTimFile(file.string())) {
+        if (std::optional<TimImage> tim = OpenTimFile(file.string())) {
             add(std::move(*tim));
             ++added;
         }

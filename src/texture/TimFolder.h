@@ -1,6 +1,6 @@
 #pragma once
 // Every TIM file of a folder added to a texture list, as the TIM manager's Add adds one.
-#include "TimList.h"
+#include "formats/TimList.h"
 
 #include <cstddef>
 #include <functional>

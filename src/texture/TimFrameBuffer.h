@@ -1,7 +1,7 @@
 #pragma once
 // The frame-buffer memory a document's textures make: each one written, in list order, at its own
 // rectangles as the console's loader would, so later textures cover earlier ones.
-#include "TimList.h"
+#include "formats/TimList.h"
 #include "gpu/FrameBuffer.h"
 
 namespace polyvane {

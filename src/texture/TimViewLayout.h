@@ -6,8 +6,8 @@
 // The view draws the found texture's first texel at logical (0, 0). Texture coordinates count
 // texels from the texture page's origin, so a texture that starts elsewhere in its page is offset:
 // drawing and the mouse apply the same offset, and the corner under the mouse is the one that moves.
-#include "TimList.h"
 #include "formats/FrameBufferLayout.h"
+#include "formats/TimList.h"
 #include "formats/TmdTypes.h"
 #include "platform/Geometry.h"
 

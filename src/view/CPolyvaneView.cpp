@@ -1,16 +1,18 @@
 #include "CPolyvaneView.h"
 #include "CPreviewScreen.h"
+#include "ViewIds.h"
 #include "platform/DisplayService.h"
 
+#include "CommandIds.h"
 #include "gpu/FrameBufferPicture.h"
 #include "model/CPolyvaneDoc.h"
-#include "platform/CommandIds.h"
 #include "texture/TimFrameBuffer.h"
 
 #include <array>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -41,17 +43,12 @@ constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr std::int32_t kLineHeight = 16;
 
-// A record's screen points as drawing-surface points.
-int ScreenPoints(const WorkPrimitive& p, CPoint (&out)[4]) {
+// Draws record `p`'s outline through its projected screen points.
+void DrawRecord(CDC* pDC, const WorkPrimitive& p, const std::array<ScreenPoint, 4>& screen) {
+    CPoint points[4];
     const int n = VertexCount(p);
     for (int i = 0; i < n; ++i)
-        out[i] = CPoint{p.screen[i].x, p.screen[i].y};
-    return n;
-}
-
-void DrawRecord(CDC* pDC, const WorkPrimitive& p) {
-    CPoint points[4];
-    const int n = ScreenPoints(p, points);
+        points[i] = CPoint{screen[static_cast<std::size_t>(i)].x, screen[static_cast<std::size_t>(i)].y};
     pDC->Polygon(points, n);
 }
 
@@ -276,7 +273,7 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
     switch (m_viewMode) {
     case VM_WIREFRAME:
     case VM_TEXTURED:
-        doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
+        ProjectDocument(*doc, centre);
         if (m_viewMode == VM_WIREFRAME)
             DrawWireframe(pDC, *doc, highlightPen);
         else
@@ -288,7 +285,7 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
         DrawVram(pDC, *doc, highlightPen);
         break;
     case VM_SOLID:
-        doc->Project(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ);
+        ProjectDocument(*doc, centre);
         DrawSolid(pDC, *doc, highlightPen);
         break;
     case VM_OBJECT_TABLE:
@@ -328,7 +325,9 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
         return;
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
     const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
-    DrawRecord(pDC, *cur);
+    const auto index = doc.CurrentPrimitiveIndex();
+    if (index && *index < m_projected.screen.size())
+        DrawRecord(pDC, *cur, m_projected.screen[*index]);
     pDC->SelectObject(oldBrush);
     pDC->SelectObject(oldPen);
 }
@@ -365,47 +364,53 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     pDC->SelectObject(oldPen);
 }
 
+void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
+    ProjectObject({doc.m_pWork.get(), doc.WorkCount()},
+                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
+                  m_projected);
+    doc.TakeProjection(m_projected);
+}
+
 void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
     const std::uint32_t n = doc.WorkCount();
     const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
     for (std::uint32_t i = 0; i < n; ++i)
-        DrawRecord(pDC, doc.m_pWork[i]);
+        DrawRecord(pDC, doc.m_pWork[i], m_projected.screen[i]);
     pDC->SelectObject(oldBrush);
     const WorkPrimitive* cur = doc.m_pCurPrim;
-    if (!cur)
+    const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
+    if (!cur || !index)
         return; // an object without primitives: only the axes
+    const std::array<ScreenPoint, 4>& screen = m_projected.screen[*index];
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-    DrawRecord(pDC, *cur);
+    DrawRecord(pDC, *cur, screen);
     if (m_bShowVertexNumbers) {
         static const char* const kNumbers[4] = {"1", "2", "3", "4"};
         for (int i = 0; i < VertexCount(*cur); ++i)
-            pDC->TextOut(cur->screen[i].x, cur->screen[i].y, kNumbers[i]);
+            pDC->TextOut(screen[static_cast<std::size_t>(i)].x, screen[static_cast<std::size_t>(i)].y,
+                         kNumbers[i]);
     }
     pDC->SelectObject(oldPen);
 }
 
 void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
-    const std::uint32_t n = doc.WorkCount();
-    const WorkPrimitive* p = doc.m_pDrawFirst;
-    for (std::uint32_t i = 0; i < n && p; ++i, p = p->pNext) {
-        // The order jumps around the array: records two steps ahead are fetched while this one is
-        // drawn (the next one's link arrived during the previous step).
+    const std::vector<std::uint32_t>& order = m_projected.order;
+    const std::size_t n = order.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        // The order jumps around the records: the one two steps ahead is fetched while this one is
+        // drawn.
 #if defined(__GNUC__)
-        if (const WorkPrimitive* next = p->pNext) {
-            if (const WorkPrimitive* ahead = next->pNext) {
-                __builtin_prefetch(&ahead->attr);
-                __builtin_prefetch(&ahead->screen[3]);
-                __builtin_prefetch(&ahead->pNext);
-            }
-        }
+        if (k + 2 < n)
+            __builtin_prefetch(&doc.m_pWork[order[k + 2]].attr);
 #endif
-        DrawRecord(pDC, *p);
+        DrawRecord(pDC, doc.m_pWork[order[k]], m_projected.screen[order[k]]);
     }
     const WorkPrimitive* cur = doc.m_pCurPrim;
-    if (!cur)
+    const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
+    if (!cur || !index)
         return;
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-    DrawRecord(pDC, *cur);
+    DrawRecord(pDC, *cur, m_projected.screen[*index]);
     pDC->SelectObject(oldPen);
 }
 

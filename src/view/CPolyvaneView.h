@@ -7,6 +7,7 @@
 // messages through the CView handlers and commands through OnCmdMsg (the view answers before its
 // document). Every state change invalidates the whole window with erasing.
 #include "TexturedPaint.h"
+#include "model/Projection.h"
 #include "platform/CDC.h"
 #include "platform/CView.h"
 
@@ -94,6 +95,8 @@ class CPolyvaneView : public CView {
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
+    // Projects the document's selected object into m_projected and hands the result to the document.
+    void ProjectDocument(CPolyvaneDoc& doc, CPoint centre);
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
@@ -105,6 +108,9 @@ class CPolyvaneView : public CView {
     // turning the model allocates nothing.
     std::vector<std::uint16_t> m_picture;
     std::vector<std::uint8_t> m_pictureBits;
+
+    // What this view last projected: the screen points it draws, their order and the axis ends.
+    ProjectedObject m_projected;
 };
 
 // The VRAM mode's scale in half steps: the largest that shows the whole memory in a client area of

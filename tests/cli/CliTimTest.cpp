@@ -1,7 +1,7 @@
 // polyvane-cli tim: the record as JSON, the reader's messages, exit codes, and the PNG picture.
 #include "CliRunner.h"
 #include "TimBuilder.h"
-#include "texture/TimPicture.h"
+#include "formats/TimPicture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -2,6 +2,7 @@
 // library with their triangles and bounds; page textures decode through the chip's lookup; exporters
 // leave the model alone; round trips through OBJ and glTF keep counts, positions and colours.
 #include "ExchangeSupport.h"
+#include "texture/TimFiles.h"
 
 #include "exchange/PageTextures.h"
 #include "exchange/PngCodec.h"
@@ -123,7 +124,7 @@ TEST(Export, SampleWithItsTextureIsValid) {
     ASSERT_TRUE(doc.OnOpenDocument(SourcePath("samples/cube.tmd")));
     std::vector<TimImage> tims(1);
     tims[0].fileName = SourcePath("samples/cube.tim");
-    ASSERT_TRUE(tims[0].LoadTim());
+    ASSERT_TRUE(LoadTim(tims[0]));
     std::vector<std::string> files;
     for (const char* name : {"cube.glb", "cube.gltf"}) {
         const auto path = (folder / name).string();

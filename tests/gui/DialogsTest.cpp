@@ -1,5 +1,6 @@
 // The dialogs built by the Qt backend from their templates: controls, texts and layout, the
 // modifier's enabling wired to its check boxes, and OK and Cancel run through the document.
+#include "CommandIds.h"
 #include "DialogIds.h"
 #include "DocTestSupport.h"
 #include "TimBuilder.h"
@@ -9,7 +10,6 @@
 #include "dialogs/CPrimModifierDlg.h"
 #include "dialogs/CSelectPrimDlg.h"
 #include "dialogs/CStatsDlg.h"
-#include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
 #include "texture/CTimManagerDlg.h"
 

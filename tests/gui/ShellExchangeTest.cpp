@@ -1,9 +1,10 @@
 // The exchange commands wired to the menus: Import opens a new document with its textures, Export
 // writes the chosen file, Import Image adds a texture that Save TIM As writes.
+#include "CommandIds.h"
 #include "ShellTestSupport.h"
 #include "exchange/PngCodec.h"
 #include "model/CPolyvaneDoc.h"
-#include "platform/CommandIds.h"
+#include "texture/TimFiles.h"
 
 #include <QFile>
 #include <QtTest>
@@ -101,7 +102,7 @@ void ShellExchangeTest::importImageAddsATextureThatSaveTimAsWrites() {
     QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_SAVE_TIM_AS));
     TimImage back;
     back.fileName = saved.toStdString();
-    QVERIFY(back.LoadTim());
+    QVERIFY(LoadTim(back));
     const TimImage& added = ActiveDocument(shell).m_timList.back();
     QCOMPARE(back.imageWidth, added.imageWidth);
     QVERIFY(back.pixels.bytes().size() == added.pixels.bytes().size() &&

@@ -1,9 +1,10 @@
 // The application's own views in real windows: the model view painted and turned with the mouse,
 // its modes, and Textures, View putting the texture view in its place in the same window.
 #include "ShellTestSupport.h"
+#include "ViewIds.h"
 #include "app/ViewWidget.h"
 #include "texture/CTimView.h"
-#include "texture/TimList.h"
+#include "texture/TimFiles.h"
 #include "view/CPolyvaneView.h"
 
 #include <QMdiArea>

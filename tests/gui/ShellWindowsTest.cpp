@@ -2,8 +2,9 @@
 // closes, and the Window menu's list of windows.
 #include "ShellTestSupport.h"
 #include "app/ViewWidget.h"
+#include "formats/TimList.h"
 #include "texture/CTimView.h"
-#include "texture/TimList.h"
+#include "texture/TimFiles.h"
 #include "texture/TimViewLayout.h"
 
 #include <QMdiArea>

@@ -1,13 +1,14 @@
 #pragma once
 // The application under test: settings in a temporary place, messages collected instead of shown,
 // scripted answers to the shell's questions, and views that record what reaches them.
+#include "CommandIds.h"
+#include "ViewIds.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CPolyvaneApp.h"
 #include "app/ShellPrompts.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
-#include "platform/CommandIds.h"
 #include "platform/MessageBox.h"
 
 #include <QSettings>

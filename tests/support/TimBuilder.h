@@ -4,7 +4,7 @@
 // height, pixel bytes). Lengths are computed unless a test gives its own.
 #include "TmdBuilder.h"
 #include "platform/MessageBox.h"
-#include "texture/TimImage.h"
+#include "texture/TimFiles.h"
 
 #include <atomic>
 #include <cstdint>
@@ -71,7 +71,7 @@ inline TimLoad LoadTimBytes(const std::vector<std::uint8_t>& bytes) {
     HeadlessMessageBox box;
     ScopedMessageBox scoped(box);
     r.tim.fileName = "texture.tim";
-    r.ok = r.tim.LoadTimFromBytes(bytes);
+    r.ok = LoadTimFromBytes(r.tim, bytes);
     r.messages = box.Texts();
     return r;
 }
@@ -81,7 +81,7 @@ inline TimLoad LoadTimFile(const std::string& path) {
     HeadlessMessageBox box;
     ScopedMessageBox scoped(box);
     r.tim.fileName = path;
-    r.ok = r.tim.LoadTim();
+    r.ok = LoadTim(r.tim);
     r.messages = box.Texts();
     return r;
 }

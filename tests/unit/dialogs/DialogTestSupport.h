@@ -1,10 +1,10 @@
 #pragma once
 // Documents and hosts for the dialog tests.
+#include "CommandIds.h"
 #include "DialogIds.h"
 #include "DocTestSupport.h"
 #include "TmdBuilder.h"
 #include "platform/CView.h"
-#include "platform/CommandIds.h"
 #include "platform/HeadlessDialogHost.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "DocTestSupport.h"
 #include "TmdBuilder.h"
 
-#include "platform/CommandIds.h"
+#include "CommandIds.h"
 
 #include <gtest/gtest.h>
 

@@ -314,7 +314,6 @@ TEST(TmdReader, FailuresShowTheirMessagesAndLeaveNoModel) {
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.messages, c.messages);
         EXPECT_EQ(r.doc->ObjectCount(), 0u);
-        EXPECT_EQ(r.doc->m_pImage, nullptr);
         EXPECT_EQ(r.doc->m_pWork, nullptr);
         EXPECT_EQ(r.doc->m_pCurPrim, nullptr);
     }

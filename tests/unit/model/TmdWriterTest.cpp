@@ -4,8 +4,8 @@
 #include "RoundTrip.h"
 #include "TmdBuilder.h"
 
+#include "formats/VertexSharing.h"
 #include "model/TmdWriter.h"
-#include "model/VertexSharing.h"
 
 #include <gtest/gtest.h>
 
@@ -299,10 +299,16 @@ TEST(TmdWriter, SharesVerticesByTheirTruncatedIntegers) {
     auto loaded = LoadBytes(BuildTmd({o}).data());
     ASSERT_TRUE(loaded.ok);
     CPolyvaneDoc& doc = *loaded.doc;
+    // Each 16-byte packet holds its vertex indices after its header and colour words.
+    auto vertexIndex = [](const std::vector<std::uint8_t>& b, std::uint32_t packet, int corner) {
+        const std::size_t at = 12 + Word(b, 12 + 16) + 16 * packet + 8 + 2 * static_cast<std::size_t>(corner);
+        return b[at] | (b[at + 1] << 8);
+    };
     auto bytes = SaveToMemory(doc);
     EXPECT_EQ(Word(bytes, 12 + 4), 4u);
-    EXPECT_EQ(std::vector<int>(doc.m_pWork[1].vertIndex, doc.m_pWork[1].vertIndex + 3),
-              (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(
+        (std::vector<int>{vertexIndex(bytes, 1, 0), vertexIndex(bytes, 1, 1), vertexIndex(bytes, 1, 2)}),
+        (std::vector<int>{1, 2, 3}));
 
     // 10.7 and 10.2 truncate to the same 10; -2.7 and -2.1 to -2; 0.9 and -0.9 to 0.
     struct Case {
@@ -320,7 +326,7 @@ TEST(TmdWriter, SharesVerticesByTheirTruncatedIntegers) {
         }
         bytes = SaveToMemory(doc);
         EXPECT_EQ(Word(bytes, 12 + 4), c.merged ? 4u : 5u);
-        EXPECT_EQ(doc.m_pWork[1].vertIndex[2] == doc.m_pWork[0].vertIndex[2], c.merged);
+        EXPECT_EQ(vertexIndex(bytes, 1, 2) == vertexIndex(bytes, 0, 2), c.merged);
     }
 }
 

@@ -1,7 +1,7 @@
 // The document's texture list: order of adding, exact-path lookup, removal of the first match.
-#include "texture/TimList.h"
 #include "TimBuilder.h"
 #include "model/CPolyvaneDoc.h"
+#include "texture/TimFiles.h"
 
 #include <gtest/gtest.h>
 

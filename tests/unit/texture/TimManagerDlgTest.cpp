@@ -1,11 +1,11 @@
 // The TIM manager's logic against a headless host: the sorted lines, Add through the file chooser,
 // Remove and Done matching lines to entries by text, and the commands that run it.
+#include "CommandIds.h"
 #include "DialogIds.h"
 #include "DocTestSupport.h"
 #include "TimBuilder.h"
 #include "TmdBuilder.h"
 #include "platform/CView.h"
-#include "platform/CommandIds.h"
 #include "platform/CommonDialogs.h"
 #include "platform/HeadlessDialogHost.h"
 #include "texture/CTimManagerDlg.h"

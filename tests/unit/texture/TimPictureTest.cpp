@@ -1,6 +1,6 @@
 // The picture the texture view and the PNG export share: first row at the top, palette colours for
 // indexed pixels, red as red for direct colour, rows of any width.
-#include "texture/TimPicture.h"
+#include "formats/TimPicture.h"
 #include "TimBuilder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Real textures from other projects: every one loads, and its picture agrees with an independent
 // TIM decoder when one is installed (colours may differ only in how 5-bit values widen to 8 bits).
 #include "TimBuilder.h"
-#include "texture/TimPicture.h"
+#include "formats/TimPicture.h"
 
 #include <gtest/gtest.h>
 

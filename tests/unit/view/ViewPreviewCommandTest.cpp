@@ -1,8 +1,8 @@
 // The model view's Preview command runs the full-screen display test through the installed service.
+#include "CommandIds.h"
 #include "ScriptedDisplayService.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
-#include "platform/CommandIds.h"
 #include "platform/DisplayService.h"
 #include "platform/MessageBox.h"
 #include "view/CPolyvaneView.h"

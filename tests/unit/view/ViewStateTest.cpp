@@ -1,7 +1,7 @@
 // The model view's state: start values, mode commands and their check marks, presets, the
 // vertex-number switch and the mouse drags with capture.
+#include "CommandIds.h"
 #include "WorkDocBuilder.h"
-#include "platform/CommandIds.h"
 #include "view/CPolyvaneView.h"
 
 #include <gtest/gtest.h>

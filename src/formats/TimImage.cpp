@@ -1,14 +1,11 @@
 #include "TimImage.h"
 
 #include "platform/ByteReader.h"
-#include "platform/CArchive.h"
-#include "platform/MessageBox.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
-#include <vector>
 
 namespace polyvane {
 
@@ -49,102 +46,100 @@ void TimPixelBuffer::Reset() {
     m_size = 0;
 }
 
-bool TimImage::Fail(const char* message) {
-    pixels.Reset();
-    AfxMessageBox(message);
-    return false;
-}
-
-bool TimImage::LoadTim() {
-    CArchive ar;
-    if (!ar.OpenForLoad(fileName))
-        return Fail("Could not open file");
-    // Read in pieces up to the limit, so a small file costs a small buffer and a huge one is not
-    // swallowed whole; anything past the limit is beyond what the reader would accept anyway.
-    std::vector<std::uint8_t> bytes;
-    constexpr std::size_t kChunk = 64 * 1024;
-    while (bytes.size() < kMaxTimFileBytes) {
-        const std::size_t at = bytes.size();
-        const std::size_t want = std::min(kChunk, kMaxTimFileBytes - at);
-        bytes.resize(at + want);
-        const std::size_t got = ar.Read(bytes.data() + at, want);
-        bytes.resize(at + got);
-        if (got < want)
-            break;
+const char* TimErrorText(TimError error) {
+    switch (error) {
+    case TimError::noId:
+        return "Could not read ID";
+    case TimError::badId:
+        return "Bad TIM ID";
+    case TimError::noFlag:
+        return "Could not read TIM flag";
+    case TimError::noClutLength:
+        return "Could not read bnum of CLUT";
+    case TimError::badClut:
+        return "Could not read CLUT";
+    case TimError::noImageLength:
+        return "Could not read bnum of DATA";
+    case TimError::noImageHeader:
+        return "Could not read DATA header";
+    case TimError::noPixelMemory:
+        return "Could not allocate memory for TIM data";
+    case TimError::truncatedPixels:
+        return "Could not read TIM pixel data";
     }
-    return LoadTimFromBytes(bytes);
+    return "Unknown TIM error";
 }
 
-bool TimImage::LoadTimFromBytes(std::span<const std::uint8_t> bytes) {
-    pixels.Reset();
+Result<TimImage, TimError> ReadTim(std::span<const std::uint8_t> bytes) {
+    TimImage tim;
     ByteReader reader(bytes);
 
     auto id = reader.take(4);
     if (!id)
-        return Fail("Could not read ID");
+        return TimError::noId;
     if ((*id)[0] != kTimId)
-        return Fail("Bad TIM ID");
+        return TimError::badId;
 
     std::uint32_t flag = 0;
     if (!reader.readU32LE(flag))
-        return Fail("Could not read TIM flag");
-    pixelMode = static_cast<std::uint8_t>(flag & 7);
-    hasClut = (flag >> 3) & 1;
+        return TimError::noFlag;
+    tim.pixelMode = static_cast<std::uint8_t>(flag & 7);
+    tim.hasClut = (flag >> 3) & 1;
 
-    std::fill(std::begin(clut), std::end(clut), std::uint16_t{0});
-    if (hasClut) {
-        if (!reader.readU32LE(clutLength))
-            return Fail("Could not read bnum of CLUT");
+    std::fill(std::begin(tim.clut), std::end(tim.clut), std::uint16_t{0});
+    if (tim.hasClut) {
+        if (!reader.readU32LE(tim.clutLength))
+            return TimError::noClutLength;
         // The block must hold at least its own 8-byte header. Longer blocks (several palettes) keep
         // their first 256 colour words; the rest is skipped.
-        if (clutLength < 12)
-            return Fail("Could not read CLUT");
-        auto block = reader.take(clutLength - 4);
+        if (tim.clutLength < 12)
+            return TimError::badClut;
+        auto block = reader.take(tim.clutLength - 4);
         if (!block)
-            return Fail("Could not read CLUT");
+            return TimError::badClut;
         const std::uint8_t* p = block->data();
-        clutX = LoadU16LE(p);
-        clutY = LoadU16LE(p + 2);
-        clutWidth = LoadU16LE(p + 4);
-        clutHeight = LoadU16LE(p + 6);
-        const std::size_t words = ClutEntries();
+        tim.clutX = LoadU16LE(p);
+        tim.clutY = LoadU16LE(p + 2);
+        tim.clutWidth = LoadU16LE(p + 4);
+        tim.clutHeight = LoadU16LE(p + 6);
+        const std::size_t words = tim.ClutEntries();
         for (std::size_t i = 0; i < words; ++i)
-            clut[i] = LoadU16LE(p + 8 + 2 * i);
+            tim.clut[i] = LoadU16LE(p + 8 + 2 * i);
     } else {
-        clutLength = 0;
-        clutX = clutY = clutWidth = clutHeight = 0;
+        tim.clutLength = 0;
+        tim.clutX = tim.clutY = tim.clutWidth = tim.clutHeight = 0;
     }
 
-    if (!reader.readU32LE(imageLength))
-        return Fail("Could not read bnum of DATA");
+    if (!reader.readU32LE(tim.imageLength))
+        return TimError::noImageLength;
     auto header = reader.take(8);
     if (!header)
-        return Fail("Could not read DATA header");
-    imageX = LoadU16LE(header->data());
-    imageY = LoadU16LE(header->data() + 2);
-    imageWidth = LoadU16LE(header->data() + 4);
-    imageHeight = LoadU16LE(header->data() + 6);
+        return TimError::noImageHeader;
+    tim.imageX = LoadU16LE(header->data());
+    tim.imageY = LoadU16LE(header->data() + 2);
+    tim.imageWidth = LoadU16LE(header->data() + 4);
+    tim.imageHeight = LoadU16LE(header->data() + 6);
 
-    if (imageLength < 12)
-        return Fail("Could not allocate memory for TIM data");
+    if (tim.imageLength < 12)
+        return TimError::noPixelMemory;
     // Common homebrew converters write a wrong, short length word; the image's size says how much
     // data there really is, so take whichever is larger and insist the file holds it.
-    const std::uint64_t toRead = std::max<std::uint64_t>(imageLength - 12, ImageBytes());
+    const std::uint64_t toRead = std::max<std::uint64_t>(tim.imageLength - 12, tim.ImageBytes());
     if (toRead > kMaxTimPixelBytes)
-        return Fail("Could not allocate memory for TIM data");
+        return TimError::noPixelMemory;
     if (toRead > reader.remaining())
-        return Fail("Could not read TIM pixel data");
+        return TimError::truncatedPixels;
     const auto count = static_cast<std::size_t>(toRead);
-    if (!pixels.Allocate(count))
-        return Fail("Could not allocate memory for TIM data");
+    if (!tim.pixels.Allocate(count))
+        return TimError::noPixelMemory;
     auto data = reader.take(count);
     if (!data)
-        return Fail("Could not read TIM pixel data");
+        return TimError::truncatedPixels;
     if (count)
-        std::memcpy(pixels.data(), data->data(), count);
+        std::memcpy(tim.pixels.data(), data->data(), count);
 
-    BuildBitmapInfo();
-    return true;
+    tim.BuildBitmapInfo();
+    return tim;
 }
 
 std::uint32_t TimImage::DisplayWidth() const {

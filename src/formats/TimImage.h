@@ -1,6 +1,7 @@
 #pragma once
-// One PlayStation TIM texture loaded into a document, with the display header and palette made once
-// at load time.
+// One PlayStation TIM texture as a plain record, with the display header and palette made once at
+// load time, and the codec that reads it from bytes.
+#include "Result.h"
 #include "platform/Dib.h"
 #include "platform/Geometry.h"
 
@@ -79,11 +80,6 @@ struct TimImage {
     TimPixelBuffer pixels;
     BITMAPINFO bitmapInfo{};
 
-    // Reads the file named by fileName. On failure shows one message and returns false; the record
-    // then holds no pixel buffer.
-    bool LoadTim();
-    // The same over a file already in memory.
-    bool LoadTimFromBytes(std::span<const std::uint8_t> bytes);
     // Builds bitmapInfo and reorders 4-bit pixel data; the last step of loading.
     void BuildBitmapInfo();
 
@@ -96,9 +92,23 @@ struct TimImage {
     [[nodiscard]] std::uint16_t DisplayBitCount() const;
     // Bytes of pixel data the image's size covers: imageWidth x imageHeight x 2.
     [[nodiscard]] std::uint64_t ImageBytes() const { return std::uint64_t{imageWidth} * imageHeight * 2; }
-
-  private:
-    bool Fail(const char* message);
 };
+
+enum class TimError {
+    noId,
+    badId,
+    noFlag,
+    noClutLength,
+    badClut,
+    noImageLength,
+    noImageHeader,
+    noPixelMemory,
+    truncatedPixels,
+};
+// The message a user is shown for `error`.
+[[nodiscard]] const char* TimErrorText(TimError error);
+
+// Decodes a TIM file held in memory; the record's fileName is left empty.
+[[nodiscard]] Result<TimImage, TimError> ReadTim(std::span<const std::uint8_t> bytes);
 
 } // namespace polyvane

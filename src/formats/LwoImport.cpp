@@ -1,9 +1,9 @@
 // Importing a LightWave LWOB object: its points, surfaces and triangles and quadrilaterals become a
 // one-object model. Every chunk, sub-chunk, name and polygon is read inside the bytes the file has.
-#include "CPolyvaneDoc.h"
+#include "LwoImport.h"
 
+#include "TmdFormat.h"
 #include "platform/ByteReader.h"
-#include "platform/MessageBox.h"
 
 #include <bit>
 #include <cstring>
@@ -135,50 +135,54 @@ bool Imported(const Polygon& p, std::uint32_t points) {
 
 } // namespace
 
-void CPolyvaneDoc::ReadLwo(CArchive& ar) {
-    ResetModel();
-    m_surfaceList.clear();
-    auto fail = [this](const char* message) {
-        AfxMessageBox(message);
-        ResetModel();
-        m_surfaceList.clear();
-    };
+const char* LwoErrorText(LwoError error) {
+    switch (error) {
+    case LwoError::truncatedHeader:
+        return "The file is shorter than an IFF header";
+    case LwoError::notIff:
+        return "Not an IFF file";
+    case LwoError::notLwob:
+        return "Not an LWOB object file";
+    case LwoError::unreadable:
+        return "Could not read file";
+    case LwoError::noPoints:
+        return "No PNTS chunk";
+    case LwoError::noRecordMemory:
+        return "Insufficient memory for POLS";
+    }
+    return "Unknown LWOB error";
+}
 
-    std::uint8_t head[12];
-    if (ar.Read(head, sizeof head) < sizeof head)
-        return;
+Result<LwoObject, LwoError> ImportLwo(std::span<const std::uint8_t> file, double scale) {
+    constexpr std::size_t kFormHeader = 12;
+    if (file.size() < kFormHeader)
+        return LwoError::truncatedHeader;
+    const std::uint8_t* head = file.data();
     if (std::memcmp(head, "FORM", 4) != 0)
-        return fail("Not an IFF file");
+        return LwoError::notIff;
     if (std::memcmp(head + 8, "LWOB", 4) != 0)
-        return fail("Not an LWOB object file");
+        return LwoError::notLwob;
 
     const std::uint32_t formLength = LoadU32BE(head + 4);
     const std::uint64_t wanted = formLength >= 4 ? formLength - 4u : 0u;
-    const std::uint64_t length = ar.GetLength();
-    const std::uint64_t available = length > ar.GetPosition() ? length - ar.GetPosition() : 0;
-    // A length the file cannot hold is refused before anything that large is allocated.
-    if (wanted > available || wanted > SIZE_MAX - 1)
-        return fail("Could not read file");
-    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow)
-                                               std::uint8_t[static_cast<std::size_t>(wanted) + 1]);
-    if (!buffer)
-        return fail("Not enough memory for LWO");
-    if (ar.Read(buffer.get(), static_cast<std::size_t>(wanted)) < wanted)
-        return fail("Could not read file");
-    const Bytes data(buffer.get(), static_cast<std::size_t>(wanted));
+    if (wanted > file.size() - kFormHeader)
+        return LwoError::unreadable;
+    const Bytes data = file.subspan(kFormHeader, static_cast<std::size_t>(wanted));
+    LwoObject result;
+    std::list<LwoSurface>& surfaceList = result.surfaces;
 
     const auto pnts = FindChunk<false>(data, "PNTS");
     if (!pnts)
-        return fail("No PNTS chunk");
+        return LwoError::noPoints;
     const auto points = static_cast<std::uint32_t>(pnts->size() / kPointSize);
 
     if (const auto srfs = FindChunk<false>(data, "SRFS")) {
         std::size_t pos = 0;
         while (pos < srfs->size())
-            m_surfaceList.push_back(MakeSurface(data, ReadName(*srfs, pos)));
+            surfaceList.push_back(MakeSurface(data, ReadName(*srfs, pos)));
     }
     std::vector<const LwoSurface*> surfaces;
-    for (const LwoSurface& s : m_surfaceList)
+    for (const LwoSurface& s : surfaceList)
         surfaces.push_back(&s);
 
     // A file without polygons imports its points as an object without primitives.
@@ -192,7 +196,7 @@ void CPolyvaneDoc::ReadLwo(CArchive& ar) {
     }
     std::unique_ptr<WorkPrimitive[]> records(new (std::nothrow) WorkPrimitive[count]);
     if (!records)
-        return fail("Insufficient memory for POLS");
+        return LwoError::noRecordMemory;
 
     ByteReader r(pols);
     Polygon p;
@@ -208,14 +212,12 @@ void CPolyvaneDoc::ReadLwo(CArchive& ar) {
             if (n == 4 && corner >= 2)
                 corner = 5 - corner;
             const std::uint8_t* point = pnts->data() + kPointSize * LoadU16BE(p.indices.data() + 2 * j);
-            w.x[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point))) * m_lwoScale;
-            w.y[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 4))) * m_lwoScale;
-            w.z[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 8))) * m_lwoScale;
+            w.x[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point))) * scale;
+            w.y[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 4))) * scale;
+            w.z[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 8))) * scale;
         }
-        static constexpr std::uint8_t kDefaultU[4] = {0, 16, 0, 16};
-        static constexpr std::uint8_t kDefaultV[4] = {0, 0, 16, 16};
-        std::memcpy(w.u, kDefaultU, 4);
-        std::memcpy(w.v, kDefaultV, 4);
+        std::memcpy(w.u, kUntexturedU, 4);
+        std::memcpy(w.v, kUntexturedV, 4);
         for (auto& colour : w.colour)
             colour = kDefaultColour;
         w.attr = n == 4 ? PA_QUAD : 0;
@@ -228,24 +230,12 @@ void CPolyvaneDoc::ReadLwo(CArchive& ar) {
             w.style = number;
         }
     }
-    buffer.reset();
-
-    m_header = TmdHeader{kTmdId, 0, 1};
-    m_objects[0] = TmdObject{};
-    m_objects[0].n_vert = points;
-    m_objects[0].n_primitive = count;
-    m_pWork = std::move(records);
-    m_nCurObject = 0;
-    SelectModelObject(0);
-    if (!m_pWork) {
-        ResetModel();
-        m_surfaceList.clear();
-        return;
-    }
-    // Saved files and lit drawing need normals; an imported object has none of its own.
-    ComputeFaceNormals();
-    ComputeVertexNormals();
-    ComputeExtents();
+    result.model.header = TmdHeader{kTmdId, 0, 1};
+    TmdModelObject& object = result.model.objects.emplace_back();
+    object.entry.n_vert = points;
+    object.entry.n_primitive = count;
+    object.records = std::move(records);
+    return result;
 }
 
 } // namespace polyvane

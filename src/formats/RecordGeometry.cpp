@@ -1,0 +1,47 @@
+#include "RecordGeometry.h"
+
+#include "FixedPoint.h"
+
+#include <cmath>
+
+namespace polyvane {
+
+void ComputeRecordFaceNormals(std::span<WorkPrimitive> records) {
+    for (WorkPrimitive& p : records) {
+        const double ax = p.x[1] - p.x[0], ay = p.y[1] - p.y[0], az = p.z[1] - p.z[0];
+        const double bx = p.x[2] - p.x[1], by = p.y[2] - p.y[1], bz = p.z[2] - p.z[1];
+        const double nx = az * by - ay * bz;
+        const double ny = ax * bz - az * bx;
+        const double nz = ay * bx - ax * by;
+        double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+        if (length == 0.0)
+            length = 1.0;
+        p.fnx = nx / length;
+        p.fny = ny / length;
+        p.fnz = nz / length;
+    }
+}
+
+void ConvertRecordsToFixed(std::span<WorkPrimitive> records) {
+    for (WorkPrimitive& p : records) {
+        const int n = VertexCount(p);
+        for (int k = 0; k < n; ++k) {
+            p.ix[k] = TruncToInt16(p.x[k]);
+            p.iy[k] = TruncToInt16(p.y[k]);
+            p.iz[k] = TruncToInt16(p.z[k]);
+        }
+        p.inx[0] = TruncToInt16(p.fnx * 4096.0);
+        p.iny[0] = TruncToInt16(p.fny * 4096.0);
+        p.inz[0] = TruncToInt16(p.fnz * 4096.0);
+        if (p.attr & PA_LIGHT) {
+            const int nn = (p.attr & PA_GOURAUD) ? n : 1;
+            for (int k = 0; k < nn; ++k) {
+                p.inx[k] = TruncToInt16(p.nx[k] * 4096.0);
+                p.iny[k] = TruncToInt16(p.ny[k] * 4096.0);
+                p.inz[k] = TruncToInt16(p.nz[k] * 4096.0);
+            }
+        }
+    }
+}
+
+} // namespace polyvane

@@ -1,0 +1,58 @@
+#pragma once
+// Reading and writing TMD files over plain values: bytes in, a model out, or the reverse. Neither
+// shows a message nor touches a document; a failure is an error code, which the caller turns into
+// what its user sees.
+#include "Result.h"
+#include "TmdModel.h"
+#include "VertexSharing.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace polyvane {
+
+enum class TmdReadError {
+    truncatedHeader, // fewer bytes than the file header
+    badId,           // the header's ID is not a TMD's
+    badObjectTable,  // the first object's tables start past the end
+    badFile,         // a table, vertex, normal or packet lies outside the file
+    noRecordMemory,  // an object's records could not be allocated
+};
+[[nodiscard]] const char* TmdReadErrorText(TmdReadError error);
+
+// Decodes a whole TMD file. Files that declare more than kMaxObjects objects keep the first
+// kMaxObjects. Every object gets a records array, empty ones included.
+[[nodiscard]] Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file);
+
+enum class TmdWriteError {
+    noMemory,        // the file cannot be addressed or its buffer allocated
+    noVertexMemory,  // the shared-vertex table could not be allocated
+    noNormalMemory,  // the shared-normal table could not be allocated
+    tooManyVertices, // an object has more distinct vertices than 16-bit indices reach
+    tooManyNormals,  // an object has more distinct normals than 16-bit indices reach
+};
+[[nodiscard]] const char* TmdWriteErrorText(TmdWriteError error);
+
+struct TmdWriteFailure {
+    TmdWriteError error = TmdWriteError::noMemory;
+    // The object being written when it failed; kMaxObjects when it failed before any object.
+    std::uint32_t object = kMaxObjects;
+};
+
+struct TmdBytes {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+    [[nodiscard]] std::span<const std::uint8_t> bytes() const { return {data.get(), size}; }
+};
+
+// Encodes every record as a polygon packet from its integer fields (ix.., inx..), with the vertices
+// and normals they share found by those values. The model is only read.
+[[nodiscard]] Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model,
+                                                         SharingMethod method = SharingMethod::hashed);
+
+// Size in bytes of the packet WriteTmd writes for a record with these attribute bits.
+[[nodiscard]] std::size_t PacketSize(std::uint16_t attr);
+
+} // namespace polyvane

@@ -1,0 +1,151 @@
+// The document's files: TMD and LWOB read through the codecs and adopted, TMD saved from the model,
+// and every failure shown as the messages the user has always seen for it.
+#include "CPolyvaneDoc.h"
+#include "FileMessages.h"
+#include "TmdWriter.h"
+#include "formats/LwoImport.h"
+#include "formats/TmdCodec.h"
+#include "platform/MessageBox.h"
+
+#include <memory>
+#include <new>
+#include <span>
+
+namespace polyvane {
+
+namespace {
+
+struct FileBytes {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+    [[nodiscard]] std::span<const std::uint8_t> bytes() const { return {data.get(), size}; }
+};
+
+// The rest of the archive in memory; none when it cannot be held.
+std::optional<FileBytes> ReadRest(CArchive& ar) {
+    const std::uint64_t length = ar.GetLength();
+    const std::uint64_t position = ar.GetPosition();
+    const std::uint64_t wanted = length > position ? length - position : 0;
+    if (wanted > SIZE_MAX - 1)
+        return std::nullopt;
+    FileBytes file;
+    // One extra byte keeps the buffer non-empty, so an empty file still has an address.
+    file.data.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(wanted) + 1]);
+    if (!file.data)
+        return std::nullopt;
+    file.size = ar.Read(file.data.get(), static_cast<std::size_t>(wanted));
+    return file;
+}
+
+void Show(const std::vector<std::string_view>& messages) {
+    for (std::string_view message : messages)
+        AfxMessageBox(message);
+}
+
+} // namespace
+
+std::vector<std::string_view> TmdReadMessages(TmdReadError error) {
+    switch (error) {
+    case TmdReadError::badId:
+    case TmdReadError::badFile:
+        return {TmdReadErrorText(error)};
+    case TmdReadError::noRecordMemory:
+        return {TmdReadErrorText(error), TmdReadErrorText(TmdReadError::badFile)};
+    case TmdReadError::truncatedHeader:
+    case TmdReadError::badObjectTable:
+        break;
+    }
+    return {};
+}
+
+std::vector<std::string_view> TmdWriteMessages(TmdWriteError error) {
+    return {TmdWriteErrorText(error)};
+}
+
+std::vector<std::string_view> LwoImportMessages(LwoError error) {
+    if (error == LwoError::truncatedHeader)
+        return {};
+    return {LwoErrorText(error)};
+}
+
+bool CPolyvaneDoc::LoadTmd(CArchive& ar) {
+    ResetModel();
+    const std::optional<FileBytes> file = ReadRest(ar);
+    if (!file)
+        return false;
+    auto model = ReadTmd(file->bytes());
+    if (!model) {
+        Show(TmdReadMessages(model.error()));
+        ResetModel();
+        return false;
+    }
+    AdoptModel(std::move(model.value()));
+    CopyPrimitive();
+    return true;
+}
+
+bool CPolyvaneDoc::LoadLwo(CArchive& ar) {
+    ResetModel();
+    m_surfaceList.clear();
+    const std::optional<FileBytes> file = ReadRest(ar);
+    if (!file) {
+        AfxMessageBox("Not enough memory for LWO");
+        return false;
+    }
+    auto imported = ImportLwo(file->bytes(), m_lwoScale);
+    if (!imported) {
+        Show(LwoImportMessages(imported.error()));
+        return false;
+    }
+    m_surfaceList = std::move(imported->surfaces);
+    AdoptModel(std::move(imported->model));
+    if (!m_pWork) {
+        ResetModel();
+        m_surfaceList.clear();
+        return false;
+    }
+    // Saved files and lit drawing need normals; an imported object has none of its own.
+    ComputeFaceNormals();
+    ComputeVertexNormals();
+    ComputeExtents();
+    return true;
+}
+
+bool CPolyvaneDoc::SaveTmd(CArchive& ar) {
+    return WriteTmdWith(*this, ar, SharingMethod::hashed);
+}
+
+void CPolyvaneDoc::RecomputeNormalsForSave(SharingMethod method) {
+    if (!m_pWork)
+        return;
+    ComputeFaceNormals();
+    AverageVertexNormals(m_pWork.get(), WorkCount(), method);
+}
+
+bool CPolyvaneDoc::PrepareObjectsForSave(SharingMethod method) {
+    for (std::uint32_t j = 0; j < ObjectCount(); ++j) {
+        SelectModelObject(j);
+        if (!m_pWork)
+            return false; // the selection has said why
+        RecomputeNormalsForSave(method);
+        ConvertToFixed();
+    }
+    return true;
+}
+
+bool WriteTmdWith(CPolyvaneDoc& doc, CArchive& ar, SharingMethod method) {
+    if (!doc.PrepareObjectsForSave(method))
+        return false;
+    const auto written = WriteTmd(doc.Model(), method);
+    if (!written) {
+        // Saving used to stop at the object that failed, leaving it selected.
+        if (written.error().object < doc.ObjectCount())
+            doc.SelectModelObject(written.error().object);
+        Show(TmdWriteMessages(written.error().error));
+        return false;
+    }
+    ar.Write(written.value().data.get(), written.value().size);
+    return true;
+}
+
+} // namespace polyvane

@@ -1,0 +1,68 @@
+#include "TimFiles.h"
+
+#include "platform/CArchive.h"
+#include "platform/MessageBox.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace polyvane {
+
+namespace {
+
+bool Fail(TimImage& tim, const char* message) {
+    tim.pixels.Reset();
+    AfxMessageBox(message);
+    return false;
+}
+
+} // namespace
+
+bool LoadTim(TimImage& tim) {
+    CArchive ar;
+    if (!ar.OpenForLoad(tim.fileName))
+        return Fail(tim, "Could not open file");
+    // Read in pieces up to the limit, so a small file costs a small buffer and a huge one is not
+    // swallowed whole; anything past the limit is beyond what the reader would accept anyway.
+    std::vector<std::uint8_t> bytes;
+    constexpr std::size_t kChunk = 64 * 1024;
+    while (bytes.size() < kMaxTimFileBytes) {
+        const std::size_t at = bytes.size();
+        const std::size_t want = std::min(kChunk, kMaxTimFileBytes - at);
+        bytes.resize(at + want);
+        const std::size_t got = ar.Read(bytes.data() + at, want);
+        bytes.resize(at + got);
+        if (got < want)
+            break;
+    }
+    return LoadTimFromBytes(tim, bytes);
+}
+
+bool LoadTimFromBytes(TimImage& tim, std::span<const std::uint8_t> bytes) {
+    auto read = ReadTim(bytes);
+    if (!read)
+        return Fail(tim, TimErrorText(read.error()));
+    std::string fileName = std::move(tim.fileName);
+    tim = std::move(read.value());
+    tim.fileName = std::move(fileName);
+    return true;
+}
+
+std::optional<TimImage> OpenTimFile(const std::string& path) {
+    std::optional<TimImage> loaded(std::in_place);
+    loaded->fileName = path;
+    if (!LoadTim(*loaded))
+        return std::nullopt;
+    return loaded;
+}
+
+TimList::iterator AddTimFile(TimList& list, const std::string& path) {
+    std::optional<TimImage> loaded = OpenTimFile(path);
+    if (!loaded)
+        return list.end();
+    list.push_back(std::move(*loaded));
+    return std::prev(list.end());
+}
+
+} // namespace polyvane
