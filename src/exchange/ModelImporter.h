@@ -41,8 +41,4 @@ struct ImportResult {
 // "All models (*.gltf *.glb *.obj ...)": the file dialog's filter.
 [[nodiscard]] std::string ImportFilter();
 
-// Triangles of a simple polygon given as 3-D points, as index triples in the polygon's own turning
-// order: ears are cut off in the plane the polygon lies nearest to; a fan where no ear is found.
-[[nodiscard]] std::vector<std::uint32_t> TriangulatePolygon(std::span<const double> xyz);
-
 } // namespace polyvane

@@ -1,6 +1,8 @@
-// Importing a LightWave LWOB object: its points, surfaces and triangles and quadrilaterals become a
-// one-object model. Every chunk, sub-chunk, name and polygon is read inside the bytes the file has.
+// Importing a LightWave LWOB object: its points, surfaces and polygons become a one-object model,
+// polygons of more than four points cut into triangles. Every chunk, sub-chunk, name and polygon is read
+// inside the bytes the file has.
 #include "LwoImport.h"
+#include "PolygonTriangulation.h"
 
 #include "TmdFormat.h"
 #include "platform/ByteReader.h"
@@ -123,15 +125,90 @@ bool NextPolygon(ByteReader& r, Polygon& p) {
     return p.surface >= 0 || r.readU16BE(details);
 }
 
-// Triangles and quadrilaterals whose points all exist become primitives; the rest are skipped.
+// Polygons of three or more points that all exist become primitives; the rest are skipped.
 bool Imported(const Polygon& p, std::uint32_t points) {
-    if (p.count != 3 && p.count != 4)
+    if (p.count < 3)
         return false;
     for (std::size_t j = 0; j < p.count; ++j)
         if (LoadU16BE(p.indices.data() + 2 * j) >= points)
             return false;
     return true;
 }
+
+// How many primitives a polygon becomes: itself up to a quadrilateral, else n - 2 triangles.
+std::uint32_t PrimitivesOf(const Polygon& p) {
+    return p.count <= 4 ? 1u : p.count - 2u;
+}
+
+// Polygons with more points than this are cut as a fan: ear clipping takes cubic time in the worst
+// case, which a hostile file must not be able to ask for.
+constexpr std::uint16_t kMaxClippedPoints = 256;
+
+struct Importer {
+    Bytes pnts;
+    double scale;
+    const std::vector<const LwoSurface*>& surfaces;
+
+    [[nodiscard]] double Coordinate(std::uint16_t point, int axis) const {
+        const std::uint8_t* at = pnts.data() + kPointSize * point + 4 * static_cast<std::size_t>(axis);
+        return static_cast<double>(std::bit_cast<float>(LoadU32BE(at)));
+    }
+
+    // One record from `n` (3 or 4) of the file's point numbers, with the polygon's surface.
+    void Fill(WorkPrimitive& w, const std::uint16_t* point, int n, std::int16_t surface) const {
+        w = WorkPrimitive{};
+        for (int j = 0; j < n; ++j) {
+            // Corners run against the file's order; a quadrilateral's last two then change places.
+            int corner = n - 1 - j;
+            if (n == 4 && corner >= 2)
+                corner = 5 - corner;
+            w.x[corner] = Coordinate(point[j], 0) * scale;
+            w.y[corner] = Coordinate(point[j], 1) * scale;
+            w.z[corner] = Coordinate(point[j], 2) * scale;
+        }
+        std::memcpy(w.u, kUntexturedU, 4);
+        std::memcpy(w.v, kUntexturedV, 4);
+        for (auto& colour : w.colour)
+            colour = kDefaultColour;
+        w.attr = n == 4 ? PA_QUAD : 0;
+        const int number = surface < 0 ? -surface : surface;
+        const std::size_t slot = number <= 1 ? 0 : static_cast<std::size_t>(number - 1);
+        if (slot < surfaces.size()) {
+            const LwoSurface& s = *surfaces[slot];
+            w.attr = static_cast<std::uint16_t>((s.attr & ~PA_QUAD) | (w.attr & PA_QUAD));
+            std::memcpy(w.colour, s.colour, sizeof w.colour);
+            w.style = number;
+        }
+    }
+
+    // The polygon's records from `out` on; returns the record after them.
+    WorkPrimitive* Add(const Polygon& p, WorkPrimitive* out) const {
+        std::vector<std::uint16_t> point(p.count);
+        for (std::size_t j = 0; j < p.count; ++j)
+            point[j] = LoadU16BE(p.indices.data() + 2 * j);
+        if (p.count <= 4) {
+            Fill(*out, point.data(), p.count, p.surface);
+            return out + 1;
+        }
+        std::vector<std::uint32_t> triangles;
+        if (p.count <= kMaxClippedPoints) {
+            std::vector<double> xyz;
+            xyz.reserve(3 * std::size_t{p.count});
+            for (const std::uint16_t q : point)
+                xyz.insert(xyz.end(), {Coordinate(q, 0), Coordinate(q, 1), Coordinate(q, 2)});
+            triangles = TriangulatePolygon(xyz);
+        } else {
+            for (std::uint32_t j = 1; j + 1 < p.count; ++j)
+                triangles.insert(triangles.end(), {0, j, j + 1});
+        }
+        for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
+            const std::uint16_t corners[3] = {point[triangles[t]], point[triangles[t + 1]],
+                                              point[triangles[t + 2]]};
+            Fill(*out++, corners, 3, p.surface);
+        }
+        return out;
+    }
+};
 
 } // namespace
 
@@ -187,53 +264,29 @@ Result<LwoObject, LwoError> ImportLwo(std::span<const std::uint8_t> file, double
 
     // A file without polygons imports its points as an object without primitives.
     const Bytes pols = FindChunk<false>(data, "POLS").value_or(Bytes{});
-    std::uint32_t count = 0;
+    std::uint64_t count = 0;
     {
         ByteReader r(pols);
         Polygon p;
         while (NextPolygon(r, p))
-            count += Imported(p, points) ? 1 : 0;
+            count += Imported(p, points) ? PrimitivesOf(p) : 0;
     }
+    // A POLS chunk holds fewer than 2^31 polygon points, so the count fits its 32-bit field.
     std::unique_ptr<WorkPrimitive[]> records(new (std::nothrow) WorkPrimitive[count]);
     if (!records)
         return LwoError::noRecordMemory;
 
+    const Importer importer{*pnts, scale, surfaces};
     ByteReader r(pols);
     Polygon p;
-    for (std::uint32_t i = 0; i < count && NextPolygon(r, p);) {
-        if (!Imported(p, points))
-            continue;
-        WorkPrimitive& w = records[i++];
-        w = WorkPrimitive{};
-        const int n = p.count;
-        for (int j = 0; j < n; ++j) {
-            // Corners run against the file's order; a quadrilateral's last two then change places.
-            int corner = n - 1 - j;
-            if (n == 4 && corner >= 2)
-                corner = 5 - corner;
-            const std::uint8_t* point = pnts->data() + kPointSize * LoadU16BE(p.indices.data() + 2 * j);
-            w.x[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point))) * scale;
-            w.y[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 4))) * scale;
-            w.z[corner] = static_cast<double>(std::bit_cast<float>(LoadU32BE(point + 8))) * scale;
-        }
-        std::memcpy(w.u, kUntexturedU, 4);
-        std::memcpy(w.v, kUntexturedV, 4);
-        for (auto& colour : w.colour)
-            colour = kDefaultColour;
-        w.attr = n == 4 ? PA_QUAD : 0;
-        const int number = p.surface < 0 ? -p.surface : p.surface;
-        const std::size_t slot = number <= 1 ? 0 : static_cast<std::size_t>(number - 1);
-        if (slot < surfaces.size()) {
-            const LwoSurface& s = *surfaces[slot];
-            w.attr = static_cast<std::uint16_t>((s.attr & ~PA_QUAD) | (w.attr & PA_QUAD));
-            std::memcpy(w.colour, s.colour, sizeof w.colour);
-            w.style = number;
-        }
-    }
+    WorkPrimitive* out = records.get();
+    while (NextPolygon(r, p))
+        if (Imported(p, points))
+            out = importer.Add(p, out);
     result.model.header = TmdHeader{kTmdId, 0, 1};
     TmdModelObject& object = result.model.objects.emplace_back();
     object.entry.n_vert = points;
-    object.entry.n_primitive = count;
+    object.entry.n_primitive = static_cast<std::uint32_t>(count);
     object.records = std::move(records);
     return result;
 }

@@ -22,6 +22,53 @@ void ComputeRecordFaceNormals(std::span<WorkPrimitive> records) {
     }
 }
 
+namespace {
+
+void Normalise(double& x, double& y, double& z) {
+    const double length = std::sqrt(x * x + y * y + z * z);
+    if (length == 0.0)
+        return;
+    x /= length;
+    y /= length;
+    z /= length;
+}
+
+} // namespace
+
+void ComputeSaveNormals(std::span<WorkPrimitive> records, SharingMethod method) {
+    ComputeRecordFaceNormals(records);
+    // Averaging writes every corner; the kept normals wait in the integer fields meanwhile (they are
+    // 16-bit values, so the copy is exact).
+    for (WorkPrimitive& p : records) {
+        if (!KeepsFileNormals(p))
+            continue;
+        for (int k = 0; k < p.fileNormals; ++k) {
+            p.inx[k] = TruncToInt16(p.nx[k]);
+            p.iny[k] = TruncToInt16(p.ny[k]);
+            p.inz[k] = TruncToInt16(p.nz[k]);
+        }
+    }
+    AverageVertexNormals(records.data(), static_cast<std::uint32_t>(records.size()), method);
+    for (WorkPrimitive& p : records) {
+        if (KeepsFileNormals(p)) {
+            for (int k = 0; k < p.fileNormals; ++k) {
+                p.nx[k] = p.inx[k];
+                p.ny[k] = p.iny[k];
+                p.nz[k] = p.inz[k];
+            }
+            continue;
+        }
+        p.fileNormals = 0;
+        if ((p.attr & PA_LIGHT) && !(p.attr & PA_GOURAUD)) {
+            p.nx[0] = p.fnx;
+            p.ny[0] = p.fny;
+            p.nz[0] = p.fnz;
+        }
+        for (int k = 0; k < VertexCount(p); ++k)
+            Normalise(p.nx[k], p.ny[k], p.nz[k]);
+    }
+}
+
 void ConvertRecordsToFixed(std::span<WorkPrimitive> records) {
     for (WorkPrimitive& p : records) {
         const int n = VertexCount(p);
@@ -34,7 +81,15 @@ void ConvertRecordsToFixed(std::span<WorkPrimitive> records) {
         p.iny[0] = TruncToInt16(p.fny * 4096.0);
         p.inz[0] = TruncToInt16(p.fnz * 4096.0);
         if (p.attr & PA_LIGHT) {
-            const int nn = (p.attr & PA_GOURAUD) ? n : 1;
+            const int nn = NormalCount(p);
+            if (KeepsFileNormals(p)) {
+                for (int k = 0; k < nn; ++k) {
+                    p.inx[k] = TruncToInt16(p.nx[k]);
+                    p.iny[k] = TruncToInt16(p.ny[k]);
+                    p.inz[k] = TruncToInt16(p.nz[k]);
+                }
+                continue;
+            }
             for (int k = 0; k < nn; ++k) {
                 p.inx[k] = TruncToInt16(p.nx[k] * 4096.0);
                 p.iny[k] = TruncToInt16(p.ny[k] * 4096.0);

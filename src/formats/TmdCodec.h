@@ -22,9 +22,16 @@ enum class TmdReadError {
 };
 [[nodiscard]] const char* TmdReadErrorText(TmdReadError error);
 
+// The most records ReadTmd decodes from one file, all objects together (about 0.7 GB of records).
+// Objects may share one packet block, so the file's size does not bound their sum; a file that
+// claims more is refused before its records are allocated.
+inline constexpr std::uint64_t kMaxTmdRecords = 2'000'000;
+
 // Decodes a whole TMD file. Files that declare more than kMaxObjects objects keep the first
-// kMaxObjects. Every object gets a records array, empty ones included.
-[[nodiscard]] Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file);
+// kMaxObjects. Every object gets a records array, empty ones included. More than `maxRecords` records
+// in all is a bad file.
+[[nodiscard]] Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file,
+                                                     std::uint64_t maxRecords = kMaxTmdRecords);
 
 enum class TmdWriteError {
     noMemory,        // the file cannot be addressed or its buffer allocated

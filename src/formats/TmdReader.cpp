@@ -117,6 +117,7 @@ bool DecodePacket(std::span<const std::uint8_t> image, const TmdObject& object, 
             !LoadVector(image, object.vert_top, object.n_vert, index, prim.x[k], prim.y[k], prim.z[k]))
             return false;
     }
+    prim.fileNormals = static_cast<std::uint8_t>(normalsRead);
     return true;
 }
 
@@ -126,6 +127,7 @@ std::unique_ptr<WorkPrimitive[]> DecodeObject(std::span<const std::uint8_t> imag
     error = TmdReadError::badFile;
     const std::size_t imageSize = image.size();
     const std::uint32_t count = object.n_primitive;
+    // A packet takes at least its 4-byte header word: the bytes after primitive_top cannot hold more.
     if (object.primitive_top > imageSize || count > (imageSize - object.primitive_top) / 4 ||
         count > primitiveBudget)
         return nullptr;
@@ -172,7 +174,7 @@ const char* TmdReadErrorText(TmdReadError error) {
     return "Unknown TMD error";
 }
 
-Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file) {
+Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file, std::uint64_t maxRecords) {
     if (file.size() < kTmdHeaderSize)
         return TmdReadError::truncatedHeader;
     TmdModel model;
@@ -198,9 +200,9 @@ Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file) {
     const std::uint32_t count = model.header.nobj;
     if (std::uint64_t{count} * kTmdObjectEntrySize > imageSize)
         return TmdReadError::badFile;
-    // A packet takes at least its 4-byte header word, so the whole file cannot hold more primitives
-    // than a quarter of its bytes; claims beyond that are refused before anything is allocated.
-    std::uint64_t primitiveBudget = imageSize / 4;
+    // Each object's count is checked against its own bytes; several objects may decode one shared
+    // block, so their sum is bounded by the record limit instead.
+    std::uint64_t primitiveBudget = maxRecords;
     model.objects.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         TmdModelObject& object = model.objects[i];

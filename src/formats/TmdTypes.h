@@ -79,6 +79,9 @@ struct WorkPrimitive {
     std::int32_t depth;
     WorkPrimitive* pNext;
     std::int32_t style;
+    // How many of nx.. hold the fixed-point normals (4096 = 1.0) the record was read with, which a
+    // save writes back unchanged; 0 when its normals were computed or it came from no TMD file.
+    std::uint8_t fileNormals;
 };
 
 static_assert(std::is_trivially_copyable_v<WorkPrimitive>);
@@ -87,6 +90,16 @@ static_assert(std::is_standard_layout_v<WorkPrimitive>);
 // Number of vertices of a record: 4 for a quad, else 3.
 constexpr int VertexCount(const WorkPrimitive& p) {
     return (p.attr & PA_QUAD) ? 4 : 3;
+}
+
+// Number of normals a record's packet stores: none unlit, one flat-lit, one per corner Gouraud-lit.
+constexpr int NormalCount(const WorkPrimitive& p) {
+    return !(p.attr & PA_LIGHT) ? 0 : (p.attr & PA_GOURAUD) ? VertexCount(p) : 1;
+}
+
+// True when a save writes the normals the record was read with.
+constexpr bool KeepsFileNormals(const WorkPrimitive& p) {
+    return p.fileNormals > 0 && p.fileNormals >= NormalCount(p);
 }
 
 } // namespace polyvane

@@ -47,8 +47,8 @@ class CPolyvaneDoc : public CDocument {
     // Before a save: selects every object in turn (the last stays selected), recomputes its normals
     // and its integer fields. False when an object cannot be selected.
     bool PrepareObjectsForSave(SharingMethod method);
-    // The selected object's face normals and their averages at shared vertices, as saving stores
-    // them: unit vectors, whatever form the reader or an edit left them in.
+    // The selected object's normals as saving stores them: those read from the file where the
+    // geometry is unchanged, otherwise unit face normals and normalised averages at shared vertices.
     void RecomputeNormalsForSave(SharingMethod method);
 
     // Derived fields of the selected object, and its extents.

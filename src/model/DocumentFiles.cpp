@@ -4,6 +4,7 @@
 #include "FileMessages.h"
 #include "TmdWriter.h"
 #include "formats/LwoImport.h"
+#include "formats/RecordGeometry.h"
 #include "formats/TmdCodec.h"
 #include "platform/MessageBox.h"
 
@@ -53,9 +54,10 @@ std::vector<std::string_view> TmdReadMessages(TmdReadError error) {
         return {TmdReadErrorText(error), TmdReadErrorText(TmdReadError::badFile)};
     case TmdReadError::truncatedHeader:
     case TmdReadError::badObjectTable:
+        // Failures that once passed without a word: the user still learns the file is bad.
         break;
     }
-    return {};
+    return {TmdReadErrorText(TmdReadError::badFile)};
 }
 
 std::vector<std::string_view> TmdWriteMessages(TmdWriteError error) {
@@ -63,16 +65,19 @@ std::vector<std::string_view> TmdWriteMessages(TmdWriteError error) {
 }
 
 std::vector<std::string_view> LwoImportMessages(LwoError error) {
+    // Too short to hold a FORM header is, to the user, not an IFF file.
     if (error == LwoError::truncatedHeader)
-        return {};
+        return {LwoErrorText(LwoError::notIff)};
     return {LwoErrorText(error)};
 }
 
 bool CPolyvaneDoc::LoadTmd(CArchive& ar) {
     ResetModel();
     const std::optional<FileBytes> file = ReadRest(ar);
-    if (!file)
+    if (!file) {
+        AfxMessageBox("Could not open file");
         return false;
+    }
     auto model = ReadTmd(file->bytes());
     if (!model) {
         Show(TmdReadMessages(model.error()));
@@ -118,8 +123,7 @@ bool CPolyvaneDoc::SaveTmd(CArchive& ar) {
 void CPolyvaneDoc::RecomputeNormalsForSave(SharingMethod method) {
     if (!m_pWork)
         return;
-    ComputeFaceNormals();
-    AverageVertexNormals(m_pWork.get(), WorkCount(), method);
+    ComputeSaveNormals({m_pWork.get(), WorkCount()}, method);
 }
 
 bool CPolyvaneDoc::PrepareObjectsForSave(SharingMethod method) {

@@ -8,7 +8,7 @@
 
 namespace polyvane {
 
-// In the order they are shown; some failures show none.
+// In the order they are shown; every failure shows at least one, which says why.
 [[nodiscard]] std::vector<std::string_view> TmdReadMessages(TmdReadError error);
 [[nodiscard]] std::vector<std::string_view> TmdWriteMessages(TmdWriteError error);
 [[nodiscard]] std::vector<std::string_view> LwoImportMessages(LwoError error);

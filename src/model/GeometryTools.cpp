@@ -14,6 +14,8 @@ template <typename Change> void ApplyToCorners(CPolyvaneDoc& doc, Change change)
         WorkPrimitive& p = doc.m_pWork[r];
         for (int k = 0; k < 4; ++k)
             change(p.x[k], p.y[k], p.z[k]);
+        // The file's normals belong to the old geometry; the step's saved records bring them back.
+        p.fileNormals = 0;
     }
     doc.ComputeExtents();
     doc.ComputeFaceNormals();

@@ -131,3 +131,32 @@ TEST(CliOptions, DoubleDashEndsOptionsSoAFileMayStartWithADash) {
     std::filesystem::current_path(before);
     std::filesystem::remove_all(dir);
 }
+
+TEST(CliInfo, AFailedOpenSaysWhyOnce) {
+    const std::string sample = ReadWholeFile(SamplePath());
+    const std::vector<std::uint8_t> cube(sample.begin(), sample.end());
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"short.tmd", {0x41, 0, 0, 0, 0}, "Bad TMD file\n"},
+        // The object table then points past the end of what is left.
+        {"cut.tmd", {cube.begin(), cube.begin() + 60}, "Bad TMD file\n"},
+        {"badid.tmd", {0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "Bad TMD file header\n"},
+        {"short.lwo", {'F', 'O', 'R'}, "Read LWO\nNot an IFF file\n"},
+        {"text.lwo",
+         {'t', 'e', 'x', 't', ' ', 'f', 'i', 'l', 'e', ' ', 'n', 'o', 't', ' ', 'I', 'F', 'F'},
+         "Read LWO\nNot an IFF file\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteTemp(c.name, c.bytes);
+        const auto result = RunCli({"info", path});
+        std::filesystem::remove(path);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(result.out, "");
+    }
+}

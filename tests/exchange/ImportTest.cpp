@@ -3,6 +3,7 @@
 #include "ExchangeSupport.h"
 
 #include "exchange/PngCodec.h"
+#include "formats/PolygonTriangulation.h"
 
 #include <cmath>
 #include <cstring>

@@ -19,10 +19,11 @@ TEST(FileMessages, EachErrorShowsItsMessagesInOrder) {
         TmdReadError error;
         Messages shown;
     };
-    for (const TmdRead& c :
-         {TmdRead{TmdReadError::truncatedHeader, {}}, TmdRead{TmdReadError::badId, {"Bad TMD file header"}},
-          TmdRead{TmdReadError::badObjectTable, {}}, TmdRead{TmdReadError::badFile, {"Bad TMD file"}},
-          TmdRead{TmdReadError::noRecordMemory, {"Insufficient memory", "Bad TMD file"}}})
+    for (const TmdRead& c : {TmdRead{TmdReadError::truncatedHeader, {"Bad TMD file"}},
+                             TmdRead{TmdReadError::badId, {"Bad TMD file header"}},
+                             TmdRead{TmdReadError::badObjectTable, {"Bad TMD file"}},
+                             TmdRead{TmdReadError::badFile, {"Bad TMD file"}},
+                             TmdRead{TmdReadError::noRecordMemory, {"Insufficient memory", "Bad TMD file"}}})
         EXPECT_EQ(TmdReadMessages(c.error), c.shown) << static_cast<int>(c.error);
 
     struct TmdWrite {
@@ -41,7 +42,7 @@ TEST(FileMessages, EachErrorShowsItsMessagesInOrder) {
         Messages shown;
     };
     for (const Lwo& c :
-         {Lwo{LwoError::truncatedHeader, {}}, Lwo{LwoError::notIff, {"Not an IFF file"}},
+         {Lwo{LwoError::truncatedHeader, {"Not an IFF file"}}, Lwo{LwoError::notIff, {"Not an IFF file"}},
           Lwo{LwoError::notLwob, {"Not an LWOB object file"}},
           Lwo{LwoError::unreadable, {"Could not read file"}}, Lwo{LwoError::noPoints, {"No PNTS chunk"}},
           Lwo{LwoError::noRecordMemory, {"Insufficient memory for POLS"}}})

@@ -233,15 +233,42 @@ TEST(LwoImport, MatchesSurfaceNamesExactlyByteForByte) {
     EXPECT_EQ(std::next(it)->name, highBytes);
 }
 
-TEST(LwoImport, SkipsPolygonsThatAreNotTrianglesOrQuadrilaterals) {
+TEST(LwoImport, SkipsPolygonsOfFewerThanThreePointsAndCutsLargerOnes) {
     auto r = Import(
         Lwob()
             .Points(SixPoints())
             .Chunk("POLS", Pols({{{0, 1, 2}, 1}, {{0, 1, 2, 3, 4}, 1}, {{3, 4, 5}, 1}, {{}, 1}, {{1, 2}, 1}}))
             .File());
     ASSERT_TRUE(r.ok);
-    ASSERT_EQ(r.doc->WorkCount(), 2u);
-    EXPECT_EQ(r.doc->m_pWork[1].x[2], 75.0); // point 3 is the last corner of the second triangle
+    // The five-point polygon gives three triangles between the two triangles.
+    ASSERT_EQ(r.doc->WorkCount(), 5u);
+    EXPECT_EQ(r.doc->m_pWork[4].x[2], 75.0); // point 3 is the last corner of the last triangle
+}
+
+TEST(LwoImport, AConcavePolygonBecomesTrianglesCoveringItWithItsSurface) {
+    // An L in the z = 0 plane (area 3), its reflex corner at (1, 1), on the second surface.
+    const std::vector<float> points = {0, 0, 0, 2, 0, 0, 2, 1, 0, 1, 1, 0, 1, 2, 0, 0, 2, 0};
+    auto r = Import(Lwob()
+                        .Chunk("SRFS", Names({"A", "B"}))
+                        .Chunk("SURF", Surf("B", {{"COLR", Colr(0x40, 0x30, 0x20)}}))
+                        .Points(points)
+                        .Chunk("POLS", Pols({{{0, 1, 2, 3, 4, 5}, 2}}))
+                        .File());
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.doc->WorkCount(), 4u);
+    double total = 0;
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        const WorkPrimitive& p = r.doc->m_pWork[i];
+        EXPECT_EQ(p.attr & PA_QUAD, 0);
+        EXPECT_EQ(p.style, 2) << i;
+        EXPECT_EQ(p.colour[0], 0x203040u) << i;
+        const double area =
+            ((p.x[1] - p.x[0]) * (p.y[2] - p.y[0]) - (p.y[1] - p.y[0]) * (p.x[2] - p.x[0])) / 2;
+        // Every triangle turns the same way (none folds over), so equal areas mean none lies outside.
+        EXPECT_LT(area, 0.0) << i;
+        total += area;
+    }
+    EXPECT_DOUBLE_EQ(-total, 3.0 * 100 * 100); // imported at the default scale of 100
 }
 
 TEST(LwoImport, FailuresShowTheirMessagesAndLeaveNoModel) {
@@ -252,7 +279,9 @@ TEST(LwoImport, FailuresShowTheirMessagesAndLeaveNoModel) {
         std::vector<std::string> messages;
     };
     std::vector<Case> cases = {
-        {"shorter than 12 bytes", {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W'}, {"Read LWO"}},
+        {"shorter than 12 bytes",
+         {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W'},
+         {"Read LWO", "Not an IFF file"}},
         {"not FORM", {'F', 'O', 'R', 'X', 0, 0, 0, 4, 'L', 'W', 'O', 'B'}, {"Read LWO", "Not an IFF file"}},
         {"not LWOB",
          {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O', '2'},
@@ -401,11 +430,11 @@ TEST(LwoImport, RealFilesOfOtherProjectsImport) {
     const std::filesystem::path dir = RealDataPath("lwo");
     if (!std::filesystem::is_directory(dir))
         GTEST_SKIP() << "no real LWOB files at " << dir;
-    // Triangles and quadrilaterals each file holds; the others are larger polygons.
+    // Primitives each file gives, its polygons of more than four points cut into triangles.
     const std::pair<const char*, std::uint32_t> files[] = {
-        {"assimp_ConcavePolygon.lwo", 0},
+        {"assimp_ConcavePolygon.lwo", 64},
         {"assimp_bluewithcylindrictexz.lwo", 6},
-        {"assimp_formatDetection.lwo", 0},
+        {"assimp_formatDetection.lwo", 22},
         {"assimp_sphere_with_mat_gloss_10pc.lwo", 288},
         {"assimp_sphere_with_mat_gloss_50pc.lwo", 288},
         {"blenderimportlwo_box0.5.lwo", 6},

@@ -1,10 +1,14 @@
 // The TMD reader: every row of the packet table, the texture defaults, the failure messages and the
 // bounds of what a file may claim.
 #include "DocTestSupport.h"
+#include "RecordRoundTrip.h"
 #include "TmdBuilder.h"
+
+#include "formats/TmdCodec.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace polyvane;
@@ -254,7 +258,7 @@ TEST(TmdReader, FailuresShowTheirMessagesAndLeaveNoModel) {
         std::vector<std::string> messages;
     };
     std::vector<Case> cases;
-    cases.push_back({"fewer than 12 bytes", {0x41, 0, 0, 0, 0, 0, 0}, {}});
+    cases.push_back({"fewer than 12 bytes", {0x41, 0, 0, 0, 0, 0, 0}, {"Bad TMD file"}});
     {
         auto b = valid.data();
         b[0] = 0x42;
@@ -264,7 +268,7 @@ TEST(TmdReader, FailuresShowTheirMessagesAndLeaveNoModel) {
         auto b = valid.data();
         b[12] = 0xFF; // object 0's vert_top far beyond the image
         b[13] = 0xFF;
-        cases.push_back({"object 0 offset beyond the image", b, {}});
+        cases.push_back({"object 0 offset beyond the image", b, {"Bad TMD file"}});
     }
     {
         TmdObjectSpec o = good;
@@ -331,6 +335,35 @@ TEST(TmdReader, HoldsTheObjectCountAt4096) {
     EXPECT_EQ(r.doc->m_header.nobj, 4096u);
     EXPECT_NE(r.doc->ObjectRecords(4095), nullptr);
     EXPECT_EQ(r.doc->m_objects[4095].n_primitive, 1u);
+}
+
+TEST(TmdReader, ObjectsSharingOnePacketBlockLoadWithinTheRecordLimit) {
+    TmdObjectSpec o = BaseObject();
+    for (int i = 0; i < 3; ++i) {
+        const auto packet = MakePacket(kPacketTable[static_cast<std::size_t>(i)], i == 1);
+        o.packets.insert(o.packets.end(), packet.begin(), packet.end());
+    }
+    o.nPrimitive = 3;
+    // Object 1's entry is object 0's: both decode the one block, 6 records from 3 packets.
+    Bytes file = BuildTmd({o, o});
+    std::copy_n(file.data().begin() + 12, 28, file.data().begin() + 12 + 28);
+    file.data().resize(file.size() - (file.size() - 12 - 56) / 2);
+    auto loaded = LoadBytes(file.data());
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_TRUE(loaded.messages.empty());
+    ASSERT_EQ(loaded.doc->ObjectCount(), 2u);
+    for (std::uint32_t j = 0; j < 3; ++j)
+        EXPECT_EQ(DecodedDifference(loaded.doc->ObjectRecords(0)[j], loaded.doc->ObjectRecords(1)[j]), "")
+            << j;
+
+    // A model that claims more records than the limit is refused, before any is allocated.
+    for (const std::uint64_t limit : {std::uint64_t{6}, std::uint64_t{5}}) {
+        const auto read = ReadTmd(file.data(), limit);
+        EXPECT_EQ(read.has_value(), limit == 6) << limit;
+        if (!read) {
+            EXPECT_EQ(read.error(), TmdReadError::badFile);
+        }
+    }
 }
 
 TEST(TmdReader, EveryPrefixOfAValidFileFailsCleanlyOrLoads) {

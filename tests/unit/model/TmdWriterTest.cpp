@@ -63,7 +63,7 @@ struct WorkedCase {
     std::vector<std::uint32_t> input;    // the packet read
     std::vector<std::uint32_t> expected; // the packet written
     int vertices;
-    bool lit;
+    int normals; // entries of the written normal table
 };
 
 const std::uint32_t kCba = (37u << 6) | 5u;            // clutY 37, clutX 80
@@ -74,47 +74,47 @@ const WorkedCase kWorkedCases[] = {
      {PacketHeader(4, 3, 0, 0x20 | TGE), 0x00102030, Halves(3, 0), Halves(1, 2)},
      {PacketHeader(4, 3, 0, 0x20), 0x20102030, Halves(0, 0), Halves(1, 2)},
      3,
-     true},
+     1},
     {"Gouraud lit quad N0 V0 ... N3 V3",
      {PacketHeader(5, 5, 0, 0x20 | QUAD | IIP), 0x00405060, Halves(0, 0), Halves(1, 1), Halves(2, 2),
       Halves(3, 3)},
-     {PacketHeader(5, 5, 0, 0x38), 0x38405060, Halves(0, 0), Halves(0, 1), Halves(0, 2), Halves(0, 3)},
+     {PacketHeader(5, 5, 0, 0x38), 0x38405060, Halves(0, 0), Halves(1, 1), Halves(2, 2), Halves(3, 3)},
      4,
-     true},
+     4},
     {"unlit triangle keeps TGE and pads its indices with a zero halfword",
      {PacketHeader(4, 3, LGT, 0x20 | TGE), 0xFF070809, Halves(0, 1), Halves(2, 0)},
      {PacketHeader(4, 3, LGT, 0x21), 0x21070809, Halves(0, 1), Halves(2, 0)},
      3,
-     false},
+     0},
     {"unlit gradation without Gouraud writes a colour per vertex",
      {PacketHeader(6, 5, LGT | GRD, 0x20), 0x111111, 0x222222, 0x333333, Halves(0, 1), Halves(2, 0)},
      {PacketHeader(6, 5, LGT | GRD, 0x20), 0x20111111, 0x222222, 0x333333, Halves(0, 1), Halves(2, 0)},
      3,
-     false},
+     0},
     {"lit gradation writes n colours and olen 2n",
      {PacketHeader(6, 5, GRD, 0x20), 0x111111, 0x222222, 0x333333, Halves(0, 0), Halves(1, 2)},
      {PacketHeader(6, 5, GRD, 0x20), 0x20111111, 0x222222, 0x333333, Halves(0, 0), Halves(1, 2)},
      3,
-     true},
+     1},
     {"unlit Gouraud writes no normal indices and a colour per vertex",
      {PacketHeader(6, 5, LGT, 0x20 | IIP), 0x111111, 0x222222, 0x333333, Halves(0, 1), Halves(2, 0)},
      {PacketHeader(6, 5, LGT, 0x30), 0x30111111, 0x222222, 0x333333, Halves(0, 1), Halves(2, 0)},
      3,
-     false},
+     0},
     {"lit textured triangle: CBA and TSB in the texture words, no colour",
      {PacketHeader(7, 5, 0, 0x20 | TME), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0xBEEF0605,
       Halves(0, 0), Halves(1, 2)},
      {PacketHeader(7, 5, 0, 0x24), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0x0605, Halves(0, 0),
       Halves(1, 2)},
      3,
-     true},
+     1},
     {"unlit textured Gouraud quad, the largest packet",
      {PacketHeader(12, 10, LGT, 0x20 | TME | QUAD | IIP), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16),
       0x0605, 0x0807, 0x1, 0x2, 0x3, 0x4, Halves(0, 1), Halves(2, 3)},
      {PacketHeader(12, 10, LGT, 0x3C), 0x0201 | (kCba << 16), 0x0403 | (kTsb << 16), 0x0605, 0x0807, 0x1, 0x2,
       0x3, 0x4, Halves(0, 1), Halves(2, 3)},
      4,
-     false},
+     0},
 };
 
 } // namespace
@@ -131,7 +131,8 @@ TEST(TmdWriter, WritesTheFlatLitTriangleByteForByte) {
         expected.u32(w);
     for (int v : {0, 0, 0, 0, 100, 0, 0, 0, 0, 100, 0, 0})
         expected.i16(v);
-    for (int v : {0, 0, -4096, 0})
+    // The normal the packet was read with (entry 3 of the file's table), as it was.
+    for (int v : {10, 11, 12, 0})
         expected.i16(v);
     EXPECT_EQ(saved.bytes, expected.data());
     EXPECT_TRUE(saved.messages.empty());
@@ -151,7 +152,7 @@ TEST(TmdWriter, WritesEachWorkedPacketExactly) {
         EXPECT_EQ(vertTop, primTop + 4 * c.expected.size());
         EXPECT_EQ(Word(b, 12 + 4), static_cast<std::uint32_t>(c.vertices));
         EXPECT_EQ(Word(b, 12 + 8), vertTop + 8 * static_cast<std::uint32_t>(c.vertices));
-        EXPECT_EQ(Word(b, 12 + 12), c.lit ? 1u : 0u);
+        EXPECT_EQ(Word(b, 12 + 12), static_cast<std::uint32_t>(c.normals));
         EXPECT_EQ(b.size(), 12 + Word(b, 12 + 8) + 8 * Word(b, 12 + 12));
         EXPECT_EQ(PacketSize(saved.doc->m_pWork[0].attr), 4 * c.expected.size());
     }
@@ -330,18 +331,19 @@ TEST(TmdWriter, SharesVerticesByTheirTruncatedIntegers) {
     }
 }
 
-TEST(TmdWriter, NormalsOfEveryObjectReachTheFileInFixedPoint) {
-    // Both objects are lit and read with raw fixed-point normals; both are written as unit normals.
+TEST(TmdWriter, NormalsOfEveryObjectReachTheFileAsTheyWereRead) {
+    // Both objects are lit; the first reads normal 3 of the table, the second normals 0 to 3.
     const auto saved =
         LoadAndSave(BuildTmd({SquareObject(kWorkedCases[0].input), SquareObject(kWorkedCases[1].input)}));
     auto again = LoadBytes(saved.bytes);
     ASSERT_TRUE(again.ok);
-    for (std::uint32_t i = 0; i < 2; ++i) {
-        const WorkPrimitive& p = again.doc->ObjectRecords(i)[0];
-        EXPECT_EQ(p.nx[0], 0.0) << i;
-        EXPECT_EQ(p.ny[0], 0.0) << i;
-        EXPECT_EQ(p.nz[0], -4096.0) << i;
-    }
+    const WorkPrimitive& flat = again.doc->ObjectRecords(0)[0];
+    EXPECT_EQ((std::vector<double>{flat.nx[0], flat.ny[0], flat.nz[0]}), (std::vector<double>{10, 11, 12}));
+    const WorkPrimitive& gouraud = again.doc->ObjectRecords(1)[0];
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ((std::vector<double>{gouraud.nx[k], gouraud.ny[k], gouraud.nz[k]}),
+                  (std::vector<double>{3.0 * k + 1, 3.0 * k + 2, 3.0 * k + 3}))
+            << k;
 }
 
 TEST(TmdWriter, SavingSelectsTheLastObject) {
@@ -416,4 +418,127 @@ TEST(VertexSharing, PoolsKeepFirstUseOrderWithBothSearches) {
         EXPECT_EQ(pool.Size(), 0u);
         EXPECT_EQ(pool.IndexOf(0, 0, 0), 0u);
     }
+}
+
+namespace {
+
+// Objects laid out as converters write them: a flat-lit strip whose faces share one normal, a
+// Gouraud-lit object whose corners share normals between primitives, normals shorter and longer
+// than 1.0, and lit packets read with TGE set.
+struct RoundTripCase {
+    const char* name;
+    std::vector<TmdObjectSpec> objects;
+};
+
+TmdObjectSpec FlatLitStrip() {
+    TmdObjectSpec o;
+    o.vertices = {0, 0, 0, 100, 0, 0, 0, 100, 0, 100, 100, 0};
+    // Face normals of unit length, and one that a converter shortened.
+    o.normals = {0, 0, 4096, 0, 0, -4096, 1200, -2000, 2885};
+    o.packets = {PacketHeader(4, 3, 0, 0x20),
+                 0x00102030,
+                 Halves(0, 0),
+                 Halves(1, 2),
+                 PacketHeader(4, 3, 0, 0x20 | TGE),
+                 0x00405060,
+                 Halves(0, 1),
+                 Halves(3, 2),
+                 PacketHeader(4, 3, 0, 0x20),
+                 0x00708090,
+                 Halves(2, 2),
+                 Halves(1, 0),
+                 PacketHeader(7, 5, 0, 0x20 | TME),
+                 0x0201 | (kCba << 16),
+                 0x0403 | (kTsb << 16),
+                 0x0605,
+                 Halves(1, 3),
+                 Halves(1, 0)};
+    o.nPrimitive = 4;
+    return o;
+}
+
+TmdObjectSpec GouraudLitQuads() {
+    TmdObjectSpec o;
+    o.vertices = {0, 0, 0, 100, 0, 0, 0, 100, 50, 100, 100, 50, 200, 0, 0, 200, 100, 50};
+    // Averaged normals as some converters write them: not of unit length.
+    o.normals = {0, 2885, -2885, 0, 0, 4096, 1000, 2000, 300, -5000, 0, 7000};
+    o.packets = {
+        PacketHeader(5, 5, 0, 0x20 | QUAD | IIP), 0x00405060, Halves(0, 0), Halves(1, 1), Halves(2, 2),
+        Halves(1, 3),
+        // Shares the corners 1 and 3 and their normals with the first quad.
+        PacketHeader(5, 5, 0, 0x20 | QUAD | IIP | TGE), 0x00405060, Halves(1, 1), Halves(3, 4), Halves(1, 3),
+        Halves(2, 5), PacketHeader(6, 4, 0, 0x20 | IIP), 0x00AABBCC, Halves(3, 3), Halves(0, 4), Halves(2, 5),
+        // An unlit Gouraud triangle beside them.
+        PacketHeader(6, 5, LGT, 0x20 | IIP), 0x111111, 0x222222, 0x333333, Halves(0, 1), Halves(2, 0)};
+    o.nPrimitive = 4;
+    return o;
+}
+
+} // namespace
+
+TEST(TmdWriter, SavingAnUntouchedModelKeepsWhatTheFileHeld) {
+    const RoundTripCase cases[] = {
+        {"flat-lit faces sharing normals", {FlatLitStrip()}},
+        {"Gouraud-lit corners sharing normals", {GouraudLitQuads()}},
+        {"both kinds in two objects", {GouraudLitQuads(), FlatLitStrip()}},
+    };
+    for (const RoundTripCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = BuildTmd(c.objects);
+        auto first = LoadBytes(file.data());
+        ASSERT_TRUE(first.ok);
+        const auto saved = LoadAndSave(file);
+        auto again = LoadBytes(saved.bytes);
+        ASSERT_TRUE(again.ok);
+        ASSERT_EQ(again.doc->ObjectCount(), first.doc->ObjectCount());
+        for (std::uint32_t i = 0; i < first.doc->ObjectCount(); ++i) {
+            ASSERT_EQ(again.doc->m_objects[i].n_primitive, c.objects[i].nPrimitive);
+            for (std::uint32_t j = 0; j < c.objects[i].nPrimitive; ++j) {
+                WorkPrimitive expected = first.doc->ObjectRecords(i)[j];
+                // The one known change: a lit packet is written with brightness calculation on.
+                if (expected.attr & PA_LIGHT)
+                    expected.attr |= PA_BRIGHTNESS;
+                EXPECT_EQ(DecodedDifference(again.doc->ObjectRecords(i)[j], expected), "")
+                    << "object " << i << " record " << j;
+            }
+            // Normals shared in the file stay shared.
+            EXPECT_EQ(Word(saved.bytes, 12 + 28 * i + 12), c.objects[i].normals.size() / 3) << i;
+        }
+    }
+}
+
+TEST(TmdWriter, NormalsComputedForChangedGeometryAreUnitLength) {
+    auto loaded = LoadBytes(BuildTmd({GouraudLitQuads(), FlatLitStrip()}).data());
+    ASSERT_TRUE(loaded.ok);
+    CPolyvaneDoc& doc = *loaded.doc;
+    const auto untouched = SaveToMemory(doc);
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        doc.SelectModelObject(i);
+        doc.OnFlipX();
+    }
+    auto again = LoadBytes(SaveToMemory(doc));
+    ASSERT_TRUE(again.ok);
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        const WorkPrimitive* flipped = doc.ObjectRecords(i);
+        for (std::uint32_t j = 0; j < doc.m_objects[i].n_primitive; ++j) {
+            const WorkPrimitive& p = again.doc->ObjectRecords(i)[j];
+            if (!(p.attr & PA_LIGHT))
+                continue;
+            for (int k = 0; k < ((p.attr & PA_GOURAUD) ? VertexCount(p) : 1); ++k) {
+                const double length = std::sqrt(p.nx[k] * p.nx[k] + p.ny[k] * p.ny[k] + p.nz[k] * p.nz[k]);
+                // Truncating each component loses less than one unit of each.
+                EXPECT_NEAR(length, 4096.0, 2.0) << i << " " << j << " " << k;
+            }
+            if (!(p.attr & PA_GOURAUD)) {
+                // A flat face takes its own face normal.
+                EXPECT_EQ(p.nx[0], std::trunc(flipped[j].fnx * 4096.0)) << j;
+                EXPECT_EQ(p.ny[0], std::trunc(flipped[j].fny * 4096.0)) << j;
+                EXPECT_EQ(p.nz[0], std::trunc(flipped[j].fnz * 4096.0)) << j;
+            }
+        }
+    }
+    // Taking the flips back brings back the file's normals.
+    doc.OnEditUndo();
+    doc.OnEditUndo();
+    EXPECT_EQ(SaveToMemory(doc), untouched);
 }
