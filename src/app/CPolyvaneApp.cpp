@@ -42,9 +42,11 @@ class CountingMessageBox final : public IMessageBox {
 CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_recentFiles(resources::kRecentFileCount),
       m_viewFactory(&CreateApplicationView),
-      m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }) {}
+      m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
+      m_fileWatch(std::make_unique<FileWatch>(*this)) {}
 
 CPolyvaneApp::~CPolyvaneApp() {
+    m_fileWatch.reset();
     // Windows (and their views) go with the main window, before the documents they show.
     m_frames.clear();
     m_mainFrame.reset();
@@ -130,6 +132,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
                     return nullptr;
                 active.AddTexture(std::move(*tim));
                 active.UpdateAllViews(nullptr, 0, nullptr);
+                m_fileWatch->Sync();
                 return &active;
             }
         }
@@ -167,6 +170,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
         return nullptr;
     }
     m_recentFiles.Add(absolute);
+    m_fileWatch->Sync();
     m_mainFrame->RefreshCommandStates();
     return result;
 }
@@ -209,6 +213,7 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
         return false;
     }
     m_recentFiles.Add(path);
+    m_fileWatch->Saved(QString::fromStdString(doc.GetPathName()));
     CommandStatesChanged();
     return true;
 }
@@ -244,6 +249,56 @@ void CPolyvaneApp::CloseDocument(CPolyvaneDoc& doc) {
 void CPolyvaneApp::CloseAllDocuments() {
     for (CChildFrame* frame : std::vector<CChildFrame*>(m_frames))
         frame->CloseWithoutAsking();
+}
+
+void CPolyvaneApp::FileChangedOnDisk(const QString& path) {
+    const QString changed = QFileInfo(path).absoluteFilePath();
+    const auto isChanged = [&changed](const std::string& name) {
+        return !name.empty() && QFileInfo(QString::fromStdString(name)).absoluteFilePath() == changed;
+    };
+    for (CPolyvaneDoc* doc : Documents()) {
+        if (isChanged(doc->GetPathName()) &&
+            (!doc->IsModified() || m_prompts.AskReload(QString::fromStdString(doc->GetTitle()))))
+            ReloadDocument(*doc);
+        bool texturesChanged = false;
+        for (TimImage& tim : doc->m_timList) {
+            if (!isChanged(tim.fileName))
+                continue;
+            TimImage fresh;
+            fresh.fileName = tim.fileName;
+            // A texture half-way through being written keeps what was shown, without a word.
+            HeadlessMessageBox quiet;
+            ScopedMessageBox quieted(quiet);
+            if (LoadTim(fresh)) {
+                tim = std::move(fresh);
+                texturesChanged = true;
+            }
+        }
+        if (texturesChanged)
+            doc->UpdateAllViews(nullptr, 0, nullptr);
+    }
+}
+
+bool CPolyvaneApp::ReloadDocument(CPolyvaneDoc& doc) {
+    // Read into a document of its own first: a file its writer has not finished leaves the open
+    // document as it was, and is tried again at its next change.
+    std::unique_ptr<CPolyvaneDoc> fresh = m_documentFactory();
+    {
+        HeadlessMessageBox quiet;
+        ScopedMessageBox quieted(quiet);
+        if (!fresh->OnOpenDocument(doc.GetPathName()))
+            return false;
+    }
+    const StepPlace place = doc.Place();
+    doc.AdoptModel(fresh->TakeModel());
+    doc.m_surfaceList = std::move(fresh->m_surfaceList);
+    doc.ShowPlace(place);
+    // The old steps name records of the old model.
+    doc.History().Clear();
+    doc.SetModifiedFlag(false);
+    doc.UpdateAllViews(nullptr, 0, nullptr);
+    CommandStatesChanged();
+    return true;
 }
 
 void CPolyvaneApp::FrameClosed(CChildFrame* frame) {

@@ -1,6 +1,7 @@
 #pragma once
 // The application: start-up, the open documents with their windows, the recently-used list and the
 // application-wide commands (New, Open, the recent files, About).
+#include "FileWatch.h"
 #include "RecentFileList.h"
 #include "ViewFactory.h"
 #include "platform/CCmdTarget.h"
@@ -34,6 +35,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
 
     [[nodiscard]] CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     [[nodiscard]] RecentFileList& RecentFiles() { return m_recentFiles; }
+    [[nodiscard]] FileWatch& Watch() { return *m_fileWatch; }
     [[nodiscard]] std::vector<CPolyvaneDoc*> Documents() const;
     [[nodiscard]] std::vector<CChildFrame*> Frames(const CPolyvaneDoc& doc) const;
     [[nodiscard]] int FrameCount(const CPolyvaneDoc& doc) const {
@@ -64,6 +66,13 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     // Closes every document without asking.
     void CloseAllDocuments();
 
+    // `path` was written by another program: documents read from it reload (a modified one after
+    // asking) and textures loaded from it are read again.
+    void FileChangedOnDisk(const QString& path);
+    // Reads the document's file again into the same document, so its windows and their views stay.
+    // False, the document unchanged, when the file does not read.
+    bool ReloadDocument(CPolyvaneDoc& doc);
+
     // Called by a child frame that has closed.
     void FrameClosed(CChildFrame* frame);
     // The state of some command may have changed (the active view changed, a document was saved).
@@ -90,6 +99,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     ViewFactory m_viewFactory;
     DocumentFactory m_documentFactory;
     std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<FileWatch> m_fileWatch;
     std::vector<std::unique_ptr<CPolyvaneDoc>> m_documents;
     // Documents whose last window is closing; they go when it is gone.
     std::vector<std::unique_ptr<CPolyvaneDoc>> m_closingDocuments;

@@ -29,6 +29,15 @@ SaveAnswer QtShellPrompts::AskSaveChanges(const QString& title) {
     return SaveAnswer::cancel;
 }
 
+bool QtShellPrompts::AskReload(const QString& title) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(resources::kAppName),
+                    QStringLiteral("%1 has changed on disk. Reload it and lose your changes?").arg(title),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    FitCaption(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString QtShellPrompts::ChooseOpenPath() {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Open"), QString(),
                                         OpenFilters());

@@ -1,6 +1,7 @@
 #pragma once
-// The questions the shell asks the user: whether to save a modified document, and which file to open
-// or save to. The Qt backend asks with real dialogs; tests plug in scripted answers.
+// The questions the shell asks the user: whether to save a modified document or reload one changed on
+// disk, and which file to open or save to. The Qt backend asks with real dialogs; tests plug in scripted
+// answers.
 #include <QString>
 
 namespace polyvane {
@@ -12,6 +13,8 @@ class IShellPrompts {
     virtual ~IShellPrompts() = default;
     // "Save changes to TITLE?" with Yes, No and Cancel.
     virtual SaveAnswer AskSaveChanges(const QString& title) = 0;
+    // "TITLE has changed on disk. Reload it and lose your changes?" with Yes and No: true to reload.
+    virtual bool AskReload(const QString& title) = 0;
     // The full path of the file to open, or empty when the user cancelled.
     virtual QString ChooseOpenPath() = 0;
     // The full path to save to, starting from `suggested`, or empty when the user cancelled.
@@ -23,6 +26,7 @@ class IShellPrompts {
 class QtShellPrompts final : public IShellPrompts {
   public:
     SaveAnswer AskSaveChanges(const QString& title) override;
+    bool AskReload(const QString& title) override;
     QString ChooseOpenPath() override;
     QString ChooseSavePath(const QString& suggested) override;
     QString ChooseExchangePath(const QString& title, const QString& filter, bool save) override;

@@ -142,4 +142,19 @@ void CPolyvaneDoc::AdoptModel(TmdModel&& model) {
     ComputeExtents();
 }
 
+TmdModel CPolyvaneDoc::TakeModel() {
+    // The selected object's records are back in its slot first, so every object is taken alike.
+    if (m_pWork)
+        m_objectPrims[m_nCurObject] = std::move(m_pWork);
+    TmdModel model;
+    model.header = m_header;
+    model.objects.resize(ObjectCount());
+    for (std::uint32_t i = 0; i < ObjectCount(); ++i) {
+        model.objects[i].entry = m_objects[i];
+        model.objects[i].records = std::move(m_objectPrims[i]);
+    }
+    ResetModel();
+    return model;
+}
+
 } // namespace polyvane

@@ -116,6 +116,8 @@ class CPolyvaneDoc : public CDocument {
     [[nodiscard]] ModelRef Model() const;
     // Replaces the model with `model` (an import's result), selects object 0 and computes the extents.
     void AdoptModel(TmdModel&& model);
+    // The reverse: moves the whole model out, leaving the document without objects.
+    [[nodiscard]] TmdModel TakeModel();
 
     TmdHeader m_header{};
     TmdObject* m_pObject = nullptr;

@@ -30,6 +30,10 @@ class ScriptedPrompts final : public IShellPrompts {
         saveAnswers.pop_front();
         return answer;
     }
+    bool AskReload(const QString& title) override {
+        reloadAsked.append(title);
+        return !reloadAnswers.empty() && reloadAnswers.takeFirst();
+    }
     QString ChooseOpenPath() override { return openPaths.isEmpty() ? QString() : openPaths.takeFirst(); }
     QString ChooseSavePath(const QString& suggestion) override {
         suggested.append(suggestion);
@@ -42,6 +46,8 @@ class ScriptedPrompts final : public IShellPrompts {
     }
 
     std::deque<SaveAnswer> saveAnswers;
+    QList<bool> reloadAnswers;
+    QStringList reloadAsked;
     QStringList exchangePaths;
     QStringList exchangeTitles;
     QStringList asked;
