@@ -4,6 +4,7 @@
 //
 // Input: one byte of texture count (0-3), then per texture a 16-bit little-endian length and that
 // many bytes of TIM file; the rest, 51 bytes a primitive, fills its fields.
+#include "formats/TimImage.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CRasterDC.h"
 #include "platform/MessageBox.h"
@@ -66,10 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int t = 0; t < textures; ++t) {
         const std::size_t length = std::min<std::size_t>(in.U16(), in.Remaining());
         const std::uint8_t* bytes = in.Take(length);
-        TimImage tim;
-        tim.fileName = "fuzz" + std::to_string(t) + ".tim";
-        if (tim.LoadTimFromBytes({bytes, length}))
-            doc.m_timList.push_back(std::move(tim));
+        auto tim = ReadTim({bytes, length});
+        if (tim) {
+            tim.value().fileName = "fuzz" + std::to_string(t) + ".tim";
+            doc.m_timList.push_back(std::move(tim.value()));
+        }
     }
     const std::size_t count = std::min<std::size_t>(in.Remaining() / kPrimitiveBytes, 256);
     doc.m_header.id = 0x41;
