@@ -11,6 +11,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
 cmake --build "$build" --parallel "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp:print_suppressions=0
 (cd "$build" && ctest --output-on-failure --label-regex unit --parallel "$(nproc)")
 status=0
 for fuzzer in "$build"/fuzz/fuzz_*; do
@@ -21,7 +22,7 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     cp -r "$corpus_src"/. "$work"/ 2>/dev/null || true
     echo "fuzz: $name for ${seconds}s"
     log="$work.log"
-    if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 "$work" >"$log" 2>&1; then
+    if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -artifact_prefix="$work/" -print_final_stats=1 "$work" >"$log" 2>&1; then
         echo "fuzz: $name FAILED"
         tail -n 60 "$log"
         status=1
