@@ -279,7 +279,7 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
         else
             DrawTextured(pDC, *doc, highlightPen);
         axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
-        DrawAxes(pDC, *doc, centre, axisPen);
+        DrawAxes(pDC, centre, axisPen);
         break;
     case VM_VRAM:
         DrawVram(pDC, *doc, highlightPen);
@@ -299,11 +299,11 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
         pDC->DeleteObject(axisPen);
 }
 
-void CPolyvaneView::DrawAxes(CDC* pDC, const CPolyvaneDoc& doc, CPoint centre, HGDIOBJ axisPen) {
+void CPolyvaneView::DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen) {
     const HGDIOBJ oldPen = pDC->SelectObject(axisPen);
     static const char* const kAxisLetters[3] = {"x", "y", "z"};
     for (int a = 0; a < 3; ++a) {
-        const ScreenPoint end = doc.m_axisScreen[a];
+        const ScreenPoint end = m_projected.axis[static_cast<std::size_t>(a)];
         pDC->MoveTo(centre.x, centre.y);
         pDC->LineTo(end.x, end.y);
         pDC->TextOut(end.x, end.y, kAxisLetters[a]);

@@ -102,7 +102,7 @@ class CPolyvaneView : public CView {
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
     void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen);
-    void DrawAxes(CDC* pDC, const CPolyvaneDoc& doc, CPoint centre, HGDIOBJ axisPen);
+    void DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen);
 
     // The textured picture and the bitmap bits it is shown through, kept between paints so that
     // turning the model allocates nothing.
