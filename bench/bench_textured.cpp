@@ -61,12 +61,15 @@ BENCHMARK(BM_SolidPaintSoftwareSameModel)->Arg(100000)->Unit(benchmark::kMillise
 // The projected model drawn by the chip's rules into the 15-bit picture, without projection or blit.
 void BM_TexturedPictureOnly(benchmark::State& state) {
     auto doc = TexturedModel(static_cast<std::size_t>(state.range(0)));
-    doc->Project(1000.0, 1000.0, 512, 384, 0.2, 0.3, 0.1);
+    ProjectedObject projected;
+    ProjectObject({doc->m_pWork.get(), doc->WorkCount()}, Projector(1000.0, 1000.0, 512, 384, 0.2, 0.3, 0.1),
+                  projected);
     const FrameBuffer memory = BuildFrameBuffer(doc->m_timList);
     std::vector<std::uint16_t> picture(1024 * 768);
     const TexturedPaintOptions options;
+    TexturedPainter painter;
     for (auto _ : state) {
-        PaintTextured(doc->m_pDrawFirst, doc->WorkCount(), memory, picture, 1024, 768, options);
+        painter.Paint({doc->m_pWork.get(), doc->WorkCount()}, projected, memory, picture, 1024, 768, options);
         benchmark::DoNotOptimize(picture.data());
     }
 }

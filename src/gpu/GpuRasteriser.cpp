@@ -22,41 +22,47 @@ constexpr std::array<std::array<int, 4>, 4> kDitherMatrix = {{
     {3, -1, 2, -2},
 }};
 
-// Floor and truncating division of integers below 2^52 in magnitude, d > 0 for FloorDiv: a double
-// division (far cheaper than a 64-bit integer one) corrected to the exact quotient.
-std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
-    auto q = static_cast<std::int64_t>(std::floor(double(n) / double(d)));
-    std::int64_t r = n - q * d;
-    while (r < 0) {
-        --q;
-        r += d;
+// Exact floor and truncating division by one positive divisor for integers below 2^52 in magnitude:
+// the quotient through the divisor's reciprocal (far cheaper than a 64-bit integer division) is
+// within a step or two of the truth, and the remainder says which way to correct it.
+class Divisor {
+  public:
+    explicit Divisor(std::int64_t d) : m_d(d), m_inverse(1.0 / double(d)) {}
+    [[nodiscard]] std::int64_t Floor(std::int64_t n) const {
+        auto q = static_cast<std::int64_t>(double(n) * m_inverse);
+        std::int64_t r = n - q * m_d;
+        while (r < 0) {
+            --q;
+            r += m_d;
+        }
+        while (r >= m_d) {
+            ++q;
+            r -= m_d;
+        }
+        return q;
     }
-    while (r >= d) {
-        ++q;
-        r -= d;
+    [[nodiscard]] std::int64_t Trunc(std::int64_t n) const {
+        const std::int64_t q = Floor(n);
+        return (q < 0 && q * m_d != n) ? q + 1 : q;
     }
-    return q;
-}
 
-std::int64_t TruncDiv(std::int64_t n, std::int64_t d) {
-    if (d < 0) {
-        n = -n;
-        d = -d;
-    }
-    const std::int64_t q = FloorDiv(n, d);
-    return (q < 0 && q * d != n) ? q + 1 : q;
-}
+  private:
+    std::int64_t m_d;
+    double m_inverse;
+};
 
 // The first pixel column at or right of edge p-q on successive rows: ceil(x) of the edge, stepped
 // exactly as a quotient and remainder by dy so that no row needs a division.
 class EdgeWalk {
   public:
+    // q lies below p on the screen.
     EdgeWalk(const GpuVertex& p, const GpuVertex& q, int y) : m_dy(q.y - p.y) {
+        const Divisor dy(m_dy);
         const std::int64_t dx = q.x - p.x;
         const std::int64_t n = std::int64_t(p.x) * m_dy + dx * (y - p.y);
-        m_q = FloorDiv(n, m_dy);
+        m_q = dy.Floor(n);
         m_r = n - m_q * m_dy;
-        m_stepQ = FloorDiv(dx, m_dy);
+        m_stepQ = dy.Floor(dx);
         m_stepR = dx - m_stepQ * m_dy;
     }
     [[nodiscard]] std::int64_t Ceil() const { return m_q + (m_r > 0 ? 1 : 0); }
@@ -98,14 +104,36 @@ struct TriangleSetup {
     GpuColour flat;
     const GpuDrawMode* mode = nullptr;
     bool dither = false;
+    // Where the texels are read: the memory's words, the page's corner and the colour table's row.
+    const std::uint16_t* words = nullptr;
+    int pageX = 0, pageY = 0;
+    const std::uint16_t* clutRow = nullptr;
+    int clutX = 0;
 };
 
-template <bool kTextured, bool kGouraud>
-void DrawSpan(std::uint16_t* row, const FrameBuffer& textures, const TriangleSetup& setup, int y, int left,
-              int right) {
+// The texel at (u, v) as FetchTexel gives it, with the page and colour table found beforehand.
+template <int kPixelMode> std::uint16_t Texel(const TriangleSetup& setup, unsigned u, unsigned v) {
+    const std::uint16_t* line =
+        setup.words + std::size_t((setup.pageY + int(v)) & (kFrameBufferHeight - 1)) * kFrameBufferWidth;
+    if constexpr (kPixelMode == kPixelMode4Bit) {
+        const std::uint16_t word = line[(setup.pageX + int(u / 4)) & (kFrameBufferWidth - 1)];
+        return setup.clutRow[(setup.clutX + ((word >> ((u % 4) * 4)) & 0x0F)) & (kFrameBufferWidth - 1)];
+    } else if constexpr (kPixelMode == kPixelMode8Bit) {
+        const std::uint16_t word = line[(setup.pageX + int(u / 2)) & (kFrameBufferWidth - 1)];
+        return setup.clutRow[(setup.clutX + ((word >> ((u % 2) * 8)) & 0xFF)) & (kFrameBufferWidth - 1)];
+    } else {
+        return line[(setup.pageX + int(u)) & (kFrameBufferWidth - 1)];
+    }
+}
+
+// One row's pixels left <= x < right. kPixelMode < 0 draws untextured; kPlain draws texels as they
+// are, without modulation by the colour.
+template <bool kGouraud, int kPixelMode, bool kPlain>
+void DrawSpan(std::uint16_t* row, const TriangleSetup& setup, int y, int left, int right) {
+    constexpr bool kTextured = kPixelMode >= 0;
     const GpuDrawMode& mode = *setup.mode;
     std::int64_t r = 0, g = 0, b = 0, u = 0, v = 0;
-    if constexpr (kGouraud) {
+    if constexpr (kGouraud && !kPlain) {
         r = setup.r.At(left, y);
         g = setup.g.At(left, y);
         b = setup.b.At(left, y);
@@ -114,12 +142,11 @@ void DrawSpan(std::uint16_t* row, const FrameBuffer& textures, const TriangleSet
         u = setup.u.At(left, y);
         v = setup.v.At(left, y);
     }
-    // A neutral colour without dither leaves texels as they are.
-    const bool plainTexels = kTextured && (mode.raw || (!kGouraud && !setup.dither && setup.flat.r == 128 &&
-                                                        setup.flat.g == 128 && setup.flat.b == 128));
+    const bool semi = mode.semi;
+    const bool dither = setup.dither;
     for (int x = left; x < right; ++x) {
         int r8 = setup.flat.r, g8 = setup.flat.g, b8 = setup.flat.b;
-        if constexpr (kGouraud) {
+        if constexpr (kGouraud && !kPlain) {
             r8 = std::clamp(int(r >> kFractionBits), 0, 255);
             g8 = std::clamp(int(g >> kFractionBits), 0, 255);
             b8 = std::clamp(int(b >> kFractionBits), 0, 255);
@@ -127,31 +154,53 @@ void DrawSpan(std::uint16_t* row, const FrameBuffer& textures, const TriangleSet
             g += setup.g.dx;
             b += setup.b.dx;
         }
-        const int offset = setup.dither ? DitherOffset(x, y) : 0;
         std::uint16_t word;
-        bool blend = mode.semi;
+        bool blend = semi;
         if constexpr (kTextured) {
-            const auto tu = static_cast<std::uint8_t>(u >> kFractionBits);
-            const auto tv = static_cast<std::uint8_t>(v >> kFractionBits);
+            const unsigned tu = unsigned(u >> kFractionBits) & 0xFF;
+            const unsigned tv = unsigned(v >> kFractionBits) & 0xFF;
             u += setup.u.dx;
             v += setup.v.dx;
-            const std::uint16_t texel =
-                FetchTexel(textures, mode.tpage, mode.pmode, mode.clutX, mode.clutY, tu, tv);
+            const std::uint16_t texel = Texel<kPixelMode>(setup, tu, tv);
             if (texel == 0)
                 continue;
             blend = blend && (texel & 0x8000) != 0;
-            if (plainTexels)
+            if constexpr (kPlain) {
                 word = texel;
-            else
+            } else {
+                const int offset = dither ? DitherOffset(x, y) : 0;
                 word = static_cast<std::uint16_t>(Pack(ModulateChannel(Channel(texel, 0), r8, offset),
                                                        ModulateChannel(Channel(texel, 5), g8, offset),
                                                        ModulateChannel(Channel(texel, 10), b8, offset)) |
                                                   (texel & 0x8000));
+            }
         } else {
+            const int offset = dither ? DitherOffset(x, y) : 0;
             word = Pack(Cut(r8, offset), Cut(g8, offset), Cut(b8, offset));
         }
         row[x] = blend ? BlendWords(row[x], word, mode.abr) : word;
     }
+}
+
+using SpanFunction = void (*)(std::uint16_t*, const TriangleSetup&, int, int, int);
+
+template <bool kGouraud> SpanFunction TexturedSpan(int pixelMode, bool plain) {
+    switch (pixelMode) {
+    case kPixelMode4Bit:
+        return plain ? &DrawSpan<kGouraud, kPixelMode4Bit, true> : &DrawSpan<kGouraud, kPixelMode4Bit, false>;
+    case kPixelMode8Bit:
+        return plain ? &DrawSpan<kGouraud, kPixelMode8Bit, true> : &DrawSpan<kGouraud, kPixelMode8Bit, false>;
+    default:
+        return plain ? &DrawSpan<kGouraud, kPixelMode15Bit, true>
+                     : &DrawSpan<kGouraud, kPixelMode15Bit, false>;
+    }
+}
+
+// The span drawing for a triangle's mode.
+SpanFunction ChooseSpan(const GpuDrawMode& mode, bool plain) {
+    if (mode.textured)
+        return mode.gouraud ? TexturedSpan<true>(mode.pmode, plain) : TexturedSpan<false>(mode.pmode, plain);
+    return mode.gouraud ? &DrawSpan<true, -1, false> : &DrawSpan<false, -1, false>;
 }
 
 } // namespace
@@ -251,12 +300,6 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
         if (std::abs(p->x) > kCoordinateLimit || std::abs(p->y) > kCoordinateLimit)
             return;
 
-    // The interpolation is anchored at the leftmost corner, the later one on a tie.
-    const GpuVertex* core = &a;
-    if (b.x <= core->x)
-        core = &b;
-    if (c.x <= core->x)
-        core = &c;
     // Sorted by y, keeping the given order on ties.
     const GpuVertex* v0 = &a;
     const GpuVertex* v1 = &b;
@@ -272,24 +315,37 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     const GpuVertex& B = *v1;
     const GpuVertex& C = *v2;
 
-    if (m_sizeLimit) {
-        const int minX = std::min({A.x, B.x, C.x});
-        const int maxX = std::max({A.x, B.x, C.x});
-        if (maxX - minX >= 1024 || C.y - A.y >= 512)
-            return;
-    }
+    // Whatever covers no row or no column of the target is done before any setup. A pixel is drawn
+    // when its column lies at or right of the left edge and left of the right one, so nothing lies
+    // left of the leftmost corner or at or right of the rightmost.
+    const int minX = std::min({A.x, B.x, C.x});
+    const int maxX = std::max({A.x, B.x, C.x});
+    if (m_sizeLimit && (maxX - minX >= 1024 || C.y - A.y >= 512))
+        return;
+    const int yStart = std::max(A.y, 0);
+    const int yEnd = std::min(C.y, m_height);
+    if (yStart >= yEnd || maxX <= 0 || minX >= m_width)
+        return;
     const std::int64_t denom = std::int64_t(B.x - A.x) * (C.y - B.y) - std::int64_t(C.x - B.x) * (B.y - A.y);
-    if (denom == 0 || C.y == A.y || C.y <= 0 || A.y >= m_height)
+    if (denom == 0)
         return;
 
+    // The interpolation is anchored at the leftmost corner, the later one on a tie.
+    const GpuVertex* core = &a;
+    if (b.x <= core->x)
+        core = &b;
+    if (c.x <= core->x)
+        core = &c;
     // Attribute planes: gradients in 12 fraction bits truncated toward zero, half a step added at
-    // the anchor so a value lands in the middle of its step.
+    // the anchor so a value lands in the middle of its step. Every gradient shares the denominator.
+    const Divisor divisor(denom < 0 ? -denom : denom);
+    const std::int64_t sign = denom < 0 ? -1 : 1;
     auto plane = [&](int Ag, int Bg, int Cg, int coreValue) {
         const std::int64_t da = std::int64_t(Bg - Ag) * (C.y - B.y) - std::int64_t(Cg - Bg) * (B.y - A.y);
         const std::int64_t db = std::int64_t(B.x - A.x) * (Cg - Bg) - std::int64_t(C.x - B.x) * (Bg - Ag);
         Plane p;
-        p.dx = TruncDiv(da * (1 << kFractionBits), denom);
-        p.dy = TruncDiv(db * (1 << kFractionBits), denom);
+        p.dx = divisor.Trunc(sign * da * (1 << kFractionBits));
+        p.dy = divisor.Trunc(sign * db * (1 << kFractionBits));
         p.base = (std::int64_t(coreValue) << kFractionBits) + kHalf - p.dx * core->x - p.dy * core->y;
         return p;
     };
@@ -297,6 +353,15 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     setup.mode = &mode;
     setup.flat = a.colour;
     setup.dither = m_dither && (mode.gouraud || (mode.textured && !mode.raw));
+    // A neutral colour without dither leaves texels as they are.
+    const bool plain = mode.raw || (!mode.gouraud && !setup.dither && a.colour.r == 128 &&
+                                    a.colour.g == 128 && a.colour.b == 128);
+    const std::span<const std::uint16_t> words = m_textures.Words();
+    setup.words = words.data();
+    setup.pageX = TexturePageX(mode.tpage);
+    setup.pageY = TexturePageY(mode.tpage);
+    setup.clutRow = words.data() + std::size_t(mode.clutY & (kFrameBufferHeight - 1)) * kFrameBufferWidth;
+    setup.clutX = mode.clutX;
     if (mode.gouraud) {
         setup.r = plane(A.colour.r, B.colour.r, C.colour.r, core->colour.r);
         setup.g = plane(A.colour.g, B.colour.g, C.colour.g, core->colour.g);
@@ -306,30 +371,27 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
         setup.u = plane(A.u, B.u, C.u, core->u);
         setup.v = plane(A.v, B.v, C.v, core->v);
     }
+    const SpanFunction span = ChooseSpan(mode, plain);
 
     // The middle corner lies left of the long edge A-C when the turn A-B-C is clockwise on screen.
     const bool middleLeft = denom < 0;
-    const int yStart = std::max(A.y, 0);
-    const int yEnd = std::min(C.y, m_height);
     // Pixel x is drawn when left <= x < right: the lower and right edges are left out.
     EdgeWalk longEdge(A, C, yStart);
-    std::optional<EdgeWalk> shortEdge;
-    for (int y = yStart; y < yEnd; ++y, longEdge.Next(), shortEdge->Next()) {
-        if (!shortEdge || y == B.y)
-            shortEdge.emplace(y < B.y ? EdgeWalk(A, B, y) : EdgeWalk(B, C, y));
-        const std::int64_t longX = longEdge.Ceil();
-        const std::int64_t shortX = shortEdge->Ceil();
-        const int left = int(std::max<std::int64_t>(middleLeft ? shortX : longX, 0));
-        const int right = int(std::min<std::int64_t>(middleLeft ? longX : shortX, m_width));
-        if (left >= right)
+    int y = yStart;
+    // The upper part, beside the short edge A-B, then the lower one beside B-C.
+    for (int part = 0; part < 2; ++part) {
+        const int partEnd = part == 0 ? std::min(B.y, yEnd) : yEnd;
+        if (y >= partEnd)
             continue;
-        std::uint16_t* row = m_target + std::size_t(y) * std::size_t(m_width);
-        if (mode.textured)
-            mode.gouraud ? DrawSpan<true, true>(row, m_textures, setup, y, left, right)
-                         : DrawSpan<true, false>(row, m_textures, setup, y, left, right);
-        else
-            mode.gouraud ? DrawSpan<false, true>(row, m_textures, setup, y, left, right)
-                         : DrawSpan<false, false>(row, m_textures, setup, y, left, right);
+        EdgeWalk shortEdge = part == 0 ? EdgeWalk(A, B, y) : EdgeWalk(B, C, y);
+        for (; y < partEnd; ++y, longEdge.Next(), shortEdge.Next()) {
+            const std::int64_t longX = longEdge.Ceil();
+            const std::int64_t shortX = shortEdge.Ceil();
+            const int left = int(std::max<std::int64_t>(middleLeft ? shortX : longX, 0));
+            const int right = int(std::min<std::int64_t>(middleLeft ? longX : shortX, m_width));
+            if (left < right)
+                span(m_target + std::size_t(y) * std::size_t(m_width), setup, y, left, right);
+        }
     }
 }
 

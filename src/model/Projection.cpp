@@ -126,9 +126,11 @@ void ProjectObject(std::span<const WorkPrimitive> records, const Projector& proj
     const std::size_t n = records.size();
     out.screen.resize(n);
     out.depth.resize(n);
+    out.corners.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         ScreenPoint screen[4]{};
         out.depth[i] = ProjectRecord(records[i], projector, screen);
+        out.corners[i] = static_cast<std::uint8_t>(VertexCount(records[i]));
         std::copy(std::begin(screen), std::end(screen), out.screen[i].begin());
     }
     out.order.resize(n);

@@ -51,6 +51,9 @@ constexpr std::int32_t kDepthTaken = INT32_MIN;
 struct ProjectedObject {
     std::vector<std::array<ScreenPoint, 4>> screen;
     std::vector<std::int32_t> depth;
+    // How many of each record's screen points it has: 4 for a quad, else 3; a copy of the records'
+    // own count, so that drawing in depth order need not visit the large records.
+    std::vector<std::uint8_t> corners;
     std::vector<std::uint32_t> order;
     std::array<ScreenPoint, 3> axis{};
 };

@@ -68,10 +68,9 @@ void CRasterDC::RenderFill(CRect rect, COLORREF colour) {
 void CRasterDC::RenderBitmap(const StretchedBitmap& bitmap) {
     const CRect r = Clip(bitmap.Dest());
     for (std::int32_t y = r.top; y < r.bottom; ++y)
-        for (std::int32_t x = r.left; x < r.right; ++x)
-            if (const auto colour = bitmap.Sample(x, y))
-                m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
-                         static_cast<std::size_t>(x)] = *colour;
+        bitmap.SampleRow(y, r.left, r.right,
+                         m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
+                             static_cast<std::size_t>(r.left));
 }
 
 } // namespace polyvane

@@ -1,5 +1,6 @@
 #include "Dib.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -87,6 +88,29 @@ std::optional<COLORREF> StretchedBitmap::Sample(std::int32_t x, std::int32_t y) 
     if (sx < 0 || sy < 0 || sx >= m_pixels.Width() || sy >= m_pixels.Height())
         return std::nullopt;
     return m_pixels.Pixel(static_cast<std::int32_t>(sx), static_cast<std::int32_t>(sy));
+}
+
+void StretchedBitmap::SampleRow(std::int32_t y, std::int32_t x0, std::int32_t x1, COLORREF* out) const {
+    const bool oneToOne = !m_mirrorX && !m_mirrorY && m_wSrc == m_dest.Width() && m_hSrc == m_dest.Height();
+    if (!oneToOne) {
+        for (std::int32_t x = x0; x < x1; ++x)
+            if (const auto colour = Sample(x, y))
+                out[x - x0] = *colour;
+        return;
+    }
+    // At the same extent the sample point of pixel i is i + 0.5 source pixels in, exactly, so the
+    // source pixel is the i-th.
+    const double j = double(y) - m_dest.top;
+    const double sy = m_pixels.BottomUp() ? m_ySrc + m_hSrc - j - 1.0 : m_ySrc + j;
+    if (sy < 0 || sy >= m_pixels.Height())
+        return;
+    const double shift = m_xSrc - m_dest.left;
+    if (x1 <= x0)
+        return;
+    const auto from = static_cast<std::int32_t>(std::clamp(-shift, double(x0), double(x1)));
+    const auto to = static_cast<std::int32_t>(std::clamp(m_pixels.Width() - shift, double(x0), double(x1)));
+    for (std::int32_t x = from; x < to; ++x)
+        out[x - x0] = m_pixels.Pixel(static_cast<std::int32_t>(x + shift), static_cast<std::int32_t>(sy));
 }
 
 } // namespace polyvane

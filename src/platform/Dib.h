@@ -81,6 +81,9 @@ class StretchedBitmap {
     [[nodiscard]] const CRect& Dest() const { return m_dest; }
     // Colour at device pixel (x, y) inside Dest().
     [[nodiscard]] std::optional<COLORREF> Sample(std::int32_t x, std::int32_t y) const;
+    // The samples of device row y over columns x0 <= x < x1 into out[x - x0]; where Sample gives
+    // none the pixel is left as it is. A blit of pixel for pixel is copied without the arithmetic.
+    void SampleRow(std::int32_t y, std::int32_t x0, std::int32_t x1, COLORREF* out) const;
 
   private:
     DibPixels m_pixels;

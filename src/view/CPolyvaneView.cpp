@@ -44,12 +44,19 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr std::int32_t kLineHeight = 16;
 
 // Draws record `p`'s outline through its projected screen points.
-void DrawRecord(CDC* pDC, const WorkPrimitive& p, const std::array<ScreenPoint, 4>& screen) {
+// How many primitives ahead of the one drawn the back-to-front walk fetches.
+constexpr std::size_t kPrefetchAhead = 12;
+
+// The outline through a record's first `corners` screen points, filled with the current brush.
+void DrawOutline(CDC* pDC, const std::array<ScreenPoint, 4>& screen, int corners) {
     CPoint points[4];
-    const int n = VertexCount(p);
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < corners; ++i)
         points[i] = CPoint{screen[static_cast<std::size_t>(i)].x, screen[static_cast<std::size_t>(i)].y};
-    pDC->Polygon(points, n);
+    pDC->Polygon(points, corners);
+}
+
+void DrawRecord(CDC* pDC, const WorkPrimitive& p, const std::array<ScreenPoint, 4>& screen) {
+    DrawOutline(pDC, screen, VertexCount(p));
 }
 
 // printf formatting of any length (a %f of a huge coordinate runs to hundreds of digits).
@@ -315,9 +322,10 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     const CRect client = pDC->GetClientRect();
     const std::int32_t width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
-        const FrameBuffer memory = BuildFrameBuffer(doc.m_timList);
+        RebuildMemory(doc);
         m_picture.resize(std::size_t(width) * std::size_t(height));
-        PaintTextured(doc.m_pDrawFirst, doc.WorkCount(), memory, m_picture, width, height, m_textured);
+        m_painter.Paint({doc.m_pWork.get(), doc.WorkCount()}, m_projected, m_memory, m_picture, width, height,
+                        m_textured);
         BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
     }
     const WorkPrimitive* cur = doc.m_pCurPrim;
@@ -340,8 +348,8 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     auto scaled = [halves](std::int32_t v) {
         return static_cast<std::int32_t>(std::int64_t(v) * halves / 2);
     };
-    const FrameBuffer memory = BuildFrameBuffer(doc.m_timList);
-    BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), memory.Words(),
+    RebuildMemory(doc);
+    BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), m_memory.Words(),
               kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
     const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
     const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
@@ -364,6 +372,14 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     pDC->SelectObject(oldPen);
 }
 
+// The document's textures are written again for every paint (a few hundred kilobytes at most),
+// into memory the view keeps.
+void CPolyvaneView::RebuildMemory(const CPolyvaneDoc& doc) {
+    m_memory.Clear();
+    for (const TimImage& tim : doc.m_timList)
+        UploadTim(m_memory, tim);
+}
+
 void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
     ProjectObject({doc.m_pWork.get(), doc.WorkCount()},
                   Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
@@ -375,7 +391,7 @@ void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlight
     const std::uint32_t n = doc.WorkCount();
     const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
     for (std::uint32_t i = 0; i < n; ++i)
-        DrawRecord(pDC, doc.m_pWork[i], m_projected.screen[i]);
+        DrawOutline(pDC, m_projected.screen[i], m_projected.corners[i]);
     pDC->SelectObject(oldBrush);
     const WorkPrimitive* cur = doc.m_pCurPrim;
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
@@ -397,13 +413,13 @@ void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen)
     const std::vector<std::uint32_t>& order = m_projected.order;
     const std::size_t n = order.size();
     for (std::size_t k = 0; k < n; ++k) {
-        // The order jumps around the records: the one two steps ahead is fetched while this one is
-        // drawn.
+        // The order jumps around the screen points: those a few steps ahead are fetched while this
+        // one is drawn, so that their loads overlap.
 #if defined(__GNUC__)
-        if (k + 2 < n)
-            __builtin_prefetch(&doc.m_pWork[order[k + 2]].attr);
+        if (k + kPrefetchAhead < n)
+            __builtin_prefetch(&m_projected.screen[order[k + kPrefetchAhead]]);
 #endif
-        DrawRecord(pDC, doc.m_pWork[order[k]], m_projected.screen[order[k]]);
+        DrawOutline(pDC, m_projected.screen[order[k]], m_projected.corners[order[k]]);
     }
     const WorkPrimitive* cur = doc.m_pCurPrim;
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();

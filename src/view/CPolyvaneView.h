@@ -95,6 +95,8 @@ class CPolyvaneView : public CView {
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
+    // Writes the document's textures into m_memory, as the frame-buffer memory they make.
+    void RebuildMemory(const CPolyvaneDoc& doc);
     // Projects the document's selected object into m_projected and hands the result to the document.
     void ProjectDocument(CPolyvaneDoc& doc, CPoint centre);
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
@@ -107,6 +109,8 @@ class CPolyvaneView : public CView {
     // The textured picture and the bitmap bits it is shown through, kept between paints so that
     // turning the model allocates nothing.
     std::vector<std::uint16_t> m_picture;
+    TexturedPainter m_painter;
+    FrameBuffer m_memory;
     std::vector<std::uint8_t> m_pictureBits;
 
     // What this view last projected: the screen points it draws, their order and the axis ends.

@@ -11,10 +11,14 @@ namespace {
 
 // The projection keeps a quad's screen points in outline order (0, 1, 3, 2); the chip wants them in
 // the packet's order.
-ScreenPoint PacketPoint(const WorkPrimitive& p, int k) {
+ScreenPoint PacketPoint(std::uint16_t attr, const std::array<ScreenPoint, 4>& screen, int k) {
     static constexpr int kOutlineIndex[4] = {0, 1, 3, 2};
-    return p.screen[(p.attr & PA_QUAD) ? kOutlineIndex[k] : k];
+    return screen[static_cast<std::size_t>((attr & PA_QUAD) ? kOutlineIndex[k] : k)];
 }
+
+// How many records ahead of the one drawn the walk fetches: the order jumps around the records, and
+// a record's loads take longer than drawing a small primitive.
+constexpr std::size_t kFetchAhead = 16;
 
 GpuColour Unpack(std::uint32_t colour) {
     return {static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),
@@ -54,70 +58,98 @@ double LightModel::Factor(double nx, double ny, double nz) const {
     return factor;
 }
 
-bool IsCulled(const WorkPrimitive& p) {
-    if (p.attr & PA_DOUBLE)
+bool IsCulled(std::uint16_t attr, const std::array<ScreenPoint, 4>& screen) {
+    if (attr & PA_DOUBLE)
         return false;
-    const ScreenPoint a = PacketPoint(p, 0), b = PacketPoint(p, 1), c = PacketPoint(p, 2);
+    const ScreenPoint a = PacketPoint(attr, screen, 0), b = PacketPoint(attr, screen, 1),
+                      c = PacketPoint(attr, screen, 2);
     const std::int64_t cross = std::int64_t(b.x - a.x) * (c.y - a.y) - std::int64_t(b.y - a.y) * (c.x - a.x);
     // The console keeps faces that turn clockwise on its screen, whose y grows downward; this view
     // shows the model's y growing upward, which mirrors every turn.
     return cross >= 0;
 }
 
-void PaintTextured(const WorkPrimitive* first, std::uint32_t count, const FrameBuffer& textures,
-                   std::span<std::uint16_t> picture, int width, int height,
-                   const TexturedPaintOptions& options) {
+void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
+                            const FrameBuffer& textures, std::span<std::uint16_t> picture, int width,
+                            int height, const TexturedPaintOptions& options) {
     if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height))
         return;
     std::fill(picture.begin(), picture.begin() + std::ptrdiff_t(width) * height, options.background);
-    GpuRasteriser chip(picture, width, height, textures);
-    chip.SetSizeLimit(false);
-    chip.SetDither(options.dither);
-    const WorkPrimitive* p = first;
-    for (std::uint32_t i = 0; i < count && p; ++i, p = p->pNext) {
-        // The draw order jumps around the records: the one two steps ahead is fetched meanwhile.
-#if defined(__GNUC__)
-        if (const WorkPrimitive* next = p->pNext)
-            if (const WorkPrimitive* ahead = next->pNext) {
-                __builtin_prefetch(&ahead->attr);
-                __builtin_prefetch(&ahead->screen[3]);
-                __builtin_prefetch(&ahead->nx[0]);
-            }
-#endif
-        if (IsCulled(*p))
-            continue;
-        const std::uint16_t attr = p->attr;
-        const int n = VertexCount(*p);
-        GpuDrawMode mode;
+    const std::size_t n = records.size();
+    if (projected.screen.size() != n || projected.order.size() != n)
+        return;
+
+    // First each record's drawing state, in the records' own order: the draw order below then
+    // jumps around these small items instead of the large records.
+    m_items.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const WorkPrimitive& p = records[i];
+        Item& item = m_items[i];
+        const std::uint16_t attr = p.attr;
+        item.attr = attr;
+        GpuDrawMode& mode = item.mode;
         mode.textured = attr & PA_TEXTURED;
         mode.raw = mode.textured && !(attr & PA_BRIGHTNESS);
         mode.gouraud = attr & (PA_GOURAUD | PA_GRADATION);
         mode.semi = attr & PA_TRANSLUCENT;
-        mode.abr = p->abr;
-        mode.tpage = p->tpage;
-        mode.pmode = p->pmode;
-        mode.clutX = p->clutX;
-        mode.clutY = p->clutY;
+        mode.abr = p.abr;
+        mode.tpage = p.tpage;
+        mode.pmode = p.pmode;
+        mode.clutX = p.clutX;
+        mode.clutY = p.clutY;
         // Lit textured packets carry no colour: the texture is lit from a neutral grey.
         const bool colourless = mode.textured && (attr & PA_LIGHT);
         const bool perVertexColour = (attr & PA_GRADATION) || ((attr & PA_GOURAUD) && !(attr & PA_LIGHT));
-        GpuVertex v[4];
-        for (int k = 0; k < n; ++k) {
-            const ScreenPoint s = PacketPoint(*p, k);
-            v[k].x = s.x;
-            v[k].y = s.y;
-            v[k].u = p->u[k];
-            v[k].v = p->v[k];
-            const std::uint32_t base = colourless ? 0x808080u : p->colour[perVertexColour ? k : 0];
+        const int corners = VertexCount(p);
+        for (int c = 0; c < corners; ++c) {
+            item.u[c] = p.u[c];
+            item.v[c] = p.v[c];
+            const std::uint32_t base = colourless ? 0x808080u : p.colour[perVertexColour ? c : 0];
             if (attr & PA_LIGHT) {
-                const int n0 = (attr & PA_GOURAUD) ? k : 0;
-                v[k].colour = Scale(base, options.light.Factor(p->nx[n0], p->ny[n0], p->nz[n0]));
+                const int n0 = (attr & PA_GOURAUD) ? c : 0;
+                item.colour[c] = Scale(base, options.light.Factor(p.nx[n0], p.ny[n0], p.nz[n0]));
             } else {
-                v[k].colour = Unpack(base);
+                item.colour[c] = Unpack(base);
             }
         }
-        chip.Polygon(std::span<const GpuVertex>(v, std::size_t(n)), mode);
     }
+
+    GpuRasteriser chip(picture, width, height, textures);
+    chip.SetSizeLimit(false);
+    chip.SetDither(options.dither);
+    const std::uint32_t* order = projected.order.data();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::uint32_t index = order[k];
+        if (index >= n)
+            continue;
+#if defined(__GNUC__)
+        if (k + kFetchAhead < n) {
+            const std::uint32_t ahead = order[k + kFetchAhead];
+            if (ahead < n) {
+                __builtin_prefetch(&m_items[ahead]);
+                __builtin_prefetch(&projected.screen[ahead]);
+            }
+        }
+#endif
+        const Item& item = m_items[index];
+        const std::array<ScreenPoint, 4>& screen = projected.screen[index];
+        if (IsCulled(item.attr, screen))
+            continue;
+        GpuVertex v[4];
+        const int corners = (item.attr & PA_QUAD) ? 4 : 3;
+        for (int c = 0; c < corners; ++c) {
+            const ScreenPoint s = PacketPoint(item.attr, screen, c);
+            v[c] = GpuVertex{s.x, s.y, item.colour[c], item.u[c], item.v[c]};
+        }
+        chip.Polygon(std::span<const GpuVertex>(v, std::size_t(corners)), item.mode);
+    }
+}
+
+void PaintTextured(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
+                   const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
+                   const TexturedPaintOptions& options) {
+    TexturedPainter painter;
+    painter.Paint(records, projected, textures, picture, width, height, options);
 }
 
 } // namespace polyvane

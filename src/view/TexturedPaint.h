@@ -4,6 +4,8 @@
 // picture, lit by a light model like the console's geometry unit.
 #include "formats/TmdTypes.h"
 #include "gpu/FrameBuffer.h"
+#include "gpu/GpuRasteriser.h"
+#include "model/Projection.h"
 
 #include <cstdint>
 #include <span>
@@ -35,13 +37,36 @@ struct TexturedPaintOptions {
     LightModel light;
 };
 
-// True when the primitive faces away from the viewer on screen and is single-sided.
-[[nodiscard]] bool IsCulled(const WorkPrimitive& p);
+// True when a primitive of attributes `attr`, at these screen points (a quad's in outline order 0, 1, 3, 2),
+// faces away from the viewer and is single-sided.
+[[nodiscard]] bool IsCulled(std::uint16_t attr, const std::array<ScreenPoint, 4>& screen);
 
-// Draws `count` records from `first` along their draw-order links into `picture` (width x height
-// 15-bit words, row after row), which is first cleared to the background.
-void PaintTextured(const WorkPrimitive* first, std::uint32_t count, const FrameBuffer& textures,
-                   std::span<std::uint16_t> picture, int width, int height,
+// Draws records as a projection places them, back to front, into a 15-bit picture. It keeps the
+// primitives' drawing state between paints, so that a view painting again reuses its storage.
+class TexturedPainter {
+  public:
+    // Draws `records` as `projected` places them into `picture` (width x height 15-bit words, row
+    // after row), which is first cleared to the background. Nothing is drawn when the projection is
+    // not of these records.
+    void Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
+               const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
+               const TexturedPaintOptions& options);
+
+    // What the chip is given for one record, apart from its screen points.
+    struct Item {
+        GpuColour colour[4];
+        std::uint8_t u[4], v[4];
+        GpuDrawMode mode;
+        std::uint16_t attr;
+    };
+
+  private:
+    std::vector<Item> m_items;
+};
+
+// The same, with storage of its own.
+void PaintTextured(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
+                   const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
                    const TexturedPaintOptions& options);
 
 } // namespace polyvane

@@ -155,4 +155,43 @@ TEST(Dib, NegativeDestinationExtentMirrors) {
     EXPECT_FALSE(beyond.Sample(3, 0).has_value());
 }
 
+// A row copied at once gives what sampling pixel by pixel gives, one to one or not, whichever way
+// the rows are stored and wherever the source reaches past the bitmap.
+TEST(Dib, RowSamplesMatchPixelSamples) {
+    BITMAPINFO info{};
+    info.bmiHeader.biWidth = 3;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<std::uint8_t> bits(3 * 2 * 4);
+    for (std::size_t i = 0; i < bits.size(); ++i)
+        bits[i] = static_cast<std::uint8_t>(i * 11 + 1);
+    struct Case {
+        std::int32_t height; // negative: top-down
+        CRect dest;
+        bool mirrorX;
+        std::int32_t xSrc, ySrc, wSrc, hSrc;
+    };
+    const Case cases[] = {
+        {2, {0, 0, 3, 2}, false, 0, 0, 3, 2},   // one to one, bottom-up
+        {-2, {0, 0, 3, 2}, false, 0, 0, 3, 2},  // one to one, top-down
+        {-2, {2, 1, 6, 3}, false, -1, 0, 4, 2}, // one to one, reaching left of the bitmap
+        {2, {-1, 0, 4, 2}, false, 1, 1, 5, 2},  // one to one, reaching past its right and top
+        {-2, {0, 0, 6, 4}, false, 0, 0, 3, 2},  // stretched
+        {2, {0, 0, 3, 2}, true, 0, 0, 3, 2},    // mirrored
+    };
+    for (const Case& c : cases) {
+        info.bmiHeader.biHeight = c.height;
+        const auto pixels = DibPixels::Make(info, bits);
+        ASSERT_TRUE(pixels);
+        const StretchedBitmap bitmap(*pixels, c.dest, c.mirrorX, false, c.xSrc, c.ySrc, c.wSrc, c.hSrc);
+        for (std::int32_t y = c.dest.top; y < c.dest.bottom; ++y) {
+            constexpr COLORREF kUntouched = 0x123456;
+            std::vector<COLORREF> row(std::size_t(c.dest.Width()), kUntouched);
+            bitmap.SampleRow(y, c.dest.left, c.dest.right, row.data());
+            for (std::int32_t x = c.dest.left; x < c.dest.right; ++x)
+                EXPECT_EQ(row[std::size_t(x - c.dest.left)], bitmap.Sample(x, y).value_or(kUntouched))
+                    << "case " << (&c - cases) << " at " << x << ", " << y;
+        }
+    }
+}
+
 } // namespace
