@@ -51,14 +51,15 @@ void Paint(benchmark::State& state, std::int32_t mode) {
 void BM_TexturedPaintSoftware(benchmark::State& state) {
     Paint(state, VM_TEXTURED);
 }
-BENCHMARK(BM_TexturedPaintSoftware)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TexturedPaintSoftware)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SolidPaintSoftwareSameModel(benchmark::State& state) {
     Paint(state, VM_SOLID);
 }
 BENCHMARK(BM_SolidPaintSoftwareSameModel)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// The projected model drawn by the chip's rules into the 15-bit picture, without projection or blit.
+// The projected model drawn by the chip's rules into the 15-bit picture, without projection or blit,
+// by one thread (second argument 1) or as many as the painter chooses (0).
 void BM_TexturedPictureOnly(benchmark::State& state) {
     auto doc = TexturedModel(static_cast<std::size_t>(state.range(0)));
     ProjectedObject projected;
@@ -66,13 +67,18 @@ void BM_TexturedPictureOnly(benchmark::State& state) {
                   projected);
     const FrameBuffer memory = BuildFrameBuffer(doc->m_timList);
     std::vector<std::uint16_t> picture(1024 * 768);
-    const TexturedPaintOptions options;
+    TexturedPaintOptions options;
+    options.threads = static_cast<unsigned>(state.range(1));
     TexturedPainter painter;
     for (auto _ : state) {
         painter.Paint({doc->m_pWork.get(), doc->WorkCount()}, projected, memory, picture, 1024, 768, options);
         benchmark::DoNotOptimize(picture.data());
     }
 }
-BENCHMARK(BM_TexturedPictureOnly)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TexturedPictureOnly)
+    ->Args({100000, 1})
+    ->Args({100000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

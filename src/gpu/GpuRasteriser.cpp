@@ -22,33 +22,18 @@ constexpr std::array<std::array<int, 4>, 4> kDitherMatrix = {{
     {3, -1, 2, -2},
 }};
 
-// Exact floor and truncating division by one positive divisor for integers below 2^52 in magnitude:
-// the quotient through the divisor's reciprocal (far cheaper than a 64-bit integer division) is
-// within a step or two of the truth, and the remainder says which way to correct it.
+// Exact floor and truncating division by one positive divisor.
 class Divisor {
   public:
-    explicit Divisor(std::int64_t d) : m_d(d), m_inverse(1.0 / double(d)) {}
+    explicit Divisor(std::int64_t d) : m_d(d) {}
     [[nodiscard]] std::int64_t Floor(std::int64_t n) const {
-        auto q = static_cast<std::int64_t>(double(n) * m_inverse);
-        std::int64_t r = n - q * m_d;
-        while (r < 0) {
-            --q;
-            r += m_d;
-        }
-        while (r >= m_d) {
-            ++q;
-            r -= m_d;
-        }
-        return q;
+        const std::int64_t q = n / m_d;
+        return q - ((n % m_d) < 0 ? 1 : 0);
     }
-    [[nodiscard]] std::int64_t Trunc(std::int64_t n) const {
-        const std::int64_t q = Floor(n);
-        return (q < 0 && q * m_d != n) ? q + 1 : q;
-    }
+    [[nodiscard]] std::int64_t Trunc(std::int64_t n) const { return n / m_d; }
 
   private:
     std::int64_t m_d;
-    double m_inverse;
 };
 
 // The first pixel column at or right of edge p-q on successive rows: ceil(x) of the edge, stepped
@@ -246,6 +231,26 @@ GpuRasteriser::GpuRasteriser(std::span<std::uint16_t> target, int width, int hei
 GpuRasteriser::GpuRasteriser(FrameBuffer& memory)
     : GpuRasteriser(memory.MutableWords(), kFrameBufferWidth, kFrameBufferHeight, memory) {}
 
+void GpuRasteriser::SetRowShare(int part, int parts) {
+    m_parts = std::max(parts, 1);
+    m_part = std::clamp(part, 0, m_parts - 1);
+}
+
+bool GpuRasteriser::SharesRows(std::int64_t top, std::int64_t bottom) const {
+    const auto first = static_cast<int>(std::clamp<std::int64_t>(top, 0, m_height));
+    const auto last = static_cast<int>(std::clamp<std::int64_t>(bottom, -1, m_height - 1));
+    if (first > last)
+        return false;
+    if (m_parts == 1)
+        return true;
+    // Any `m_parts` bands in a row hold one of this share.
+    const int firstBand = first / kShareRows, lastBand = last / kShareRows;
+    for (int band = firstBand; band <= lastBand && band < firstBand + m_parts; ++band)
+        if (band % m_parts == m_part)
+            return true;
+    return false;
+}
+
 void GpuRasteriser::Plot(int x, int y, std::uint16_t word, bool blend, std::uint8_t abr) {
     std::uint16_t& pixel = m_target[std::size_t(y) * std::size_t(m_width) + std::size_t(x)];
     pixel = blend ? BlendWords(pixel, word, abr) : word;
@@ -329,6 +334,9 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     const std::int64_t denom = std::int64_t(B.x - A.x) * (C.y - B.y) - std::int64_t(C.x - B.x) * (B.y - A.y);
     if (denom == 0)
         return;
+    auto mine = [this](int row) { return m_parts == 1 || (row / kShareRows) % m_parts == m_part; };
+    if (!SharesRows(yStart, yEnd - 1))
+        return;
 
     // The interpolation is anchored at the leftmost corner, the later one on a tie.
     const GpuVertex* core = &a;
@@ -385,6 +393,8 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
             continue;
         EdgeWalk shortEdge = part == 0 ? EdgeWalk(A, B, y) : EdgeWalk(B, C, y);
         for (; y < partEnd; ++y, longEdge.Next(), shortEdge.Next()) {
+            if (!mine(y))
+                continue;
             const std::int64_t longX = longEdge.Ceil();
             const std::int64_t shortX = shortEdge.Ceil();
             const int left = int(std::max<std::int64_t>(middleLeft ? shortX : longX, 0));

@@ -56,6 +56,13 @@ class GpuRasteriser {
     // The chip refuses polygons wider than 1023 or taller than 511 pixels; a picture of a model
     // wants every polygon, however close to the eye.
     void SetSizeLimit(bool on) { m_sizeLimit = on; }
+    // Draws polygons only on the rows of one share of the target: bands of kShareRows rows dealt
+    // out in turn to `parts` drawers, this one being `part`. Drawers of different shares can draw
+    // into one target at once, and together draw what one drawer alone would.
+    void SetRowShare(int part, int parts);
+    static constexpr int kShareRows = 16;
+    // Whether any row top <= y <= bottom, inside the target, falls to this drawer's share.
+    [[nodiscard]] bool SharesRows(std::int64_t top, std::int64_t bottom) const;
 
     // A fill command: x rounded down and the width up to 16 words, wrapping at the target's edges;
     // no blending, no dither, bit 15 clear.
@@ -76,6 +83,8 @@ class GpuRasteriser {
     const FrameBuffer& m_textures;
     bool m_dither = false;
     bool m_sizeLimit = true;
+    int m_part = 0;
+    int m_parts = 1;
 };
 
 } // namespace polyvane

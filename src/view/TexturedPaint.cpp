@@ -3,7 +3,11 @@
 #include "gpu/GpuRasteriser.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace polyvane {
 
@@ -69,20 +73,9 @@ bool IsCulled(std::uint16_t attr, const std::array<ScreenPoint, 4>& screen) {
     return cross >= 0;
 }
 
-void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
-                            const FrameBuffer& textures, std::span<std::uint16_t> picture, int width,
-                            int height, const TexturedPaintOptions& options) {
-    if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height))
-        return;
-    std::fill(picture.begin(), picture.begin() + std::ptrdiff_t(width) * height, options.background);
-    const std::size_t n = records.size();
-    if (projected.screen.size() != n || projected.order.size() != n)
-        return;
-
-    // First each record's drawing state, in the records' own order: the draw order below then
-    // jumps around these small items instead of the large records.
-    m_items.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
+void TexturedPainter::PrepareItems(std::span<const WorkPrimitive> records, std::size_t from, std::size_t to,
+                                   const LightModel& light) {
+    for (std::size_t i = from; i < to; ++i) {
         const WorkPrimitive& p = records[i];
         Item& item = m_items[i];
         const std::uint16_t attr = p.attr;
@@ -102,28 +95,32 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
         const bool perVertexColour = (attr & PA_GRADATION) || ((attr & PA_GOURAUD) && !(attr & PA_LIGHT));
         const int corners = VertexCount(p);
         for (int c = 0; c < corners; ++c) {
-            item.u[c] = p.u[c];
-            item.v[c] = p.v[c];
+            GpuVertex& corner = item.corner[c];
+            corner.u = p.u[c];
+            corner.v = p.v[c];
             const std::uint32_t base = colourless ? 0x808080u : p.colour[perVertexColour ? c : 0];
             if (attr & PA_LIGHT) {
                 const int n0 = (attr & PA_GOURAUD) ? c : 0;
-                item.colour[c] = Scale(base, options.light.Factor(p.nx[n0], p.ny[n0], p.nz[n0]));
+                corner.colour = Scale(base, light.Factor(p.nx[n0], p.ny[n0], p.nz[n0]));
             } else {
-                item.colour[c] = Unpack(base);
+                corner.colour = Unpack(base);
             }
         }
     }
+}
 
-    GpuRasteriser chip(picture, width, height, textures);
-    chip.SetSizeLimit(false);
-    chip.SetDither(options.dither);
+void TexturedPainter::PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to) {
+    const std::size_t n = m_items.size();
     const std::uint32_t* order = projected.order.data();
-    for (std::size_t k = 0; k < n; ++k) {
+    for (std::size_t k = from; k < to; ++k) {
+        Item& placed = m_drawList[k];
+        placed.top = placed.bottom = 0;
         const std::uint32_t index = order[k];
         if (index >= n)
             continue;
 #if defined(__GNUC__)
-        if (k + kFetchAhead < n) {
+        // The order jumps around the items: those a few places ahead are fetched meanwhile.
+        if (k + kFetchAhead < to) {
             const std::uint32_t ahead = order[k + kFetchAhead];
             if (ahead < n) {
                 __builtin_prefetch(&m_items[ahead]);
@@ -135,14 +132,90 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
         const std::array<ScreenPoint, 4>& screen = projected.screen[index];
         if (IsCulled(item.attr, screen))
             continue;
-        GpuVertex v[4];
+        placed.mode = item.mode;
+        placed.attr = item.attr;
+        std::memcpy(placed.corner, item.corner, sizeof placed.corner);
         const int corners = (item.attr & PA_QUAD) ? 4 : 3;
+        std::int32_t top = INT32_MAX, bottom = INT32_MIN;
         for (int c = 0; c < corners; ++c) {
             const ScreenPoint s = PacketPoint(item.attr, screen, c);
-            v[c] = GpuVertex{s.x, s.y, item.colour[c], item.u[c], item.v[c]};
+            placed.corner[c].x = s.x;
+            placed.corner[c].y = s.y;
+            top = std::min(top, s.y);
+            bottom = std::max(bottom, s.y);
         }
-        chip.Polygon(std::span<const GpuVertex>(v, std::size_t(corners)), item.mode);
+        placed.top = top;
+        placed.bottom = bottom;
     }
+}
+
+void TexturedPainter::DrawShare(GpuRasteriser& chip) const {
+    for (const Item& item : m_drawList) {
+        if (item.top >= item.bottom || !chip.SharesRows(item.top, item.bottom - 1))
+            continue;
+        chip.Polygon(std::span<const GpuVertex>(item.corner, (item.attr & PA_QUAD) ? 4u : 3u), item.mode);
+    }
+}
+
+namespace {
+
+// Runs work(part) for every part, the first in this thread and the others each in a thread of its
+// own; a part whose thread cannot be had runs here afterwards.
+template <typename Work> void RunParts(unsigned parts, const Work& work) {
+    std::vector<std::thread> helpers;
+    std::vector<unsigned> leftOver;
+    for (unsigned part = 1; part < parts; ++part) {
+        try {
+            helpers.emplace_back(work, part);
+        } catch (const std::system_error&) {
+            leftOver.push_back(part);
+        }
+    }
+    work(0u);
+    for (std::thread& helper : helpers)
+        helper.join();
+    for (const unsigned part : leftOver)
+        work(part);
+}
+
+// Below this many primitives a paint is not worth the threads' start.
+constexpr std::size_t kThreadedMinimum = 4096;
+constexpr unsigned kMostThreads = 8;
+
+} // namespace
+
+void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
+                            const FrameBuffer& textures, std::span<std::uint16_t> picture, int width,
+                            int height, const TexturedPaintOptions& options) {
+    if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height))
+        return;
+    std::fill(picture.begin(), picture.begin() + std::ptrdiff_t(width) * height, options.background);
+    const std::size_t n = records.size();
+    if (projected.screen.size() != n || projected.order.size() != n)
+        return;
+
+    unsigned parts = options.threads;
+    if (parts == 0)
+        parts = n < kThreadedMinimum ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+    parts = std::max(parts, 1u);
+
+    // First each record's drawing state, in the records' own order: the draw order then jumps
+    // around these small items instead of the large records. Each thread takes a run of records.
+    m_items.resize(n);
+    RunParts(parts, [&](unsigned part) {
+        PrepareItems(records, n * part / parts, n * (part + 1) / parts, options.light);
+    });
+    // Then the items in drawing order with their screen points, each thread a run of the order.
+    m_drawList.resize(n);
+    RunParts(parts, [&](unsigned part) { PlaceItems(projected, n * part / parts, n * (part + 1) / parts); });
+    // Then every thread draws the whole list, only on the rows of its share of the picture.
+    RunParts(parts, [&](unsigned part) {
+        GpuRasteriser chip(picture, width, height, textures);
+        chip.SetSizeLimit(false);
+        chip.SetDither(options.dither);
+        chip.SetRowShare(int(part), int(parts));
+        DrawShare(chip);
+    });
 }
 
 void PaintTextured(std::span<const WorkPrimitive> records, const ProjectedObject& projected,

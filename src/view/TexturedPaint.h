@@ -35,6 +35,9 @@ struct TexturedPaintOptions {
     std::uint16_t background = 0x7FFF; // a 15-bit word
     bool dither = false;
     LightModel light;
+    // How many threads share a paint: 0 lets the painter choose from the processors at hand and
+    // the size of the work. The picture is the same whatever the number.
+    unsigned threads = 0;
 };
 
 // True when a primitive of attributes `attr`, at these screen points (a quad's in outline order 0, 1, 3, 2),
@@ -52,16 +55,23 @@ class TexturedPainter {
                const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
                const TexturedPaintOptions& options);
 
-    // What the chip is given for one record, apart from its screen points.
+  private:
+    // What the chip is given for one record: its corners in the packet's order, and how it is
+    // drawn. Kept first by record, without screen points, then in drawing order, placed.
     struct Item {
-        GpuColour colour[4];
-        std::uint8_t u[4], v[4];
+        GpuVertex corner[4];
         GpuDrawMode mode;
         std::uint16_t attr;
+        std::int32_t top, bottom; // in drawing order: the rows it may cover, top <= y < bottom
     };
+    void PrepareItems(std::span<const WorkPrimitive> records, std::size_t from, std::size_t to,
+                      const LightModel& light);
+    // Drawing positions from..to of the order; a culled primitive's item keeps no rows.
+    void PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to);
+    void DrawShare(GpuRasteriser& chip) const;
 
-  private:
     std::vector<Item> m_items;
+    std::vector<Item> m_drawList;
 };
 
 // The same, with storage of its own.
