@@ -32,6 +32,8 @@ bool IsConvexOutline(std::span<const CPoint> p) {
     for (const CPoint& q : p)
         if (q.x > kLimit || q.x < -kLimit || q.y > kLimit || q.y < -kLimit)
             return false;
+    if (n == 3)
+        return true; // three points turn one way or lie on a line
     int sign = 0;
     for (std::size_t i = 0; i < n; ++i) {
         // Indices wrap by comparison: a division per corner costs more than the test itself.
@@ -172,7 +174,10 @@ void PixelRaster::StrokeLine(CPoint from, CPoint to, std::uint32_t value, std::i
         return x < -kClipMargin || y < -kClipMargin || x > m_width + kClipMargin ||
                y > m_height + kClipMargin;
     };
-    if (far(x0, y0) || far(x1, y1)) {
+    const auto within = [&](std::int64_t x, std::int64_t y) {
+        return x >= 0 && y >= 0 && x < m_width && y < m_height;
+    };
+    if (!(within(x0, y0) && within(x1, y1)) && (far(x0, y0) || far(x1, y1))) {
         PointF a{static_cast<double>(x0), static_cast<double>(y0)};
         PointF b{static_cast<double>(x1), static_cast<double>(y1)};
         if (!ClipSegment(a, b, -2.0, -2.0, m_width + 2.0, m_height + 2.0))
