@@ -68,13 +68,15 @@ Bytes makeTmd() {
     for (int i = 0; i < 8; ++i) // corner normals for the Gouraud faces, about unit length
         b.vec(i & 1 ? 2365 : -2365, i & 2 ? 2365 : -2365, i & 4 ? 2365 : -2365);
     const std::uint32_t cubePrims = offset();
-    // Faces in strip order (0, 1, 2, 3 with the outline 0, 1, 3, 2) and their face normal.
+    // Faces in strip order (0, 1, 2, 3 with the outline 0, 1, 3, 2) and their face normal. Seen from
+    // outside, corners 0, 1, 2 turn clockwise on the console's screen (y growing downward), the
+    // side its single-sided faces show.
     struct Face {
         int v[4];
         int normal;
     };
-    const Face faces[6] = {{{1, 3, 5, 7}, 0}, {{4, 6, 0, 2}, 1}, {{2, 6, 3, 7}, 2},
-                           {{0, 1, 4, 5}, 3}, {{5, 7, 4, 6}, 4}, {{0, 2, 1, 3}, 5}};
+    const Face faces[6] = {{{1, 5, 3, 7}, 0}, {{4, 0, 6, 2}, 1}, {{2, 3, 6, 7}, 2},
+                           {{0, 4, 1, 5}, 3}, {{5, 4, 7, 6}, 4}, {{0, 1, 2, 3}, 5}};
     // +x, -x: flat lit, one colour word (which carries the mode byte), N0 V0 V1 V2 V3.
     for (int f = 0; f < 2; ++f) {
         const unsigned mode = 0x28;
@@ -100,7 +102,7 @@ Bytes makeTmd() {
     // +z, -z: flat lit, textured from page 10 (640, 0) with the CLUT at (0, 480), 4-bit.
     const unsigned cba = (480u << 6) | (0u >> 4);
     const unsigned tsb = (0u << 7) | (0u << 5) | 10u;
-    const unsigned uv[4][2] = {{0, 0}, {63, 0}, {0, 63}, {63, 63}};
+    const unsigned uv[4][2] = {{0, 0}, {0, 63}, {63, 0}, {63, 63}};
     for (int f = 4; f < 6; ++f) {
         b.u32(header(9, 7, 0, 0x2C));
         for (int k = 0; k < 4; ++k) {
@@ -140,8 +142,8 @@ Bytes makeTmd() {
         b.u32(header(5, 3, 0x01, mode));
         b.u32(0x808080u | (mode << 24));
         b.u16(0);
-        b.u16(1);
         b.u16(2);
+        b.u16(1);
         b.u16(3);
     }
 

@@ -54,7 +54,7 @@ TEST(CliDump, PrintsTheDocumentAsJson) {
     EXPECT_EQ(prim["attr"], 0x20 | 0x08 | 0x80 | 0x01);
     EXPECT_EQ(prim["tpage"], 10);
     EXPECT_EQ(prim["clutY"], 480);
-    EXPECT_EQ(prim["u"], json::array({0, 63, 0, 63}));
+    EXPECT_EQ(prim["u"], json::array({0, 0, 63, 63}));
     EXPECT_EQ(doc["clipboard"], doc["objects"][0]["primitives"][0]);
     EXPECT_EQ(doc["surfaces"], json::array());
     EXPECT_FALSE(doc.contains("draw_order"));

@@ -1,5 +1,6 @@
 // The textured and VRAM modes: faces kept or culled as the console's winding rule says, the light
 // model, textures sampled from the document's memory, and the memory shown word for word.
+#include "view/TexturedPaint.h"
 #include "DocTestSupport.h"
 #include "TimBuilder.h"
 #include "WorkDocBuilder.h"
@@ -153,6 +154,59 @@ TEST(TexturedPaint, RealTexturesShowInTheVramViewAndOnTheSampleModel) {
         ++shown;
     }
     EXPECT_GT(shown, 0);
+}
+
+// The sample's solids are convex: a face shows its outside exactly when the eye lies beyond its plane,
+// on the side away from the solid's centre, and those are the faces the textured mode keeps.
+TEST(TexturedPaint, TheSamplesFacesShowTheirOutside) {
+    std::ifstream in(SourcePath("samples/cube.tmd"), std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    auto loaded = LoadBytes(bytes, "cube.tmd");
+    ASSERT_TRUE(loaded.ok);
+    using V = std::array<double, 3>;
+    auto sub = [](V a, V b) { return V{a[0] - b[0], a[1] - b[1], a[2] - b[2]}; };
+    auto dot = [](V a, V b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    auto cross = [](V a, V b) {
+        return V{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    };
+    const double angles[][3] = {{0.5, 0.6, 0.0}, {-0.5, 2.5, 0.0}, {0.3, -1.2, 0.4}, {-0.6, 0.6, 0.0}};
+    for (std::uint32_t object = 0; object < 2; ++object) {
+        loaded.doc->SelectModelObject(object);
+        const std::span<const WorkPrimitive> records(loaded.doc->m_pWork.get(), loaded.doc->WorkCount());
+        V centre{};
+        double corners = 0;
+        for (const WorkPrimitive& p : records)
+            for (int k = 0; k < VertexCount(p); ++k, ++corners)
+                centre = V{centre[0] + p.x[k], centre[1] + p.y[k], centre[2] + p.z[k]};
+        centre = V{centre[0] / corners, centre[1] / corners, centre[2] / corners};
+        for (const auto& angle : angles) {
+            const Projector projector(1000.0, 1000.0, 200, 150, angle[0], angle[1], angle[2]);
+            // The eye sits 1000 units before the view: its direction read off the depths of far points.
+            V eye{};
+            for (int axis = 0; axis < 3; ++axis) {
+                V far{};
+                far[std::size_t(axis)] = 1e6;
+                std::int32_t depth = 0;
+                (void)projector.Project(far[0], far[1], far[2], depth);
+                eye[std::size_t(axis)] = -1000.0 * (depth - 1000.0) / 1e6;
+            }
+            ProjectedObject projected;
+            ProjectObject(records, projector, projected);
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                const WorkPrimitive& p = records[i];
+                ASSERT_FALSE(p.attr & PA_DOUBLE);
+                const V a{p.x[0], p.y[0], p.z[0]}, b{p.x[1], p.y[1], p.z[1]}, c{p.x[2], p.y[2], p.z[2]};
+                V normal = cross(sub(b, a), sub(c, a));
+                if (dot(normal, sub(a, centre)) < 0)
+                    normal = V{-normal[0], -normal[1], -normal[2]};
+                const bool outsideSeen = dot(normal, sub(eye, a)) > 0;
+                EXPECT_EQ(IsCulled(p.attr, projected.screen[i]), !outsideSeen)
+                    << "object " << object << " face " << i << " at " << angle[0] << ", " << angle[1] << ", "
+                    << angle[2];
+            }
+        }
+    }
 }
 
 } // namespace
