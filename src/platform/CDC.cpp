@@ -226,6 +226,25 @@ void CDC::Polygon(const CPoint* points, int count) {
     RenderPolygon(std::span<const CPoint>(device, input.size()), CurrentPen(), CurrentBrush());
 }
 
+void CDC::Polygons(std::span<const std::array<CPoint, 4>> outlines, std::span<const std::uint8_t> counts) {
+    const std::size_t n = std::min(outlines.size(), counts.size());
+    // Traced, or drawn away from the device origin, each outline goes as its own call.
+    if (Tracing() || m_viewportOrg != CPoint{}) {
+        for (std::size_t i = 0; i < n; ++i)
+            Polygon(outlines[i].data(), std::min<int>(counts[i], 4));
+        return;
+    }
+    RenderPolygons(outlines.first(n), counts.first(n), CurrentPen(), CurrentBrush());
+}
+
+void CDC::RenderPolygons(std::span<const std::array<CPoint, 4>> outlines,
+                         std::span<const std::uint8_t> counts, const Pen& pen, const Brush& brush) {
+    for (std::size_t i = 0; i < outlines.size() && i < counts.size(); ++i)
+        if (counts[i] >= 2)
+            RenderPolygon(std::span<const CPoint>(outlines[i].data(), std::min<std::size_t>(counts[i], 4)),
+                          pen, brush);
+}
+
 void CDC::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
     if (Tracing())
         Trace("TextOut " + Num(x) + " " + Num(y) + " " + QuotedText(text));

@@ -9,6 +9,7 @@
 #include "Dib.h"
 #include "Geometry.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -84,6 +85,9 @@ class CDC {
     // A closed outline through the points in the current pen, filled (alternate rule) with the
     // current brush.
     void Polygon(const CPoint* points, int count);
+    // A batch of Polygon calls with the current pen and brush, drawn one after the other: outline i
+    // is the first counts[i] (at most 4) of its points.
+    void Polygons(std::span<const std::array<CPoint, 4>> outlines, std::span<const std::uint8_t> counts);
     // `text` with its top-left corner at (x, y), in the text colour; on the background colour when
     // the background mode is OPAQUE.
     void TextOut(std::int32_t x, std::int32_t y, std::string_view text);
@@ -115,6 +119,10 @@ class CDC {
     // Rendering hooks, in device coordinates. The defaults draw nothing.
     virtual void RenderLine(CPoint from, CPoint to, const Pen& pen);
     virtual void RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush);
+    // The outlines of Polygons, in device coordinates, each of 2 to 4 points; by default each one
+    // through RenderPolygon in turn.
+    virtual void RenderPolygons(std::span<const std::array<CPoint, 4>> outlines,
+                                std::span<const std::uint8_t> counts, const Pen& pen, const Brush& brush);
     virtual void RenderText(CPoint topLeft, std::string_view text, const TextStyle& style);
     virtual void RenderFill(CRect rect, COLORREF colour);
     // A bitmap blit resolved to device pixels (see StretchedBitmap in Dib.h).

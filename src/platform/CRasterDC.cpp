@@ -1,6 +1,7 @@
 #include "CRasterDC.h"
 
 #include "BitmapFont.h"
+#include "Parallel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,43 @@ void CRasterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, co
     if (!brush.hollow)
         m_raster.FillPolygon(points, brush.colour);
     m_raster.StrokePolygon(points, pen.colour, pen.width, pen.style == PS_DASH);
+}
+
+void CRasterDC::RenderPolygons(std::span<const std::array<CPoint, 4>> outlines,
+                               std::span<const std::uint8_t> counts, const Pen& pen, const Brush& brush) {
+    // Below this many outlines a batch is not worth the threads' start.
+    constexpr std::size_t kThreadedMinimum = 4096;
+    const unsigned parts = outlines.size() < kThreadedMinimum ? 1u : std::min<unsigned>(WorkerCount(), 8u);
+    if (parts <= 1 || m_height < std::int32_t(parts)) {
+        CDC::RenderPolygons(outlines, counts, pen, brush);
+        return;
+    }
+    // Each thread draws every outline on its own run of rows, in the same order, so the surface ends
+    // as drawing them one by one leaves it.
+    RunParts(parts, [&](unsigned part) {
+        PixelRaster raster(m_pixels.data(), m_width, m_height, m_width);
+        const auto top = static_cast<std::int32_t>(std::int64_t(m_height) * part / parts);
+        const auto bottom = static_cast<std::int32_t>(std::int64_t(m_height) * (part + 1) / parts);
+        raster.SetRows(top, bottom);
+        // A wide pen reaches its width beyond the points.
+        const std::int64_t reach = std::max(pen.width, 1);
+        for (std::size_t i = 0; i < outlines.size() && i < counts.size(); ++i) {
+            const std::size_t count = std::min<std::size_t>(counts[i], 4);
+            if (count < 2)
+                continue;
+            const std::span<const CPoint> points(outlines[i].data(), count);
+            std::int64_t minY = points[0].y, maxY = points[0].y;
+            for (const CPoint& p : points) {
+                minY = std::min<std::int64_t>(minY, p.y);
+                maxY = std::max<std::int64_t>(maxY, p.y);
+            }
+            if (maxY + reach < top || minY - reach >= bottom)
+                continue;
+            if (!brush.hollow)
+                raster.FillPolygon(points, brush.colour);
+            raster.StrokePolygon(points, pen.colour, pen.width, pen.style == PS_DASH);
+        }
+    });
 }
 
 void CRasterDC::RenderText(CPoint topLeft, std::string_view text, const TextStyle& style) {

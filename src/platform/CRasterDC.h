@@ -25,6 +25,8 @@ class CRasterDC final : public CDC {
   protected:
     void RenderLine(CPoint from, CPoint to, const Pen& pen) override;
     void RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) override;
+    void RenderPolygons(std::span<const std::array<CPoint, 4>> outlines, std::span<const std::uint8_t> counts,
+                        const Pen& pen, const Brush& brush) override;
     void RenderText(CPoint topLeft, std::string_view text, const TextStyle& style) override;
     void RenderFill(CRect rect, COLORREF colour) override;
     void RenderBitmap(const StretchedBitmap& bitmap) override;

@@ -56,6 +56,11 @@ bool IsConvexOutline(std::span<const CPoint> p) {
     return n <= 4;
 }
 
+void PixelRaster::SetRows(std::int32_t top, std::int32_t bottom) {
+    m_top = std::clamp(top, 0, std::max(m_height, 0));
+    m_bottom = std::clamp(bottom, m_top, std::max(m_height, 0));
+}
+
 void PixelRaster::FillPolygon(std::span<const CPoint> points, std::uint32_t value) {
     const std::size_t n = points.size();
     if (n < 3 || m_width <= 0 || m_height <= 0)
@@ -91,11 +96,17 @@ void PixelRaster::FillPolygon(std::span<const CPoint> points, std::uint32_t valu
         return; // every edge level: no area
     // Rows whose centre y + 0.5 lies in [top, bottom).
     const std::int64_t firstRow = CeilSmall(std::max(top - 0.5, -1.0));
-    const std::int64_t lastRow = CeilSmall(std::min(bottom - 0.5, static_cast<double>(m_height)));
+    std::int64_t lastRow = CeilSmall(std::min(bottom - 0.5, static_cast<double>(m_height)));
     const double right = static_cast<double>(m_width);
-    const std::int64_t rowFrom = std::max<std::int64_t>(firstRow, 0);
+    std::int64_t rowFrom = std::max<std::int64_t>(firstRow, 0);
     constexpr std::int64_t kSpanRows = 64;
-    if (lastRow - rowFrom <= kSpanRows && IsConvexOutline(points)) {
+    // The way is chosen on the whole block's rows, then the rows are cut to the ones drawn on.
+    const bool convex = lastRow - rowFrom <= kSpanRows && IsConvexOutline(points);
+    rowFrom = std::max<std::int64_t>(rowFrom, m_top);
+    lastRow = std::min<std::int64_t>(lastRow, m_bottom);
+    if (rowFrom >= lastRow)
+        return;
+    if (convex) {
         // A convex outline crosses every row twice: each edge widens its rows' spans, then each row
         // is filled once, without collecting and sorting crossings.
         double left[kSpanRows], rightEnd[kSpanRows];
@@ -191,8 +202,8 @@ void PixelRaster::StrokeLine(CPoint from, CPoint to, std::uint32_t value, std::i
     const std::int64_t dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
     const std::int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     std::int64_t err = dx + dy;
-    const bool inside = std::min(x0, x1) >= 0 && std::min(y0, y1) >= 0 && std::max(x0, x1) < m_width &&
-                        std::max(y0, y1) < m_height;
+    const bool inside = std::min(x0, x1) >= 0 && std::min(y0, y1) >= m_top && std::max(x0, x1) < m_width &&
+                        std::max(y0, y1) < m_bottom;
     if (!dashed && width <= 1 && inside) {
         // The common case, the edges of small faces: no dash, no bounds to test per pixel.
         const std::int64_t steps = std::max(dx, -dy) + (includeLast ? 1 : 0);
@@ -239,8 +250,8 @@ void PixelRaster::StrokeLine(CPoint from, CPoint to, std::uint32_t value, std::i
 }
 
 void PixelRaster::FillRect(CRect rect, std::uint32_t value) {
-    const std::int32_t left = std::max(rect.left, 0), top = std::max(rect.top, 0);
-    const std::int32_t right = std::min(rect.right, m_width), bottom = std::min(rect.bottom, m_height);
+    const std::int32_t left = std::max(rect.left, 0), top = std::max(rect.top, m_top);
+    const std::int32_t right = std::min(rect.right, m_width), bottom = std::min(rect.bottom, m_bottom);
     for (std::int32_t y = top; y < bottom; ++y) {
         std::uint32_t* row = m_pixels + static_cast<std::ptrdiff_t>(y) * m_stride;
         std::fill(row + left, row + std::max(left, right), value);

@@ -19,7 +19,11 @@ class PixelRaster {
   public:
     // `stride` is the distance between rows in pixels.
     PixelRaster(std::uint32_t* pixels, std::int32_t width, std::int32_t height, std::ptrdiff_t stride)
-        : m_pixels(pixels), m_width(width), m_height(height), m_stride(stride) {}
+        : m_pixels(pixels), m_width(width), m_height(height), m_stride(stride), m_bottom(height) {}
+
+    // Draws only on rows top <= y < bottom from now on; each pixel drawn is the one drawing on the
+    // whole block would give, so that rasters over different rows of one block can draw at once.
+    void SetRows(std::int32_t top, std::int32_t bottom);
 
     void FillPolygon(std::span<const CPoint> points, std::uint32_t value);
     // The closed outline through the points.
@@ -31,7 +35,7 @@ class PixelRaster {
     void FillRect(CRect rect, std::uint32_t value);
 
     void Plot(std::int64_t x, std::int64_t y, std::uint32_t value) {
-        if (x >= 0 && y >= 0 && x < m_width && y < m_height)
+        if (x >= 0 && y >= m_top && x < m_width && y < m_bottom)
             m_pixels[static_cast<std::ptrdiff_t>(y) * m_stride + static_cast<std::ptrdiff_t>(x)] = value;
     }
 
@@ -45,6 +49,8 @@ class PixelRaster {
     std::int32_t m_width;
     std::int32_t m_height;
     std::ptrdiff_t m_stride;
+    std::int32_t m_top = 0;
+    std::int32_t m_bottom;
 };
 
 } // namespace polyvane

@@ -410,17 +410,24 @@ void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlight
 }
 
 void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
+    // The outlines from back to front, handed to the surface as one batch.
     const std::vector<std::uint32_t>& order = m_projected.order;
     const std::size_t n = order.size();
+    m_outlines.resize(n);
+    m_outlineCounts.resize(n);
     for (std::size_t k = 0; k < n; ++k) {
         // The order jumps around the screen points: those a few steps ahead are fetched while this
-        // one is drawn, so that their loads overlap.
+        // one is copied, so that their loads overlap.
 #if defined(__GNUC__)
         if (k + kPrefetchAhead < n)
             __builtin_prefetch(&m_projected.screen[order[k + kPrefetchAhead]]);
 #endif
-        DrawOutline(pDC, m_projected.screen[order[k]], m_projected.corners[order[k]]);
+        const std::array<ScreenPoint, 4>& screen = m_projected.screen[order[k]];
+        for (std::size_t c = 0; c < 4; ++c)
+            m_outlines[k][c] = CPoint{screen[c].x, screen[c].y};
+        m_outlineCounts[k] = m_projected.corners[order[k]];
     }
+    pDC->Polygons(m_outlines, m_outlineCounts);
     const WorkPrimitive* cur = doc.m_pCurPrim;
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
     if (!cur || !index)

@@ -110,6 +110,9 @@ class CPolyvaneView : public CView {
     // turning the model allocates nothing.
     std::vector<std::uint16_t> m_picture;
     TexturedPainter m_painter;
+    // The solid mode's outlines in drawing order, kept between paints.
+    std::vector<std::array<CPoint, 4>> m_outlines;
+    std::vector<std::uint8_t> m_outlineCounts;
     FrameBuffer m_memory;
     std::vector<std::uint8_t> m_pictureBits;
 

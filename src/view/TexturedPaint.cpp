@@ -1,13 +1,12 @@
 #include "TexturedPaint.h"
 
 #include "gpu/GpuRasteriser.h"
+#include "platform/Parallel.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 namespace polyvane {
 
@@ -159,28 +158,8 @@ void TexturedPainter::DrawShare(GpuRasteriser& chip) const {
 
 namespace {
 
-// Runs work(part) for every part, the first in this thread and the others each in a thread of its
-// own; a part whose thread cannot be had runs here afterwards.
-template <typename Work> void RunParts(unsigned parts, const Work& work) {
-    std::vector<std::thread> helpers;
-    std::vector<unsigned> leftOver;
-    for (unsigned part = 1; part < parts; ++part) {
-        try {
-            helpers.emplace_back(work, part);
-        } catch (const std::system_error&) {
-            leftOver.push_back(part);
-        }
-    }
-    work(0u);
-    for (std::thread& helper : helpers)
-        helper.join();
-    for (const unsigned part : leftOver)
-        work(part);
-}
-
 // Below this many primitives a paint is not worth the threads' start.
 constexpr std::size_t kThreadedMinimum = 4096;
-constexpr unsigned kMostThreads = 8;
 
 } // namespace
 
@@ -196,7 +175,7 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
 
     unsigned parts = options.threads;
     if (parts == 0)
-        parts = n < kThreadedMinimum ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+        parts = n < kThreadedMinimum ? 1u : WorkerCount();
     parts = std::max(parts, 1u);
 
     // First each record's drawing state, in the records' own order: the draw order then jumps

@@ -1,6 +1,7 @@
 // The rasteriser against a pixel-by-pixel reading of its own rule, clipping of far geometry, and the
 // bitmap sampling rules.
 #include "platform/PixelRaster.h"
+#include "platform/CRasterDC.h"
 #include "platform/Clip.h"
 #include "platform/Dib.h"
 
@@ -191,6 +192,38 @@ TEST(Dib, RowSamplesMatchPixelSamples) {
                 EXPECT_EQ(row[std::size_t(x - c.dest.left)], bitmap.Sample(x, y).value_or(kUntouched))
                     << "case " << (&c - cases) << " at " << x << ", " << y;
         }
+    }
+}
+
+// A batch large enough to be shared among threads leaves the surface as drawing its outlines one
+// by one does, whatever the pen: outlines crossing the threads' rows, running far off the surface,
+// of two points, dashed or wide.
+TEST(PixelRaster, ABatchOfOutlinesDrawsAsOneByOne) {
+    struct Pen {
+        int style, width;
+    };
+    const Pen pens[] = {{PS_SOLID, 1}, {PS_DASH, 1}, {PS_SOLID, 3}};
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> near(-20, 140), offset(-9, 9), wild(-100000, 100000);
+    std::vector<std::array<CPoint, 4>> outlines(5000);
+    std::vector<std::uint8_t> counts(outlines.size());
+    for (std::size_t i = 0; i < outlines.size(); ++i) {
+        const CPoint centre{near(random), near(random)};
+        for (CPoint& p : outlines[i])
+            p = i % 97 == 0 ? CPoint{wild(random), wild(random)}
+                            : CPoint{centre.x + offset(random), centre.y + offset(random)};
+        counts[i] = static_cast<std::uint8_t>(i % 89 == 0 ? 2 : 3 + i % 2);
+    }
+    for (const Pen& pen : pens) {
+        CRasterDC batch(120, 120), single(120, 120);
+        for (CRasterDC* dc : {&batch, &single}) {
+            dc->SelectObject(dc->CreatePen(pen.style, pen.width, RGB(0, 0, 255)));
+            dc->SelectObject(dc->CreateSolidBrush(RGB(200, 100, 0)));
+        }
+        batch.Polygons(outlines, counts);
+        for (std::size_t i = 0; i < outlines.size(); ++i)
+            single.Polygon(outlines[i].data(), counts[i]);
+        EXPECT_TRUE(batch.Pixels() == single.Pixels()) << "pen style " << pen.style << " width " << pen.width;
     }
 }
 

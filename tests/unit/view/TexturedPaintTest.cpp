@@ -2,6 +2,7 @@
 // model, textures sampled from the document's memory, and the memory shown word for word.
 #include "view/TexturedPaint.h"
 #include "DocTestSupport.h"
+#include "RandomModel.h"
 #include "TimBuilder.h"
 #include "WorkDocBuilder.h"
 #include "gpu/FrameBufferPicture.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 using namespace polyvane;
 using namespace polyvane::test;
@@ -206,6 +208,49 @@ TEST(TexturedPaint, TheSamplesFacesShowTheirOutside) {
                     << angle[2];
             }
         }
+    }
+}
+
+// Shared among threads, the paint gives the picture one thread gives, for any mix of primitives:
+// textured at each depth, Gouraud, lit, semi-transparent at each rate, dithered.
+TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
+    std::vector<WorkPrimitive> records = RandomFaces(6000, 3);
+    std::mt19937 random(11);
+    for (WorkPrimitive& p : records) {
+        const std::uint32_t bits = random();
+        p.attr = static_cast<std::uint16_t>((p.attr & PA_QUAD) |
+                                            (bits & (PA_TEXTURED | PA_GOURAUD | PA_LIGHT | PA_TRANSLUCENT |
+                                                     PA_BRIGHTNESS | PA_GRADATION | PA_DOUBLE)));
+        p.abr = static_cast<std::uint8_t>(bits >> 16 & 3);
+        p.pmode = static_cast<std::uint8_t>(bits >> 18 & 3);
+        p.tpage = static_cast<std::uint8_t>(bits >> 20 & 31);
+        p.clutX = static_cast<std::uint16_t>(random() % 1024);
+        p.clutY = static_cast<std::uint16_t>(random() % 512);
+        for (int k = 0; k < 4; ++k) {
+            p.u[k] = static_cast<std::uint8_t>(random());
+            p.v[k] = static_cast<std::uint8_t>(random());
+            p.colour[k] = random() & 0xFFFFFF;
+            p.nx[k] = double(int(random() % 200) - 100);
+            p.ny[k] = double(int(random() % 200) - 100);
+            p.nz[k] = double(int(random() % 200) - 100);
+        }
+    }
+    FrameBuffer memory;
+    for (std::int32_t y = 0; y < kFrameBufferHeight; ++y)
+        for (std::int32_t x = 0; x < kFrameBufferWidth; ++x)
+            memory.SetWord(x, y, static_cast<std::uint16_t>(random() % 5 == 0 ? 0 : random()));
+    ProjectedObject projected;
+    ProjectObject(records, Projector(1000.0, 1000.0, 160, 120, 0.3, 0.4, 0.5), projected);
+    for (const bool dither : {false, true}) {
+        std::vector<std::uint16_t> pictures[2];
+        for (int k = 0; k < 2; ++k) {
+            TexturedPaintOptions options;
+            options.dither = dither;
+            options.threads = k == 0 ? 1u : 3u;
+            pictures[k].resize(320 * 240);
+            PaintTextured(records, projected, memory, pictures[k], 320, 240, options);
+        }
+        EXPECT_TRUE(pictures[0] == pictures[1]) << "dither " << dither;
     }
 }
 
