@@ -44,8 +44,9 @@ class EdgeWalk {
     EdgeWalk(const GpuVertex& p, const GpuVertex& q, int y) : m_dy(q.y - p.y) {
         const Divisor dy(m_dy);
         const std::int64_t dx = q.x - p.x;
+        // Starting on p's own row, as most edges do, the edge is at p.x exactly.
         const std::int64_t n = std::int64_t(p.x) * m_dy + dx * (y - p.y);
-        m_q = dy.Floor(n);
+        m_q = y == p.y ? p.x : dy.Floor(n);
         m_r = n - m_q * m_dy;
         m_stepQ = dy.Floor(dx);
         m_stepR = dx - m_stepQ * m_dy;
