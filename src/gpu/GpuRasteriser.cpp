@@ -90,27 +90,8 @@ struct TriangleSetup {
     GpuColour flat;
     const GpuDrawMode* mode = nullptr;
     bool dither = false;
-    // Where the texels are read: the memory's words, the page's corner and the colour table's row.
-    const std::uint16_t* words = nullptr;
-    int pageX = 0, pageY = 0;
-    const std::uint16_t* clutRow = nullptr;
-    int clutX = 0;
+    std::optional<TexelSource> texels;
 };
-
-// The texel at (u, v) as FetchTexel gives it, with the page and colour table found beforehand.
-template <int kPixelMode> std::uint16_t Texel(const TriangleSetup& setup, unsigned u, unsigned v) {
-    const std::uint16_t* line =
-        setup.words + std::size_t((setup.pageY + int(v)) & (kFrameBufferHeight - 1)) * kFrameBufferWidth;
-    if constexpr (kPixelMode == kPixelMode4Bit) {
-        const std::uint16_t word = line[(setup.pageX + int(u / 4)) & (kFrameBufferWidth - 1)];
-        return setup.clutRow[(setup.clutX + ((word >> ((u % 4) * 4)) & 0x0F)) & (kFrameBufferWidth - 1)];
-    } else if constexpr (kPixelMode == kPixelMode8Bit) {
-        const std::uint16_t word = line[(setup.pageX + int(u / 2)) & (kFrameBufferWidth - 1)];
-        return setup.clutRow[(setup.clutX + ((word >> ((u % 2) * 8)) & 0xFF)) & (kFrameBufferWidth - 1)];
-    } else {
-        return line[(setup.pageX + int(u)) & (kFrameBufferWidth - 1)];
-    }
-}
 
 // One row's pixels left <= x < right. kPixelMode < 0 draws untextured; kPlain draws texels as they
 // are, without modulation by the colour.
@@ -147,7 +128,7 @@ void DrawSpan(std::uint16_t* row, const TriangleSetup& setup, int y, int left, i
             const unsigned tv = unsigned(v >> kFractionBits) & 0xFF;
             u += setup.u.dx;
             v += setup.v.dx;
-            const std::uint16_t texel = Texel<kPixelMode>(setup, tu, tv);
+            const std::uint16_t texel = setup.texels->At<kPixelMode>(tu, tv);
             if (texel == 0)
                 continue;
             blend = blend && (texel & 0x8000) != 0;
@@ -365,12 +346,8 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     // A neutral colour without dither leaves texels as they are.
     const bool plain = mode.raw || (!mode.gouraud && !setup.dither && a.colour.r == 128 &&
                                     a.colour.g == 128 && a.colour.b == 128);
-    const std::span<const std::uint16_t> words = m_textures.Words();
-    setup.words = words.data();
-    setup.pageX = TexturePageX(mode.tpage);
-    setup.pageY = TexturePageY(mode.tpage);
-    setup.clutRow = words.data() + std::size_t(mode.clutY & (kFrameBufferHeight - 1)) * kFrameBufferWidth;
-    setup.clutX = mode.clutX;
+    if (mode.textured)
+        setup.texels.emplace(m_textures, mode.tpage, mode.clutX, mode.clutY);
     if (mode.gouraud) {
         setup.r = plane(A.colour.r, B.colour.r, C.colour.r, core->colour.r);
         setup.g = plane(A.colour.g, B.colour.g, C.colour.g, core->colour.g);

@@ -40,9 +40,7 @@ void CRasterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, co
 
 void CRasterDC::RenderPolygons(std::span<const std::array<CPoint, 4>> outlines,
                                std::span<const std::uint8_t> counts, const Pen& pen, const Brush& brush) {
-    // Below this many outlines a batch is not worth the threads' start.
-    constexpr std::size_t kThreadedMinimum = 4096;
-    const unsigned parts = outlines.size() < kThreadedMinimum ? 1u : std::min<unsigned>(WorkerCount(), 8u);
+    const unsigned parts = WorkerCountFor(outlines.size());
     if (parts <= 1 || m_height < std::int32_t(parts)) {
         CDC::RenderPolygons(outlines, counts, pen, brush);
         return;

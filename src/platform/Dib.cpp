@@ -91,6 +91,8 @@ std::optional<COLORREF> StretchedBitmap::Sample(std::int32_t x, std::int32_t y) 
 }
 
 void StretchedBitmap::SampleRow(std::int32_t y, std::int32_t x0, std::int32_t x1, COLORREF* out) const {
+    if (x1 <= x0)
+        return;
     const bool oneToOne = !m_mirrorX && !m_mirrorY && m_wSrc == m_dest.Width() && m_hSrc == m_dest.Height();
     if (!oneToOne) {
         for (std::int32_t x = x0; x < x1; ++x)
@@ -105,8 +107,6 @@ void StretchedBitmap::SampleRow(std::int32_t y, std::int32_t x0, std::int32_t x1
     if (sy < 0 || sy >= m_pixels.Height())
         return;
     const double shift = m_xSrc - m_dest.left;
-    if (x1 <= x0)
-        return;
     const auto from = static_cast<std::int32_t>(std::clamp(-shift, double(x0), double(x1)));
     const auto to = static_cast<std::int32_t>(std::clamp(m_pixels.Width() - shift, double(x0), double(x1)));
     for (std::int32_t x = from; x < to; ++x)

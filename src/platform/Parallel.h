@@ -1,6 +1,7 @@
 #pragma once
 // Work shared among the processors: a job cut into parts, each run in a thread of its own.
 #include <algorithm>
+#include <cstddef>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -11,6 +12,12 @@ namespace polyvane {
 // eight.
 [[nodiscard]] inline unsigned WorkerCount() {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+}
+
+// The threads for `items` pieces of drawing: below a few thousand, not worth the threads' start.
+[[nodiscard]] inline unsigned WorkerCountFor(std::size_t items) {
+    constexpr std::size_t kThreadedMinimum = 4096;
+    return items < kThreadedMinimum ? 1u : WorkerCount();
 }
 
 // Runs work(part) for every part below `parts`, the first in this thread and the others each in a

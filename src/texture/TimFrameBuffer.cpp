@@ -45,9 +45,14 @@ void UploadTim(FrameBuffer& memory, const TimImage& tim) {
 
 FrameBuffer BuildFrameBuffer(const TimList& list) {
     FrameBuffer memory;
+    RebuildFrameBuffer(memory, list);
+    return memory;
+}
+
+void RebuildFrameBuffer(FrameBuffer& memory, const TimList& list) {
+    memory.Clear();
     for (const TimImage& tim : list)
         UploadTim(memory, tim);
-    return memory;
 }
 
 } // namespace polyvane

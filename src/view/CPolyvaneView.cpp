@@ -44,7 +44,7 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr std::int32_t kLineHeight = 16;
 
 // Draws record `p`'s outline through its projected screen points.
-// How many primitives ahead of the one drawn the back-to-front walk fetches.
+// How many places ahead in the back-to-front order the walks fetch screen points.
 constexpr std::size_t kPrefetchAhead = 12;
 
 // The outline through a record's first `corners` screen points, filled with the current brush.
@@ -322,7 +322,7 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     const CRect client = pDC->GetClientRect();
     const std::int32_t width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
-        RebuildMemory(doc);
+        RebuildFrameBuffer(m_memory, doc.m_timList);
         m_picture.resize(std::size_t(width) * std::size_t(height));
         m_painter.Paint({doc.m_pWork.get(), doc.WorkCount()}, m_projected, m_memory, m_picture, width, height,
                         m_textured);
@@ -348,7 +348,7 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     auto scaled = [halves](std::int32_t v) {
         return static_cast<std::int32_t>(std::int64_t(v) * halves / 2);
     };
-    RebuildMemory(doc);
+    RebuildFrameBuffer(m_memory, doc.m_timList);
     BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), m_memory.Words(),
               kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
     const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
@@ -370,14 +370,6 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         Outline(pDC, scaled(cur->clutX), scaled(cur->clutY), scaled(cur->pmode == kPixelMode4Bit ? 16 : 256),
                 std::max(scaled(1), 1));
     pDC->SelectObject(oldPen);
-}
-
-// The document's textures are written again for every paint (a few hundred kilobytes at most),
-// into memory the view keeps.
-void CPolyvaneView::RebuildMemory(const CPolyvaneDoc& doc) {
-    m_memory.Clear();
-    for (const TimImage& tim : doc.m_timList)
-        UploadTim(m_memory, tim);
 }
 
 void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {

@@ -95,8 +95,6 @@ class CPolyvaneView : public CView {
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
-    // Writes the document's textures into m_memory, as the frame-buffer memory they make.
-    void RebuildMemory(const CPolyvaneDoc& doc);
     // Projects the document's selected object into m_projected and hands the result to the document.
     void ProjectDocument(CPolyvaneDoc& doc, CPoint centre);
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
@@ -113,6 +111,7 @@ class CPolyvaneView : public CView {
     // The solid mode's outlines in drawing order, kept between paints.
     std::vector<std::array<CPoint, 4>> m_outlines;
     std::vector<std::uint8_t> m_outlineCounts;
+    // The frame-buffer memory the document's textures make, written again for each paint.
     FrameBuffer m_memory;
     std::vector<std::uint8_t> m_pictureBits;
 

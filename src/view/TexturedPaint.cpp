@@ -19,8 +19,8 @@ ScreenPoint PacketPoint(std::uint16_t attr, const std::array<ScreenPoint, 4>& sc
     return screen[static_cast<std::size_t>((attr & PA_QUAD) ? kOutlineIndex[k] : k)];
 }
 
-// How many records ahead of the one drawn the walk fetches: the order jumps around the records, and
-// a record's loads take longer than drawing a small primitive.
+// How many places ahead in the drawing order the placing of items fetches: the order jumps around the
+// items, and an item's loads take longer than placing one.
 constexpr std::size_t kFetchAhead = 16;
 
 GpuColour Unpack(std::uint32_t colour) {
@@ -156,13 +156,6 @@ void TexturedPainter::DrawShare(GpuRasteriser& chip) const {
     }
 }
 
-namespace {
-
-// Below this many primitives a paint is not worth the threads' start.
-constexpr std::size_t kThreadedMinimum = 4096;
-
-} // namespace
-
 void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
                             const FrameBuffer& textures, std::span<std::uint16_t> picture, int width,
                             int height, const TexturedPaintOptions& options) {
@@ -173,10 +166,7 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
     if (projected.screen.size() != n || projected.order.size() != n)
         return;
 
-    unsigned parts = options.threads;
-    if (parts == 0)
-        parts = n < kThreadedMinimum ? 1u : WorkerCount();
-    parts = std::max(parts, 1u);
+    const unsigned parts = options.threads ? options.threads : WorkerCountFor(n);
 
     // First each record's drawing state, in the records' own order: the draw order then jumps
     // around these small items instead of the large records. Each thread takes a run of records.
