@@ -32,10 +32,17 @@ void CRasterDC::RenderLine(CPoint from, CPoint to, const Pen& pen) {
     m_raster.StrokeLine(from, to, pen.colour, pen.width, pen.style == PS_DASH, false, dash);
 }
 
-void CRasterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) {
+namespace {
+// A polygon filled with the brush, then outlined with the pen.
+void DrawPolygon(PixelRaster& raster, std::span<const CPoint> points, const Pen& pen, const Brush& brush) {
     if (!brush.hollow)
-        m_raster.FillPolygon(points, brush.colour);
-    m_raster.StrokePolygon(points, pen.colour, pen.width, pen.style == PS_DASH);
+        raster.FillPolygon(points, brush.colour);
+    raster.StrokePolygon(points, pen.colour, pen.width, pen.style == PS_DASH);
+}
+} // namespace
+
+void CRasterDC::RenderPolygon(std::span<const CPoint> points, const Pen& pen, const Brush& brush) {
+    DrawPolygon(m_raster, points, pen, brush);
 }
 
 void CRasterDC::RenderPolygons(std::span<const std::array<CPoint, 4>> outlines,
@@ -66,9 +73,7 @@ void CRasterDC::RenderPolygons(std::span<const std::array<CPoint, 4>> outlines,
             }
             if (maxY + reach < top || minY - reach >= bottom)
                 continue;
-            if (!brush.hollow)
-                raster.FillPolygon(points, brush.colour);
-            raster.StrokePolygon(points, pen.colour, pen.width, pen.style == PS_DASH);
+            DrawPolygon(raster, points, pen, brush);
         }
     });
 }
