@@ -125,7 +125,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     if (path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive) && m_mainFrame) {
         if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
             CPolyvaneDoc& active = frame->GetDocument();
-            if (active.m_pWork) {
+            if (active.HasSelection()) {
                 std::optional<TimImage> tim =
                     OpenTimFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
                 if (!tim)
@@ -260,8 +260,8 @@ void CPolyvaneApp::FileChangedOnDisk(const QString& path) {
         if (isChanged(doc->GetPathName()) &&
             (!doc->IsModified() || m_prompts.AskReload(QString::fromStdString(doc->GetTitle()))))
             ReloadDocument(*doc);
-        bool texturesChanged = false;
-        for (TimImage& tim : doc->m_timList) {
+        std::vector<TimImage> reloaded;
+        for (const TimImage& tim : doc->Textures()) {
             if (!isChanged(tim.fileName))
                 continue;
             TimImage fresh;
@@ -269,13 +269,11 @@ void CPolyvaneApp::FileChangedOnDisk(const QString& path) {
             // A texture half-way through being written keeps what was shown, without a word.
             HeadlessMessageBox quiet;
             ScopedMessageBox quieted(quiet);
-            if (LoadTim(fresh)) {
-                tim = std::move(fresh);
-                texturesChanged = true;
-            }
+            if (LoadTim(fresh))
+                reloaded.push_back(std::move(fresh));
         }
-        if (texturesChanged)
-            doc->UpdateAllViews(nullptr, 0, nullptr);
+        for (const TimImage& fresh : reloaded)
+            doc->ReplaceTexture(fresh);
     }
 }
 
@@ -289,14 +287,7 @@ bool CPolyvaneApp::ReloadDocument(CPolyvaneDoc& doc) {
         if (!fresh->OnOpenDocument(doc.GetPathName()))
             return false;
     }
-    const StepPlace place = doc.Place();
-    doc.AdoptModel(fresh->TakeModel());
-    doc.m_surfaceList = std::move(fresh->m_surfaceList);
-    doc.ShowPlace(place);
-    // The old steps name records of the old model.
-    doc.History().Clear();
-    doc.SetModifiedFlag(false);
-    doc.UpdateAllViews(nullptr, 0, nullptr);
+    doc.ReloadFrom(*fresh);
     CommandStatesChanged();
     return true;
 }

@@ -71,7 +71,7 @@ void CChildFrame::OnFileExport() {
                                                             QString::fromStdString(ExportFilter()), true);
     if (path.isEmpty())
         return;
-    const std::vector<TimImage> tims(m_doc.m_timList.begin(), m_doc.m_timList.end());
+    const std::vector<TimImage> tims(m_doc.Textures().begin(), m_doc.Textures().end());
     const ExportResult result =
         ExportModel(m_doc.Model(), tims, QFileInfo(path).absoluteFilePath().toStdString());
     for (const std::string& message : result.messages)
@@ -98,18 +98,18 @@ void CChildFrame::OnTexturesImportImage() {
 }
 
 void CChildFrame::OnTexturesSaveTimAs() {
-    if (m_doc.m_timList.empty())
+    if (m_doc.Textures().empty())
         return;
     const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Save TIM As"),
                                                             QStringLiteral("TIM textures (*.tim)"), true);
     if (path.isEmpty())
         return;
-    if (!WriteWholeFile(path.toStdString(), EncodeTim(m_doc.m_timList.back())))
+    if (!WriteWholeFile(path.toStdString(), EncodeTim(m_doc.Textures().back())))
         AfxMessageBox("Could not write " + path.toStdString());
 }
 
 void CChildFrame::OnUpdateTexturesSaveTimAs(CCmdUI* state) {
-    state->Enable(!m_doc.m_timList.empty());
+    state->Enable(!m_doc.Textures().empty());
 }
 
 } // namespace polyvane

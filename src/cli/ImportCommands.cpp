@@ -5,6 +5,7 @@
 #include "exchange/ModelImporter.h"
 #include "exchange/PngCodec.h"
 #include "exchange/TimFromImage.h"
+#include "model/FileMessages.h"
 
 #include <charconv>
 #include <filesystem>
@@ -66,9 +67,7 @@ int RunImport(std::span<const std::string> args) {
         AfxMessageBox(message);
     if (!result.ok)
         return kExitFailed;
-    CPolyvaneDoc doc;
-    doc.AdoptModel(std::move(result.model));
-    if (!doc.OnSaveDocument(parsed->positional[1]))
+    if (!SaveTmdFile(std::move(result.model), parsed->positional[1]))
         return kExitFailed;
     if (!result.textures.empty() && !timOut)
         AfxMessageBox(std::to_string(result.textures.size()) +

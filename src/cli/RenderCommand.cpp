@@ -184,9 +184,12 @@ int RunRender(std::span<const std::string> args) {
     if (!doc)
         return kExitFailed;
     bool ok = RunDocCommands(*doc, parsed->commands);
-    for (const auto& tim : options.tims)
-        if (AddTimFile(doc->m_timList, tim) == doc->m_timList.end())
+    for (const auto& tim : options.tims) {
+        if (std::optional<TimImage> loaded = OpenTimFile(tim))
+            doc->AttachTexture(std::move(*loaded));
+        else
             ok = false;
+    }
 
     HeadlessViewHost host(CRect{0, 0, options.width, options.height});
     CPolyvaneView view;
@@ -220,7 +223,7 @@ int RunRender(std::span<const std::string> args) {
     }
     if (!options.jsonPath.empty()) {
         std::ofstream json(options.jsonPath, std::ios::binary | std::ios::trunc);
-        json << DocumentToJson(*doc, true).dump() << '\n';
+        json << DocumentToJson(*doc, true, view.Projection()).dump() << '\n';
         json.close();
         if (!json) {
             PrintUsageError("cannot write " + options.jsonPath);

@@ -12,8 +12,8 @@ CStatsDlg::CStatsDlg(void* parent) : CDialog(IDD_STATS, parent) {}
 void CStatsDlg::OnPaint() {
     if (!m_pDoc)
         return;
-    const TmdVector& lo = m_pDoc->m_minExtent;
-    const TmdVector& hi = m_pDoc->m_maxExtent;
+    const TmdVector& lo = m_pDoc->MinExtent();
+    const TmdVector& hi = m_pDoc->MaxExtent();
     SetDlgItemText(IDC_MIN_X, std::to_string(lo.vx));
     SetDlgItemText(IDC_MIN_Y, std::to_string(lo.vy));
     SetDlgItemText(IDC_MIN_Z, std::to_string(lo.vz));

@@ -59,6 +59,16 @@ struct TmdBytes {
 [[nodiscard]] Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model,
                                                          SharingMethod method = SharingMethod::hashed);
 
+// The same over a whole model value, as PrepareForSave returns it.
+[[nodiscard]] Result<TmdBytes, TmdWriteFailure> WriteTmd(const TmdModel& model,
+                                                         SharingMethod method = SharingMethod::hashed);
+
+// The model as a save writes it: its records with the normals a save stores (those read from the
+// file where the geometry is unchanged, otherwise unit face normals and normalised averages at shared
+// vertices) and the integer fields made from the coordinates, its counts those it holds. Saving is
+// WriteTmd(PrepareForSave(std::move(model))): a model taken by value is prepared without a copy.
+[[nodiscard]] TmdModel PrepareForSave(TmdModel model, SharingMethod method = SharingMethod::hashed);
+
 // Size in bytes of the packet WriteTmd writes for a record with these attribute bits.
 [[nodiscard]] std::size_t PacketSize(std::uint16_t attr);
 

@@ -1,6 +1,7 @@
 // Writing a model as a TMD file: every object's records encoded as polygon packets, with the vertices
 // and normals they share found again by their integer values.
 #include "FrameBufferLayout.h"
+#include "RecordGeometry.h"
 #include "TmdCodec.h"
 #include "TmdFormat.h"
 #include "platform/ByteReader.h"
@@ -218,6 +219,27 @@ Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model, SharingMethod 
     }
     file.size = static_cast<std::size_t>(out - file.data.get());
     return file;
+}
+
+Result<TmdBytes, TmdWriteFailure> WriteTmd(const TmdModel& model, SharingMethod method) {
+    return WriteTmd(RefOf(model), method);
+}
+
+TmdModel PrepareForSave(TmdModel model, SharingMethod method) {
+    // The counts the file states agree with what the model holds.
+    if (model.objects.size() > kMaxObjects)
+        model.objects.resize(kMaxObjects);
+    model.header.nobj = static_cast<std::uint32_t>(model.objects.size());
+    for (TmdModelObject& object : model.objects) {
+        if (!object.records) {
+            object.entry.n_primitive = 0;
+            continue;
+        }
+        const std::span<WorkPrimitive> records(object.records.get(), object.entry.n_primitive);
+        ComputeSaveNormals(records, method);
+        ConvertRecordsToFixed(records);
+    }
+    return model;
 }
 
 } // namespace polyvane

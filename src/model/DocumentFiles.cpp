@@ -2,7 +2,6 @@
 // and every failure shown as the messages the user has always seen for it.
 #include "CPolyvaneDoc.h"
 #include "FileMessages.h"
-#include "TmdWriter.h"
 #include "formats/LwoImport.h"
 #include "formats/RecordGeometry.h"
 #include "formats/TmdCodec.h"
@@ -10,7 +9,9 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace polyvane {
 
@@ -104,7 +105,7 @@ bool CPolyvaneDoc::LoadLwo(CArchive& ar) {
     }
     m_surfaceList = std::move(imported->surfaces);
     AdoptModel(std::move(imported->model));
-    if (!m_pWork) {
+    if (!HasSelection()) {
         ResetModel();
         m_surfaceList.clear();
         return false;
@@ -116,39 +117,48 @@ bool CPolyvaneDoc::LoadLwo(CArchive& ar) {
     return true;
 }
 
-bool CPolyvaneDoc::SaveTmd(CArchive& ar) {
-    return WriteTmdWith(*this, ar, SharingMethod::hashed);
-}
+namespace {
 
-void CPolyvaneDoc::RecomputeNormalsForSave(SharingMethod method) {
-    if (!m_pWork)
-        return;
-    ComputeSaveNormals({m_pWork.get(), WorkCount()}, method);
-}
-
-bool CPolyvaneDoc::PrepareObjectsForSave(SharingMethod method) {
-    for (std::uint32_t j = 0; j < ObjectCount(); ++j) {
-        SelectModelObject(j);
-        if (!m_pWork)
-            return false; // the selection has said why
-        RecomputeNormalsForSave(method);
-        ConvertToFixed();
-    }
-    return true;
-}
-
-bool WriteTmdWith(CPolyvaneDoc& doc, CArchive& ar, SharingMethod method) {
-    if (!doc.PrepareObjectsForSave(method))
-        return false;
-    const auto written = WriteTmd(doc.Model(), method);
-    if (!written) {
-        // Saving used to stop at the object that failed, leaving it selected.
-        if (written.error().object < doc.ObjectCount())
-            doc.SelectModelObject(written.error().object);
-        Show(TmdWriteMessages(written.error().error));
-        return false;
-    }
+// Prepares `model` as a save writes it and writes it to `ar`; the failure, if any, is for the caller
+// to show.
+std::optional<TmdWriteFailure> Store(TmdModel& model, CArchive& ar, SharingMethod method) {
+    model = PrepareForSave(std::move(model), method);
+    const auto written = WriteTmd(model, method);
+    if (!written)
+        return written.error();
     ar.Write(written.value().data.get(), written.value().size);
+    return std::nullopt;
+}
+
+} // namespace
+
+bool CPolyvaneDoc::WriteModel(CArchive& ar, SharingMethod method) {
+    const std::optional<TmdWriteFailure> failure = Store(m_model, ar, method);
+    if (!failure)
+        return true;
+    // The user is shown the object that could not be written.
+    if (failure->object < ObjectCount())
+        SelectModelObject(failure->object);
+    Show(TmdWriteMessages(failure->error));
+    return false;
+}
+
+bool SaveTmdFile(TmdModel model, const std::string& path) {
+    CArchive ar;
+    if (!ar.OpenForStore(path)) {
+        AfxMessageBox("Could not save file");
+        return false;
+    }
+    if (const std::optional<TmdWriteFailure> failure = Store(model, ar, SharingMethod::hashed)) {
+        Show(TmdWriteMessages(failure->error));
+        ar.Abort();
+        return false;
+    }
+    ar.MarkComplete();
+    if (!ar.Commit()) {
+        AfxMessageBox("Could not save file");
+        return false;
+    }
     return true;
 }
 

@@ -3,18 +3,9 @@
 #include "CPolyvaneDoc.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace polyvane {
-
-void CopyModelFields(WorkPrimitive& to, const WorkPrimitive& from) {
-    const ScreenPoint screen[4] = {to.screen[0], to.screen[1], to.screen[2], to.screen[3]};
-    const std::int32_t depth = to.depth;
-    WorkPrimitive* const next = to.pNext;
-    to = from;
-    std::copy(std::begin(screen), std::end(screen), to.screen);
-    to.depth = depth;
-    to.pNext = next;
-}
 
 RecordStep::RecordStep(CPolyvaneDoc& doc, std::string name, StepPlace place, const WorkPrimitive& before,
                        const WorkPrimitive& after, std::uint64_t mergeKey)
@@ -24,7 +15,7 @@ RecordStep::RecordStep(CPolyvaneDoc& doc, std::string name, StepPlace place, con
 void RecordStep::Put(const WorkPrimitive& record) {
     if (!m_doc.ShowPlace(m_place) || !m_place.primitive)
         return;
-    CopyModelFields(m_doc.m_pWork[*m_place.primitive], record);
+    m_doc.MutableRecords()[*m_place.primitive] = record;
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
@@ -54,8 +45,7 @@ ObjectStep::ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place,
 void ObjectStep::Undo() {
     if (!m_doc.ShowPlace(m_place) || m_doc.WorkCount() != m_count)
         return;
-    for (std::uint32_t r = 0; r < m_count; ++r)
-        CopyModelFields(m_doc.m_pWork[r], m_before[r]);
+    std::copy(m_before.get(), m_before.get() + m_count, m_doc.MutableRecords().begin());
     m_doc.m_minExtent = m_minExtent;
     m_doc.m_maxExtent = m_maxExtent;
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
@@ -64,7 +54,31 @@ void ObjectStep::Undo() {
 void ObjectStep::Redo() {
     if (!m_doc.ShowPlace(m_place))
         return;
-    m_tool(m_doc);
+    m_doc.RunObjectTool(m_tool);
+}
+
+TextureStep::TextureStep(CPolyvaneDoc& doc, bool adds, std::size_t position)
+    : m_doc(doc), m_adds(adds), m_position(position),
+      m_bytes(sizeof *this +
+              std::next(doc.m_timList.begin(), static_cast<std::ptrdiff_t>(position))->pixels.size()) {}
+
+void TextureStep::TakeOut() {
+    TimList& list = m_doc.m_timList;
+    if (m_position >= list.size())
+        return;
+    auto at = std::next(list.begin(), static_cast<std::ptrdiff_t>(m_position));
+    m_held = std::move(*at);
+    list.erase(at);
+    m_doc.UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void TextureStep::PutBack() {
+    TimList& list = m_doc.m_timList;
+    if (m_position > list.size())
+        return;
+    list.insert(std::next(list.begin(), static_cast<std::ptrdiff_t>(m_position)), std::move(m_held));
+    m_held = TimImage{};
+    m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
 } // namespace polyvane

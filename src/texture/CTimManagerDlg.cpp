@@ -40,7 +40,7 @@ int CTimManagerDlg::SelectedLine() const {
 }
 
 void CTimManagerDlg::OnAdd() {
-    if (!m_pTimList)
+    if (!m_pTimList || !m_addTexture)
         return;
     CFileDialog dlg(kTimDefaultExtension, kTimFilter);
     if (dlg.DoModal() != IDOK)
@@ -49,25 +49,19 @@ void CTimManagerDlg::OnAdd() {
     if (!loaded)
         return;
     const std::string name = loaded->fileName;
-    if (m_addTexture)
-        m_addTexture(std::move(*loaded));
-    else
-        m_pTimList->push_back(std::move(*loaded));
+    m_addTexture(std::move(*loaded));
     if (GetHost())
         GetHost()->ListAddString(IDC_TIM_LIST, name);
 }
 
 void CTimManagerDlg::OnRemove() {
     const int line = SelectedLine();
-    if (line < 0 || !m_pTimList)
+    if (line < 0 || !m_pTimList || !m_removeTexture)
         return;
     // Lines are sorted, so the line's text, not its index, names the entry; with duplicates the
     // first-added one goes.
     const std::string name = GetHost()->ListGetText(IDC_TIM_LIST, line);
-    if (m_removeTexture)
-        m_removeTexture(name);
-    else
-        RemoveTim(*m_pTimList, name);
+    m_removeTexture(name);
     GetHost()->ListDeleteString(IDC_TIM_LIST, line);
 }
 

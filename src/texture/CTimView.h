@@ -29,7 +29,7 @@ class CTimView : public CScrollView {
     CPoint m_ptLast{};
 
   private:
-    [[nodiscard]] WorkPrimitive* CurrentPrimitive() const;
+    [[nodiscard]] const WorkPrimitive* CurrentPrimitive() const;
 };
 
 } // namespace polyvane

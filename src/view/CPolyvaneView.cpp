@@ -269,7 +269,7 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
 
 void CPolyvaneView::OnDraw(CDC* pDC) {
     CPolyvaneDoc* doc = GetDocument();
-    if (!pDC || !doc || !doc->m_pWork || !doc->m_pObject)
+    if (!pDC || !doc || !doc->HasSelection())
         return;
     pDC->SetTextColor(kGrey);
     pDC->SetBkMode(TRANSPARENT);
@@ -322,13 +322,13 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     const CRect client = pDC->GetClientRect();
     const std::int32_t width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
-        RebuildFrameBuffer(m_memory, doc.m_timList);
+        RebuildFrameBuffer(m_memory, doc.Textures());
         m_picture.resize(std::size_t(width) * std::size_t(height));
-        m_painter.Paint({doc.m_pWork.get(), doc.WorkCount()}, m_projected, m_memory, m_picture, width, height,
+        m_painter.Paint(doc.Records(), m_projected, m_memory, m_picture, width, height,
                         m_textured);
         BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
     }
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     if (!cur)
         return;
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
@@ -348,19 +348,19 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     auto scaled = [halves](std::int32_t v) {
         return static_cast<std::int32_t>(std::int64_t(v) * halves / 2);
     };
-    RebuildFrameBuffer(m_memory, doc.m_timList);
+    RebuildFrameBuffer(m_memory, doc.Textures());
     BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), m_memory.Words(),
               kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
     const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
     const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
-    for (const TimImage& tim : doc.m_timList) {
+    for (const TimImage& tim : doc.Textures()) {
         Outline(pDC, scaled(tim.imageX), scaled(tim.imageY), scaled(tim.imageWidth), scaled(tim.imageHeight));
         pDC->TextOut(scaled(tim.imageX) + 2, scaled(tim.imageY) + 2,
                      std::filesystem::path(tim.fileName).filename().string());
     }
     pDC->SelectObject(penBefore);
     pDC->DeleteObject(greyPen);
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     if (!cur || !(cur->attr & PA_TEXTURED))
         return;
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
@@ -372,11 +372,10 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     pDC->SelectObject(oldPen);
 }
 
-void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
-    ProjectObject({doc.m_pWork.get(), doc.WorkCount()},
-                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
+void CPolyvaneView::ProjectDocument(const CPolyvaneDoc& doc, CPoint centre) {
+    ProjectObject(doc.Records(), Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
                   m_projected);
-    doc.TakeProjection(m_projected);
+    m_hasProjection = true;
 }
 
 void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
@@ -385,7 +384,7 @@ void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlight
     for (std::uint32_t i = 0; i < n; ++i)
         DrawOutline(pDC, m_projected.screen[i], m_projected.corners[i]);
     pDC->SelectObject(oldBrush);
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
     if (!cur || !index)
         return; // an object without primitives: only the axes
@@ -420,7 +419,7 @@ void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen)
         m_outlineCounts[k] = m_projected.corners[order[k]];
     }
     pDC->Polygons(m_outlines, m_outlineCounts);
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
     if (!cur || !index)
         return;
@@ -430,7 +429,7 @@ void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen)
 }
 
 void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
-    const TmdObject& object = *doc.m_pObject;
+    const TmdObject& object = doc.ObjectEntry(doc.SelectedObject());
     std::int32_t y = 0;
     auto line = [&](const std::string& text) {
         pDC->TextOut(0, y, text);
@@ -438,13 +437,13 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
     };
     line(Format("Vertices : %u  Normals : %u  Prims : %u", static_cast<unsigned>(object.n_vert),
                 static_cast<unsigned>(object.n_normal), static_cast<unsigned>(object.n_primitive)));
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     const auto index = doc.CurrentPrimitiveIndex();
     if (!cur || !index || doc.WorkCount() == 0)
         return; // an object without primitives has no record to describe
     line(Format("Current Primitive : %u   Current Object : %u / %u   pmode : %u",
-                static_cast<unsigned>(*index), static_cast<unsigned>(doc.m_nCurObject),
-                static_cast<unsigned>(doc.m_header.nobj), static_cast<unsigned>(doc.m_pWork[0].pmode)));
+                static_cast<unsigned>(*index), static_cast<unsigned>(doc.SelectedObject()),
+                static_cast<unsigned>(doc.Header().nobj), static_cast<unsigned>(doc.Records()[0].pmode)));
     const std::uint16_t attr = cur->attr;
     line(attr & PA_GOURAUD ? "Gouraud shaded" : "Flat shaded");
     line(attr & PA_TEXTURED ? "Textured" : "Not textured");

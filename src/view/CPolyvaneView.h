@@ -44,6 +44,9 @@ class CPolyvaneView : public CView {
     [[nodiscard]] CPolyvaneDoc* GetDocument() const;
 
     void OnDraw(CDC* pDC) override;
+    // What the last paint that projected the model drew from (the wireframe, solid and textured
+    // modes do): each record's screen points, the drawing order and the axis ends; null before one.
+    [[nodiscard]] const ProjectedObject* Projection() const { return m_hasProjection ? &m_projected : nullptr; }
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
 
     void OnLButtonDown(unsigned flags, CPoint point) override;
@@ -95,8 +98,8 @@ class CPolyvaneView : public CView {
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
-    // Projects the document's selected object into m_projected and hands the result to the document.
-    void ProjectDocument(CPolyvaneDoc& doc, CPoint centre);
+    // Projects the document's selected object into m_projected.
+    void ProjectDocument(const CPolyvaneDoc& doc, CPoint centre);
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
@@ -117,6 +120,7 @@ class CPolyvaneView : public CView {
 
     // What this view last projected: the screen points it draws, their order and the axis ends.
     ProjectedObject m_projected;
+    bool m_hasProjection = false;
 };
 
 // The VRAM mode's scale in half steps: the largest that shows the whole memory in a client area of
