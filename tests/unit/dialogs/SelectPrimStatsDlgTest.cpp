@@ -1,5 +1,6 @@
 // Picking a primitive with the slider, and the statistics fields.
 #include "DialogTestSupport.h"
+#include "WorkDocBuilder.h"
 #include "dialogs/CSelectPrimDlg.h"
 #include "dialogs/CStatsDlg.h"
 
@@ -64,7 +65,7 @@ TEST(SelectPrimDlg, OkReadsTheSliderAndCancelDoesNot) {
 
 TEST(SelectPrimCommand, OkMakesTheChosenPrimitiveCurrentAndRedrawsWithoutModifying) {
     DocWithView d(TrianglesTmd(250));
-    d.doc().m_pCurPrim = &d.doc().m_pWork[180];
+    d.doc().SelectPrimitive(180);
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     dialogs.Push([](HeadlessDialogHost& host) {
@@ -96,7 +97,7 @@ TEST(SelectPrimCommand, OnePrimitiveObjectChoosesIndexZero) {
 
 TEST(SelectPrimCommand, CancelKeepsTheCurrentPrimitiveButStillRedraws) {
     DocWithView d(TrianglesTmd(5));
-    d.doc().m_pCurPrim = &d.doc().m_pWork[4];
+    d.doc().SelectPrimitive(4);
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     dialogs.Push([](HeadlessDialogHost& host) {
@@ -120,10 +121,8 @@ TEST(SelectPrimCommand, AnObjectWithoutPrimitivesDoesNotOpenIt) {
 }
 
 TEST(StatsCommand, ShowsTheRecomputedExtentsAsSignedDecimals) {
-    // Vertices (-32768, 0, 7) and (32767, -5, 0); the document's extents start stale.
+    // Vertices (-32768, 0, 7) and (32767, -5, 0).
     DocWithView d(TrianglesTmd(2, {-32768, 0, 7, 32767, -5, 0}));
-    d.doc().m_maxExtent = TmdVector{1, 1, 1, 0};
-    d.doc().m_minExtent = TmdVector{-1, -1, -1, 0};
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     std::vector<std::string> shown;
@@ -139,11 +138,9 @@ TEST(StatsCommand, ShowsTheRecomputedExtentsAsSignedDecimals) {
 }
 
 TEST(StatsDlg, RepaintReplacesThePlaceholders) {
-    CPolyvaneDoc doc;
-    doc.m_minExtent = TmdVector{-3, 0, -32768, 0};
-    doc.m_maxExtent = TmdVector{12, 0, 32767, 0};
+    const auto doc = test::MakeDoc({test::Record({{-3, 0, -32768}, {12, 0, 32767}, {0, 0, 0}})});
     CStatsDlg dlg;
-    dlg.m_pDoc = &doc;
+    dlg.m_pDoc = doc.get();
     HeadlessDialogHost host(TemplateOf(IDD_STATS));
     EXPECT_EQ(host.GetControlText(IDC_MIN_X), "-32768");
     host.Open(dlg);
