@@ -5,6 +5,7 @@
 #include "TmdBuilder.h"
 
 #include "CommandIds.h"
+#include "formats/RecordGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +85,8 @@ TEST(GeometryTools, ChangeEveryCornerAndTheExtents) {
 
 TEST(GeometryTools, SwapRecomputesTheFaceNormalFromTheNewCorners) {
     auto doc = Model();
-    const WorkPrimitive before = doc->Records()[1];
+    WorkPrimitive before = doc->Records()[1];
+    ComputeRecordFaceNormals({&before, 1});
     doc->OnSwapXZ();
     const WorkPrimitive& p = doc->Records()[1];
     // Exchanging two axes mirrors the face, so the normal's x and z trade places and all turn round.
