@@ -64,15 +64,16 @@ BENCHMARK(BM_SolidPaintSoftwareSameModel)->Arg(100000)->Unit(benchmark::kMillise
 void BM_TexturedPictureOnly(benchmark::State& state) {
     auto doc = TexturedModel(static_cast<std::size_t>(state.range(0)));
     ProjectedObject projected;
-    ProjectObject({doc->Records().data(), doc->WorkCount()}, Projector(1000.0, 1000.0, 512, 384, 0.2, 0.3, 0.1),
-                  projected);
+    ProjectObject({doc->Records().data(), doc->WorkCount()},
+                  Projector(1000.0, 1000.0, 512, 384, 0.2, 0.3, 0.1), projected);
     const FrameBuffer memory = BuildFrameBuffer(doc->Textures());
     std::vector<std::uint16_t> picture(1024 * 768);
     TexturedPaintOptions options;
     options.threads = static_cast<unsigned>(state.range(1));
     TexturedPainter painter;
     for (auto _ : state) {
-        painter.Paint({doc->Records().data(), doc->WorkCount()}, projected, memory, picture, 1024, 768, options);
+        painter.Paint({doc->Records().data(), doc->WorkCount()}, projected, memory, picture, 1024, 768,
+                      options);
         benchmark::DoNotOptimize(picture.data());
     }
 }

@@ -39,8 +39,8 @@ int RunInfo(std::span<const std::string> args) {
                   << ", lit " << lit << ", gouraud " << gouraud << ", translucent " << translucent << '\n';
         const TmdVector& min = doc->MinExtent();
         const TmdVector& max = doc->MaxExtent();
-        std::cout << "  extents x " << min.vx << ".." << max.vx << ", y " << min.vy << ".." << max.vy << ", z "
-                  << min.vz << ".." << max.vz << '\n';
+        std::cout << "  extents x " << min.vx << ".." << max.vx << ", y " << min.vy << ".." << max.vy
+                  << ", z " << min.vz << ".." << max.vz << '\n';
     }
     return kExitOk;
 }

@@ -101,7 +101,9 @@ class CPolyvaneDoc : public CDocument {
     // Reading the model. Spans and pointers stay valid until the document next changes.
     [[nodiscard]] const TmdHeader& Header() const { return m_model.header; }
     // Number of objects the document holds (never above kMaxObjects).
-    [[nodiscard]] std::uint32_t ObjectCount() const { return static_cast<std::uint32_t>(m_model.objects.size()); }
+    [[nodiscard]] std::uint32_t ObjectCount() const {
+        return static_cast<std::uint32_t>(m_model.objects.size());
+    }
     // True when an object is selected: always, unless the document holds none.
     [[nodiscard]] bool HasSelection() const { return m_selected < ObjectCount(); }
     // Index of the selected object (0 when there is none).

@@ -120,8 +120,9 @@ void CTimView::OnMouseMove(unsigned flags, CPoint point) {
         Invalidate(true);
         if (changed) {
             // The edit is the document's: it needs saving, and its other views show it now.
-            GetDocument()->ChangeCurrentPrimitive(m_nCorner >= 0 ? "Move Texture Corner" : "Move Texture Outline",
-                                                  [&moved](WorkPrimitive& record) { record = moved; }, m_nDragKey);
+            GetDocument()->ChangeCurrentPrimitive(
+                m_nCorner >= 0 ? "Move Texture Corner" : "Move Texture Outline",
+                [&moved](WorkPrimitive& record) { record = moved; }, m_nDragKey);
             GetDocument()->UpdateAllViews(this, 0, nullptr);
         }
     }

@@ -324,8 +324,7 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     if (width > 0 && height > 0) {
         RebuildFrameBuffer(m_memory, doc.Textures());
         m_picture.resize(std::size_t(width) * std::size_t(height));
-        m_painter.Paint(doc.Records(), m_projected, m_memory, m_picture, width, height,
-                        m_textured);
+        m_painter.Paint(doc.Records(), m_projected, m_memory, m_picture, width, height, m_textured);
         BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
     }
     const WorkPrimitive* cur = doc.CurrentPrimitive();
@@ -373,7 +372,8 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
 }
 
 void CPolyvaneView::ProjectDocument(const CPolyvaneDoc& doc, CPoint centre) {
-    ProjectObject(doc.Records(), Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
+    ProjectObject(doc.Records(),
+                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
                   m_projected);
     m_hasProjection = true;
 }

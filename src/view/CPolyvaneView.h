@@ -46,7 +46,9 @@ class CPolyvaneView : public CView {
     void OnDraw(CDC* pDC) override;
     // What the last paint that projected the model drew from (the wireframe, solid and textured
     // modes do): each record's screen points, the drawing order and the axis ends; null before one.
-    [[nodiscard]] const ProjectedObject* Projection() const { return m_hasProjection ? &m_projected : nullptr; }
+    [[nodiscard]] const ProjectedObject* Projection() const {
+        return m_hasProjection ? &m_projected : nullptr;
+    }
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
 
     void OnLButtonDown(unsigned flags, CPoint point) override;

@@ -245,7 +245,7 @@ class DialogsTest : public QObject {
         QTRY_COMPARE(v2->Fill()->second, QColor(10, 200, 30));
         QTest::mouseClick(ControlOf<QPushButton>(host.Window(), IDOK), Qt::LeftButton);
         QCOMPARE(host.Result(), std::optional<int>(IDOK));
-        QCOMPARE(prim.colour[2], RGB(10, 200, 30));
+        QCOMPARE(dlg.m_work.colour[2], RGB(10, 200, 30));
     }
 
     void modifierOkWritesTheDocumentAndMarksItModified() {
@@ -419,7 +419,12 @@ class DialogsTest : public QObject {
             QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_REMOVE), Qt::LeftButton);
             QTest::mouseClick(ControlOf<QPushButton>(window, IDOK), Qt::LeftButton);
         });
-        QVERIFY(!TimManagerPicker<CTimManagerDlg>(doc->Textures())().has_value());
+        // Through the document, as the modifier's Select TIM runs it.
+        const std::function<void(CTimManagerDlg&)> hook = [&doc](CTimManagerDlg& manager) {
+            manager.m_addTexture = [&doc](TimImage&& tim) { doc->AddTexture(std::move(tim)); };
+            manager.m_removeTexture = [&doc](std::string_view name) { return doc->RemoveTexture(name); };
+        };
+        QVERIFY(!TimManagerPicker<CTimManagerDlg>(doc->Textures(), hook)().has_value());
         QCOMPARE(doc->Textures().size(), std::size_t{1});
 
         // "Done" on the line hands the entry to Select TIM.

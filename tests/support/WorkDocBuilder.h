@@ -44,7 +44,8 @@ inline TmdModel MakeModel(const std::vector<std::vector<WorkPrimitive>>& objects
         o.n_normal = static_cast<std::uint32_t>(records.size());
         if (!records.empty()) {
             model.objects[i].records.reset(new WorkPrimitive[records.size()]);
-            std::memcpy(model.objects[i].records.get(), records.data(), records.size() * sizeof(WorkPrimitive));
+            std::memcpy(model.objects[i].records.get(), records.data(),
+                        records.size() * sizeof(WorkPrimitive));
         }
     }
     return model;

@@ -45,7 +45,9 @@ class Modifier {
     std::string Text(int id) const { return host.GetControlText(id); }
     bool Checked(int id) const { return host.GetCheck(id) == BST_CHECKED; }
     // The record the caller takes: the edited one after OK, else the one it had.
-    const WorkPrimitive& Target() const { return host.Ended() && host.Result() == IDOK ? dlg.m_work : before; }
+    const WorkPrimitive& Target() const {
+        return host.Ended() && host.Result() == IDOK ? dlg.m_work : before;
+    }
     bool TargetUnchanged() const { return std::memcmp(&Target(), &before, sizeof before) == 0; }
 
     HeadlessMessageBox box;

@@ -1,7 +1,7 @@
 // Saving to disk through the document: the file is replaced only when the whole of it was written.
-#include "WorkDocBuilder.h"
 #include "DocTestSupport.h"
 #include "TmdBuilder.h"
+#include "WorkDocBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -203,20 +203,20 @@ std::unique_ptr<CPolyvaneDoc> VariedModel(int count, std::uint16_t (*attrOf)(int
     EXPECT_TRUE(loaded.ok);
     for (std::uint32_t object = 0; object < 2; ++object) {
         EditRecords(*loaded.doc, object, [&](std::span<WorkPrimitive> records) {
-        for (int i = 0; i < 2 * count; ++i) {
-            WorkPrimitive& p = records[static_cast<std::size_t>(i)];
-            p.attr = static_cast<std::uint16_t>((attrOf(i) & ~PA_QUAD) | (p.attr & PA_QUAD));
-            for (int k = 0; k < 4; ++k) {
-                p.colour[k] = 0xAB000000u | static_cast<std::uint32_t>(i * 4099 + k * 77);
-                p.u[k] = static_cast<std::uint8_t>(i + k * 3);
-                p.v[k] = static_cast<std::uint8_t>(i * 5 + k);
+            for (int i = 0; i < 2 * count; ++i) {
+                WorkPrimitive& p = records[static_cast<std::size_t>(i)];
+                p.attr = static_cast<std::uint16_t>((attrOf(i) & ~PA_QUAD) | (p.attr & PA_QUAD));
+                for (int k = 0; k < 4; ++k) {
+                    p.colour[k] = 0xAB000000u | static_cast<std::uint32_t>(i * 4099 + k * 77);
+                    p.u[k] = static_cast<std::uint8_t>(i + k * 3);
+                    p.v[k] = static_cast<std::uint8_t>(i * 5 + k);
+                }
+                p.tpage = static_cast<std::uint8_t>(i % 32);
+                p.abr = static_cast<std::uint8_t>(i % 4);
+                p.pmode = static_cast<std::uint8_t>((i / 4) % 3);
+                p.clutX = static_cast<std::uint16_t>((i % 64) * 16);
+                p.clutY = static_cast<std::uint16_t>((i * 37) % 512);
             }
-            p.tpage = static_cast<std::uint8_t>(i % 32);
-            p.abr = static_cast<std::uint8_t>(i % 4);
-            p.pmode = static_cast<std::uint8_t>((i / 4) % 3);
-            p.clutX = static_cast<std::uint16_t>((i % 64) * 16);
-            p.clutY = static_cast<std::uint16_t>((i * 37) % 512);
-        }
         });
     }
     loaded.doc->SelectModelObject(1);
@@ -370,10 +370,9 @@ TEST(TmdWriter, PlainAndHashedSharingWriteTheSameFile) {
     ASSERT_TRUE(plainDoc->WriteModel(plain, SharingMethod::plain));
     EXPECT_EQ(hashed.StoredBytes(), plain.StoredBytes());
     for (std::uint32_t i = 0; i < 2; ++i)
-        EXPECT_EQ(
-            std::memcmp(hashedDoc->ObjectRecords(i).data(), plainDoc->ObjectRecords(i).data(),
-                        sizeof(WorkPrimitive) * 600),
-            0);
+        EXPECT_EQ(std::memcmp(hashedDoc->ObjectRecords(i).data(), plainDoc->ObjectRecords(i).data(),
+                              sizeof(WorkPrimitive) * 600),
+                  0);
 }
 
 TEST(VertexSharing, HashedNormalsAreBitIdenticalToAllPairs) {

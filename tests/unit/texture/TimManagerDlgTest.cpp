@@ -139,7 +139,9 @@ TEST_F(TimManagerTest, RemovingEitherDuplicateLineRemovesTheFirstAddedEntryAndOn
         const TimImage* second = &duplicates.back();
         CTimManagerDlg manager(nullptr);
         manager.m_pTimList = &duplicates;
-        manager.m_removeTexture = [&duplicates](std::string_view name) { return RemoveTim(duplicates, name); };
+        manager.m_removeTexture = [&duplicates](std::string_view name) {
+            return RemoveTim(duplicates, name);
+        };
         HeadlessDialogHost h(ManagerTemplate());
         h.Open(manager);
         h.SelectLine(IDC_TIM_LIST, line);

@@ -1,6 +1,6 @@
 // The texture view's search, placement, hit test and drag arithmetic, without painting.
-#include "WorkDocBuilder.h"
 #include "texture/TimViewLayout.h"
+#include "WorkDocBuilder.h"
 #include "model/CPolyvaneDoc.h"
 
 #include <gtest/gtest.h>

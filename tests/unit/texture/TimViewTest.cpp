@@ -44,7 +44,7 @@ class TimViewTest : public ::testing::Test {
     }
     // Loads a 4-bit texture of `width` units by `height` rows at (x, y) into the document's list.
     const TimImage& AddTexture(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
-                         std::vector<std::uint8_t> pixels = {}, std::string name = {}) {
+                               std::vector<std::uint8_t> pixels = {}, std::string name = {}) {
         TimSpec s;
         s.clut = std::vector<std::uint16_t>(16);
         for (std::uint16_t i = 0; i < 16; ++i)

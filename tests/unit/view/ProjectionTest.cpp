@@ -143,7 +143,8 @@ TEST(Projection, OrdersFarthestFirstAndLowerIndexFirstAmongEquals) {
         {"equal depths keep index order", {5, 9, 5, 9, 1}, {1, 3, 0, 2, 4}},
         {"all equal", {7, 7, 7, 7}, {0, 1, 2, 3}},
         {"negative depths", {-1500, -1200, 300, -1200}, {2, 1, 3, 0}},
-        {"depths across the sign and digit boundaries", {-1000, 255, -744, 65535, -1001, 256},
+        {"depths across the sign and digit boundaries",
+         {-1000, 255, -744, 65535, -1001, 256},
          {3, 5, 1, 2, 0, 4}},
     };
     for (const auto& c : cases) {
