@@ -91,8 +91,6 @@ class CPolyvaneDoc : public CDocument {
     void ReloadFrom(CPolyvaneDoc& fresh);
     // A key for ChangeCurrentPrimitive that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
-    // The scale LWOB files are read with.
-    void SetLwoScale(double scale) { m_lwoScale = scale; }
 
     // Where the selection is, and putting it back there; false when the object no longer exists.
     [[nodiscard]] StepPlace Place() const;
