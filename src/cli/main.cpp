@@ -1,6 +1,7 @@
 // polyvane-cli: the editor's model, texture and drawing code without a window.
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "gamedata/Address.h"
 
 #include <iostream>
 #include <string>
@@ -30,6 +31,7 @@ constexpr Subcommand kSubcommands[] = {
     {"tim-from-image", "tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]",
      polyvane::cli::RunTimFromImage},
     {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},
+    {"scan", "scan INPUT [--formats tmd,tim] [--extract DIR] [--aligned]", polyvane::cli::RunScan},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -57,6 +59,8 @@ int main(int argc, char** argv) {
         PrintUsage(std::cout);
         return polyvane::cli::kExitOk;
     }
+    // FILE@0xOFFSET and IMAGE::PATH@0xOFFSET open items inside game data wherever a file is named.
+    polyvane::gamedata::InstallAddressResolver();
     polyvane::cli::StderrMessageBox messages;
     polyvane::ScopedMessageBox scoped(messages);
     for (const auto& sub : kSubcommands)

@@ -1,6 +1,7 @@
 #include "CDocument.h"
 
 #include "CView.h"
+#include "ItemNames.h"
 #include "MessageBox.h"
 
 #include <algorithm>
@@ -22,14 +23,21 @@ void CDocument::SetModifiedFlag(bool modified) {
 
 bool CDocument::OnNewDocument() {
     m_pathName.clear();
+    m_fromItem = false;
     m_bModified = false;
     m_history.Clear();
     return true;
 }
 
 bool CDocument::OnOpenDocument(const std::string& path) {
-    CArchive ar;
-    if (!ar.OpenForLoad(path)) {
+    const std::optional<NamedItem> item = ResolveItemName(path);
+    if (item && !item->error.empty()) {
+        AfxMessageBox(item->error);
+        return false;
+    }
+    // An item's bytes are read under a name that says what they are; the document keeps the item's.
+    CArchive ar = item ? CArchive::FromMemory(item->bytes, "item." + item->extension) : CArchive();
+    if (!item && !ar.OpenForLoad(path)) {
         AfxMessageBox("Could not open file");
         return false;
     }
@@ -37,6 +45,9 @@ bool CDocument::OnOpenDocument(const std::string& path) {
     if (!LoadSucceeded())
         return false;
     SetPathName(path);
+    m_fromItem = item.has_value();
+    if (m_fromItem)
+        m_title = item->title;
     m_bModified = false;
     m_history.Clear();
     return true;
@@ -60,6 +71,7 @@ bool CDocument::OnSaveDocument(const std::string& path) {
         return false;
     }
     SetPathName(path);
+    m_fromItem = false;
     SetModifiedFlag(false);
     return true;
 }

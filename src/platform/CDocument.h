@@ -53,6 +53,9 @@ class CDocument : public CCmdTarget {
     void SetPathName(const std::string& path);
     [[nodiscard]] const std::string& GetTitle() const { return m_title; }
     void SetTitle(const std::string& title) { m_title = title; }
+    // The document was read from an item inside another file (its path is the item's name, its title
+    // that name without the container's folder): saving it needs a file of its own.
+    [[nodiscard]] bool IsFromItem() const { return m_fromItem; }
 
   private:
     std::vector<CView*> m_views;
@@ -60,6 +63,7 @@ class CDocument : public CCmdTarget {
     std::string m_title;
     UndoHistory m_history;
     bool m_bModified = false;
+    bool m_fromItem = false;
 };
 
 } // namespace polyvane
