@@ -10,6 +10,10 @@
 #include <filesystem>
 #include <mutex>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace polyvane::gamedata {
 
 namespace {
@@ -28,21 +32,18 @@ struct Region {
     std::uint64_t length = 0;
 };
 
+// Sectors whose headers the look at modes reads before it lets go of their pages.
+constexpr std::uint32_t kReleaseSectors = 4096;
+
 struct Task {
     std::size_t region = 0;
     std::uint64_t start = 0; // in the region's offsets
     std::uint64_t length = 0;
 };
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-constexpr bool HasByte(std::uint64_t word, std::uint8_t value) {
-    const std::uint64_t x = word ^ (kOnes * value);
-    return ((x - kOnes) & ~x & kHighs) != 0;
-}
-
 // Calls found(i) for every i below `count` where a candidate's first word lies inside `bytes` and
-// passes MaybeItemStart.
+// passes MaybeItemStart. The first words are 0x41 and 0x10: a byte of either value followed by three
+// zeros, looked for sixteen offsets at a time where the processor allows.
 template <typename Found>
 void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, const ScanOptions& options,
                       const Found& found) {
@@ -52,21 +53,41 @@ void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, co
         if (i + 4 <= size && MaybeItemStart(LoadU32LE(p + i), options.formats))
             found(i);
     };
-    if (options.aligned) {
-        for (std::size_t i = 0; i < count; i += 4)
-            check(i);
-        return;
-    }
+    const std::size_t step = options.aligned ? 4 : 1;
     std::size_t i = 0;
-    for (; i + 8 <= count && i + 8 <= size; i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p + i, 8);
-        if (!HasByte(word, 0x41) && !HasByte(word, 0x10))
-            continue;
-        for (std::size_t k = 0; k < 8; ++k)
-            check(i + k);
+#if defined(__SSE2__)
+    // Offsets that are multiples of 4 within each 16, when only those are wanted.
+    const unsigned keep = options.aligned ? 0x1111u : 0xFFFFu;
+    const __m128i tmd = _mm_set1_epi8(0x41);
+    const __m128i tim = _mm_set1_epi8(0x10);
+    const __m128i zero = _mm_setzero_si128();
+    // Per block of 16 bytes, one bit per byte: which are zero and which could start a first word.
+    const auto bits = [&](std::size_t at, unsigned& zeros, unsigned& starts) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero)));
+        starts = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, tmd), _mm_cmpeq_epi8(block, tim))));
+    };
+    if (count >= 16 && size >= 32) {
+        unsigned zeros = 0;
+        unsigned starts = 0;
+        bits(0, zeros, starts);
+        for (; i + 16 <= count && i + 32 <= size; i += 16) {
+            unsigned nextZeros = 0;
+            unsigned nextStarts = 0;
+            bits(i + 16, nextZeros, nextStarts);
+            const std::uint32_t z = zeros | (nextZeros << 16);
+            unsigned mask = starts & (z >> 1) & (z >> 2) & (z >> 3) & keep;
+            while (mask) {
+                check(i + static_cast<std::size_t>(__builtin_ctz(mask)));
+                mask &= mask - 1;
+            }
+            zeros = nextZeros;
+            starts = nextStarts;
+        }
     }
-    for (; i < count; ++i)
+#endif
+    for (; i < count; i += step)
         check(i);
 }
 
@@ -143,6 +164,9 @@ class ScanJob {
             const std::uint64_t lsn = firstLsn + at / kUserDataSize;
             const bool usable = lsn < m_image.SectorCount() &&
                                 m_image.UserData(static_cast<std::uint32_t>(lsn)).size() == kUserDataSize;
+            // Telling the modes apart touches every sector's header: let go of them as it goes.
+            if (lsn % kReleaseSectors == kReleaseSectors - 1)
+                m_image.Release(static_cast<std::uint32_t>(lsn + 1 - kReleaseSectors), kReleaseSectors);
             if (usable && !inRun) {
                 runStart = at;
                 inRun = true;
@@ -201,6 +225,11 @@ class ScanJob {
                         {region.file ? std::optional<std::string>(region.file->path) : std::nullopt, offset,
                          item});
             });
+            // The chunk's sectors are done with (an item read past its end maps them again).
+            const std::uint64_t firstSector =
+                (region.file ? region.file->firstLsn : 0) + task.start / kUserDataSize;
+            m_image.Release(static_cast<std::uint32_t>(firstSector),
+                            static_cast<std::uint32_t>((task.length + kUserDataSize - 1) / kUserDataSize));
             const std::uint64_t done = m_done.fetch_add(task.length) + task.length;
             if (m_options.progress) {
                 const std::lock_guard lock(m_progressMutex);
