@@ -209,6 +209,35 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
     }
 }
 
+TEST(Scan, ReportsProgressAndStopsWhenCancelled) {
+    const fs::path path = fs::temp_directory_path() / ("polyvane-progress-" + std::to_string(getpid()));
+    test::WriteAll(path, std::vector<std::uint8_t>(std::size_t{40} << 20, 0));
+    auto image = DiscImage::Open(path.string());
+    ASSERT_TRUE(image);
+    struct Case {
+        bool cancel;
+        std::size_t calls;
+    };
+    for (const Case c : {Case{false, 5}, Case{true, 1}}) {
+        std::atomic<bool> cancel{false};
+        std::vector<std::uint64_t> done;
+        ScanOptions options;
+        options.threads = 1;
+        options.cancel = &cancel;
+        options.progress = [&](std::uint64_t bytes, std::uint64_t total) {
+            EXPECT_EQ(total, std::uint64_t{40} << 20);
+            done.push_back(bytes);
+            cancel = c.cancel;
+        };
+        const ScanReport report = Scan(**image, options);
+        EXPECT_EQ(done.size(), c.calls);
+        EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+        EXPECT_EQ(report.cancelled, c.cancel);
+        EXPECT_EQ(report.bytesScanned, done.back());
+    }
+    fs::remove(path);
+}
+
 TEST(Addresses, ParseAndFormat) {
     struct Case {
         const char* text;
