@@ -112,10 +112,13 @@ class DiscImage {
     DiscImage() = default;
     [[nodiscard]] bool MapData(std::string& error);
     void ListFiles();
+    // Bytes at `at` of the data file; fewer at its end or on an error.
+    std::size_t ReadAt(std::uint64_t at, std::uint8_t* out, std::size_t count) const;
 
     ImageKind m_kind = ImageKind::plainFile;
     std::string m_path;
     std::string m_dataPath;
+    int m_fd = -1;
     const std::uint8_t* m_map = nullptr;
     std::size_t m_mapSize = 0;
     std::uint64_t m_dataBase = 0; // byte offset of the data track in the data file

@@ -19,9 +19,9 @@ namespace polyvane::gamedata {
 namespace {
 
 // Bytes of one piece of work; a multiple of the sector's user data so that chunks start on sectors.
-constexpr std::uint64_t kChunkBytes = std::uint64_t{8} << 20;
-// Raw sectors are gathered a chunk at a time plus this much, which holds most items that start near
-// the chunk's end; a longer one is gathered again on its own.
+constexpr std::uint64_t kChunkBytes = std::uint64_t{1} << 20;
+// A chunk is read with this much after it, which holds most items that start near its end; a longer
+// one is read again on its own.
 constexpr std::uint64_t kChunkTail = std::uint64_t{64} << 10;
 
 // A run of user data the scan reads as one: all of a file's data or part of it, or sectors outside
@@ -194,18 +194,11 @@ class ScanJob {
             const Region& region = m_regions[task.region];
             const std::uint64_t regionEnd = region.start + region.length;
 
-            std::span<const std::uint8_t> view;
-            if (m_image.IsCooked()) {
-                const std::uint64_t base =
-                    region.file ? std::uint64_t{region.file->firstLsn} * kUserDataSize : 0;
-                view = m_image.CookedBytes().subspan(static_cast<std::size_t>(base + task.start),
-                                                     static_cast<std::size_t>(regionEnd - task.start));
-            } else {
-                buffer.resize(
-                    static_cast<std::size_t>(std::min(task.length + kChunkTail, regionEnd - task.start)));
-                buffer.resize(m_image.Read(region.file, task.start, buffer));
-                view = buffer;
-            }
+            // A chunk small enough to stay in the processor's cache between its copy and its scan.
+            buffer.resize(
+                static_cast<std::size_t>(std::min(task.length + kChunkTail, regionEnd - task.start)));
+            buffer.resize(m_image.Read(region.file, task.start, buffer));
+            const std::span<const std::uint8_t> view = buffer;
             const bool viewReachesEnd = task.start + view.size() == regionEnd;
             ForEachCandidate(view, static_cast<std::size_t>(task.length), m_options, [&](std::size_t i) {
                 const std::uint64_t offset = task.start + i;
@@ -225,11 +218,6 @@ class ScanJob {
                         {region.file ? std::optional<std::string>(region.file->path) : std::nullopt, offset,
                          item});
             });
-            // The chunk's sectors are done with (an item read past its end maps them again).
-            const std::uint64_t firstSector =
-                (region.file ? region.file->firstLsn : 0) + task.start / kUserDataSize;
-            m_image.Release(static_cast<std::uint32_t>(firstSector),
-                            static_cast<std::uint32_t>((task.length + kUserDataSize - 1) / kUserDataSize));
             const std::uint64_t done = m_done.fetch_add(task.length) + task.length;
             if (m_options.progress) {
                 const std::lock_guard lock(m_progressMutex);

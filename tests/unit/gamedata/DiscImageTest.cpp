@@ -218,7 +218,7 @@ TEST(Scan, ReportsProgressAndStopsWhenCancelled) {
         bool cancel;
         std::size_t calls;
     };
-    for (const Case c : {Case{false, 5}, Case{true, 1}}) {
+    for (const Case c : {Case{false, 40}, Case{true, 1}}) {
         std::atomic<bool> cancel{false};
         std::vector<std::uint64_t> done;
         ScanOptions options;
