@@ -133,6 +133,7 @@ void ShellMenusTest::menusWithDocument() {
         "Save &As...|57604",
         "&Import...|32820",
         "&Export...|32821",
+        "Sc&an...|32824",
         "-",
         "Recent File|57616",
         "-",
