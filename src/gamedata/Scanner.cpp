@@ -124,6 +124,8 @@ class ScanJob {
     // covers.
     void BuildRegions() {
         const std::uint32_t sectors = m_image.SectorCount();
+        if (!m_image.IsCooked())
+            FindUsableSectors();
         std::vector<bool> inFile(sectors, false);
         for (const ImageFile& file : m_image.Files()) {
             const std::uint64_t fileSectors = (file.size + kUserDataSize - 1) / kUserDataSize;
@@ -147,6 +149,25 @@ class ScanJob {
         }
     }
 
+    // Which raw sectors hold a whole sector of user data, their headers read by every thread in turn on
+    // its share of the image.
+    void FindUsableSectors() {
+        const std::uint32_t sectors = m_image.SectorCount();
+        m_usable.assign(sectors, 0);
+        const unsigned parts = m_options.threads ? m_options.threads : WorkerCount();
+        RunParts(parts, [&](unsigned part) {
+            const std::uint32_t from = static_cast<std::uint32_t>(std::uint64_t{sectors} * part / parts);
+            const std::uint32_t to = static_cast<std::uint32_t>(std::uint64_t{sectors} * (part + 1) / parts);
+            for (std::uint32_t lsn = from; lsn < to; ++lsn) {
+                m_usable[lsn] = m_image.UserData(lsn).size() == kUserDataSize;
+                // Reading the headers maps every page: let go of them as it goes.
+                if (lsn % kReleaseSectors == kReleaseSectors - 1 || lsn + 1 == to)
+                    m_image.Release(lsn + 1 - std::min(lsn + 1 - from, kReleaseSectors),
+                                    std::min(lsn + 1 - from, kReleaseSectors));
+            }
+        });
+    }
+
     // Regions for `length` bytes of data from sector `firstLsn`, split where sectors hold no user data.
     void AddRuns(const ImageFile* file, std::uint32_t firstLsn, std::uint64_t length) {
         const std::uint64_t base = file ? 0 : std::uint64_t{firstLsn} * kUserDataSize;
@@ -162,11 +183,7 @@ class ScanJob {
         bool inRun = false;
         for (std::uint64_t at = 0; at < length; at += kUserDataSize) {
             const std::uint64_t lsn = firstLsn + at / kUserDataSize;
-            const bool usable = lsn < m_image.SectorCount() &&
-                                m_image.UserData(static_cast<std::uint32_t>(lsn)).size() == kUserDataSize;
-            // Telling the modes apart touches every sector's header: let go of them as it goes.
-            if (lsn % kReleaseSectors == kReleaseSectors - 1)
-                m_image.Release(static_cast<std::uint32_t>(lsn + 1 - kReleaseSectors), kReleaseSectors);
+            const bool usable = lsn < m_usable.size() && m_usable[static_cast<std::size_t>(lsn)];
             if (usable && !inRun) {
                 runStart = at;
                 inRun = true;
@@ -229,6 +246,7 @@ class ScanJob {
     const DiscImage& m_image;
     const ScanOptions& m_options;
     std::vector<Region> m_regions;
+    std::vector<std::uint8_t> m_usable; // per raw sector: holds a whole sector of user data
     std::vector<Task> m_tasks;
     std::atomic<std::size_t> m_next{0};
     std::atomic<std::uint64_t> m_done{0};
