@@ -1,9 +1,11 @@
-// Feeds arbitrary bytes to the scan twice: as a plain file, and as a raw CD image whose sectors are the
-// input cut into 2352-byte pieces behind a sync pattern (so the image reader, its file system and
-// sector modes, and the scan of gathered sectors all see them). Every hit must lie inside its data.
+// Feeds arbitrary bytes to the scan three times: as a plain file, as a raw CD image whose sectors are
+// the input cut into 2352-byte pieces behind a sync pattern (so the sector modes and the scan of
+// gathered sectors see them), and as an ISO image whose volume descriptor and directories are the
+// input (so the file system's reader sees them). Every hit must lie inside its data.
 #include "gamedata/Address.h"
 #include "gamedata/Scanner.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -58,5 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         raw.insert(raw.end(), data + at, data + std::min(size, at + kPayload));
     }
     ScanFile(raw);
+
+    // And as an ISO image whose volume descriptors and directories are the input, from sector 16 on.
+    std::vector<std::uint8_t> iso(16 * 2048, 0);
+    iso.insert(iso.end(), data, data + size);
+    if (iso.size() >= 16 * 2048 + 6)
+        std::copy_n("\x01"
+                    "CD001",
+                    6, iso.begin() + 16 * 2048);
+    ScanFile(iso);
     return 0;
 }

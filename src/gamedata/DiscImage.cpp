@@ -24,6 +24,7 @@ constexpr std::uint32_t kVolumeDescriptorLsn = 16;
 // stepped over so that a corrupt tree costs bounded time.
 constexpr int kMaxDirectoryDepth = 32;
 constexpr std::size_t kMaxFiles = 200'000;
+constexpr std::uint32_t kMaxDirectoryBytes = 4u << 20;
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
     if (text.size() < suffix.size())
@@ -207,7 +208,23 @@ void DiscImage::ListFiles() {
         std::string path;
         int depth;
     };
-    std::vector<Pending> pending{{"", 0}};
+    // The reader allocates a directory's whole claimed size before reading it: a directory bigger
+    // than a disc's directories ever are, or past the image's end, is stepped over unread.
+    const auto readable = [&](const iso9660_stat_t* stat, const std::string& path) {
+        const bool fits = stat && stat->lsn >= 0 && stat->size <= kMaxDirectoryBytes &&
+                          std::uint64_t(stat->lsn) + stat->size / kUserDataSize < m_sectorCount;
+        if (!fits)
+            m_warnings.push_back("The directory /" + path + " is not where its record says");
+        return fits;
+    };
+    std::vector<Pending> pending;
+    {
+        iso9660_stat_t* root = iso9660_ifs_stat(iso.get(), "/");
+        if (readable(root, ""))
+            pending.push_back({"", 0});
+        if (root)
+            iso9660_stat_free(root);
+    }
     while (!pending.empty() && m_files.size() < kMaxFiles) {
         const Pending dir = pending.back();
         pending.pop_back();
@@ -229,6 +246,8 @@ void DiscImage::ListFiles() {
                 continue;
             }
             if (stat->type == iso9660_stat_s::_STAT_DIR) {
+                if (!readable(stat, childPath))
+                    continue;
                 if (!visited.insert(lsn).second || dir.depth + 1 > kMaxDirectoryDepth) {
                     m_warnings.push_back("The directory /" + childPath + " loops back into the tree");
                     continue;
