@@ -187,12 +187,13 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
             at += iso[at];
         return at;
     };
+    // `field` 2 is the extent, 10 the data length, each both-endian.
     const auto repoint = [&](std::vector<std::uint8_t> iso, std::uint32_t directoryLsn,
-                             const std::string& name, std::uint32_t lsn) {
-        const std::size_t at = record(iso, directoryLsn, name);
-        for (int i = 0; i < 4; ++i) {
-            iso[at + 2 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(lsn >> (8 * i));
-            iso[at + 9 - static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(lsn >> (8 * i));
+                             const std::string& name, std::uint32_t value, std::size_t field = 2) {
+        const std::size_t at = record(iso, directoryLsn, name) + field;
+        for (std::size_t i = 0; i < 4; ++i) {
+            iso[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+            iso[at + 7 - i] = static_cast<std::uint8_t>(value >> (8 * i));
         }
         return iso;
     };
@@ -201,6 +202,7 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
     const std::uint32_t dataLsn = m_cooked[data + 2] | (m_cooked[data + 3] << 8);
     test::WriteAll(m_dir / "loop.iso", repoint(m_cooked, rootLsn, "DATA", rootLsn));
     test::WriteAll(m_dir / "outside.iso", repoint(m_cooked, dataLsn, "MODELS.BIN", 0x7FFFFF));
+    test::WriteAll(m_dir / "huge.iso", repoint(m_cooked, rootLsn, "DATA", 0xF0000000u, 10));
 
     struct Case {
         const char* name;
@@ -216,6 +218,7 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
         {"missing.cue", false, 0, false, 0, nullptr},
         {"loop.iso", true, 0, false, 0, "loops back"},
         {"outside.iso", true, 0, false, 0, "starts past the end"},
+        {"huge.iso", true, 0, false, 0, "is not where its record says"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
