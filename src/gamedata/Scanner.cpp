@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <mutex>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -41,9 +43,45 @@ struct Task {
     std::uint64_t length = 0;
 };
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// The search below thirty-two offsets at a time, for processors with the wider registers; returns
+// where it stopped.
+template <typename Check>
+__attribute__((target("avx2"))) std::size_t WideCandidates(const std::uint8_t* p, std::size_t count,
+                                                           std::size_t size, std::uint64_t keep,
+                                                           const Check& check) {
+    std::size_t i = 0;
+    if (count < 32 || size < 64)
+        return i;
+    const __m256i tmd = _mm256_set1_epi8(0x41);
+    const __m256i tim = _mm256_set1_epi8(0x10);
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    std::uint64_t zeros = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, zero)));
+    std::uint64_t starts = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(block, tmd), _mm256_cmpeq_epi8(block, tim))));
+    for (; i + 32 <= count && i + 64 <= size; i += 32) {
+        block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
+        const std::uint64_t nextZeros =
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, zero)));
+        const std::uint64_t nextStarts = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+            _mm256_or_si256(_mm256_cmpeq_epi8(block, tmd), _mm256_cmpeq_epi8(block, tim))));
+        const std::uint64_t z = zeros | (nextZeros << 32);
+        std::uint64_t mask = starts & (z >> 1) & (z >> 2) & (z >> 3) & keep;
+        while (mask) {
+            check(i + static_cast<std::size_t>(__builtin_ctzll(mask)));
+            mask &= mask - 1;
+        }
+        zeros = nextZeros;
+        starts = nextStarts;
+    }
+    return i;
+}
+#endif
+
 // Calls found(i) for every i below `count` where a candidate's first word lies inside `bytes` and
 // passes MaybeItemStart. The first words are 0x41 and 0x10: a byte of either value followed by three
-// zeros, looked for sixteen offsets at a time where the processor allows.
+// zeros, looked for thirty-two or sixteen offsets at a time where the processor allows.
 template <typename Found>
 void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, const ScanOptions& options,
                       const Found& found) {
@@ -55,6 +93,11 @@ void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, co
     };
     const std::size_t step = options.aligned ? 4 : 1;
     std::size_t i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide)
+        i = WideCandidates(p, count, size, options.aligned ? 0x11111111u : 0xFFFFFFFFu, check);
+#endif
 #if defined(__SSE2__)
     // Offsets that are multiples of 4 within each 16, when only those are wanted.
     const unsigned keep = options.aligned ? 0x1111u : 0xFFFFu;
@@ -68,10 +111,10 @@ void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, co
         starts = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, tmd), _mm_cmpeq_epi8(block, tim))));
     };
-    if (count >= 16 && size >= 32) {
+    if (i + 16 <= count && i + 32 <= size) {
         unsigned zeros = 0;
         unsigned starts = 0;
-        bits(0, zeros, starts);
+        bits(i, zeros, starts);
         for (; i + 16 <= count && i + 32 <= size; i += 16) {
             unsigned nextZeros = 0;
             unsigned nextStarts = 0;
