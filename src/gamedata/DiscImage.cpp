@@ -322,17 +322,6 @@ std::span<const std::uint8_t> DiscImage::UserData(std::uint32_t lsn) const {
     return sector.subspan(start, std::min<std::size_t>(kUserDataSize, sector.size() - start));
 }
 
-void DiscImage::Release(std::uint32_t firstLsn, std::uint32_t count) const {
-    const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-    const std::uint64_t from = m_dataBase + std::uint64_t{firstLsn} * m_sectorSize;
-    const std::uint64_t to = std::min<std::uint64_t>(from + std::uint64_t{count} * m_sectorSize, m_mapSize);
-    // Whole pages inside the range only: the pages at its ends may hold sectors still to be read.
-    const std::uint64_t first = (from + page - 1) / page * page;
-    const std::uint64_t last = to / page * page;
-    if (m_map && last > first)
-        madvise(const_cast<std::uint8_t*>(m_map) + first, last - first, MADV_DONTNEED);
-}
-
 const ImageFile* DiscImage::FindFile(std::string_view path) const {
     const auto it = std::lower_bound(m_files.begin(), m_files.end(), path,
                                      [](const ImageFile& f, std::string_view p) { return f.path < p; });

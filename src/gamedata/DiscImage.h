@@ -84,10 +84,6 @@ class DiscImage {
         return {m_map + m_dataBase, m_mapSize - static_cast<std::size_t>(m_dataBase)};
     }
 
-    // Lets go of the mapped pages of `count` sectors from `firstLsn` once they have been read, so that a
-    // scan does not keep the whole image resident; a later read maps them again.
-    void Release(std::uint32_t firstLsn, std::uint32_t count) const;
-
     // The file system's files, sorted by path; empty when the image has none.
     [[nodiscard]] const std::vector<ImageFile>& Files() const { return m_files; }
     [[nodiscard]] const ImageFile* FindFile(std::string_view path) const;

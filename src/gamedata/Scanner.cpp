@@ -34,9 +34,6 @@ struct Region {
     std::uint64_t length = 0;
 };
 
-// Sectors whose headers the look at modes reads before it lets go of their pages.
-constexpr std::uint32_t kReleaseSectors = 4096;
-
 struct Task {
     std::size_t region = 0;
     std::uint64_t start = 0; // in the region's offsets
@@ -158,6 +155,7 @@ class ScanJob {
             return std::tie(a.file, a.offset) < std::tie(b.file, b.offset);
         });
         m_report.bytesScanned = m_done;
+        m_report.skippedSectors = m_skipped;
         m_report.cancelled = m_options.cancel && m_options.cancel->load();
         return std::move(m_report);
     }
@@ -167,14 +165,12 @@ class ScanJob {
     // covers.
     void BuildRegions() {
         const std::uint32_t sectors = m_image.SectorCount();
-        if (!m_image.IsCooked())
-            FindUsableSectors();
         std::vector<bool> inFile(sectors, false);
         for (const ImageFile& file : m_image.Files()) {
             const std::uint64_t fileSectors = (file.size + kUserDataSize - 1) / kUserDataSize;
             for (std::uint64_t s = 0; s < fileSectors && file.firstLsn + s < sectors; ++s)
                 inFile[file.firstLsn + s] = true;
-            AddRuns(&file, file.firstLsn, file.size);
+            AddRegion(&file, file.firstLsn, file.size);
         }
         const std::uint64_t userSize = m_image.UserDataSize();
         std::uint32_t lsn = 0;
@@ -187,58 +183,42 @@ class ScanJob {
             while (lsn < sectors && !inFile[lsn])
                 ++lsn;
             const std::uint64_t start = std::uint64_t{first} * kUserDataSize;
-            AddRuns(nullptr, first,
-                    std::min<std::uint64_t>(userSize, std::uint64_t{lsn} * kUserDataSize) - start);
+            AddRegion(nullptr, first,
+                      std::min<std::uint64_t>(userSize, std::uint64_t{lsn} * kUserDataSize) - start);
         }
     }
 
-    // Which raw sectors hold a whole sector of user data, their headers read by every thread in turn on
-    // its share of the image.
-    void FindUsableSectors() {
-        const std::uint32_t sectors = m_image.SectorCount();
-        m_usable.assign(sectors, 0);
-        const unsigned parts = m_options.threads ? m_options.threads : WorkerCount();
-        RunParts(parts, [&](unsigned part) {
-            const std::uint32_t from = static_cast<std::uint32_t>(std::uint64_t{sectors} * part / parts);
-            const std::uint32_t to = static_cast<std::uint32_t>(std::uint64_t{sectors} * (part + 1) / parts);
-            for (std::uint32_t lsn = from; lsn < to; ++lsn) {
-                m_usable[lsn] = m_image.UserData(lsn).size() == kUserDataSize;
-                // Reading the headers maps every page: let go of them as it goes.
-                if (lsn % kReleaseSectors == kReleaseSectors - 1 || lsn + 1 == to)
-                    m_image.Release(lsn + 1 - std::min(lsn + 1 - from, kReleaseSectors),
-                                    std::min(lsn + 1 - from, kReleaseSectors));
+    // The region of `length` bytes of data from sector `firstLsn`, clipped to the image's data.
+    void AddRegion(const ImageFile* file, std::uint32_t firstLsn, std::uint64_t length) {
+        const std::uint64_t at = std::uint64_t{firstLsn} * kUserDataSize;
+        const std::uint64_t room = at < m_image.UserDataSize() ? m_image.UserDataSize() - at : 0;
+        if (std::min(length, room) > 0)
+            m_regions.push_back({file, file ? 0 : at, std::min(length, room)});
+    }
+
+    // Looks for items starting in the first `count` bytes of `view`, which holds the region's data from
+    // `at` (`viewEnds`: up to where the run of user data ends).
+    void ScanRun(const Region& region, std::uint64_t regionEnd, std::uint64_t at, std::uint64_t count,
+                 std::span<const std::uint8_t> view, bool viewEnds, std::vector<std::uint8_t>& scratch,
+                 std::vector<ScanHit>& hits) const {
+        ForEachCandidate(view, static_cast<std::size_t>(count), m_options, [&](std::size_t i) {
+            const std::uint64_t offset = at + i;
+            DetectedItem item;
+            const std::size_t rest = view.size() - i;
+            const bool capped = rest > kMaxItemBytes;
+            const auto window = view.subspan(i, capped ? static_cast<std::size_t>(kMaxItemBytes) : rest);
+            Detection result = DetectItem(window, viewEnds && !capped, m_options.formats, item);
+            if (result == Detection::needMore && !capped && !viewEnds) {
+                const auto wanted = static_cast<std::size_t>(std::min(kMaxItemBytes, regionEnd - offset));
+                scratch.resize(wanted);
+                scratch.resize(m_image.Read(region.file, offset, scratch));
+                result = DetectItem(scratch, scratch.size() < wanted || offset + scratch.size() == regionEnd,
+                                    m_options.formats, item);
             }
+            if (result == Detection::found)
+                hits.push_back({region.file ? std::optional<std::string>(region.file->path) : std::nullopt,
+                                offset, item});
         });
-    }
-
-    // Regions for `length` bytes of data from sector `firstLsn`, split where sectors hold no user data.
-    void AddRuns(const ImageFile* file, std::uint32_t firstLsn, std::uint64_t length) {
-        const std::uint64_t base = file ? 0 : std::uint64_t{firstLsn} * kUserDataSize;
-        if (m_image.IsCooked()) {
-            const std::uint64_t mapped = m_image.CookedBytes().size();
-            const std::uint64_t at = std::uint64_t{firstLsn} * kUserDataSize;
-            const std::uint64_t room = at < mapped ? mapped - at : 0;
-            if (std::min(length, room) > 0)
-                m_regions.push_back({file, base, std::min(length, room)});
-            return;
-        }
-        std::uint64_t runStart = 0;
-        bool inRun = false;
-        for (std::uint64_t at = 0; at < length; at += kUserDataSize) {
-            const std::uint64_t lsn = firstLsn + at / kUserDataSize;
-            const bool usable = lsn < m_usable.size() && m_usable[static_cast<std::size_t>(lsn)];
-            if (usable && !inRun) {
-                runStart = at;
-                inRun = true;
-            } else if (!usable) {
-                ++m_report.skippedSectors;
-                if (inRun)
-                    m_regions.push_back({file, base + runStart, at - runStart});
-                inRun = false;
-            }
-        }
-        if (inRun)
-            m_regions.push_back({file, base + runStart, length - runStart});
     }
 
     void Work(std::vector<ScanHit>& hits) {
@@ -254,30 +234,22 @@ class ScanJob {
             const Region& region = m_regions[task.region];
             const std::uint64_t regionEnd = region.start + region.length;
 
-            // A chunk small enough to stay in the processor's cache between its copy and its scan.
-            buffer.resize(
-                static_cast<std::size_t>(std::min(task.length + kChunkTail, regionEnd - task.start)));
-            buffer.resize(m_image.Read(region.file, task.start, buffer));
-            const std::span<const std::uint8_t> view = buffer;
-            const bool viewReachesEnd = task.start + view.size() == regionEnd;
-            ForEachCandidate(view, static_cast<std::size_t>(task.length), m_options, [&](std::size_t i) {
-                const std::uint64_t offset = task.start + i;
-                DetectedItem item;
-                const std::size_t rest = view.size() - i;
-                const bool capped = rest > kMaxItemBytes;
-                const auto window = view.subspan(i, capped ? static_cast<std::size_t>(kMaxItemBytes) : rest);
-                Detection result = DetectItem(window, viewReachesEnd && !capped, m_options.formats, item);
-                if (result == Detection::needMore && !capped && !viewReachesEnd) {
-                    scratch.resize(static_cast<std::size_t>(std::min(kMaxItemBytes, regionEnd - offset)));
-                    scratch.resize(m_image.Read(region.file, offset, scratch));
-                    result =
-                        DetectItem(scratch, offset + scratch.size() == regionEnd, m_options.formats, item);
-                }
-                if (result == Detection::found)
-                    hits.push_back(
-                        {region.file ? std::optional<std::string>(region.file->path) : std::nullopt, offset,
-                         item});
-            });
+            // A chunk small enough to stay in the processor's cache between its copy and its scan. A
+            // read stops before a sector without user data: the run before it is scanned as ending
+            // there, and the scan goes on after that sector.
+            const std::uint64_t taskEnd = task.start + task.length;
+            for (std::uint64_t at = task.start; at < taskEnd;) {
+                const auto wanted =
+                    static_cast<std::size_t>(std::min(taskEnd - at + kChunkTail, regionEnd - at));
+                buffer.resize(wanted);
+                buffer.resize(m_image.Read(region.file, at, buffer));
+                ScanRun(region, regionEnd, at, std::min<std::uint64_t>(taskEnd - at, buffer.size()), buffer,
+                        buffer.size() < wanted || at + buffer.size() == regionEnd, scratch, hits);
+                if (at + buffer.size() >= taskEnd)
+                    break;
+                m_skipped.fetch_add(1);
+                at = (at + buffer.size()) / kUserDataSize * kUserDataSize + kUserDataSize;
+            }
             const std::uint64_t done = m_done.fetch_add(task.length) + task.length;
             if (m_options.progress) {
                 const std::lock_guard lock(m_progressMutex);
@@ -289,7 +261,7 @@ class ScanJob {
     const DiscImage& m_image;
     const ScanOptions& m_options;
     std::vector<Region> m_regions;
-    std::vector<std::uint8_t> m_usable; // per raw sector: holds a whole sector of user data
+    std::atomic<std::uint32_t> m_skipped{0};
     std::vector<Task> m_tasks;
     std::atomic<std::size_t> m_next{0};
     std::atomic<std::uint64_t> m_done{0};
