@@ -10,7 +10,7 @@ layers=(
     "model"
     "texture view"
     "dialogs"
-    "cli app exchange"
+    "cli app exchange gamedata"
 )
 declare -A rank
 for i in "${!layers[@]}"; do

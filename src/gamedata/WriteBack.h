@@ -1,0 +1,34 @@
+#pragma once
+// Puts an edited model or texture back where it was found: at an address in a plain file or in a disc
+// image. The new bytes take the old item's place, the rest of its extent is zeroed, every changed raw
+// sector gets its codes recomputed, and the write goes through the image's journal.
+#include "ImageJournal.h"
+#include "ItemProbe.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace polyvane::gamedata {
+
+struct WriteBackResult {
+    bool written = false;
+    std::string error;                 // why nothing was written; empty when written
+    std::vector<std::string> notes;    // a journal recovered on the way
+    std::vector<std::string> warnings; // a texture whose layout differs from the old one's
+    std::uint64_t newSize = 0, oldSize = 0;
+};
+
+// What an address holds now, without writing: the item's size and kind, or why it is no target.
+struct WriteBackTarget {
+    std::string containerName; // the image's or file's name, for a user's confirmation
+    ProbedItem item;
+};
+[[nodiscard]] std::optional<WriteBackTarget> InspectTarget(std::string_view address, std::string& error);
+
+[[nodiscard]] WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t> newBytes,
+                                        WriteStop stop = {});
+
+} // namespace polyvane::gamedata
