@@ -1,6 +1,5 @@
-// The sector codes checked by the standard's own definitions, computed here the slow way: the EDC as
-// polynomial division bit by bit, the parity by evaluating both check equations of every P and Q
-// codeword with a shift-and-add field multiply.
+// The sector codes checked by the standard's own definitions, computed the slow way.
+#include "SlowSectorCodes.h"
 #include "gamedata/SectorCodes.h"
 
 #include <gtest/gtest.h>
@@ -12,79 +11,6 @@
 
 namespace polyvane::gamedata {
 namespace {
-
-using Sector = std::array<std::uint8_t, kRawSectorBytes>;
-
-// Division by x^32 + x^31 + x^16 + x^15 + x^4 + x^3 + x + 1 of the bit stream taken least
-// significant bit first; the remainder's x^0 term goes to the stored value's top bit.
-std::uint32_t SlowEdc(const std::uint8_t* bytes, std::size_t count) {
-    std::uint32_t remainder = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool in = (bytes[i] >> bit) & 1;
-            const bool top = remainder >> 31;
-            remainder <<= 1;
-            if (top != in)
-                remainder ^= 0x8001801bu;
-        }
-    std::uint32_t reversed = 0;
-    for (int bit = 0; bit < 32; ++bit)
-        if (remainder & (1u << bit))
-            reversed |= 1u << (31 - bit);
-    return reversed;
-}
-
-std::uint8_t SlowMultiply(std::uint8_t a, std::uint8_t b) {
-    unsigned product = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        if (b & (1 << bit))
-            product ^= unsigned{a} << bit;
-    for (int bit = 14; bit >= 8; --bit)
-        if (product & (1u << bit))
-            product ^= 0x11du << (bit - 8);
-    return static_cast<std::uint8_t>(product);
-}
-
-std::uint8_t AlphaPower(unsigned exponent) {
-    std::uint8_t value = 1;
-    for (unsigned i = 0; i < exponent; ++i)
-        value = SlowMultiply(value, 2);
-    return value;
-}
-
-// Both checks of one codeword: sum v[i] = 0 and sum alpha^(n-1-i) v[i] = 0.
-bool CodewordHolds(const std::vector<std::uint8_t>& v) {
-    std::uint8_t plain = 0, weighted = 0;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        plain ^= v[i];
-        weighted ^= SlowMultiply(AlphaPower(static_cast<unsigned>(v.size() - 1 - i)), v[i]);
-    }
-    return plain == 0 && weighted == 0;
-}
-
-// Every P codeword (a column of 24 words plus 2 parity words) and every Q codeword (a diagonal of 43
-// words plus 2), in both byte planes, as ECMA-130 lays them over the bytes from offset 12.
-int BrokenCodewords(const Sector& sector) {
-    const std::uint8_t* d = sector.data() + 12;
-    int broken = 0;
-    for (int plane = 0; plane < 2; ++plane) {
-        for (int column = 0; column < 43; ++column) {
-            std::vector<std::uint8_t> v;
-            for (int row = 0; row < 26; ++row)
-                v.push_back(d[2 * (43 * row + column) + plane]);
-            broken += !CodewordHolds(v);
-        }
-        for (int diagonal = 0; diagonal < 26; ++diagonal) {
-            std::vector<std::uint8_t> v;
-            for (int i = 0; i < 43; ++i)
-                v.push_back(d[2 * ((44 * i + 43 * diagonal) % 1118) + plane]);
-            v.push_back(d[2 * (1118 + diagonal) + plane]);
-            v.push_back(d[2 * (1118 + 26 + diagonal) + plane]);
-            broken += !CodewordHolds(v);
-        }
-    }
-    return broken;
-}
 
 std::uint32_t StoredEdc(const Sector& sector, std::size_t at) {
     return sector[at] | sector[at + 1] << 8 | sector[at + 2] << 16 | std::uint32_t{sector[at + 3]} << 24;

@@ -1,0 +1,260 @@
+// Writing an item back into containers the test builds: a plain archive, an ISO made by xorriso, and
+// that ISO's blocks wrapped in raw Mode 1 and Mode 2 XA sectors written here.
+#include "SlowSectorCodes.h"
+#include "TimBuilder.h"
+#include "TmdBuilder.h"
+#include "gamedata/WriteBack.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace polyvane::gamedata {
+namespace {
+
+namespace fs = std::filesystem;
+using ByteVector = std::vector<std::uint8_t>;
+
+ByteVector RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    ByteVector bytes(size);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+void WriteFile(const fs::path& path, const ByteVector& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+}
+
+ByteVector ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A model of `triangles` flat triangles over as many vertices; each packet: colour, then normal and
+// vertex indices.
+ByteVector Model(unsigned triangles, std::int16_t seed) {
+    test::TmdObjectSpec object;
+    for (unsigned i = 0; i < triangles; ++i)
+        object.vertices.insert(object.vertices.end(), {static_cast<std::int16_t>(seed + i), seed, -3});
+    object.normals = {0, 0, 4096};
+    for (unsigned i = 0; i < triangles; ++i)
+        object.packets.insert(object.packets.end(), {test::PacketHeader(4, 3, 0, 0x20), 0x404040u + seed,
+                                                     test::Halves(0, i), test::Halves((i + 1) % triangles, (i + 2) % triangles)});
+    object.nPrimitive = triangles;
+    return test::BuildTmd({object}).data();
+}
+
+constexpr std::size_t kArchiveBytes = 40 * 1024;
+constexpr std::uint64_t kItemOffset = 0x7f4; // crosses a sector boundary
+
+// The archive a game keeps its models in: filler with the model at kItemOffset.
+ByteVector Archive(const ByteVector& model) {
+    ByteVector archive = RandomBytes(kArchiveBytes, 5);
+    std::copy(model.begin(), model.end(), archive.begin() + kItemOffset);
+    return archive;
+}
+
+// 2048-byte blocks in raw sectors: sync, BCD address, mode, for Mode 2 a Form 1 subheader, the
+// block, and zero codes (so that only sectors the write changed hold codes). `form2Tail` Form 2
+// sectors follow.
+ByteVector RawImage(const ByteVector& iso, int mode, int form2Tail) {
+    ByteVector raw;
+    const std::size_t blocks = iso.size() / 2048;
+    for (std::size_t i = 0; i < blocks + static_cast<std::size_t>(form2Tail); ++i) {
+        Sector sector{};
+        sector.fill(0);
+        for (int k = 1; k <= 10; ++k)
+            sector[static_cast<std::size_t>(k)] = 0xff;
+        const std::size_t address = i + 150;
+        const auto bcd = [](std::size_t v) { return static_cast<std::uint8_t>((v / 10) << 4 | (v % 10)); };
+        sector[12] = bcd(address / 75 / 60), sector[13] = bcd(address / 75 % 60), sector[14] = bcd(address % 75);
+        sector[15] = static_cast<std::uint8_t>(mode);
+        const bool form2 = i >= blocks;
+        if (mode == 2)
+            sector[18] = sector[22] = form2 ? 0x24 : 0x08;
+        if (!form2)
+            std::copy_n(iso.begin() + static_cast<std::ptrdiff_t>(i * 2048), 2048, sector.begin() + (mode == 1 ? 16 : 24));
+        raw.insert(raw.end(), sector.begin(), sector.end());
+    }
+    return raw;
+}
+
+class WriteBackTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() / ("writeback-test-" + std::to_string(::getpid()));
+        fs::create_directories(m_folder / "tree" / "DATA");
+        m_oldModel = Model(300, 1);
+        m_newModel = Model(200, 9);
+        WriteFile(m_folder / "archive.bin", Archive(m_oldModel));
+        WriteFile(m_folder / "tree" / "DATA" / "MODELS.BIN", Archive(m_oldModel));
+        WriteFile(m_folder / "tree" / "README.TXT", RandomBytes(5000, 6));
+        const std::string xorriso = POLYVANE_XORRISO;
+        if (xorriso.empty())
+            return;
+        const std::string command = xorriso + " -as mkisofs -quiet -o '" + (m_folder / "disc.iso").string() + "' '" +
+                                    (m_folder / "tree").string() + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0)
+            return;
+        const ByteVector iso = ReadFile(m_folder / "disc.iso");
+        WriteFile(m_folder / "mode1.bin", RawImage(iso, 1, 0));
+        WriteFile(m_folder / "mode2.bin", RawImage(iso, 2, 4));
+        m_haveImages = true;
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    fs::path m_folder;
+    ByteVector m_oldModel, m_newModel;
+    bool m_haveImages = false;
+};
+
+// Reads back the user data of a container: the file itself, or each data sector's 2048 bytes.
+ByteVector UserData(const ByteVector& file, bool raw) {
+    if (!raw)
+        return file;
+    ByteVector data;
+    for (std::size_t at = 0; at + 2352 <= file.size(); at += 2352)
+        if (!(file[at + 15] == 2 && (file[at + 18] & 0x20))) {
+            const std::size_t from = at + (file[at + 15] == 1 ? 16 : 24);
+            data.insert(data.end(), file.begin() + static_cast<std::ptrdiff_t>(from),
+                        file.begin() + static_cast<std::ptrdiff_t>(from + 2048));
+        }
+    return data;
+}
+
+TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
+    struct Case {
+        const char* container;
+        const char* pathInImage;
+        bool raw;
+    };
+    const Case cases[] = {
+        {"archive.bin", nullptr, false},
+        {"disc.iso", "DATA/MODELS.BIN", false},
+        {"mode1.bin", "DATA/MODELS.BIN", true},
+        {"mode2.bin", "DATA/MODELS.BIN", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.container);
+        const fs::path image = m_folder / c.container;
+        if (!fs::exists(image))
+            continue; // no xorriso: only the plain archive
+        const ByteVector before = ReadFile(image);
+        char offset[32];
+        std::snprintf(offset, sizeof offset, "@0x%llx", static_cast<unsigned long long>(kItemOffset));
+        const std::string address =
+            image.string() + (c.pathInImage ? std::string("::") + c.pathInImage : std::string()) + offset;
+
+        const WriteBackResult result = WriteBack(address, m_newModel);
+        ASSERT_TRUE(result.written) << result.error;
+        EXPECT_EQ(result.oldSize, m_oldModel.size());
+        EXPECT_TRUE(result.warnings.empty());
+
+        const ByteVector after = ReadFile(image);
+        ASSERT_EQ(after.size(), before.size());
+        const ByteVector oldData = UserData(before, c.raw), newData = UserData(after, c.raw);
+        // Where the item lies in the user data: the plain archive's offset, or the file's place found by
+        // the archive's unchanged bytes around it.
+        const ByteVector archive = Archive(m_oldModel);
+        const auto found = std::search(oldData.begin(), oldData.end(), archive.begin(), archive.end());
+        ASSERT_NE(found, oldData.end());
+        const std::size_t itemStart = static_cast<std::size_t>(found - oldData.begin()) + kItemOffset;
+        ByteVector expected = oldData;
+        std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(itemStart), m_oldModel.size(), std::uint8_t{0});
+        std::copy(m_newModel.begin(), m_newModel.end(), expected.begin() + static_cast<std::ptrdiff_t>(itemStart));
+        EXPECT_TRUE(newData == expected) << "the new bytes, a zero tail, and every other user byte as it was";
+
+        int changedSectors = 0;
+        for (std::size_t at = 0; c.raw && at < after.size(); at += 2352) {
+            if (std::equal(after.begin() + static_cast<std::ptrdiff_t>(at),
+                           after.begin() + static_cast<std::ptrdiff_t>(at + 2352),
+                           before.begin() + static_cast<std::ptrdiff_t>(at)))
+                continue;
+            ++changedSectors;
+            Sector sector;
+            std::copy_n(after.begin() + static_cast<std::ptrdiff_t>(at), 2352, sector.begin());
+            EXPECT_TRUE(SectorCodesHold(sector)) << "sector " << at / 2352;
+            const std::ptrdiff_t headerBytes = sector[15] == 1 ? 16 : 24;
+            EXPECT_TRUE(std::equal(sector.begin(), sector.begin() + headerBytes,
+                                   before.begin() + static_cast<std::ptrdiff_t>(at)))
+                << "sync, header and subheader kept";
+        }
+        EXPECT_TRUE(!c.raw || changedSectors > 0);
+
+        std::string error;
+        const auto target = InspectTarget(address, error);
+        ASSERT_TRUE(target) << error;
+        EXPECT_EQ(target->item.size, m_newModel.size()) << "the address now reads as the new model";
+    }
+}
+
+TEST_F(WriteBackTest, WhatCannotBeWrittenIsRefusedAndTheImageIsUntouched) {
+    if (!m_haveImages)
+        GTEST_SKIP() << "xorriso is needed to build the disc image";
+    const std::string image = (m_folder / "mode2.bin").string();
+    const std::size_t form2Sector = fs::file_size(image) / 2352 - 2;
+    char form2Address[64];
+    std::snprintf(form2Address, sizeof form2Address, "@0x%zx", form2Sector * 2048);
+    struct Case {
+        std::string address;
+        ByteVector bytes;
+        std::vector<std::string> says;
+    };
+    const ByteVector longer = Model(400, 3);
+    test::TimSpec texture;
+    texture.flag = 2, texture.imageWidth = 2, texture.imageHeight = 1;
+    texture.pixels = ByteVector(4, 1);
+    const Case cases[] = {
+        {image + "::DATA/MODELS.BIN@0x7f4", longer,
+         {std::to_string(longer.size()) + " bytes", "room for " + std::to_string(m_oldModel.size()) + " bytes"}},
+        {image + "::DATA/MODELS.BIN@0x7f0", m_newModel, {"no longer read"}},
+        {image + form2Address, m_newModel, {"Form 2"}},
+        {image + "::DATA/MODELS.BIN@0x100000", m_newModel, {"past the end"}},
+        {image + "@0x10000000", m_newModel, {"past the end"}},
+        {image + "::DATA/GONE.BIN@0x7f4", m_newModel, {"no longer lists"}},
+        {image + "::DATA/MODELS.BIN@0x7f4", test::BuildTim(texture).data(),
+         {"cannot replace"}},
+    };
+    const ByteVector before = ReadFile(image);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address);
+        const WriteBackResult result = WriteBack(c.address, c.bytes);
+        EXPECT_FALSE(result.written);
+        for (const std::string& part : c.says)
+            EXPECT_NE(result.error.find(part), std::string::npos) << result.error;
+        EXPECT_TRUE(ReadFile(image) == before);
+    }
+}
+
+TEST_F(WriteBackTest, ATextureOfAnotherLayoutIsWrittenWithAWarning) {
+    test::TimSpec spec;
+    spec.flag = 2; // 15-bit direct
+    spec.imageWidth = 4, spec.imageHeight = 2;
+    spec.pixels = test::CountingBytes(16);
+    const ByteVector oldTexture = test::BuildTim(spec).data();
+    spec.imageX = 320;
+    spec.pixels = ByteVector(16, 7);
+    const ByteVector moved = test::BuildTim(spec).data();
+    ByteVector archive = RandomBytes(4096, 8);
+    std::copy(oldTexture.begin(), oldTexture.end(), archive.begin() + 100);
+    WriteFile(m_folder / "textures.bin", archive);
+
+    const WriteBackResult result = WriteBack((m_folder / "textures.bin").string() + "@0x64", moved);
+    ASSERT_TRUE(result.written) << result.error;
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("(320,0)"), std::string::npos) << result.warnings[0];
+    EXPECT_NE(result.warnings[0].find("may expect the old one"), std::string::npos);
+}
+
+} // namespace
+} // namespace polyvane::gamedata
