@@ -30,6 +30,7 @@ constexpr Subcommand kSubcommands[] = {
     {"tim-from-image", "tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]",
      polyvane::cli::RunTimFromImage},
     {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},
+    {"inject", "inject ADDRESS NEWFILE | inject --recover IMAGE", polyvane::cli::RunInject},
 };
 
 void PrintUsage(std::ostream& out) {
