@@ -121,6 +121,19 @@ std::optional<std::vector<ImagePatch>> BuildPatches(const DiscImage& image, std:
     return patches;
 }
 
+// The item's room: its own size, or the room known from when it was read if zeros fill the rest of it.
+std::uint64_t Room(const LocatedItem& located, std::uint64_t knownRoom) {
+    const std::uint64_t size = located.item.size;
+    if (knownRoom <= size || knownRoom - size > kMaxItemBytes)
+        return size;
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(knownRoom - size));
+    bool stoppedAtForm2 = false;
+    const bool zeros = located.image.Read(located.start + size, tail.data(), tail.size(), stoppedAtForm2) ==
+                           tail.size() &&
+                       std::all_of(tail.begin(), tail.end(), [](std::uint8_t b) { return b == 0; });
+    return zeros ? knownRoom : size;
+}
+
 } // namespace
 
 std::optional<WriteBackTarget> InspectTarget(std::string_view address, std::string& error) {
@@ -135,7 +148,8 @@ std::optional<WriteBackTarget> InspectTarget(std::string_view address, std::stri
     return WriteBackTarget{parsed->container.filename().string(), located->item};
 }
 
-WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t> newBytes, WriteStop stop) {
+WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t> newBytes,
+                          const WriteBackOptions& options) {
     WriteBackResult result;
     const auto parsed = ParseItemAddress(address);
     if (!parsed) {
@@ -158,7 +172,8 @@ WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t
     if (!located)
         return result;
     const ProbedItem& old = located->item;
-    result.oldSize = old.size;
+    const std::uint64_t room = Room(*located, options.knownRoom);
+    result.oldSize = room;
     result.newSize = newBytes.size();
     const auto replacement = ProbeItem(newBytes);
     if (!replacement) {
@@ -171,10 +186,10 @@ WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t
                        " cannot replace it; nothing was written";
         return result;
     }
-    if (newBytes.size() > old.size) {
+    if (newBytes.size() > room) {
         result.error = std::string("the new ") + ItemFormatName(old.format) + " is " +
                        std::to_string(newBytes.size()) + " bytes but the one at " + Quoted(std::string(address)) +
-                       " has room for " + std::to_string(old.size) + " bytes; nothing was written";
+                       " has room for " + std::to_string(room) + " bytes; nothing was written";
         return result;
     }
     if (old.format == ItemFormat::tim && !(replacement->texture == old.texture))
@@ -182,12 +197,12 @@ WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t
                                   ") differs from the old one (" + DescribeLayout(old.texture) +
                                   "); the game's code may expect the old one");
 
-    std::vector<std::uint8_t> extent(old.size, 0);
+    std::vector<std::uint8_t> extent(room, 0);
     std::copy(newBytes.begin(), newBytes.end(), extent.begin());
     auto patches = BuildPatches(located->image, located->start, extent, result.error);
     if (!patches)
         return result;
-    const JournalWriteResult written = WriteThroughJournal(located->image.dataFile(), *patches, stop);
+    const JournalWriteResult written = WriteThroughJournal(located->image.dataFile(), *patches, options.stop);
     result.written = written.written;
     result.error = written.message;
     return result;

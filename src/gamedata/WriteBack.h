@@ -28,7 +28,15 @@ struct WriteBackTarget {
 };
 [[nodiscard]] std::optional<WriteBackTarget> InspectTarget(std::string_view address, std::string& error);
 
+struct WriteBackOptions {
+    // The room the item had when it was read: a smaller item written back since leaves zeros up to it,
+    // and that room stays usable (undoing a change that shrank a model and saving again must fit).
+    // Honoured only when every byte between the present item's end and it is zero.
+    std::uint64_t knownRoom = 0;
+    WriteStop stop;
+};
+
 [[nodiscard]] WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t> newBytes,
-                                        WriteStop stop = {});
+                                        const WriteBackOptions& options = {});
 
 } // namespace polyvane::gamedata

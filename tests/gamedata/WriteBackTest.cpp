@@ -236,6 +236,21 @@ TEST_F(WriteBackTest, WhatCannotBeWrittenIsRefusedAndTheImageIsUntouched) {
     }
 }
 
+TEST_F(WriteBackTest, TheRoomKnownFromTheFirstReadStaysUsableWhileItsTailIsZero) {
+    const fs::path archive = m_folder / "archive.bin";
+    const std::string address = archive.string() + "@0x7f4";
+    ASSERT_TRUE(WriteBack(address, m_newModel).written);
+    EXPECT_FALSE(WriteBack(address, m_oldModel).written) << "the item alone is smaller now";
+    ASSERT_TRUE(WriteBack(address, m_oldModel, {.knownRoom = m_oldModel.size(), .stop = {}}).written);
+    EXPECT_TRUE(ReadFile(archive) == Archive(m_oldModel)) << "undo and save again restores the first version";
+
+    ASSERT_TRUE(WriteBack(address, m_newModel).written);
+    ByteVector spoiled = ReadFile(archive);
+    spoiled[kItemOffset + m_oldModel.size() - 1] = 1; // something else now lies in the old tail
+    WriteFile(archive, spoiled);
+    EXPECT_FALSE(WriteBack(address, m_oldModel, {.knownRoom = m_oldModel.size(), .stop = {}}).written);
+}
+
 TEST_F(WriteBackTest, ATextureOfAnotherLayoutIsWrittenWithAWarning) {
     test::TimSpec spec;
     spec.flag = 2; // 15-bit direct
