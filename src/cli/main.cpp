@@ -1,6 +1,7 @@
 // polyvane-cli: the editor's model, texture and drawing code without a window.
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "gamedata/WriteBack.h"
 
 #include <iostream>
 #include <string>
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     }
     polyvane::cli::StderrMessageBox messages;
     polyvane::ScopedMessageBox scoped(messages);
+    polyvane::gamedata::InstallItemWriter();
     for (const auto& sub : kSubcommands)
         if (args[0] == sub.name)
             return sub.run(std::span<const std::string>(args).subspan(1));

@@ -1,10 +1,12 @@
 #include "WriteBack.h"
 
 #include "DiscImage.h"
+#include "platform/ItemWriter.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 
 namespace polyvane::gamedata {
 
@@ -206,6 +208,23 @@ WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t
     result.written = written.written;
     result.error = written.message;
     return result;
+}
+
+void InstallItemWriter() {
+    ItemWriter writer;
+    // A name that parses as an address but is also an existing file's stays the file's.
+    writer.claims = [](const std::string& name) {
+        std::error_code ignored;
+        return ParseItemAddress(name).has_value() && !std::filesystem::exists(name, ignored);
+    };
+    writer.write = [](const std::string& name, std::span<const std::uint8_t> bytes, std::uint64_t knownRoom) {
+        WriteBackResult result = WriteBack(name, bytes, {.knownRoom = knownRoom, .stop = {}});
+        ItemWriteReport report{result.written, std::move(result.error), std::move(result.notes)};
+        for (const std::string& warning : result.warnings)
+            report.messages.push_back("Warning: " + warning);
+        return report;
+    };
+    SetItemWriter(std::move(writer));
 }
 
 } // namespace polyvane::gamedata

@@ -39,4 +39,8 @@ struct WriteBackOptions {
 [[nodiscard]] WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t> newBytes,
                                         const WriteBackOptions& options = {});
 
+// Lets every save of a document (the editor's Save, `convert`, `--do save`) take an address as well as a
+// file name: installs the platform's item writer over WriteBack.
+void InstallItemWriter();
+
 } // namespace polyvane::gamedata

@@ -1,6 +1,7 @@
 #include "CDocument.h"
 
 #include "CView.h"
+#include "ItemWriter.h"
 #include "MessageBox.h"
 
 #include <algorithm>
@@ -43,6 +44,8 @@ bool CDocument::OnOpenDocument(const std::string& path) {
 }
 
 bool CDocument::OnSaveDocument(const std::string& path) {
+    if (IsWritableItemName(path))
+        return SaveIntoItem(path);
     CArchive ar;
     if (!ar.OpenForStore(path)) {
         AfxMessageBox("Could not save file");
@@ -60,6 +63,24 @@ bool CDocument::OnSaveDocument(const std::string& path) {
         return false;
     }
     SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::SaveIntoItem(const std::string& address) {
+    CArchive ar = CArchive::ToMemory("item");
+    Serialize(ar);
+    if (!StoreSucceeded())
+        return false;
+    const ItemWriteReport report = WriteNamedItem(address, ar.StoredBytes(), m_itemRoom);
+    for (const std::string& message : report.messages)
+        AfxMessageBox(message);
+    if (!report.written) {
+        AfxMessageBox(report.error);
+        return false;
+    }
+    if (address != m_pathName)
+        SetPathName(address);
     SetModifiedFlag(false);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "CCmdTarget.h"
 #include "UndoHistory.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -55,11 +56,16 @@ class CDocument : public CCmdTarget {
     void SetTitle(const std::string& title) { m_title = title; }
 
   private:
+    // Saving into the place an address names inside another file, through the installed item writer.
+    [[nodiscard]] bool SaveIntoItem(const std::string& address);
+
     std::vector<CView*> m_views;
     std::string m_pathName;
     std::string m_title;
     UndoHistory m_history;
     bool m_bModified = false;
+    // Bytes the item took when the document was read from an address; 0 for a file.
+    std::uint64_t m_itemRoom = 0;
 };
 
 } // namespace polyvane
