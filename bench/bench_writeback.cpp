@@ -31,8 +31,9 @@ std::vector<std::uint8_t> Model(std::uint32_t shade) {
         object.vertices.insert(object.vertices.end(), {static_cast<std::int16_t>(i), 5, -3});
     object.normals = {0, 0, 4096};
     for (unsigned i = 0; i < kTriangles; ++i)
-        object.packets.insert(object.packets.end(), {test::PacketHeader(4, 3, 0, 0x20), shade, test::Halves(0, i),
-                                                     test::Halves((i + 1) % kTriangles, (i + 2) % kTriangles)});
+        object.packets.insert(object.packets.end(),
+                              {test::PacketHeader(4, 3, 0, 0x20), shade, test::Halves(0, i),
+                               test::Halves((i + 1) % kTriangles, (i + 2) % kTriangles)});
     object.nPrimitive = kTriangles;
     return test::BuildTmd({object}).data();
 }
@@ -62,7 +63,8 @@ struct Image {
                     std::copy_n(model.begin() + static_cast<std::ptrdiff_t>(from), take, s + 24);
                 }
             }
-            out.write(reinterpret_cast<const char*>(sectors.data()), static_cast<std::streamsize>(sectors.size()));
+            out.write(reinterpret_cast<const char*>(sectors.data()),
+                      static_cast<std::streamsize>(sectors.size()));
         }
     }
     ~Image() { fs::remove_all(folder); }
@@ -88,7 +90,8 @@ void BM_WriteBackIntoRawImage(benchmark::State& state) {
         }
         next ^= 1;
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(versions[0].size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(versions[0].size()));
 }
 BENCHMARK(BM_WriteBackIntoRawImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 

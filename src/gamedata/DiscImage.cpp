@@ -98,7 +98,8 @@ std::optional<DiscImage> DiscImage::Open(const std::filesystem::path& container,
     }
     std::ifstream in(image.m_dataFile, std::ios::binary);
     std::array<std::uint8_t, kRawSectorBytes> sector{};
-    if (image.m_fileSize % kRawSectorBytes == 0 && image.m_fileSize > kPrimaryDescriptorSector * kRawSectorBytes) {
+    if (image.m_fileSize % kRawSectorBytes == 0 &&
+        image.m_fileSize > kPrimaryDescriptorSector * kRawSectorBytes) {
         in.seekg(static_cast<std::streamoff>(kPrimaryDescriptorSector * kRawSectorBytes));
         in.read(reinterpret_cast<char*>(sector.data()), kRawSectorBytes);
         if (in && ClassifySector(sector) != SectorMode::other) {
@@ -139,7 +140,8 @@ std::optional<FileExtent> DiscImage::LookUpFile(const std::string& path) const {
     return FileExtent{std::uint64_t{static_cast<std::uint32_t>(stat->lsn)} * kUserDataBytes, stat->size};
 }
 
-std::size_t DiscImage::Read(std::uint64_t offset, std::uint8_t* out, std::size_t count, bool& stoppedAtForm2) const {
+std::size_t DiscImage::Read(std::uint64_t offset, std::uint8_t* out, std::size_t count,
+                            bool& stoppedAtForm2) const {
     stoppedAtForm2 = false;
     std::ifstream in(m_dataFile, std::ios::binary);
     if (offset >= userDataSize())
@@ -165,7 +167,8 @@ std::size_t DiscImage::Read(std::uint64_t offset, std::uint8_t* out, std::size_t
             break;
         }
         const std::size_t take = std::min(count - done, kUserDataBytes - inner);
-        std::copy_n(sector.begin() + static_cast<std::ptrdiff_t>(UserDataOffset(mode) + inner), take, out + done);
+        std::copy_n(sector.begin() + static_cast<std::ptrdiff_t>(UserDataOffset(mode) + inner), take,
+                    out + done);
         done += take;
     }
     return done;

@@ -34,7 +34,8 @@ struct FileExtent {
 class DiscImage {
   public:
     // Opens `container` (a cue sheet is followed to its data file); an error message when it cannot.
-    [[nodiscard]] static std::optional<DiscImage> Open(const std::filesystem::path& container, std::string& error);
+    [[nodiscard]] static std::optional<DiscImage> Open(const std::filesystem::path& container,
+                                                       std::string& error);
 
     [[nodiscard]] ImageKind kind() const { return m_kind; }
     // The file that holds the sectors (the cue sheet's data file, or the container itself).

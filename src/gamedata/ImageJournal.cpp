@@ -116,10 +116,12 @@ std::filesystem::path JournalPathFor(const std::filesystem::path& image) {
     return journal;
 }
 
-JournalWriteResult WriteThroughJournal(const std::filesystem::path& image, std::span<const ImagePatch> patches,
-                                       WriteStop stop) {
+JournalWriteResult WriteThroughJournal(const std::filesystem::path& image,
+                                       std::span<const ImagePatch> patches, WriteStop stop) {
     const std::filesystem::path journalPath = JournalPathFor(image);
-    const auto refuse = [&](std::string why) { return JournalWriteResult{false, Quoted(image) + ": " + why}; };
+    const auto refuse = [&](std::string why) {
+        return JournalWriteResult{false, Quoted(image) + ": " + why};
+    };
     std::error_code ignored;
     if (std::filesystem::exists(journalPath, ignored))
         return refuse("the journal " + Quoted(journalPath) +
@@ -160,8 +162,8 @@ JournalWriteResult WriteThroughJournal(const std::filesystem::path& image, std::
         if (journalFile.fd() < 0)
             return refuse("the journal " + Quoted(journalPath) + " cannot be created (" + SystemError() +
                           "); nothing was changed");
-        if (!WriteAll(journalFile.fd(), 0, journal.data(), journal.size()) || ::fsync(journalFile.fd()) != 0 ||
-            !journalFile.Close()) {
+        if (!WriteAll(journalFile.fd(), 0, journal.data(), journal.size()) ||
+            ::fsync(journalFile.fd()) != 0 || !journalFile.Close()) {
             const std::string why = SystemError();
             std::filesystem::remove(journalPath, ignored);
             return refuse("the journal " + Quoted(journalPath) + " cannot be written (" + why +
@@ -207,8 +209,9 @@ RecoveryResult RecoverImage(const std::filesystem::path& image) {
     if (!std::filesystem::exists(journalPath, ignored))
         return {};
     const auto leave = [&](std::string why) {
-        return RecoveryResult{Outcome::leftInPlace, Quoted(journalPath) + " " + why +
-                                                        "; the journal was left in place and the image not touched"};
+        return RecoveryResult{Outcome::leftInPlace,
+                              Quoted(journalPath) + " " + why +
+                                  "; the journal was left in place and the image not touched"};
     };
 
     std::vector<std::uint8_t> journal;

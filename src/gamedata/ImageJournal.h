@@ -36,7 +36,8 @@ struct JournalWriteResult {
 // Applies the patches through the journal. A read-only image, an unreadable range or a journal that
 // cannot be written and flushed changes nothing.
 [[nodiscard]] JournalWriteResult WriteThroughJournal(const std::filesystem::path& image,
-                                                     std::span<const ImagePatch> patches, WriteStop stop = {});
+                                                     std::span<const ImagePatch> patches,
+                                                     WriteStop stop = {});
 
 struct RecoveryResult {
     enum class Outcome {

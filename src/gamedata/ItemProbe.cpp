@@ -52,8 +52,8 @@ std::optional<ProbedItem> ProbeItem(std::span<const std::uint8_t> bytes) {
         const std::uint64_t size = 8 + (hasClut ? std::uint64_t{tim->clutLength} : 0) + tim->imageLength;
         if (size > bytes.size())
             return std::nullopt;
-        TextureLayout layout{tim->pixelMode, tim->imageX, tim->imageY, tim->imageWidth, tim->imageHeight,
-                             hasClut,        0,           0,           0,               0};
+        TextureLayout layout{
+            tim->pixelMode, tim->imageX, tim->imageY, tim->imageWidth, tim->imageHeight, hasClut, 0, 0, 0, 0};
         if (hasClut)
             layout.clutX = tim->clutX, layout.clutY = tim->clutY, layout.clutWidth = tim->clutWidth,
             layout.clutHeight = tim->clutHeight;

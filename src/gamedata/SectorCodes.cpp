@@ -111,7 +111,8 @@ SectorMode ClassifySector(std::span<const std::uint8_t, kRawSectorBytes> sector)
     case 1:
         return SectorMode::mode1;
     case 2:
-        return (sector[kMode2SubmodeOffset] & kSubmodeForm2) ? SectorMode::mode2Form2 : SectorMode::mode2Form1;
+        return (sector[kMode2SubmodeOffset] & kSubmodeForm2) ? SectorMode::mode2Form2
+                                                             : SectorMode::mode2Form1;
     default:
         return SectorMode::other;
     }

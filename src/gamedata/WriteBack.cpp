@@ -40,24 +40,27 @@ std::optional<LocatedItem> Locate(const ItemAddress& address, std::string_view t
         }
         const auto file = image->LookUpFile(address.pathInImage);
         if (!file) {
-            error = Quoted(address.container.string()) + " no longer lists the file " + Quoted(address.pathInImage);
+            error = Quoted(address.container.string()) + " no longer lists the file " +
+                    Quoted(address.pathInImage);
             return std::nullopt;
         }
         if (address.offset >= file->size) {
-            error = Quoted(std::string(text)) + " lies past the end of " + Quoted(address.pathInImage) + " (" +
-                    std::to_string(file->size) + " bytes)";
+            error = Quoted(std::string(text)) + " lies past the end of " + Quoted(address.pathInImage) +
+                    " (" + std::to_string(file->size) + " bytes)";
             return std::nullopt;
         }
         start = file->start + address.offset;
         limit = std::min(limit, file->start + file->size);
     }
     if (start >= limit) {
-        error = Quoted(std::string(text)) + " lies past the end of the data (" + std::to_string(limit) + " bytes)";
+        error = Quoted(std::string(text)) + " lies past the end of the data (" + std::to_string(limit) +
+                " bytes)";
         return std::nullopt;
     }
     std::vector<std::uint8_t> window;
     for (std::size_t size = kFirstWindow;; size *= 4) {
-        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>({size, kMaxItemBytes, limit - start}));
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>({size, kMaxItemBytes, limit - start}));
         window.resize(wanted);
         bool stoppedAtForm2 = false;
         const std::size_t got = image->Read(start, window.data(), wanted, stoppedAtForm2);
@@ -79,8 +82,9 @@ std::optional<LocatedItem> Locate(const ItemAddress& address, std::string_view t
 std::string DescribeLayout(const TextureLayout& t) {
     static constexpr const char* kDepths[] = {"4-bit", "8-bit", "15-bit", "24-bit"};
     char text[160];
-    std::snprintf(text, sizeof text, "%s, %ux%u words at (%u,%u)", t.pixelMode < 4 ? kDepths[t.pixelMode] : "mixed",
-                  unsigned{t.imageWidth}, unsigned{t.imageHeight}, unsigned{t.imageX}, unsigned{t.imageY});
+    std::snprintf(text, sizeof text, "%s, %ux%u words at (%u,%u)",
+                  t.pixelMode < 4 ? kDepths[t.pixelMode] : "mixed", unsigned{t.imageWidth},
+                  unsigned{t.imageHeight}, unsigned{t.imageX}, unsigned{t.imageY});
     std::string description = text;
     if (t.hasClut) {
         std::snprintf(text, sizeof text, ", colour table %ux%u at (%u,%u)", unsigned{t.clutWidth},
@@ -93,7 +97,8 @@ std::string DescribeLayout(const TextureLayout& t) {
 // The image patches that put `bytes` at `start` of the user data: one range for a plain file or an ISO,
 // whole sectors with fresh codes for a raw image, and only the sectors whose user data changes.
 std::optional<std::vector<ImagePatch>> BuildPatches(const DiscImage& image, std::uint64_t start,
-                                                    const std::vector<std::uint8_t>& bytes, std::string& error) {
+                                                    const std::vector<std::uint8_t>& bytes,
+                                                    std::string& error) {
     std::vector<ImagePatch> patches;
     if (image.kind() != ImageKind::raw) {
         patches.push_back({start, bytes});
@@ -103,14 +108,16 @@ std::optional<std::vector<ImagePatch>> BuildPatches(const DiscImage& image, std:
     for (std::uint64_t done = 0; done < bytes.size();) {
         const std::uint64_t index = (start + done) / kUserDataBytes;
         const std::size_t inner = static_cast<std::size_t>((start + done) % kUserDataBytes);
-        const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size() - done, kUserDataBytes - inner));
+        const auto take =
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size() - done, kUserDataBytes - inner));
         if (!image.ReadRawSector(index, sector)) {
             error = "sector " + std::to_string(index) + " cannot be read";
             return std::nullopt;
         }
         const std::size_t at = UserDataOffset(ClassifySector(sector)) + inner;
         const auto source = bytes.begin() + static_cast<std::ptrdiff_t>(done);
-        if (!std::equal(source, source + static_cast<std::ptrdiff_t>(take), sector.begin() + static_cast<std::ptrdiff_t>(at))) {
+        if (!std::equal(source, source + static_cast<std::ptrdiff_t>(take),
+                        sector.begin() + static_cast<std::ptrdiff_t>(at))) {
             std::copy_n(source, take, sector.begin() + static_cast<std::ptrdiff_t>(at));
             if (!RecomputeSectorCodes(sector)) {
                 error = "sector " + std::to_string(index) + " holds no user data this program can write";
@@ -130,9 +137,9 @@ std::uint64_t Room(const LocatedItem& located, std::uint64_t knownRoom) {
         return size;
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(knownRoom - size));
     bool stoppedAtForm2 = false;
-    const bool zeros = located.image.Read(located.start + size, tail.data(), tail.size(), stoppedAtForm2) ==
-                           tail.size() &&
-                       std::all_of(tail.begin(), tail.end(), [](std::uint8_t b) { return b == 0; });
+    const bool zeros =
+        located.image.Read(located.start + size, tail.data(), tail.size(), stoppedAtForm2) == tail.size() &&
+        std::all_of(tail.begin(), tail.end(), [](std::uint8_t b) { return b == 0; });
     return zeros ? knownRoom : size;
 }
 
@@ -155,7 +162,8 @@ WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t
     WriteBackResult result;
     const auto parsed = ParseItemAddress(address);
     if (!parsed) {
-        result.error = Quoted(std::string(address)) + " is not an address (IMAGE::PATH@0xOFFSET or FILE@0xOFFSET)";
+        result.error =
+            Quoted(std::string(address)) + " is not an address (IMAGE::PATH@0xOFFSET or FILE@0xOFFSET)";
         return result;
     }
     {
@@ -190,8 +198,9 @@ WriteBackResult WriteBack(std::string_view address, std::span<const std::uint8_t
     }
     if (newBytes.size() > room) {
         result.error = std::string("the new ") + ItemFormatName(old.format) + " is " +
-                       std::to_string(newBytes.size()) + " bytes but the one at " + Quoted(std::string(address)) +
-                       " has room for " + std::to_string(room) + " bytes; nothing was written";
+                       std::to_string(newBytes.size()) + " bytes but the one at " +
+                       Quoted(std::string(address)) + " has room for " + std::to_string(room) +
+                       " bytes; nothing was written";
         return result;
     }
     if (old.format == ItemFormat::tim && !(replacement->texture == old.texture))

@@ -1,5 +1,5 @@
-// `inject` end to end: a longer model refused, a shorter one put back into an archive, and an unfinished write
-// undone by `inject --recover`.
+// `inject` end to end: a longer model refused, a shorter one put back into an archive, and an unfinished
+// write undone by `inject --recover`.
 #include "CliRunner.h"
 #include "TmdBuilder.h"
 #include "gamedata/ImageJournal.h"
@@ -21,8 +21,9 @@ std::string Triangles(unsigned count, std::uint32_t shade) {
         object.vertices.insert(object.vertices.end(), {static_cast<std::int16_t>(i), 1, 2});
     object.normals = {0, 0, 4096};
     for (unsigned i = 0; i < count; ++i)
-        object.packets.insert(object.packets.end(), {test::PacketHeader(4, 3, 0, 0x20), shade, test::Halves(0, i),
-                                                     test::Halves((i + 1) % count, (i + 2) % count)});
+        object.packets.insert(object.packets.end(),
+                              {test::PacketHeader(4, 3, 0, 0x20), shade, test::Halves(0, i),
+                               test::Halves((i + 1) % count, (i + 2) % count)});
     object.nPrimitive = count;
     const auto bytes = test::BuildTmd({object}).data();
     return {bytes.begin(), bytes.end()};
@@ -45,7 +46,8 @@ TEST(CliInject, RefusesALongerModelPutsBackAShorterOneAndRecoversAnUnfinishedWri
 
     const auto longer = test::RunCli({"inject", address, (folder / "long.tmd").string()});
     EXPECT_EQ(longer.exitCode, 1);
-    EXPECT_NE(longer.err.find("has room for " + std::to_string(oldModel.size()) + " bytes"), std::string::npos)
+    EXPECT_NE(longer.err.find("has room for " + std::to_string(oldModel.size()) + " bytes"),
+              std::string::npos)
         << longer.err;
     EXPECT_EQ(test::ReadWholeFile(image), archive);
 

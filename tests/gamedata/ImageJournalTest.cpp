@@ -28,8 +28,8 @@ Bytes RandomBytes(std::size_t size, unsigned seed) {
 }
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const fs::path& path) {
@@ -81,7 +81,8 @@ TEST_F(ImageJournalTest, ACompletedWriteLeavesNoJournal) {
     ASSERT_TRUE(WriteThroughJournal(m_image, m_patches).written);
     Bytes expected = m_original;
     for (const ImagePatch& patch : m_patches)
-        std::copy(patch.bytes.begin(), patch.bytes.end(), expected.begin() + static_cast<std::ptrdiff_t>(patch.offset));
+        std::copy(patch.bytes.begin(), patch.bytes.end(),
+                  expected.begin() + static_cast<std::ptrdiff_t>(patch.offset));
     EXPECT_EQ(ReadFile(m_image), expected);
     EXPECT_FALSE(fs::exists(JournalPathFor(m_image)));
     EXPECT_EQ(RecoverImage(m_image).outcome, RecoveryResult::Outcome::noJournal);
@@ -95,7 +96,9 @@ TEST_F(ImageJournalTest, AJournalThatIsNotTheImagesIsReportedAndLeftInPlace) {
     };
     const Case cases[] = {
         {"cut short",
-         [](const fs::path&, const fs::path& journal) { fs::resize_file(journal, fs::file_size(journal) - 10); },
+         [](const fs::path&, const fs::path& journal) {
+             fs::resize_file(journal, fs::file_size(journal) - 10);
+         },
          "incomplete"},
         {"another image's, of another size",
          [](const fs::path& image, const fs::path&) { fs::resize_file(image, fs::file_size(image) + 2048); },
@@ -146,7 +149,8 @@ TEST_F(MountedImageJournalTest, AFullDiskOrAReadOnlyImageRefusesTheWriteAndChang
     {
         std::ofstream filler(m_mount / "filler", std::ios::binary);
         const Bytes block(4096, 0);
-        while (filler.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size())))
+        while (filler.write(reinterpret_cast<const char*>(block.data()),
+                            static_cast<std::streamsize>(block.size())))
             filler.flush();
     }
     JournalWriteResult full = WriteThroughJournal(m_image, m_patches);

@@ -1,6 +1,6 @@
 // The sector codes checked by the standard's own definitions, computed the slow way.
-#include "SlowSectorCodes.h"
 #include "gamedata/SectorCodes.h"
+#include "SlowSectorCodes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Writing an item back into containers the test builds: a plain archive, an ISO made by xorriso, and
 // that ISO's blocks wrapped in raw Mode 1 and Mode 2 XA sectors written here.
+#include "gamedata/WriteBack.h"
 #include "SlowSectorCodes.h"
 #include "TimBuilder.h"
 #include "TmdBuilder.h"
-#include "gamedata/WriteBack.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,8 @@ ByteVector RandomBytes(std::size_t size, unsigned seed) {
 }
 
 void WriteFile(const fs::path& path, const ByteVector& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 ByteVector ReadFile(const fs::path& path) {
@@ -48,8 +48,9 @@ ByteVector Model(unsigned triangles, std::int16_t seed) {
         object.vertices.insert(object.vertices.end(), {static_cast<std::int16_t>(seed + i), seed, -3});
     object.normals = {0, 0, 4096};
     for (unsigned i = 0; i < triangles; ++i)
-        object.packets.insert(object.packets.end(), {test::PacketHeader(4, 3, 0, 0x20), 0x404040u + seed,
-                                                     test::Halves(0, i), test::Halves((i + 1) % triangles, (i + 2) % triangles)});
+        object.packets.insert(object.packets.end(),
+                              {test::PacketHeader(4, 3, 0, 0x20), 0x404040u + seed, test::Halves(0, i),
+                               test::Halves((i + 1) % triangles, (i + 2) % triangles)});
     object.nPrimitive = triangles;
     return test::BuildTmd({object}).data();
 }
@@ -77,13 +78,15 @@ ByteVector RawImage(const ByteVector& iso, int mode, int form2Tail) {
             sector[static_cast<std::size_t>(k)] = 0xff;
         const std::size_t address = i + 150;
         const auto bcd = [](std::size_t v) { return static_cast<std::uint8_t>((v / 10) << 4 | (v % 10)); };
-        sector[12] = bcd(address / 75 / 60), sector[13] = bcd(address / 75 % 60), sector[14] = bcd(address % 75);
+        sector[12] = bcd(address / 75 / 60), sector[13] = bcd(address / 75 % 60),
+        sector[14] = bcd(address % 75);
         sector[15] = static_cast<std::uint8_t>(mode);
         const bool form2 = i >= blocks;
         if (mode == 2)
             sector[18] = sector[22] = form2 ? 0x24 : 0x08;
         if (!form2)
-            std::copy_n(iso.begin() + static_cast<std::ptrdiff_t>(i * 2048), 2048, sector.begin() + (mode == 1 ? 16 : 24));
+            std::copy_n(iso.begin() + static_cast<std::ptrdiff_t>(i * 2048), 2048,
+                        sector.begin() + (mode == 1 ? 16 : 24));
         raw.insert(raw.end(), sector.begin(), sector.end());
     }
     return raw;
@@ -102,8 +105,8 @@ class WriteBackTest : public ::testing::Test {
         const std::string xorriso = POLYVANE_XORRISO;
         if (xorriso.empty())
             return;
-        const std::string command = xorriso + " -as mkisofs -quiet -o '" + (m_folder / "disc.iso").string() + "' '" +
-                                    (m_folder / "tree").string() + "' >/dev/null 2>&1";
+        const std::string command = xorriso + " -as mkisofs -quiet -o '" + (m_folder / "disc.iso").string() +
+                                    "' '" + (m_folder / "tree").string() + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0)
             return;
         const ByteVector iso = ReadFile(m_folder / "disc.iso");
@@ -170,8 +173,10 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
         ASSERT_NE(found, oldData.end());
         const std::size_t itemStart = static_cast<std::size_t>(found - oldData.begin()) + kItemOffset;
         ByteVector expected = oldData;
-        std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(itemStart), m_oldModel.size(), std::uint8_t{0});
-        std::copy(m_newModel.begin(), m_newModel.end(), expected.begin() + static_cast<std::ptrdiff_t>(itemStart));
+        std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(itemStart), m_oldModel.size(),
+                    std::uint8_t{0});
+        std::copy(m_newModel.begin(), m_newModel.end(),
+                  expected.begin() + static_cast<std::ptrdiff_t>(itemStart));
         EXPECT_TRUE(newData == expected) << "the new bytes, a zero tail, and every other user byte as it was";
 
         int changedSectors = 0;
@@ -215,15 +220,16 @@ TEST_F(WriteBackTest, WhatCannotBeWrittenIsRefusedAndTheImageIsUntouched) {
     texture.flag = 2, texture.imageWidth = 2, texture.imageHeight = 1;
     texture.pixels = ByteVector(4, 1);
     const Case cases[] = {
-        {image + "::DATA/MODELS.BIN@0x7f4", longer,
-         {std::to_string(longer.size()) + " bytes", "room for " + std::to_string(m_oldModel.size()) + " bytes"}},
+        {image + "::DATA/MODELS.BIN@0x7f4",
+         longer,
+         {std::to_string(longer.size()) + " bytes",
+          "room for " + std::to_string(m_oldModel.size()) + " bytes"}},
         {image + "::DATA/MODELS.BIN@0x7f0", m_newModel, {"no longer read"}},
         {image + form2Address, m_newModel, {"Form 2"}},
         {image + "::DATA/MODELS.BIN@0x100000", m_newModel, {"past the end"}},
         {image + "@0x10000000", m_newModel, {"past the end"}},
         {image + "::DATA/GONE.BIN@0x7f4", m_newModel, {"no longer lists"}},
-        {image + "::DATA/MODELS.BIN@0x7f4", test::BuildTim(texture).data(),
-         {"cannot replace"}},
+        {image + "::DATA/MODELS.BIN@0x7f4", test::BuildTim(texture).data(), {"cannot replace"}},
     };
     const ByteVector before = ReadFile(image);
     for (const Case& c : cases) {
