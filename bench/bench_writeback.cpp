@@ -2,7 +2,7 @@
 // copying the image once (what a tool that rebuilds the image pays at least).
 #include "TmdBuilder.h"
 
-#include "gamedata/SectorCodes.h"
+#include "gamedata/DiscImage.h"
 #include "gamedata/WriteBack.h"
 
 #include <benchmark/benchmark.h>
@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint64_t kImageSectors = 700ull * 1024 * 1024 / gamedata::kRawSectorBytes;
+constexpr std::uint64_t kImageSectors = 700ull * 1024 * 1024 / gamedata::kRawSectorSize;
 constexpr std::uint64_t kItemSector = kImageSectors / 2;
 
 // A model of about 20 KiB: flat triangles over their own vertices; `shade` tells two versions apart.
@@ -47,11 +47,11 @@ struct Image {
         path = folder / "game.bin";
         const std::vector<std::uint8_t> model = Model(0x404040);
         std::ofstream out(path, std::ios::binary);
-        std::vector<std::uint8_t> sectors(64 * gamedata::kRawSectorBytes);
+        std::vector<std::uint8_t> sectors(64 * gamedata::kRawSectorSize);
         for (std::uint64_t first = 0; first < kImageSectors; first += 64) {
             for (std::uint64_t i = 0; i < 64; ++i) {
-                std::uint8_t* s = &sectors[i * gamedata::kRawSectorBytes];
-                std::fill_n(s, gamedata::kRawSectorBytes, static_cast<std::uint8_t>(first + i));
+                std::uint8_t* s = &sectors[i * gamedata::kRawSectorSize];
+                std::fill_n(s, gamedata::kRawSectorSize, static_cast<std::uint8_t>(first + i));
                 std::fill_n(s, 12, std::uint8_t{0xff});
                 s[0] = s[11] = 0;
                 s[15] = 2;

@@ -7,10 +7,10 @@ root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 layers=(
     "platform"
     "formats gpu"
-    "model"
+    "model gamedata"
     "texture view"
     "dialogs"
-    "cli app exchange gamedata"
+    "cli app exchange"
 )
 declare -A rank
 for i in "${!layers[@]}"; do

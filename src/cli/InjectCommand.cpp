@@ -2,6 +2,7 @@
 // `inject --recover IMAGE` undoes a write into IMAGE that did not finish.
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "gamedata/DiscImage.h"
 #include "gamedata/WriteBack.h"
 
 #include <fstream>
@@ -13,6 +14,15 @@ namespace polyvane::cli {
 namespace {
 
 int Recover(const std::string& image) {
+    if (image.size() > 4 && (image.ends_with(".cue") || image.ends_with(".CUE"))) {
+        // The journal lies beside the sheet's data file; opening the sheet finds it and recovers.
+        auto opened = gamedata::DiscImage::Open(image);
+        if (!opened) {
+            std::cerr << opened.error() << '\n';
+            return kExitFailed;
+        }
+        return Recover(opened.value()->DataPath());
+    }
     const gamedata::RecoveryResult recovery = gamedata::RecoverImage(image);
     switch (recovery.outcome) {
     case gamedata::RecoveryResult::Outcome::noJournal:
@@ -44,8 +54,6 @@ int RunInject(std::span<const std::string> args) {
     }
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     const gamedata::WriteBackResult result = gamedata::WriteBack(args[0], bytes);
-    for (const std::string& note : result.notes)
-        std::cerr << note << '\n';
     for (const std::string& warning : result.warnings)
         std::cerr << "warning: " << warning << '\n';
     if (!result.written) {

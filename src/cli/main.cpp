@@ -1,6 +1,7 @@
 // polyvane-cli: the editor's model, texture and drawing code without a window.
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "gamedata/Address.h"
 #include "gamedata/WriteBack.h"
 
 #include <iostream>
@@ -32,6 +33,7 @@ constexpr Subcommand kSubcommands[] = {
      polyvane::cli::RunTimFromImage},
     {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},
     {"inject", "inject ADDRESS NEWFILE | inject --recover IMAGE", polyvane::cli::RunInject},
+    {"scan", "scan INPUT [--formats tmd,tim] [--extract DIR] [--aligned]", polyvane::cli::RunScan},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -59,9 +61,12 @@ int main(int argc, char** argv) {
         PrintUsage(std::cout);
         return polyvane::cli::kExitOk;
     }
+    // FILE@0xOFFSET and IMAGE::PATH@0xOFFSET open items inside game data wherever a file is named, and
+    // save them back there wherever a file is saved.
+    polyvane::gamedata::InstallAddressResolver();
+    polyvane::gamedata::InstallItemWriter();
     polyvane::cli::StderrMessageBox messages;
     polyvane::ScopedMessageBox scoped(messages);
-    polyvane::gamedata::InstallItemWriter();
     for (const auto& sub : kSubcommands)
         if (args[0] == sub.name)
             return sub.run(std::span<const std::string>(args).subspan(1));

@@ -7,11 +7,7 @@ namespace polyvane::gamedata {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 12> kSync = {0x00, 0xff, 0xff, 0xff, 0xff, 0xff,
-                                                0xff, 0xff, 0xff, 0xff, 0xff, 0x00};
 constexpr std::size_t kHeaderOffset = 12;
-constexpr std::size_t kMode2SubmodeOffset = 18;
-constexpr std::uint8_t kSubmodeForm2 = 0x20;
 
 // The EDC polynomial (x^16 + x^15 + x^2 + 1)(x^16 + x^2 + x + 1), bit-reversed because the code is
 // computed least significant bit first.
@@ -78,7 +74,7 @@ template <typename Next> std::array<std::uint8_t, 2> ParityPair(std::size_t data
 
 // P and Q parity over the 2064 bytes from the header on, which the ECMA-130 layout reads as 1032
 // 16-bit words in two byte planes: P runs down 43 columns of 24 words, Q along 26 diagonals of 43.
-void ComputeParity(std::span<std::uint8_t, kRawSectorBytes> sector) {
+void ComputeParity(std::span<std::uint8_t, kRawSectorSize> sector) {
     std::uint8_t* data = sector.data() + kHeaderOffset;
     constexpr std::size_t kPBytes = 2064, kPColumns = 86, kPRows = 24;
     for (std::size_t column = 0; column < kPColumns; ++column) {
@@ -104,24 +100,6 @@ void StoreLittleEndian(std::uint8_t* at, std::uint32_t value) {
 
 } // namespace
 
-SectorMode ClassifySector(std::span<const std::uint8_t, kRawSectorBytes> sector) {
-    if (!std::equal(kSync.begin(), kSync.end(), sector.begin()))
-        return SectorMode::other;
-    switch (sector[15]) {
-    case 1:
-        return SectorMode::mode1;
-    case 2:
-        return (sector[kMode2SubmodeOffset] & kSubmodeForm2) ? SectorMode::mode2Form2
-                                                             : SectorMode::mode2Form1;
-    default:
-        return SectorMode::other;
-    }
-}
-
-std::size_t UserDataOffset(SectorMode mode) {
-    return mode == SectorMode::mode1 ? 16 : 24;
-}
-
 std::uint32_t ComputeEdc(std::span<const std::uint8_t> bytes) {
     std::uint32_t edc = 0;
     for (std::uint8_t b : bytes)
@@ -129,8 +107,8 @@ std::uint32_t ComputeEdc(std::span<const std::uint8_t> bytes) {
     return edc;
 }
 
-bool RecomputeSectorCodes(std::span<std::uint8_t, kRawSectorBytes> sector) {
-    switch (ClassifySector(sector)) {
+bool RecomputeSectorCodes(std::span<std::uint8_t, kRawSectorSize> sector, SectorMode mode) {
+    switch (mode) {
     case SectorMode::mode1:
         StoreLittleEndian(&sector[0x810], ComputeEdc(sector.first(0x810)));
         ComputeParity(sector);
@@ -148,7 +126,8 @@ bool RecomputeSectorCodes(std::span<std::uint8_t, kRawSectorBytes> sector) {
     case SectorMode::mode2Form2:
         StoreLittleEndian(&sector[0x92c], ComputeEdc(sector.subspan(16, 0x92c - 16)));
         return true;
-    case SectorMode::other:
+    case SectorMode::cooked:
+    case SectorMode::invalid:
         break;
     }
     return false;

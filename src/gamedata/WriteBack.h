@@ -3,7 +3,6 @@
 // image. The new bytes take the old item's place, the rest of its extent is zeroed, every changed raw
 // sector gets its codes recomputed, and the write goes through the image's journal.
 #include "ImageJournal.h"
-#include "ItemProbe.h"
 
 #include <cstdint>
 #include <span>
@@ -16,17 +15,10 @@ namespace polyvane::gamedata {
 struct WriteBackResult {
     bool written = false;
     std::string error;                 // why nothing was written; empty when written
-    std::vector<std::string> notes;    // a journal recovered on the way
     std::vector<std::string> warnings; // a texture whose layout differs from the old one's
-    std::uint64_t newSize = 0, oldSize = 0;
+    std::uint64_t newSize = 0;
+    std::uint64_t room = 0; // bytes the old item's extent offered
 };
-
-// What an address holds now, without writing: the item's size and kind, or why it is no target.
-struct WriteBackTarget {
-    std::string containerName; // the image's or file's name, for a user's confirmation
-    ProbedItem item;
-};
-[[nodiscard]] std::optional<WriteBackTarget> InspectTarget(std::string_view address, std::string& error);
 
 struct WriteBackOptions {
     // The room the item had when it was read: a smaller item written back since leaves zeros up to it,

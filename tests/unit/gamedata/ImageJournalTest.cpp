@@ -1,6 +1,7 @@
 // A write into an image that stops part way is undone on the next open, byte for byte; a journal
 // that does not belong to its image is left alone.
 #include "gamedata/ImageJournal.h"
+#include "DiscBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,16 +28,6 @@ Bytes RandomBytes(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class ImageJournalTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -44,7 +35,7 @@ class ImageJournalTest : public ::testing::Test {
         fs::create_directories(m_folder);
         m_image = m_folder / "game.bin";
         m_original = RandomBytes(64 * 1024, 1);
-        WriteFile(m_image, m_original);
+        test::WriteAll(m_image, m_original);
         m_patches = {{100, Bytes(2352, 0xaa)}, {20000, Bytes(700, 0xbb)}, {64 * 1024 - 10, Bytes(10, 0xcc)}};
     }
     void TearDown() override { fs::remove_all(m_folder); }
@@ -66,13 +57,13 @@ TEST_F(ImageJournalTest, AWriteStoppedAnywhereIsUndoneOnTheNextOpen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteFile(m_image, m_original);
+        test::WriteAll(m_image, m_original);
         EXPECT_FALSE(WriteThroughJournal(m_image, m_patches, c.stop).written);
         ASSERT_TRUE(fs::exists(JournalPathFor(m_image)));
         const RecoveryResult recovery = RecoverImage(m_image);
         EXPECT_EQ(recovery.outcome, RecoveryResult::Outcome::restored) << recovery.message;
         EXPECT_NE(recovery.message.find("undone"), std::string::npos);
-        EXPECT_EQ(ReadFile(m_image), m_original);
+        EXPECT_EQ(test::ReadAll(m_image), m_original);
         EXPECT_FALSE(fs::exists(JournalPathFor(m_image)));
     }
 }
@@ -83,7 +74,7 @@ TEST_F(ImageJournalTest, ACompletedWriteLeavesNoJournal) {
     for (const ImagePatch& patch : m_patches)
         std::copy(patch.bytes.begin(), patch.bytes.end(),
                   expected.begin() + static_cast<std::ptrdiff_t>(patch.offset));
-    EXPECT_EQ(ReadFile(m_image), expected);
+    EXPECT_EQ(test::ReadAll(m_image), expected);
     EXPECT_FALSE(fs::exists(JournalPathFor(m_image)));
     EXPECT_EQ(RecoverImage(m_image).outcome, RecoveryResult::Outcome::noJournal);
 }
@@ -104,20 +95,20 @@ TEST_F(ImageJournalTest, AJournalThatIsNotTheImagesIsReportedAndLeftInPlace) {
          [](const fs::path& image, const fs::path&) { fs::resize_file(image, fs::file_size(image) + 2048); },
          "another image"},
         {"another image's, of the same size",
-         [](const fs::path& image, const fs::path&) { WriteFile(image, RandomBytes(64 * 1024, 2)); },
+         [](const fs::path& image, const fs::path&) { test::WriteAll(image, RandomBytes(64 * 1024, 2)); },
          "another image"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteFile(m_image, m_original);
+        test::WriteAll(m_image, m_original);
         fs::remove(JournalPathFor(m_image));
         ASSERT_FALSE(WriteThroughJournal(m_image, m_patches, {true, -1}).written);
         c.spoil(m_image, JournalPathFor(m_image));
-        const Bytes before = ReadFile(m_image);
+        const Bytes before = test::ReadAll(m_image);
         const RecoveryResult recovery = RecoverImage(m_image);
         EXPECT_EQ(recovery.outcome, RecoveryResult::Outcome::leftInPlace);
         EXPECT_NE(recovery.message.find(c.says), std::string::npos) << recovery.message;
-        EXPECT_EQ(ReadFile(m_image), before);
+        EXPECT_EQ(test::ReadAll(m_image), before);
         EXPECT_TRUE(fs::exists(JournalPathFor(m_image)));
     }
 }
@@ -134,7 +125,7 @@ class MountedImageJournalTest : public ImageJournalTest {
         if (::mount("tmpfs", m_mount.c_str(), "tmpfs", 0, "size=128k") != 0)
             GTEST_SKIP() << "cannot mount a tmpfs here";
         m_image = m_mount / "game.bin";
-        WriteFile(m_image, m_original);
+        test::WriteAll(m_image, m_original);
     }
     void TearDown() override {
         if (!m_mount.empty())
@@ -156,7 +147,7 @@ TEST_F(MountedImageJournalTest, AFullDiskOrAReadOnlyImageRefusesTheWriteAndChang
     JournalWriteResult full = WriteThroughJournal(m_image, m_patches);
     EXPECT_FALSE(full.written);
     EXPECT_NE(full.message.find("journal"), std::string::npos) << full.message;
-    EXPECT_EQ(ReadFile(m_image), m_original);
+    EXPECT_EQ(test::ReadAll(m_image), m_original);
     EXPECT_FALSE(fs::exists(JournalPathFor(m_image)));
     EXPECT_EQ(RecoverImage(m_image).outcome, RecoveryResult::Outcome::noJournal);
 
@@ -165,7 +156,7 @@ TEST_F(MountedImageJournalTest, AFullDiskOrAReadOnlyImageRefusesTheWriteAndChang
     JournalWriteResult readOnly = WriteThroughJournal(m_image, m_patches);
     EXPECT_FALSE(readOnly.written);
     EXPECT_NE(readOnly.message.find("cannot be written"), std::string::npos) << readOnly.message;
-    EXPECT_EQ(ReadFile(m_image), m_original);
+    EXPECT_EQ(test::ReadAll(m_image), m_original);
 }
 
 } // namespace

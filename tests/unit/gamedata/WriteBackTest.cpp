@@ -1,9 +1,11 @@
 // Writing an item back into containers the test builds: a plain archive, an ISO made by xorriso, and
 // that ISO's blocks wrapped in raw Mode 1 and Mode 2 XA sectors written here.
 #include "gamedata/WriteBack.h"
+#include "DiscBuilder.h"
 #include "SlowSectorCodes.h"
 #include "TimBuilder.h"
 #include "TmdBuilder.h"
+#include "gamedata/Address.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +30,6 @@ ByteVector RandomBytes(std::size_t size, unsigned seed) {
     for (auto& b : bytes)
         b = static_cast<std::uint8_t>(random());
     return bytes;
-}
-
-void WriteFile(const fs::path& path, const ByteVector& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-ByteVector ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // A model of `triangles` flat triangles over as many vertices; each packet: colour, then normal and
@@ -65,33 +57,6 @@ ByteVector Archive(const ByteVector& model) {
     return archive;
 }
 
-// 2048-byte blocks in raw sectors: sync, BCD address, mode, for Mode 2 a Form 1 subheader, the
-// block, and zero codes (so that only sectors the write changed hold codes). `form2Tail` Form 2
-// sectors follow.
-ByteVector RawImage(const ByteVector& iso, int mode, int form2Tail) {
-    ByteVector raw;
-    const std::size_t blocks = iso.size() / 2048;
-    for (std::size_t i = 0; i < blocks + static_cast<std::size_t>(form2Tail); ++i) {
-        Sector sector{};
-        sector.fill(0);
-        for (int k = 1; k <= 10; ++k)
-            sector[static_cast<std::size_t>(k)] = 0xff;
-        const std::size_t address = i + 150;
-        const auto bcd = [](std::size_t v) { return static_cast<std::uint8_t>((v / 10) << 4 | (v % 10)); };
-        sector[12] = bcd(address / 75 / 60), sector[13] = bcd(address / 75 % 60),
-        sector[14] = bcd(address % 75);
-        sector[15] = static_cast<std::uint8_t>(mode);
-        const bool form2 = i >= blocks;
-        if (mode == 2)
-            sector[18] = sector[22] = form2 ? 0x24 : 0x08;
-        if (!form2)
-            std::copy_n(iso.begin() + static_cast<std::ptrdiff_t>(i * 2048), 2048,
-                        sector.begin() + (mode == 1 ? 16 : 24));
-        raw.insert(raw.end(), sector.begin(), sector.end());
-    }
-    return raw;
-}
-
 class WriteBackTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -99,19 +64,21 @@ class WriteBackTest : public ::testing::Test {
         fs::create_directories(m_folder / "tree" / "DATA");
         m_oldModel = Model(300, 1);
         m_newModel = Model(200, 9);
-        WriteFile(m_folder / "archive.bin", Archive(m_oldModel));
-        WriteFile(m_folder / "tree" / "DATA" / "MODELS.BIN", Archive(m_oldModel));
-        WriteFile(m_folder / "tree" / "README.TXT", RandomBytes(5000, 6));
-        const std::string xorriso = POLYVANE_XORRISO;
-        if (xorriso.empty())
+        test::WriteAll(m_folder / "archive.bin", Archive(m_oldModel));
+        test::WriteAll(m_folder / "tree" / "DATA" / "MODELS.BIN", Archive(m_oldModel));
+        test::WriteAll(m_folder / "tree" / "README.TXT", RandomBytes(5000, 6));
+        if (!test::HaveXorriso() || !test::MakeIso(m_folder / "tree", m_folder / "disc.iso"))
             return;
-        const std::string command = xorriso + " -as mkisofs -quiet -o '" + (m_folder / "disc.iso").string() +
-                                    "' '" + (m_folder / "tree").string() + "' >/dev/null 2>&1";
-        if (std::system(command.c_str()) != 0)
-            return;
-        const ByteVector iso = ReadFile(m_folder / "disc.iso");
-        WriteFile(m_folder / "mode1.bin", RawImage(iso, 1, 0));
-        WriteFile(m_folder / "mode2.bin", RawImage(iso, 2, 4));
+        // The ISO's sectors as raw Mode 1, and as Mode 2 Form 1 with Form 2 sectors after them (a
+        // stream no file lists).
+        ByteVector iso = test::ReadAll(m_folder / "disc.iso");
+        const auto blocks = static_cast<std::uint32_t>(iso.size() / 2048);
+        test::WriteAll(m_folder / "mode1.bin",
+                       test::RawFromCooked(iso, [](std::uint32_t) { return test::RawMode::mode1; }));
+        iso.resize(iso.size() + 4 * 2048, 0x5a);
+        test::WriteAll(m_folder / "mode2.bin", test::RawFromCooked(iso, [blocks](std::uint32_t lsn) {
+                           return lsn < blocks ? test::RawMode::form1 : test::RawMode::form2;
+                       }));
         m_haveImages = true;
     }
     void TearDown() override { fs::remove_all(m_folder); }
@@ -152,7 +119,7 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
         const fs::path image = m_folder / c.container;
         if (!fs::exists(image))
             continue; // no xorriso: only the plain archive
-        const ByteVector before = ReadFile(image);
+        const ByteVector before = test::ReadAll(image);
         char offset[32];
         std::snprintf(offset, sizeof offset, "@0x%llx", static_cast<unsigned long long>(kItemOffset));
         const std::string address =
@@ -160,10 +127,10 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
 
         const WriteBackResult result = WriteBack(address, m_newModel);
         ASSERT_TRUE(result.written) << result.error;
-        EXPECT_EQ(result.oldSize, m_oldModel.size());
+        EXPECT_EQ(result.room, m_oldModel.size());
         EXPECT_TRUE(result.warnings.empty());
 
-        const ByteVector after = ReadFile(image);
+        const ByteVector after = test::ReadAll(image);
         ASSERT_EQ(after.size(), before.size());
         const ByteVector oldData = UserData(before, c.raw), newData = UserData(after, c.raw);
         // Where the item lies in the user data: the plain archive's offset, or the file's place found by
@@ -196,10 +163,9 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
         }
         EXPECT_TRUE(!c.raw || changedSectors > 0);
 
-        std::string error;
-        const auto target = InspectTarget(address, error);
-        ASSERT_TRUE(target) << error;
-        EXPECT_EQ(target->item.size, m_newModel.size()) << "the address now reads as the new model";
+        auto loaded = LoadItem(*ParseAddress(address));
+        ASSERT_TRUE(loaded) << loaded.error();
+        EXPECT_TRUE(loaded->bytes == m_newModel) << "the address now reads as the new model";
     }
 }
 
@@ -225,20 +191,20 @@ TEST_F(WriteBackTest, WhatCannotBeWrittenIsRefusedAndTheImageIsUntouched) {
          {std::to_string(longer.size()) + " bytes",
           "room for " + std::to_string(m_oldModel.size()) + " bytes"}},
         {image + "::DATA/MODELS.BIN@0x7f0", m_newModel, {"no longer read"}},
-        {image + form2Address, m_newModel, {"Form 2"}},
+        {image + form2Address, m_newModel, {"holds no user data (mode2form2)"}},
         {image + "::DATA/MODELS.BIN@0x100000", m_newModel, {"past the end"}},
         {image + "@0x10000000", m_newModel, {"past the end"}},
-        {image + "::DATA/GONE.BIN@0x7f4", m_newModel, {"no longer lists"}},
+        {image + "::DATA/GONE.BIN@0x7f4", m_newModel, {"lists no file DATA/GONE.BIN"}},
         {image + "::DATA/MODELS.BIN@0x7f4", test::BuildTim(texture).data(), {"cannot replace"}},
     };
-    const ByteVector before = ReadFile(image);
+    const ByteVector before = test::ReadAll(image);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address);
         const WriteBackResult result = WriteBack(c.address, c.bytes);
         EXPECT_FALSE(result.written);
         for (const std::string& part : c.says)
             EXPECT_NE(result.error.find(part), std::string::npos) << result.error;
-        EXPECT_TRUE(ReadFile(image) == before);
+        EXPECT_TRUE(test::ReadAll(image) == before);
     }
 }
 
@@ -248,12 +214,13 @@ TEST_F(WriteBackTest, TheRoomKnownFromTheFirstReadStaysUsableWhileItsTailIsZero)
     ASSERT_TRUE(WriteBack(address, m_newModel).written);
     EXPECT_FALSE(WriteBack(address, m_oldModel).written) << "the item alone is smaller now";
     ASSERT_TRUE(WriteBack(address, m_oldModel, {.knownRoom = m_oldModel.size(), .stop = {}}).written);
-    EXPECT_TRUE(ReadFile(archive) == Archive(m_oldModel)) << "undo and save again restores the first version";
+    EXPECT_TRUE(test::ReadAll(archive) == Archive(m_oldModel))
+        << "undo and save again restores the first version";
 
     ASSERT_TRUE(WriteBack(address, m_newModel).written);
-    ByteVector spoiled = ReadFile(archive);
+    ByteVector spoiled = test::ReadAll(archive);
     spoiled[kItemOffset + m_oldModel.size() - 1] = 1; // something else now lies in the old tail
-    WriteFile(archive, spoiled);
+    test::WriteAll(archive, spoiled);
     EXPECT_FALSE(WriteBack(address, m_oldModel, {.knownRoom = m_oldModel.size(), .stop = {}}).written);
 }
 
@@ -268,7 +235,7 @@ TEST_F(WriteBackTest, ATextureOfAnotherLayoutIsWrittenWithAWarning) {
     const ByteVector moved = test::BuildTim(spec).data();
     ByteVector archive = RandomBytes(4096, 8);
     std::copy(oldTexture.begin(), oldTexture.end(), archive.begin() + 100);
-    WriteFile(m_folder / "textures.bin", archive);
+    test::WriteAll(m_folder / "textures.bin", archive);
 
     const WriteBackResult result = WriteBack((m_folder / "textures.bin").string() + "@0x64", moved);
     ASSERT_TRUE(result.written) << result.error;

@@ -1,0 +1,54 @@
+#pragma once
+// Small models and textures built byte by byte for the game-data tests, and a filler that holds none.
+#include "TimBuilder.h"
+#include "TmdBuilder.h"
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace polyvane::test {
+
+// One object: four vertices, one normal, a lit flat triangle and a lit flat quad.
+inline std::vector<std::uint8_t> SmallTmd(int seed = 0) {
+    TmdObjectSpec o;
+    const auto s = static_cast<std::int16_t>(seed);
+    o.vertices = {0, 0, s, 100, 0, 0, 0, 100, 0, 100, 100, 0};
+    o.normals = {0, 0, -4096};
+    o.packets = {PacketHeader(4, 3, 0, 0x20),
+                 0x20FF8040,
+                 Halves(0, 0),
+                 Halves(1, 2),
+                 PacketHeader(5, 4, 0, 0x28),
+                 0x28408020,
+                 Halves(0, 0),
+                 Halves(1, 2),
+                 Halves(3, 0)};
+    o.nPrimitive = 2;
+    return BuildTmd({o}).data();
+}
+
+// A 4-bit texture of 16 x 8 pixels with one colour-table row.
+inline std::vector<std::uint8_t> SmallTim(std::uint16_t x = 640) {
+    TimSpec t;
+    t.flag = 0;
+    t.clut = std::vector<std::uint16_t>(16, 0x7FFF);
+    t.clutX = 0;
+    t.clutY = 480;
+    t.imageX = x;
+    t.imageWidth = 4;
+    t.imageHeight = 8;
+    t.pixels = CountingBytes(4 * 8 * 2);
+    return BuildTim(t).data();
+}
+
+// Random bytes from a fixed seed.
+inline std::vector<std::uint8_t> Filler(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> bytes(size);
+    std::mt19937 random(seed);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+} // namespace polyvane::test
