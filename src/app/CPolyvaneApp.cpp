@@ -6,8 +6,10 @@
 #include "CommandIcons.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "ScanWindow.h"
 #include "ShellPrompts.h"
 #include "formats/TimList.h"
+#include "gamedata/Address.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
 #include "platform/MessageBox.h"
@@ -43,7 +45,10 @@ CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_recentFiles(resources::kRecentFileCount),
       m_viewFactory(&CreateApplicationView),
       m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
-      m_fileWatch(std::make_unique<FileWatch>(*this)) {}
+      m_fileWatch(std::make_unique<FileWatch>(*this)) {
+    // Models and textures found in game data open by their addresses wherever a file is named.
+    gamedata::InstallAddressResolver();
+}
 
 CPolyvaneApp::~CPolyvaneApp() {
     m_fileWatch.reset();
@@ -122,7 +127,16 @@ CPolyvaneDoc* CPolyvaneApp::NewDocument() {
 CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     const QFileInfo info(path);
     // A texture opened over a model joins that model's textures, as the TIM manager's Add would.
-    if (path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive) && m_mainFrame) {
+    const auto address =
+        gamedata::IsAddress(QFile::encodeName(path).toStdString())
+            ? gamedata::ParseAddress(QFile::encodeName(info.absoluteFilePath()).toStdString())
+            : std::nullopt;
+    const bool texture = address ? [&] {
+        auto item = gamedata::LoadItem(*address);
+        return item && item->item.format == gamedata::ItemFormat::tim;
+    }()
+                                 : path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive);
+    if (texture && m_mainFrame) {
         if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
             CPolyvaneDoc& active = frame->GetDocument();
             if (active.m_pWork) {
@@ -196,6 +210,15 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
     // rather than over its source.
     if (saveAs || path.isEmpty() || !path.endsWith(extension, Qt::CaseInsensitive)) {
         QString suggested = path.isEmpty() ? QString::fromStdString(doc.GetTitle()) : path;
+        // An item read from game data is saved beside its image, named after its address.
+        if (doc.IsFromItem()) {
+            const auto address = gamedata::ParseAddress(doc.GetPathName());
+            QString name = QString::fromStdString(doc.GetTitle());
+            name.replace(QLatin1Char('/'), QLatin1Char('_'))
+                .replace(QStringLiteral("::"), QStringLiteral("_"));
+            suggested = QFileInfo(address ? QString::fromStdString(address->container) : path).path() +
+                        QLatin1Char('/') + name + extension;
+        }
         const QFileInfo info(suggested);
         if (!suggested.endsWith(extension, Qt::CaseInsensitive))
             suggested = (path.isEmpty() ? info.fileName()
@@ -342,6 +365,7 @@ bool CPolyvaneApp::OnCmdMsg(unsigned id, CCmdUI* update) {
         {ID_FILE_NEW, &CPolyvaneApp::OnFileNew, nullptr},
         {ID_FILE_OPEN, &CPolyvaneApp::OnFileOpen, nullptr},
         {ID_FILE_IMPORT, &CPolyvaneApp::OnFileImport, nullptr},
+        {ID_FILE_SCAN, &CPolyvaneApp::OnFileScan, nullptr},
     };
     if (DispatchCommand<CPolyvaneApp>(this, kCommands, id, update))
         return true;
@@ -370,6 +394,19 @@ void CPolyvaneApp::OnFileOpen() {
     const QString path = m_prompts.ChooseOpenPath();
     if (!path.isEmpty())
         OpenDocumentFile(path);
+}
+
+void CPolyvaneApp::OnFileScan() {
+    const QString path = m_prompts.ChooseExchangePath(
+        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false);
+    if (!path.isEmpty())
+        OpenScanWindow(path);
+}
+
+ScanWindow* CPolyvaneApp::OpenScanWindow(const QString& path) {
+    auto* window = new ScanWindow(*this, path, m_mainFrame.get());
+    window->show();
+    return window;
 }
 
 void CPolyvaneApp::OnOpenRecentFile(int index) {

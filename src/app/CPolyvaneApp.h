@@ -20,6 +20,7 @@ class CChildFrame;
 class CMainFrame;
 class CPolyvaneDoc;
 class IShellPrompts;
+class ScanWindow;
 
 class CPolyvaneApp final : public QObject, public CCmdTarget {
     Q_OBJECT
@@ -58,6 +59,8 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     // Saves `doc` (under a new name when `saveAs`, when it has none yet, or when it was not read from
     // a TMD file). False when the user cancelled or the save failed, which is then reported.
     bool SaveDocument(CPolyvaneDoc& doc, bool saveAs);
+    // A scan window over `path` (any file, image or cue sheet), scanning.
+    ScanWindow* OpenScanWindow(const QString& path);
     // Asks whether to save a modified document: true when it may be closed.
     bool SaveModified(CPolyvaneDoc& doc);
     bool SaveAllModified();
@@ -91,6 +94,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     void OnFileNew();
     void OnFileOpen();
     void OnFileImport(); // in ExchangeMenuCommands.cpp
+    void OnFileScan();
     void OnOpenRecentFile(int index);
     void OnUpdateRecentFile(int index, CCmdUI* state);
 
