@@ -76,9 +76,14 @@ class WriteBackTest : public ::testing::Test {
         test::WriteAll(m_folder / "mode1.bin",
                        test::RawFromCooked(iso, [](std::uint32_t) { return test::RawMode::mode1; }));
         iso.resize(iso.size() + 4 * 2048, 0x5a);
-        test::WriteAll(m_folder / "mode2.bin", test::RawFromCooked(iso, [blocks](std::uint32_t lsn) {
-                           return lsn < blocks ? test::RawMode::form1 : test::RawMode::form2;
-                       }));
+        const ByteVector mode2 = test::RawFromCooked(iso, [blocks](std::uint32_t lsn) {
+            return lsn < blocks ? test::RawMode::form1 : test::RawMode::form2;
+        });
+        test::WriteAll(m_folder / "mode2.bin", mode2);
+        // The same sectors named by a cue sheet, in a file of their own.
+        test::WriteAll(m_folder / "cued.bin", mode2);
+        std::ofstream(m_folder / "cued.cue")
+            << "FILE \"cued.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n";
         m_haveImages = true;
     }
     void TearDown() override { fs::remove_all(m_folder); }
@@ -107,19 +112,20 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
         const char* container;
         const char* pathInImage;
         bool raw;
+        const char* dataFile; // what holds the sectors, when not the container itself
     };
     const Case cases[] = {
-        {"archive.bin", nullptr, false},
-        {"disc.iso", "DATA/MODELS.BIN", false},
-        {"mode1.bin", "DATA/MODELS.BIN", true},
-        {"mode2.bin", "DATA/MODELS.BIN", true},
+        {"archive.bin", nullptr, false, nullptr},          {"disc.iso", "DATA/MODELS.BIN", false, nullptr},
+        {"mode1.bin", "DATA/MODELS.BIN", true, nullptr},   {"mode2.bin", "DATA/MODELS.BIN", true, nullptr},
+        {"cued.cue", "DATA/MODELS.BIN", true, "cued.bin"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.container);
         const fs::path image = m_folder / c.container;
         if (!fs::exists(image))
             continue; // no xorriso: only the plain archive
-        const ByteVector before = test::ReadAll(image);
+        const fs::path data = m_folder / (c.dataFile ? c.dataFile : c.container);
+        const ByteVector before = test::ReadAll(data);
         char offset[32];
         std::snprintf(offset, sizeof offset, "@0x%llx", static_cast<unsigned long long>(kItemOffset));
         const std::string address =
@@ -130,7 +136,7 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
         EXPECT_EQ(result.room, m_oldModel.size());
         EXPECT_TRUE(result.warnings.empty());
 
-        const ByteVector after = test::ReadAll(image);
+        const ByteVector after = test::ReadAll(data);
         ASSERT_EQ(after.size(), before.size());
         const ByteVector oldData = UserData(before, c.raw), newData = UserData(after, c.raw);
         // Where the item lies in the user data: the plain archive's offset, or the file's place found by
