@@ -1,6 +1,6 @@
 // Writing a 20 KiB model back into a 700 MiB raw Mode 2 image in place, through the journal, against
 // copying the image once (what a tool that rebuilds the image pays at least).
-#include "TmdBuilder.h"
+#include "GameDataItems.h"
 
 #include "gamedata/DiscImage.h"
 #include "gamedata/WriteBack.h"
@@ -23,19 +23,9 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kImageSectors = 700ull * 1024 * 1024 / gamedata::kRawSectorSize;
 constexpr std::uint64_t kItemSector = kImageSectors / 2;
 
-// A model of about 20 KiB: flat triangles over their own vertices; `shade` tells two versions apart.
+// A model of about 20 KiB; `shade` tells two versions apart.
 std::vector<std::uint8_t> Model(std::uint32_t shade) {
-    constexpr unsigned kTriangles = 850;
-    test::TmdObjectSpec object;
-    for (unsigned i = 0; i < kTriangles; ++i)
-        object.vertices.insert(object.vertices.end(), {static_cast<std::int16_t>(i), 5, -3});
-    object.normals = {0, 0, 4096};
-    for (unsigned i = 0; i < kTriangles; ++i)
-        object.packets.insert(object.packets.end(),
-                              {test::PacketHeader(4, 3, 0, 0x20), shade, test::Halves(0, i),
-                               test::Halves((i + 1) % kTriangles, (i + 2) % kTriangles)});
-    object.nPrimitive = kTriangles;
-    return test::BuildTmd({object}).data();
+    return test::FlatTriangles(850, shade);
 }
 
 // Mode 2 Form 1 sectors of filler with the model at the start of kItemSector's user data.

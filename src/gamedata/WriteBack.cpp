@@ -3,7 +3,7 @@
 #include "Address.h"
 #include "SectorCodes.h"
 #include "formats/TimImage.h"
-#include "platform/ItemWriter.h"
+#include "platform/ItemNames.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,6 @@
 
 #include "CView.h"
 #include "ItemNames.h"
-#include "ItemWriter.h"
 #include "MessageBox.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // `inject` end to end: a longer model refused, a shorter one put back into an archive, and an unfinished
 // write undone by `inject --recover`.
 #include "CliRunner.h"
-#include "TmdBuilder.h"
+#include "GameDataItems.h"
 #include "gamedata/ImageJournal.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Triangles(unsigned count, std::uint32_t shade) {
-    test::TmdObjectSpec object;
-    for (unsigned i = 0; i < count; ++i)
-        object.vertices.insert(object.vertices.end(), {static_cast<std::int16_t>(i), 1, 2});
-    object.normals = {0, 0, 4096};
-    for (unsigned i = 0; i < count; ++i)
-        object.packets.insert(object.packets.end(),
-                              {test::PacketHeader(4, 3, 0, 0x20), shade, test::Halves(0, i),
-                               test::Halves((i + 1) % count, (i + 2) % count)});
-    object.nPrimitive = count;
-    const auto bytes = test::BuildTmd({object}).data();
+    const auto bytes = test::FlatTriangles(count, shade);
     return {bytes.begin(), bytes.end()};
 }
 

@@ -2,13 +2,13 @@
 // that does not belong to its image is left alone.
 #include "gamedata/ImageJournal.h"
 #include "DiscBuilder.h"
+#include "GameDataItems.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <vector>
 
 #include <sys/mount.h>
@@ -20,21 +20,13 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(size);
-    for (auto& b : bytes)
-        b = static_cast<std::uint8_t>(random());
-    return bytes;
-}
-
 class ImageJournalTest : public ::testing::Test {
   protected:
     void SetUp() override {
         m_folder = fs::temp_directory_path() / ("journal-test-" + std::to_string(::getpid()));
         fs::create_directories(m_folder);
         m_image = m_folder / "game.bin";
-        m_original = RandomBytes(64 * 1024, 1);
+        m_original = test::Filler(64 * 1024, 1);
         test::WriteAll(m_image, m_original);
         m_patches = {{100, Bytes(2352, 0xaa)}, {20000, Bytes(700, 0xbb)}, {64 * 1024 - 10, Bytes(10, 0xcc)}};
     }
@@ -95,7 +87,7 @@ TEST_F(ImageJournalTest, AJournalThatIsNotTheImagesIsReportedAndLeftInPlace) {
          [](const fs::path& image, const fs::path&) { fs::resize_file(image, fs::file_size(image) + 2048); },
          "another image"},
         {"another image's, of the same size",
-         [](const fs::path& image, const fs::path&) { test::WriteAll(image, RandomBytes(64 * 1024, 2)); },
+         [](const fs::path& image, const fs::path&) { test::WriteAll(image, test::Filler(64 * 1024, 2)); },
          "another image"},
     };
     for (const Case& c : cases) {

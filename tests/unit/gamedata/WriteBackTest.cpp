@@ -2,9 +2,8 @@
 // that ISO's blocks wrapped in raw Mode 1 and Mode 2 XA sectors written here.
 #include "gamedata/WriteBack.h"
 #include "DiscBuilder.h"
+#include "GameDataItems.h"
 #include "SlowSectorCodes.h"
-#include "TimBuilder.h"
-#include "TmdBuilder.h"
 #include "gamedata/Address.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,35 +22,12 @@ namespace {
 namespace fs = std::filesystem;
 using ByteVector = std::vector<std::uint8_t>;
 
-ByteVector RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    ByteVector bytes(size);
-    for (auto& b : bytes)
-        b = static_cast<std::uint8_t>(random());
-    return bytes;
-}
-
-// A model of `triangles` flat triangles over as many vertices; each packet: colour, then normal and
-// vertex indices.
-ByteVector Model(unsigned triangles, std::int16_t seed) {
-    test::TmdObjectSpec object;
-    for (unsigned i = 0; i < triangles; ++i)
-        object.vertices.insert(object.vertices.end(), {static_cast<std::int16_t>(seed + i), seed, -3});
-    object.normals = {0, 0, 4096};
-    for (unsigned i = 0; i < triangles; ++i)
-        object.packets.insert(object.packets.end(),
-                              {test::PacketHeader(4, 3, 0, 0x20), 0x404040u + seed, test::Halves(0, i),
-                               test::Halves((i + 1) % triangles, (i + 2) % triangles)});
-    object.nPrimitive = triangles;
-    return test::BuildTmd({object}).data();
-}
-
 constexpr std::size_t kArchiveBytes = 40 * 1024;
 constexpr std::uint64_t kItemOffset = 0x7f4; // crosses a sector boundary
 
 // The archive a game keeps its models in: filler with the model at kItemOffset.
 ByteVector Archive(const ByteVector& model) {
-    ByteVector archive = RandomBytes(kArchiveBytes, 5);
+    ByteVector archive = test::Filler(kArchiveBytes, 5);
     std::copy(model.begin(), model.end(), archive.begin() + kItemOffset);
     return archive;
 }
@@ -62,11 +37,11 @@ class WriteBackTest : public ::testing::Test {
     void SetUp() override {
         m_folder = fs::temp_directory_path() / ("writeback-test-" + std::to_string(::getpid()));
         fs::create_directories(m_folder / "tree" / "DATA");
-        m_oldModel = Model(300, 1);
-        m_newModel = Model(200, 9);
+        m_oldModel = test::FlatTriangles(300, 0x404040 + 1);
+        m_newModel = test::FlatTriangles(200, 0x404040 + 9);
         test::WriteAll(m_folder / "archive.bin", Archive(m_oldModel));
         test::WriteAll(m_folder / "tree" / "DATA" / "MODELS.BIN", Archive(m_oldModel));
-        test::WriteAll(m_folder / "tree" / "README.TXT", RandomBytes(5000, 6));
+        test::WriteAll(m_folder / "tree" / "README.TXT", test::Filler(5000, 6));
         if (!test::HaveXorriso() || !test::MakeIso(m_folder / "tree", m_folder / "disc.iso"))
             return;
         // The ISO's sectors as raw Mode 1, and as Mode 2 Form 1 with Form 2 sectors after them (a
@@ -187,7 +162,7 @@ TEST_F(WriteBackTest, WhatCannotBeWrittenIsRefusedAndTheImageIsUntouched) {
         ByteVector bytes;
         std::vector<std::string> says;
     };
-    const ByteVector longer = Model(400, 3);
+    const ByteVector longer = test::FlatTriangles(400, 0x404040 + 3);
     test::TimSpec texture;
     texture.flag = 2, texture.imageWidth = 2, texture.imageHeight = 1;
     texture.pixels = ByteVector(4, 1);
@@ -239,7 +214,7 @@ TEST_F(WriteBackTest, ATextureOfAnotherLayoutIsWrittenWithAWarning) {
     spec.imageX = 320;
     spec.pixels = ByteVector(16, 7);
     const ByteVector moved = test::BuildTim(spec).data();
-    ByteVector archive = RandomBytes(4096, 8);
+    ByteVector archive = test::Filler(4096, 8);
     std::copy(oldTexture.begin(), oldTexture.end(), archive.begin() + 100);
     test::WriteAll(m_folder / "textures.bin", archive);
 
