@@ -48,8 +48,14 @@ bool QtShellPrompts::AskWriteBack(const QString& model, const QString& image) {
 }
 
 QString QtShellPrompts::ChooseOpenPath() {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Open"), QString(),
-                                        OpenFilters());
+    // Any name is taken, not only existing files: an item's address inside an image
+    // (IMAGE::PATH@0xOFFSET, FILE@0xOFFSET) may be typed as the file name.
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Open"), QString(), OpenFilters());
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("File or address:"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtShellPrompts::ChooseSavePath(const QString& suggested) {

@@ -37,19 +37,14 @@ std::optional<ItemExtent> TmdExtent(std::span<const std::uint8_t> bytes) {
     const std::uint8_t* table = bytes.data() + kTmdHeaderSize;
     std::uint64_t packetBudget = kMaxTmdRecords;
     for (std::uint32_t i = 0; i < objects; ++i) {
-        const std::uint8_t* entry = table + std::size_t{i} * kTmdObjectEntrySize;
-        const std::uint64_t vertTop = LoadU32LE(entry);
-        const std::uint64_t vertCount = LoadU32LE(entry + 4);
-        const std::uint64_t normalTop = LoadU32LE(entry + 8);
-        const std::uint64_t normalCount = LoadU32LE(entry + 12);
-        const std::uint64_t primitiveTop = LoadU32LE(entry + 16);
-        const std::uint32_t primitives = LoadU32LE(entry + 20);
-        end = std::max({end, kTmdHeaderSize + vertTop + vertCount * kTmdVectorSize,
-                        kTmdHeaderSize + normalTop + normalCount * kTmdVectorSize});
+        const TmdObject o = LoadTmdObjectEntry(table + std::size_t{i} * kTmdObjectEntrySize);
+        const std::uint32_t primitives = o.n_primitive;
+        end = std::max({end, kTmdHeaderSize + o.vert_top + std::uint64_t{o.n_vert} * kTmdVectorSize,
+                        kTmdHeaderSize + o.normal_top + std::uint64_t{o.n_normal} * kTmdVectorSize});
         if (primitives > packetBudget)
             return std::nullopt;
         packetBudget -= primitives;
-        std::uint64_t position = kTmdHeaderSize + primitiveTop;
+        std::uint64_t position = kTmdHeaderSize + o.primitive_top;
         for (std::uint32_t j = 0; j < primitives; ++j) {
             if (position + 4 > bytes.size())
                 return ItemExtent{std::max(end, position + 4), false};

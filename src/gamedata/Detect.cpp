@@ -36,26 +36,21 @@ Detection DetectTmd(std::span<const std::uint8_t> bytes, bool toEnd, DetectedIte
     std::uint64_t primitives = 0;
     bool cut = false;
     for (std::uint32_t i = 0; i < objects; ++i) {
-        const std::uint8_t* entry = image.data() + std::size_t{i} * kTmdObjectEntrySize;
-        const std::uint32_t vertTop = LoadU32LE(entry);
-        const std::uint32_t vertCount = LoadU32LE(entry + 4);
-        const std::uint32_t normalTop = LoadU32LE(entry + 8);
-        const std::uint32_t normalCount = LoadU32LE(entry + 12);
-        const std::uint32_t primitiveTop = LoadU32LE(entry + 16);
-        const std::uint32_t count = LoadU32LE(entry + 20);
-        if ((vertTop | normalTop | primitiveTop) & 3)
+        const TmdObject o = LoadTmdObjectEntry(image.data() + std::size_t{i} * kTmdObjectEntrySize);
+        if ((o.vert_top | o.normal_top | o.primitive_top) & 3)
             return Detection::none;
-        if (vertTop < tableSize || normalTop < tableSize || primitiveTop < tableSize)
+        if (o.vert_top < tableSize || o.normal_top < tableSize || o.primitive_top < tableSize)
             return Detection::none;
-        if (vertCount == 0 || vertCount > kMaxTableEntries || normalCount > kMaxTableEntries || count == 0)
+        if (o.n_vert == 0 || o.n_vert > kMaxTableEntries || o.n_normal > kMaxTableEntries ||
+            o.n_primitive == 0)
             return Detection::none;
-        if (std::uint64_t{vertTop} + std::uint64_t{vertCount} * kTmdVectorSize > kMaxItemBytes ||
-            std::uint64_t{normalTop} + std::uint64_t{normalCount} * kTmdVectorSize > kMaxItemBytes ||
-            primitiveTop + std::uint64_t{count} * 4 > kMaxItemBytes)
+        if (std::uint64_t{o.vert_top} + std::uint64_t{o.n_vert} * kTmdVectorSize > kMaxItemBytes ||
+            std::uint64_t{o.normal_top} + std::uint64_t{o.n_normal} * kTmdVectorSize > kMaxItemBytes ||
+            o.primitive_top + std::uint64_t{o.n_primitive} * 4 > kMaxItemBytes)
             return Detection::none;
-        primitives += count;
-        std::uint64_t position = primitiveTop;
-        for (std::uint32_t j = 0; j < count; ++j) {
+        primitives += o.n_primitive;
+        std::uint64_t position = o.primitive_top;
+        for (std::uint32_t j = 0; j < o.n_primitive; ++j) {
             if (position + 4 > image.size()) {
                 cut = true;
                 break;

@@ -78,6 +78,8 @@ const char* SectorModeName(SectorMode mode) {
 DiscImage::~DiscImage() {
     if (m_map)
         munmap(const_cast<std::uint8_t*>(m_map), m_mapSize);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 Result<std::unique_ptr<DiscImage>, std::string> DiscImage::Open(const std::string& path) {
@@ -162,30 +164,26 @@ Result<std::unique_ptr<DiscImage>, std::string> DiscImage::Open(const std::strin
 }
 
 bool DiscImage::MapData(std::string& error) {
-    const int fd = ::open(m_dataPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    m_fd = ::open(m_dataPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
         error = "Cannot open " + m_dataPath + ": " + std::strerror(errno);
         return false;
     }
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         error = "Cannot read " + m_dataPath + ": not a regular file";
         return false;
     }
     m_mapSize = static_cast<std::size_t>(info.st_size);
     if (m_mapSize > 0) {
-        void* map = mmap(nullptr, m_mapSize, PROT_READ, MAP_PRIVATE, fd, 0);
+        void* map = mmap(nullptr, m_mapSize, PROT_READ, MAP_PRIVATE, m_fd, 0);
         if (map == MAP_FAILED) {
-            ::close(fd);
             m_mapSize = 0;
             error = "Cannot map " + m_dataPath + ": " + std::strerror(errno);
             return false;
         }
-        madvise(map, m_mapSize, MADV_SEQUENTIAL);
         m_map = static_cast<const std::uint8_t*>(map);
     }
-    ::close(fd);
     if (m_dataBase > m_mapSize) {
         error = "The data track of " + m_path + " starts past the end of " + m_dataPath;
         return false;
@@ -279,10 +277,9 @@ std::span<const std::uint8_t> DiscImage::RawSector(std::uint32_t lsn) const {
             static_cast<std::size_t>(std::min<std::uint64_t>(m_sectorSize, m_mapSize - start))};
 }
 
-SectorMode DiscImage::ModeOf(std::uint32_t lsn) const {
-    if (m_kind != ImageKind::raw)
-        return lsn < m_sectorCount ? SectorMode::cooked : SectorMode::invalid;
-    const std::span<const std::uint8_t> sector = RawSector(lsn);
+namespace {
+// A raw sector's mode from its header and subheader.
+SectorMode RawSectorMode(std::span<const std::uint8_t> sector) {
     if (sector.size() < 24 || std::memcmp(sector.data(), kSync, sizeof kSync) != 0)
         return SectorMode::invalid;
     switch (sector[15]) {
@@ -295,6 +292,13 @@ SectorMode DiscImage::ModeOf(std::uint32_t lsn) const {
         return SectorMode::invalid;
     }
 }
+} // namespace
+
+SectorMode DiscImage::ModeOf(std::uint32_t lsn) const {
+    if (m_kind != ImageKind::raw)
+        return lsn < m_sectorCount ? SectorMode::cooked : SectorMode::invalid;
+    return RawSectorMode(RawSector(lsn));
+}
 
 std::span<const std::uint8_t> DiscImage::UserData(std::uint32_t lsn) const {
     const SectorMode mode = ModeOf(lsn);
@@ -305,6 +309,17 @@ std::span<const std::uint8_t> DiscImage::UserData(std::uint32_t lsn) const {
     if (sector.size() <= start)
         return {};
     return sector.subspan(start, std::min<std::size_t>(kUserDataSize, sector.size() - start));
+}
+
+void DiscImage::Release(std::uint32_t firstLsn, std::uint32_t count) const {
+    const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+    const std::uint64_t from = m_dataBase + std::uint64_t{firstLsn} * m_sectorSize;
+    const std::uint64_t to = std::min<std::uint64_t>(from + std::uint64_t{count} * m_sectorSize, m_mapSize);
+    // Whole pages inside the range only: the pages at its ends may hold sectors still to be read.
+    const std::uint64_t first = (from + page - 1) / page * page;
+    const std::uint64_t last = to / page * page;
+    if (m_map && last > first)
+        madvise(const_cast<std::uint8_t*>(m_map) + first, last - first, MADV_DONTNEED);
 }
 
 const ImageFile* DiscImage::FindFile(std::string_view path) const {
@@ -342,33 +357,54 @@ Result<std::vector<SectorPiece>, std::string> DiscImage::Locate(const ImageFile*
     return pieces;
 }
 
+std::size_t DiscImage::ReadAt(std::uint64_t at, std::uint8_t* out, std::size_t count) const {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(m_fd, out + done, count - done, static_cast<off_t>(at + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+// Reads go through the file rather than the mapping: copying from the page cache the way `cat` does is
+// several times cheaper than walking a large mapping page by page.
 std::size_t DiscImage::Read(const ImageFile* file, std::uint64_t offset, std::span<std::uint8_t> out) const {
     const std::uint64_t size = DataSize(file);
     if (offset >= size)
         return 0;
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), size - offset));
-    if (IsCooked()) {
-        const std::uint64_t start =
-            m_dataBase + (file ? std::uint64_t{file->firstLsn} * kUserDataSize : 0) + offset;
-        const std::size_t count = start < m_mapSize ? std::min<std::size_t>(wanted, m_mapSize - start) : 0;
-        if (count)
-            std::memcpy(out.data(), m_map + start, count);
-        return count;
-    }
-    const std::uint64_t first = file ? file->firstLsn : 0;
+    if (IsCooked())
+        return ReadAt(m_dataBase + (file ? std::uint64_t{file->firstLsn} * kUserDataSize : 0) + offset,
+                      out.data(), wanted);
+    // Raw sectors come in batches; each one's user data is copied out while the batch is in cache.
+    constexpr std::size_t kBatch = 32;
+    thread_local std::vector<std::uint8_t> batch(kBatch * kRawSectorSize);
+    const std::uint64_t first = (file ? file->firstLsn : 0) + offset / kUserDataSize;
     std::size_t done = 0;
-    while (done < wanted) {
-        const std::uint64_t position = offset + done;
-        const std::uint64_t lsn = first + position / kUserDataSize;
-        const auto within = static_cast<std::size_t>(position % kUserDataSize);
-        if (lsn >= m_sectorCount)
-            break;
-        const std::span<const std::uint8_t> user = UserData(static_cast<std::uint32_t>(lsn));
-        if (user.size() <= within)
-            break;
-        const std::size_t count = std::min(user.size() - within, wanted - done);
-        std::memcpy(out.data() + done, user.data() + within, count);
-        done += count;
+    for (std::uint64_t lsn = first; done < wanted && lsn < m_sectorCount; lsn += kBatch) {
+        const std::size_t sectors =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kBatch, m_sectorCount - lsn));
+        const std::size_t got =
+            ReadAt(m_dataBase + lsn * kRawSectorSize, batch.data(), sectors * kRawSectorSize);
+        for (std::size_t k = 0; k < sectors && done < wanted; ++k) {
+            const std::span<const std::uint8_t> sector =
+                std::span<const std::uint8_t>(batch)
+                    .subspan(std::min(k * kRawSectorSize, got))
+                    .first(std::min<std::size_t>(kRawSectorSize,
+                                                 got > k * kRawSectorSize ? got - k * kRawSectorSize : 0));
+            const SectorMode mode = RawSectorMode(sector);
+            const std::size_t start = mode == SectorMode::mode1 ? 16 : 24;
+            if (!HoldsUserData(mode) || sector.size() < start + kUserDataSize)
+                return done;
+            const std::size_t within = done == 0 ? static_cast<std::size_t>(offset % kUserDataSize) : 0;
+            const std::size_t count = std::min(kUserDataSize - within, wanted - done);
+            std::memcpy(out.data() + done, sector.data() + start + within, count);
+            done += count;
+        }
     }
     return done;
 }

@@ -84,6 +84,10 @@ class DiscImage {
         return {m_map + m_dataBase, m_mapSize - static_cast<std::size_t>(m_dataBase)};
     }
 
+    // Lets go of the mapped pages of `count` sectors from `firstLsn` once they have been read, so that a
+    // scan does not keep the whole image resident; a later read maps them again.
+    void Release(std::uint32_t firstLsn, std::uint32_t count) const;
+
     // The file system's files, sorted by path; empty when the image has none.
     [[nodiscard]] const std::vector<ImageFile>& Files() const { return m_files; }
     [[nodiscard]] const ImageFile* FindFile(std::string_view path) const;
@@ -108,10 +112,13 @@ class DiscImage {
     DiscImage() = default;
     [[nodiscard]] bool MapData(std::string& error);
     void ListFiles();
+    // Bytes at `at` of the data file; fewer at its end or on an error.
+    std::size_t ReadAt(std::uint64_t at, std::uint8_t* out, std::size_t count) const;
 
     ImageKind m_kind = ImageKind::plainFile;
     std::string m_path;
     std::string m_dataPath;
+    int m_fd = -1;
     const std::uint8_t* m_map = nullptr;
     std::size_t m_mapSize = 0;
     std::uint64_t m_dataBase = 0; // byte offset of the data track in the data file

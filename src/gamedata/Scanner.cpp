@@ -10,14 +10,18 @@
 #include <filesystem>
 #include <mutex>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace polyvane::gamedata {
 
 namespace {
 
 // Bytes of one piece of work; a multiple of the sector's user data so that chunks start on sectors.
-constexpr std::uint64_t kChunkBytes = std::uint64_t{8} << 20;
-// Raw sectors are gathered a chunk at a time plus this much, which holds most items that start near
-// the chunk's end; a longer one is gathered again on its own.
+constexpr std::uint64_t kChunkBytes = std::uint64_t{1} << 20;
+// A chunk is read with this much after it, which holds most items that start near its end; a longer
+// one is read again on its own.
 constexpr std::uint64_t kChunkTail = std::uint64_t{64} << 10;
 
 // A run of user data the scan reads as one: all of a file's data or part of it, or sectors outside
@@ -28,21 +32,18 @@ struct Region {
     std::uint64_t length = 0;
 };
 
+// Sectors whose headers the look at modes reads before it lets go of their pages.
+constexpr std::uint32_t kReleaseSectors = 4096;
+
 struct Task {
     std::size_t region = 0;
     std::uint64_t start = 0; // in the region's offsets
     std::uint64_t length = 0;
 };
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-constexpr bool HasByte(std::uint64_t word, std::uint8_t value) {
-    const std::uint64_t x = word ^ (kOnes * value);
-    return ((x - kOnes) & ~x & kHighs) != 0;
-}
-
 // Calls found(i) for every i below `count` where a candidate's first word lies inside `bytes` and
-// passes MaybeItemStart.
+// passes MaybeItemStart. The first words are 0x41 and 0x10: a byte of either value followed by three
+// zeros, looked for sixteen offsets at a time where the processor allows.
 template <typename Found>
 void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, const ScanOptions& options,
                       const Found& found) {
@@ -52,21 +53,41 @@ void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, co
         if (i + 4 <= size && MaybeItemStart(LoadU32LE(p + i), options.formats))
             found(i);
     };
-    if (options.aligned) {
-        for (std::size_t i = 0; i < count; i += 4)
-            check(i);
-        return;
-    }
+    const std::size_t step = options.aligned ? 4 : 1;
     std::size_t i = 0;
-    for (; i + 8 <= count && i + 8 <= size; i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p + i, 8);
-        if (!HasByte(word, 0x41) && !HasByte(word, 0x10))
-            continue;
-        for (std::size_t k = 0; k < 8; ++k)
-            check(i + k);
+#if defined(__SSE2__)
+    // Offsets that are multiples of 4 within each 16, when only those are wanted.
+    const unsigned keep = options.aligned ? 0x1111u : 0xFFFFu;
+    const __m128i tmd = _mm_set1_epi8(0x41);
+    const __m128i tim = _mm_set1_epi8(0x10);
+    const __m128i zero = _mm_setzero_si128();
+    // Per block of 16 bytes, one bit per byte: which are zero and which could start a first word.
+    const auto bits = [&](std::size_t at, unsigned& zeros, unsigned& starts) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero)));
+        starts = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, tmd), _mm_cmpeq_epi8(block, tim))));
+    };
+    if (count >= 16 && size >= 32) {
+        unsigned zeros = 0;
+        unsigned starts = 0;
+        bits(0, zeros, starts);
+        for (; i + 16 <= count && i + 32 <= size; i += 16) {
+            unsigned nextZeros = 0;
+            unsigned nextStarts = 0;
+            bits(i + 16, nextZeros, nextStarts);
+            const std::uint32_t z = zeros | (nextZeros << 16);
+            unsigned mask = starts & (z >> 1) & (z >> 2) & (z >> 3) & keep;
+            while (mask) {
+                check(i + static_cast<std::size_t>(__builtin_ctz(mask)));
+                mask &= mask - 1;
+            }
+            zeros = nextZeros;
+            starts = nextStarts;
+        }
     }
-    for (; i < count; ++i)
+#endif
+    for (; i < count; i += step)
         check(i);
 }
 
@@ -143,6 +164,9 @@ class ScanJob {
             const std::uint64_t lsn = firstLsn + at / kUserDataSize;
             const bool usable = lsn < m_image.SectorCount() &&
                                 m_image.UserData(static_cast<std::uint32_t>(lsn)).size() == kUserDataSize;
+            // Telling the modes apart touches every sector's header: let go of them as it goes.
+            if (lsn % kReleaseSectors == kReleaseSectors - 1)
+                m_image.Release(static_cast<std::uint32_t>(lsn + 1 - kReleaseSectors), kReleaseSectors);
             if (usable && !inRun) {
                 runStart = at;
                 inRun = true;
@@ -170,18 +194,11 @@ class ScanJob {
             const Region& region = m_regions[task.region];
             const std::uint64_t regionEnd = region.start + region.length;
 
-            std::span<const std::uint8_t> view;
-            if (m_image.IsCooked()) {
-                const std::uint64_t base =
-                    region.file ? std::uint64_t{region.file->firstLsn} * kUserDataSize : 0;
-                view = m_image.CookedBytes().subspan(static_cast<std::size_t>(base + task.start),
-                                                     static_cast<std::size_t>(regionEnd - task.start));
-            } else {
-                buffer.resize(
-                    static_cast<std::size_t>(std::min(task.length + kChunkTail, regionEnd - task.start)));
-                buffer.resize(m_image.Read(region.file, task.start, buffer));
-                view = buffer;
-            }
+            // A chunk small enough to stay in the processor's cache between its copy and its scan.
+            buffer.resize(
+                static_cast<std::size_t>(std::min(task.length + kChunkTail, regionEnd - task.start)));
+            buffer.resize(m_image.Read(region.file, task.start, buffer));
+            const std::span<const std::uint8_t> view = buffer;
             const bool viewReachesEnd = task.start + view.size() == regionEnd;
             ForEachCandidate(view, static_cast<std::size_t>(task.length), m_options, [&](std::size_t i) {
                 const std::uint64_t offset = task.start + i;

@@ -177,6 +177,30 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
         std::ofstream cue(m_dir / "missing.cue");
         cue << "FILE \"nothere.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n";
     }
+    // Directory records (ISO 9660: length byte, extent as 32-bit little- then big-endian at 2, name
+    // length at 32, name at 33) pointed elsewhere: DATA back at the root, MODELS.BIN past the end.
+    const auto record = [](const std::vector<std::uint8_t>& iso, std::uint32_t directoryLsn,
+                           const std::string& name) {
+        std::size_t at = directoryLsn * 2048u;
+        while (iso[at] != 0 &&
+               std::string(reinterpret_cast<const char*>(&iso[at + 33]), iso[at + 32]).rfind(name, 0) != 0)
+            at += iso[at];
+        return at;
+    };
+    const auto repoint = [&](std::vector<std::uint8_t> iso, std::uint32_t directoryLsn,
+                             const std::string& name, std::uint32_t lsn) {
+        const std::size_t at = record(iso, directoryLsn, name);
+        for (int i = 0; i < 4; ++i) {
+            iso[at + 2 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(lsn >> (8 * i));
+            iso[at + 9 - static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(lsn >> (8 * i));
+        }
+        return iso;
+    };
+    const std::uint32_t rootLsn = m_cooked[16 * 2048 + 158] | (m_cooked[16 * 2048 + 159] << 8);
+    const std::size_t data = record(m_cooked, rootLsn, "DATA");
+    const std::uint32_t dataLsn = m_cooked[data + 2] | (m_cooked[data + 3] << 8);
+    test::WriteAll(m_dir / "loop.iso", repoint(m_cooked, rootLsn, "DATA", rootLsn));
+    test::WriteAll(m_dir / "outside.iso", repoint(m_cooked, dataLsn, "MODELS.BIN", 0x7FFFFF));
 
     struct Case {
         const char* name;
@@ -184,11 +208,14 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
         std::size_t modelHits; // hits in DATA/MODELS.BIN
         bool modelComplete;
         std::size_t skipped;
+        const char* warning; // in one of the image's warnings
     };
     const Case cases[] = {
-        {"short.bin", true, 1, false, 1},
-        {"garbage.bin", true, 1, true, 1},
-        {"missing.cue", false, 0, false, 0},
+        {"short.bin", true, 1, false, 1, "runs past the end of the image"},
+        {"garbage.bin", true, 1, true, 1, nullptr},
+        {"missing.cue", false, 0, false, 0, nullptr},
+        {"loop.iso", true, 0, false, 0, "loops back"},
+        {"outside.iso", true, 0, false, 0, "starts past the end"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,15 +225,57 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
             EXPECT_FALSE(image.error().empty());
             continue;
         }
+        if (c.warning) {
+            const auto& warnings = (*image)->Warnings();
+            EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [&](const std::string& w) {
+                return w.find(c.warning) != std::string::npos;
+            }));
+        }
         const ScanReport report = Scan(**image, {});
         std::vector<const ScanHit*> inModels;
         for (const ScanHit& hit : report.hits)
             if (hit.file == "DATA/MODELS.BIN")
                 inModels.push_back(&hit);
         ASSERT_EQ(inModels.size(), c.modelHits);
-        EXPECT_EQ(inModels[0]->item.complete, c.modelComplete);
+        if (c.modelHits) {
+            EXPECT_EQ(inModels[0]->item.complete, c.modelComplete);
+        }
         EXPECT_EQ(report.skippedSectors, c.skipped);
+        // A file the tree no longer reaches is scanned as sectors outside every file.
+        const auto loose = std::count_if(report.hits.begin(), report.hits.end(), [](const ScanHit& hit) {
+            return !hit.file && hit.item.format == ItemFormat::tmd;
+        });
+        EXPECT_EQ(loose, c.modelHits ? 0 : 1);
     }
+}
+
+TEST(Scan, ReportsProgressAndStopsWhenCancelled) {
+    const fs::path path = fs::temp_directory_path() / ("polyvane-progress-" + std::to_string(getpid()));
+    test::WriteAll(path, std::vector<std::uint8_t>(std::size_t{40} << 20, 0));
+    auto image = DiscImage::Open(path.string());
+    ASSERT_TRUE(image);
+    struct Case {
+        bool cancel;
+        std::size_t calls;
+    };
+    for (const Case c : {Case{false, 40}, Case{true, 1}}) {
+        std::atomic<bool> cancel{false};
+        std::vector<std::uint64_t> done;
+        ScanOptions options;
+        options.threads = 1;
+        options.cancel = &cancel;
+        options.progress = [&](std::uint64_t bytes, std::uint64_t total) {
+            EXPECT_EQ(total, std::uint64_t{40} << 20);
+            done.push_back(bytes);
+            cancel = c.cancel;
+        };
+        const ScanReport report = Scan(**image, options);
+        EXPECT_EQ(done.size(), c.calls);
+        EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+        EXPECT_EQ(report.cancelled, c.cancel);
+        EXPECT_EQ(report.bytesScanned, done.back());
+    }
+    fs::remove(path);
 }
 
 TEST(Addresses, ParseAndFormat) {
