@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include <sys/mount.h>
@@ -58,17 +56,6 @@ TEST_F(ImageJournalTest, AWriteStoppedAnywhereIsUndoneOnTheNextOpen) {
         EXPECT_EQ(test::ReadAll(m_image), m_original);
         EXPECT_FALSE(fs::exists(JournalPathFor(m_image)));
     }
-}
-
-TEST_F(ImageJournalTest, ACompletedWriteLeavesNoJournal) {
-    ASSERT_TRUE(WriteThroughJournal(m_image, m_patches).written);
-    Bytes expected = m_original;
-    for (const ImagePatch& patch : m_patches)
-        std::copy(patch.bytes.begin(), patch.bytes.end(),
-                  expected.begin() + static_cast<std::ptrdiff_t>(patch.offset));
-    EXPECT_EQ(test::ReadAll(m_image), expected);
-    EXPECT_FALSE(fs::exists(JournalPathFor(m_image)));
-    EXPECT_EQ(RecoverImage(m_image).outcome, RecoveryResult::Outcome::noJournal);
 }
 
 TEST_F(ImageJournalTest, AJournalThatIsNotTheImagesIsReportedAndLeftInPlace) {

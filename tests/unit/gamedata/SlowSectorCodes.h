@@ -40,19 +40,12 @@ inline std::uint8_t SlowMultiply(std::uint8_t a, std::uint8_t b) {
     return static_cast<std::uint8_t>(product);
 }
 
-inline std::uint8_t AlphaPower(unsigned exponent) {
-    std::uint8_t value = 1;
-    for (unsigned i = 0; i < exponent; ++i)
-        value = SlowMultiply(value, 2);
-    return value;
-}
-
-// Both checks of one codeword: sum v[i] = 0 and sum alpha^(n-1-i) v[i] = 0.
+// Both checks of one codeword: sum v[i] = 0 and sum alpha^(n-1-i) v[i] = 0, each term weighed on its own.
 inline bool CodewordHolds(const std::vector<std::uint8_t>& v) {
-    std::uint8_t plain = 0, weighted = 0;
-    for (std::size_t i = 0; i < v.size(); ++i) {
+    std::uint8_t plain = 0, weighted = 0, weight = 1;
+    for (std::size_t i = v.size(); i-- > 0; weight = SlowMultiply(weight, 2)) {
         plain ^= v[i];
-        weighted ^= SlowMultiply(AlphaPower(static_cast<unsigned>(v.size() - 1 - i)), v[i]);
+        weighted ^= SlowMultiply(weight, v[i]);
     }
     return plain == 0 && weighted == 0;
 }
