@@ -206,14 +206,14 @@ TEST_F(WriteBackTest, TheRoomKnownFromTheFirstReadStaysUsableWhileItsTailIsZero)
 }
 
 TEST_F(WriteBackTest, ATextureOfAnotherLayoutIsWrittenWithAWarning) {
-    test::TimSpec spec;
-    spec.flag = 2; // 15-bit direct
-    spec.imageWidth = 4, spec.imageHeight = 2;
-    spec.pixels = test::CountingBytes(16);
-    const ByteVector oldTexture = test::BuildTim(spec).data();
-    spec.imageX = 320;
-    spec.pixels = ByteVector(16, 7);
-    const ByteVector moved = test::BuildTim(spec).data();
+    test::TimSpec layout;
+    layout.flag = 2; // 15-bit direct
+    layout.imageWidth = 4, layout.imageHeight = 2;
+    layout.pixels = test::CountingBytes(16);
+    const ByteVector oldTexture = test::BuildTim(layout).data();
+    layout.imageX = 320;
+    layout.pixels = ByteVector(16, 7);
+    const ByteVector moved = test::BuildTim(layout).data();
     ByteVector archive = test::Filler(4096, 8);
     std::copy(oldTexture.begin(), oldTexture.end(), archive.begin() + 100);
     test::WriteAll(m_folder / "textures.bin", archive);
