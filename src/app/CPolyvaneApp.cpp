@@ -10,6 +10,7 @@
 #include "ShellPrompts.h"
 #include "formats/TimList.h"
 #include "gamedata/Address.h"
+#include "gamedata/WriteBack.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
 #include "platform/MessageBox.h"
@@ -46,8 +47,10 @@ CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
       m_viewFactory(&CreateApplicationView),
       m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
       m_fileWatch(std::make_unique<FileWatch>(*this)) {
-    // Models and textures found in game data open by their addresses wherever a file is named.
+    // Models and textures found in game data open by their addresses wherever a file is named, and
+    // save back there.
     gamedata::InstallAddressResolver();
+    gamedata::InstallItemWriter();
 }
 
 CPolyvaneApp::~CPolyvaneApp() {
@@ -204,6 +207,8 @@ CChildFrame* CPolyvaneApp::NewWindow(CPolyvaneDoc& doc) {
 }
 
 bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
+    if (doc.IsFromItem() && !saveAs)
+        return SaveBackIntoItem(doc);
     QString path = QString::fromStdString(doc.GetPathName());
     const QString extension = QString::fromUtf8(resources::kDocExtension);
     // Saving always writes a TMD file: a model read from another format is saved under a new name
@@ -239,6 +244,28 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
     m_fileWatch->Saved(QString::fromStdString(doc.GetPathName()));
     CommandStatesChanged();
     return true;
+}
+
+bool CPolyvaneApp::SaveBackIntoItem(CPolyvaneDoc& doc) {
+    const std::string address = doc.GetPathName();
+    // Writing into a game's image is asked once per document; later saves follow the first answer.
+    if (std::find(m_writeBackConfirmed.begin(), m_writeBackConfirmed.end(), &doc) ==
+        m_writeBackConfirmed.end()) {
+        const auto parsed = gamedata::ParseAddress(address);
+        if (!parsed)
+            return false;
+        const QString image = QFileInfo(QString::fromStdString(parsed->container)).fileName();
+        gamedata::Address inside = *parsed;
+        inside.container = inside.path ? *inside.path : image.toStdString();
+        inside.path.reset();
+        if (!m_prompts.AskWriteBack(QString::fromStdString(gamedata::FormatAddress(inside)), image))
+            return false;
+        m_writeBackConfirmed.push_back(&doc);
+    }
+    // A refused or failed write has said why and left the image as it was.
+    const bool saved = doc.OnSaveDocument(address);
+    CommandStatesChanged();
+    return saved;
 }
 
 bool CPolyvaneApp::SaveModified(CPolyvaneDoc& doc) {
@@ -335,6 +362,7 @@ void CPolyvaneApp::FrameClosed(CChildFrame* frame) {
         if (found != m_documents.end()) {
             m_closingDocuments.push_back(std::move(*found));
             m_documents.erase(found);
+            std::erase(m_writeBackConfirmed, doc);
             // The document goes once the window and its views are gone.
             connect(frame, &QObject::destroyed, this, [this, doc] {
                 std::erase_if(m_closingDocuments, [doc](const auto& owned) { return owned.get() == doc; });

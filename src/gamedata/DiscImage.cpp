@@ -2,6 +2,9 @@
 // through libcdio and libiso9660, and the sectors' user data read straight from the mapped data file.
 #include "DiscImage.h"
 
+#include "ImageJournal.h"
+#include "platform/MessageBox.h"
+
 #include <cdio/cdio.h>
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
@@ -115,6 +118,11 @@ Result<std::unique_ptr<DiscImage>, std::string> DiscImage::Open(const std::strin
         image->m_dataBase = start > 0 ? std::uint64_t(start) * kRawSectorSize : 0;
         fromCue = true;
     }
+
+    // A write into the image that did not finish is undone before anything reads it.
+    if (const RecoveryResult recovery = RecoverImage(image->m_dataPath);
+        recovery.outcome != RecoveryResult::Outcome::noJournal)
+        AfxMessageBox(recovery.message);
 
     std::string error;
     if (!image->MapData(error))

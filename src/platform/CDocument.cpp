@@ -24,6 +24,7 @@ void CDocument::SetModifiedFlag(bool modified) {
 bool CDocument::OnNewDocument() {
     m_pathName.clear();
     m_fromItem = false;
+    m_itemRoom = 0;
     m_bModified = false;
     m_history.Clear();
     return true;
@@ -46,6 +47,7 @@ bool CDocument::OnOpenDocument(const std::string& path) {
         return false;
     SetPathName(path);
     m_fromItem = item.has_value();
+    m_itemRoom = item ? item->bytes.size() : 0;
     if (m_fromItem)
         m_title = item->title;
     m_bModified = false;
@@ -54,6 +56,8 @@ bool CDocument::OnOpenDocument(const std::string& path) {
 }
 
 bool CDocument::OnSaveDocument(const std::string& path) {
+    if (IsWritableItemName(path))
+        return SaveIntoItem(path);
     CArchive ar;
     if (!ar.OpenForStore(path)) {
         AfxMessageBox("Could not save file");
@@ -72,6 +76,28 @@ bool CDocument::OnSaveDocument(const std::string& path) {
     }
     SetPathName(path);
     m_fromItem = false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::SaveIntoItem(const std::string& address) {
+    CArchive ar = CArchive::ToMemory("item");
+    Serialize(ar);
+    if (!StoreSucceeded())
+        return false;
+    const ItemWriteReport report = WriteNamedItem(address, ar.StoredBytes(), m_itemRoom);
+    for (const std::string& message : report.messages)
+        AfxMessageBox(message);
+    if (!report.written) {
+        AfxMessageBox(report.error);
+        return false;
+    }
+    if (address != m_pathName) {
+        // Another place's room is not known: only the item found there counts.
+        SetPathName(address);
+        m_itemRoom = 0;
+    }
+    m_fromItem = true;
     SetModifiedFlag(false);
     return true;
 }

@@ -42,6 +42,20 @@ inline std::vector<std::uint8_t> SmallTim(std::uint16_t x = 640) {
     return BuildTim(t).data();
 }
 
+// `count` flat lit triangles over as many vertices, coloured `shade`: a model of about 24 bytes a
+// triangle, for the sizes a test or benchmark needs.
+inline std::vector<std::uint8_t> FlatTriangles(unsigned count, std::uint32_t shade) {
+    TmdObjectSpec o;
+    for (unsigned i = 0; i < count; ++i)
+        o.vertices.insert(o.vertices.end(), {static_cast<std::int16_t>(i), 5, -3});
+    o.normals = {0, 0, 4096};
+    for (unsigned i = 0; i < count; ++i)
+        o.packets.insert(o.packets.end(), {PacketHeader(4, 3, 0, 0x20), shade, Halves(0, i),
+                                           Halves((i + 1) % count, (i + 2) % count)});
+    o.nPrimitive = count;
+    return BuildTmd({o}).data();
+}
+
 // Random bytes from a fixed seed.
 inline std::vector<std::uint8_t> Filler(std::size_t size, unsigned seed) {
     std::vector<std::uint8_t> bytes(size);
