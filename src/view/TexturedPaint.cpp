@@ -117,8 +117,8 @@ void TexturedPainter::PrepareItems(std::span<const WorkPrimitive> records, std::
     }
 }
 
-void TexturedPainter::PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to, int height,
-                                  unsigned shares, std::vector<std::uint32_t>* bins) {
+void TexturedPainter::PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to,
+                                 int height, unsigned shares, std::vector<std::uint32_t>* bins) {
     for (unsigned share = 0; share < shares; ++share)
         bins[share].clear();
     const std::size_t n = m_items.size();
