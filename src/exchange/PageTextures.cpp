@@ -44,7 +44,7 @@ void PageTextures::Load(std::span<const TimImage> tims) {
 void PageTextures::Mark(int x, int y, int width, int height) {
     for (int row = std::max(y, 0); row < std::min(y + height, kFrameBufferHeight); ++row)
         for (int column = std::max(x, 0); column < std::min(x + width, kFrameBufferWidth); ++column)
-            m_written[std::size_t(row) * kFrameBufferWidth + std::size_t(column)] = true;
+            m_written[std::size_t(row) * kFrameBufferWidth + std::size_t(column)] = m_anyWritten = true;
 }
 
 bool PageTextures::Covered(int x, int y) const {
@@ -53,6 +53,8 @@ bool PageTextures::Covered(int x, int y) const {
 }
 
 bool PageTextures::IsLoaded(const TextureKey& key) const {
+    if (!m_anyWritten)
+        return false;
     if (key.pmode != kPixelMode15Bit && !Covered(key.clutX, key.clutY))
         return false;
     const int x = TexturePageX(key.tpage);

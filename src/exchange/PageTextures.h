@@ -54,6 +54,8 @@ class PageTextures {
     [[nodiscard]] bool Covered(int x, int y) const;
     FrameBuffer m_memory;
     std::vector<bool> m_written = std::vector<bool>(std::size_t{kFrameBufferWidth} * kFrameBufferHeight);
+    // Whether any word was written: without textures no page needs looking through.
+    bool m_anyWritten = false;
 };
 
 // The message for textured primitives exported untextured, naming every missing texture.
