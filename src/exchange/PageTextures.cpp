@@ -25,18 +25,22 @@ std::string DescribeTexture(const TextureKey& key) {
 }
 
 void PageTextures::Load(std::span<const TimImage> tims) {
+    if (!tims.empty() && !m_memory) {
+        m_memory = std::make_unique<FrameBuffer>();
+        m_written.assign(std::size_t{kFrameBufferWidth} * kFrameBufferHeight, false);
+    }
     for (const TimImage& tim : tims) {
         if (tim.hasClut && tim.clutWidth > 0) {
             // The record keeps at most 256 colour words: as many whole rows as fit.
             const int rows = std::min<int>(tim.clutHeight, int(kTimClutEntries) / tim.clutWidth);
-            m_memory.WriteRect(tim.clutX, tim.clutY, tim.clutWidth, rows,
-                               std::span(tim.clut, std::size_t(rows) * tim.clutWidth));
+            m_memory->WriteRect(tim.clutX, tim.clutY, tim.clutWidth, rows,
+                                std::span(tim.clut, std::size_t(rows) * tim.clutWidth));
             Mark(tim.clutX, tim.clutY, tim.clutWidth, rows);
         }
         const std::vector<std::uint16_t> words = FrameBufferWords(tim);
         if (words.empty())
             continue;
-        m_memory.WriteRect(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight, words);
+        m_memory->WriteRect(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight, words);
         Mark(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight);
     }
 }
@@ -70,9 +74,11 @@ bool PageTextures::IsLoaded(const TextureKey& key) const {
 RgbaImage PageTextures::Decode(const TextureKey& key) const {
     RgbaImage image{kPageTexels, kPageTexels,
                     std::vector<std::uint8_t>(std::size_t{kPageTexels} * kPageTexels * 4)};
+    if (!m_memory)
+        return image; // nothing loaded: every texel the transparent word
     for (int v = 0; v < kPageTexels; ++v)
         for (int u = 0; u < kPageTexels; ++u) {
-            const std::uint16_t word = FetchTexel(m_memory, key.tpage, key.pmode, key.clutX, key.clutY,
+            const std::uint16_t word = FetchTexel(*m_memory, key.tpage, key.pmode, key.clutX, key.clutY,
                                                   static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(v));
             std::uint8_t* out = image.Pixel(u, v);
             // 5-bit channels widened so that 31 becomes 255.
