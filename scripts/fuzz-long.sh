@@ -41,7 +41,7 @@ for i in "${!pids[@]}"; do
     if wait "${pids[$i]}"; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
-        echo "fuzz-long: $name ${runs:-?} inputs, ${rate:-?} a second, corpus $(ls "$findings/$name/corpus" | wc -l)"
+        echo "fuzz-long: $name ${runs:-?} inputs, ${rate:-?} a second, corpus $(find "$findings/$name/corpus" -type f | wc -l)"
     else
         echo "fuzz-long: $name FAILED, see $log and $findings/$name/"
         tail -n 40 "$log"

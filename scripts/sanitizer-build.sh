@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the sanitizer scripts: configures and builds the core with AddressSanitizer,
 # UndefinedBehaviorSanitizer and the libFuzzer targets (clang) into $build, and sets the sanitizers'
 # options for what runs afterwards. Expects $root.
