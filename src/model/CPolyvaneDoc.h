@@ -76,8 +76,9 @@ class CPolyvaneDoc : public CDocument {
     void ChangeCurrentPrimitive(const std::string& name, const std::function<void(WorkPrimitive&)>& change,
                                 std::uint64_t mergeKey = 0);
     // Runs a tool over every record of the selected object, then brings its derived fields, the
-    // extents and the views up to date.
-    void ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool);
+    // extents and the views up to date. A `selfInverse` tool is taken back by running it again.
+    void ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool,
+                              bool selfInverse = false);
     // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
     void AddTexture(TimImage&& tim);
     bool RemoveTexture(std::string_view fileName);

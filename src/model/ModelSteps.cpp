@@ -3,6 +3,7 @@
 #include "CPolyvaneDoc.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace polyvane {
@@ -36,16 +37,24 @@ bool RecordStep::MergeWith(const UndoStep& next) {
     return true;
 }
 
-ObjectStep::ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place,
-                       std::unique_ptr<WorkPrimitive[]> before, std::uint32_t count, TmdVector minExtent,
-                       TmdVector maxExtent, Tool tool)
-    : m_doc(doc), m_name(std::move(name)), m_place(place), m_before(std::move(before)), m_count(count),
-      m_minExtent(minExtent), m_maxExtent(maxExtent), m_tool(std::move(tool)) {}
+bool SameModelFields(const WorkPrimitive& a, const WorkPrimitive& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+ObjectStep::ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::vector<KeptRecord> kept,
+                       std::uint32_t count, TmdVector minExtent, TmdVector maxExtent, Tool tool,
+                       bool selfInverse)
+    : m_doc(doc), m_name(std::move(name)), m_place(place), m_kept(std::move(kept)), m_count(count),
+      m_minExtent(minExtent), m_maxExtent(maxExtent), m_tool(std::move(tool)), m_selfInverse(selfInverse) {}
 
 void ObjectStep::Undo() {
     if (!m_doc.ShowPlace(m_place) || m_doc.WorkCount() != m_count)
         return;
-    std::copy(m_before.get(), m_before.get() + m_count, m_doc.MutableRecords().begin());
+    if (m_selfInverse)
+        m_doc.RunObjectTool(m_tool);
+    const std::span<WorkPrimitive> records = m_doc.MutableRecords();
+    for (const KeptRecord& kept : m_kept)
+        records[kept.index] = kept.record;
     m_doc.m_minExtent = m_minExtent;
     m_doc.m_maxExtent = m_maxExtent;
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
@@ -55,6 +64,7 @@ void ObjectStep::Redo() {
     if (!m_doc.ShowPlace(m_place))
         return;
     m_doc.RunObjectTool(m_tool);
+    m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
 TextureStep::TextureStep(CPolyvaneDoc& doc, bool adds, std::size_t position)
