@@ -151,6 +151,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     }
     std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     const QString absolute = info.absoluteFilePath();
+    const ScopedMessageSubject subject(absolute.toStdString());
     CountingMessageBox counter(MessageBoxService());
     bool opened = false;
     {
@@ -208,7 +209,9 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
             path += extension;
     }
     // A failed save has said why (the file or the writer) and left the file as it was.
-    if (!doc.OnSaveDocument(QFileInfo(path).absoluteFilePath().toStdString())) {
+    const std::string target = QFileInfo(path).absoluteFilePath().toStdString();
+    const ScopedMessageSubject subject(target);
+    if (!doc.OnSaveDocument(target)) {
         CommandStatesChanged();
         return false;
     }
@@ -366,8 +369,15 @@ void CPolyvaneApp::OnFileNew() {
     NewDocument();
 }
 
+QString CPolyvaneApp::ActiveDocumentFolder() const {
+    const CChildFrame* active = m_mainFrame ? m_mainFrame->ActiveChildFrame() : nullptr;
+    if (!active || active->GetDocument().GetPathName().empty())
+        return {};
+    return QFileInfo(QString::fromStdString(active->GetDocument().GetPathName())).absolutePath();
+}
+
 void CPolyvaneApp::OnFileOpen() {
-    const QString path = m_prompts.ChooseOpenPath();
+    const QString path = m_prompts.ChooseOpenPath(ActiveDocumentFolder());
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }

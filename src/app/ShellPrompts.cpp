@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace polyvane {
 
@@ -38,8 +40,8 @@ bool QtShellPrompts::AskReload(const QString& title) {
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtShellPrompts::ChooseOpenPath() {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Open"), QString(),
+QString QtShellPrompts::ChooseOpenPath(const QString& folder) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Open"), folder,
                                         OpenFilters());
 }
 
@@ -53,10 +55,23 @@ QString QtShellPrompts::ChooseSavePath(const QString& suggested) {
     return dialog.selectedFiles().constFirst();
 }
 
-QString QtShellPrompts::ChooseExchangePath(const QString& title, const QString& filter, bool save) {
+QString QtShellPrompts::ChooseExchangePath(const QString& title, const QString& filter, bool save,
+                                           const QString& start) {
     QWidget* parent = QApplication::activeWindow();
-    return save ? QFileDialog::getSaveFileName(parent, title, QString(), filter)
-                : QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    if (!save)
+        return QFileDialog::getOpenFileName(parent, title, start, filter);
+    QString chosenFilter;
+    const QString path = QFileDialog::getSaveFileName(parent, title, start, filter, &chosenFilter);
+    return path.isEmpty() ? path : WithFilterExtension(path, chosenFilter);
+}
+
+QString WithFilterExtension(const QString& path, const QString& filter) {
+    if (!QFileInfo(path).suffix().isEmpty())
+        return path;
+    // The first pattern of the form *.ext names the extension; "*" alone names none.
+    static const QRegularExpression kPattern(QStringLiteral("\\*\\.([^\\s;()*]+)"));
+    const QRegularExpressionMatch match = kPattern.match(filter);
+    return match.hasMatch() ? path + QLatin1Char('.') + match.captured(1) : path;
 }
 
 } // namespace polyvane

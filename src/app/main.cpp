@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromUtf8(polyvane::resources::kAppName));
     QApplication::setOrganizationName(QString::fromUtf8(polyvane::resources::kCompanyKey));
-    QApplication::setApplicationVersion(QStringLiteral("0.0"));
+    QApplication::setApplicationVersion(QStringLiteral(POLYVANE_VERSION));
 
     // A hidden option for documentation: save a picture of the main window and quit.
     QStringList files;

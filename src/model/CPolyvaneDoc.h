@@ -92,6 +92,9 @@ class CPolyvaneDoc : public CDocument {
     // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
     void AddTexture(TimImage&& tim);
     bool RemoveTexture(std::string_view fileName);
+    // The last texture added now lives in the file at `path` (it was written there); not a step of
+    // the history, as saving the model is not.
+    void LastTextureSavedAs(std::string path);
     // A key for RecordPrimitiveChange that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
 

@@ -8,8 +8,10 @@
 #include "model/CPolyvaneDoc.h"
 #include "texture/TimFrameBuffer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -36,11 +38,14 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_SIDE, &CPolyvaneView::OnViewSide, nullptr},
     {ID_VIEW_TOP, &CPolyvaneView::OnViewTop, nullptr},
     {ID_OBJECT_PREVIEW, &CPolyvaneView::OnPreview, nullptr},
-    {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, nullptr},
+    {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, &CPolyvaneView::OnUpdateTexturesView},
 };
 
 constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
+// Texture names in the VRAM mode: light letters on a dark plate read over any picture.
+constexpr COLORREF kLabelPlate = RGB(16, 16, 32);
+constexpr COLORREF kLabelInk = RGB(255, 255, 224);
 constexpr std::int32_t kLineHeight = 16;
 
 // Draws record `p`'s outline through its projected screen points.
@@ -213,6 +218,9 @@ void CPolyvaneView::OnUpdateViewTextured(CCmdUI* pCmdUI) {
 void CPolyvaneView::OnUpdateViewDither(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_textured.dither);
 }
+void CPolyvaneView::OnUpdateTexturesView(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(0);
+}
 void CPolyvaneView::OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_bShowVertexNumbers != 0);
 }
@@ -248,7 +256,16 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
         const std::int32_t dy = Difference(point.y, m_lastY);
         m_lastX = point.x;
         m_lastY = point.y;
-        m_distance += static_cast<std::int32_t>(static_cast<std::uint32_t>(dy) << kDistancePerPixelShift);
+        double next =
+            m_distance + static_cast<std::int32_t>(static_cast<std::uint32_t>(dy) << kDistancePerPixelShift);
+        // Moving nearer stops before the model's nearest point reaches the eye, where the picture
+        // would turn inside out; moving away is never held back.
+        const CPolyvaneDoc* doc = GetDocument();
+        if (next < m_distance && doc && doc->m_pWork)
+            next = std::min(m_distance,
+                            std::max(next, ClosestApproach({doc->m_pWork.get(), doc->WorkCount()}, m_angleX,
+                                                           m_angleY, m_angleZ, kNearestDepth)));
+        m_distance = next;
         Invalidate(true);
     } else if (m_dragMode == DRAG_ROTATE && HasCapture()) {
         const std::int32_t dx = Difference(point.x, m_lastX);
@@ -353,23 +370,31 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
               kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
     const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
     const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
-    for (const TimImage& tim : doc.m_timList) {
+    for (const TimImage& tim : doc.m_timList)
         Outline(pDC, scaled(tim.imageX), scaled(tim.imageY), scaled(tim.imageWidth), scaled(tim.imageHeight));
-        pDC->TextOut(scaled(tim.imageX) + 2, scaled(tim.imageY) + 2,
-                     std::filesystem::path(tim.fileName).filename().string());
-    }
     pDC->SelectObject(penBefore);
     pDC->DeleteObject(greyPen);
     const WorkPrimitive* cur = doc.m_pCurPrim;
-    if (!cur || !(cur->attr & PA_TEXTURED))
-        return;
-    const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-    Outline(pDC, scaled(TexturePageX(cur->tpage)), scaled(TexturePageY(cur->tpage)),
-            scaled(TexturePageWords(cur->pmode)), scaled(256));
-    if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
-        Outline(pDC, scaled(cur->clutX), scaled(cur->clutY), scaled(cur->pmode == kPixelMode4Bit ? 16 : 256),
-                std::max(scaled(1), 1));
-    pDC->SelectObject(oldPen);
+    if (cur && (cur->attr & PA_TEXTURED)) {
+        const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
+        Outline(pDC, scaled(TexturePageX(cur->tpage)), scaled(TexturePageY(cur->tpage)),
+                scaled(TexturePageWords(cur->pmode)), scaled(256));
+        if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
+            Outline(pDC, scaled(cur->clutX), scaled(cur->clutY),
+                    scaled(cur->pmode == kPixelMode4Bit ? 16 : 256), std::max(scaled(1), 1));
+        pDC->SelectObject(oldPen);
+    }
+    // The names last, each on a plate of its own, so that neither busy texels nor a later outline
+    // hide a letter; a name never starts off the window.
+    const int modeBefore = pDC->SetBkMode(OPAQUE);
+    const COLORREF plateBefore = pDC->SetBkColor(kLabelPlate);
+    const COLORREF inkBefore = pDC->SetTextColor(kLabelInk);
+    for (const TimImage& tim : doc.m_timList)
+        pDC->TextOut(std::max(scaled(tim.imageX) + 2, 0), std::max(scaled(tim.imageY) + 2, 0),
+                     " " + std::filesystem::path(tim.fileName).filename().string() + " ");
+    pDC->SetTextColor(inkBefore);
+    pDC->SetBkColor(plateBefore);
+    pDC->SetBkMode(modeBefore);
 }
 
 void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
@@ -458,8 +483,33 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
     line(Format("Style:%d", static_cast<int>(cur->style)));
 }
 
+// Object, Preview: the selected object as the console would show it on a television, the Textured
+// mode's picture at the console's resolution, framed as this view frames it and turning slowly
+// about its vertical axis.
 void CPolyvaneView::OnPreview() {
-    RunPreview(DisplayService(), GetHost());
+    CPolyvaneDoc* doc = GetDocument();
+    const std::span<const WorkPrimitive> records =
+        doc && doc->m_pWork ? std::span<const WorkPrimitive>(doc->m_pWork.get(), doc->WorkCount())
+                            : std::span<const WorkPrimitive>();
+    const bool large = records.size() > kLargePreviewPrimitives;
+    const std::int32_t width = large ? 640 : 320, height = large ? 480 : 240;
+    // The picture holds what the window holds: the focal length follows the change of size.
+    const CRect client = GetHost() ? GetHost()->GetClientRect() : CRect{};
+    const double scale = client.right > 0 && client.bottom > 0
+                             ? std::min(double(width) / client.right, double(height) / client.bottom)
+                             : 1.0;
+    if (doc)
+        RebuildFrameBuffer(m_memory, doc->m_timList);
+    ProjectedObject projected;
+    RunPreview(DisplayService(), GetHost(), width, height,
+               [&](std::span<std::uint16_t> picture, std::int32_t w, std::int32_t h, int frame) {
+                   const double turn = std::fmod(frame * kPreviewTurnPerFrame, kAngleWrap);
+                   ProjectObject(records,
+                                 Projector(m_distance, m_focal * scale, w / 2, h / 2, m_angleX,
+                                           m_angleY + turn, m_angleZ),
+                                 projected);
+                   m_painter.Paint(records, projected, m_memory, picture, w, h, m_textured);
+               });
 }
 
 // Textures, View: the window shows the texture view of this document in place of this view, which

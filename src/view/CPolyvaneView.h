@@ -11,6 +11,7 @@
 #include "platform/CDC.h"
 #include "platform/CView.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -64,7 +65,7 @@ class CPolyvaneView : public CView {
     void OnViewFront();
     void OnViewSide();
     void OnViewTop();
-    // Object, Preview: the full-screen display test.
+    // Object, Preview: the object full screen as a television would show it, until a key or click.
     void OnPreview();
     // Textures, View: the texture view replaces this one in its window.
     void OnTexturesView();
@@ -76,6 +77,7 @@ class CPolyvaneView : public CView {
     void OnUpdateViewTextured(CCmdUI* pCmdUI);
     void OnUpdateViewDither(CCmdUI* pCmdUI);
     void OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI);
+    void OnUpdateTexturesView(CCmdUI* pCmdUI);
 
     double m_distance = 1000.0;
     double m_focal = 1000.0;
@@ -128,5 +130,11 @@ constexpr double kAngleWrap = 6.28318530716;
 constexpr double kQuarterTurn = 1.57079632679;
 constexpr double kRadiansPerPixel = 0.01;
 constexpr std::int32_t kDistancePerPixelShift = 6; // 64 model units per pixel
+// The preview turns the model this far each frame (a turn in about ten seconds at 60 frames a
+// second), and uses the console's higher resolution for objects of more primitives than this.
+constexpr double kPreviewTurnPerFrame = 0.0105;
+constexpr std::size_t kLargePreviewPrimitives = 2000;
+// How far in front of the eye the model's nearest point stays when moving nearer.
+constexpr double kNearestDepth = 1.0;
 
 } // namespace polyvane

@@ -11,7 +11,11 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 using namespace polyvane;
 using namespace polyvane::test;
@@ -152,7 +156,7 @@ void ShellMenusTest::menusWithDocument() {
         "T&IM|32773",
         "&Object Table|32782",
         "-",
-        "Show Vertex Numbers|32809",
+        "Show &Vertex Numbers|32809",
         "&Dither|32816",
         "&Object",
         "&Select Primitive|32792",
@@ -161,8 +165,8 @@ void ShellMenusTest::menusWithDocument() {
         "N&ext Object|32800",
         "P&rev Object|32801",
         "&Modify Primitive|32804",
-        "Preview|32807",
-        "Stats|32810",
+        "Pre&view|32807",
+        "S&tats|32810",
         "&Textures",
         "&TIM Manager|32798",
         "&View|32799",
@@ -172,8 +176,8 @@ void ShellMenusTest::menusWithDocument() {
         "Scale &1:1|32806",
         "Too&ls",
         "&Swap X and Z|32811",
-        "&Flip &X points|32813",
-        "Flip Y points|32812",
+        "Flip &X points|32813",
+        "Flip &Y points|32812",
         "Flip &Z points|32814",
         "&Window",
         "&New Window|57648",
@@ -254,11 +258,11 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
                                 "Undo",
                                 "Redo",
                                 "Print",
-                                "Wireframe view",
+                                "Wireframe View",
                                 "Solid View",
                                 "Textured View",
-                                "",
-                                "Object table view",
+                                "Blank View",
+                                "Object Table View",
                                 "Front View",
                                 "Side View",
                                 "Top View",
@@ -271,6 +275,24 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
     // Images stay sharp on dense screens: a painted icon gives real pixels at twice the size.
     const QPixmap big = shell.Frame().Action(ID_FILE_SAVE)->icon().pixmap(QSize(16, 16), 2.0);
     QCOMPARE(big.size(), QSize(32, 32));
+    // Redo is Undo mirrored at every size: its ink spans the mirrored columns of Undo's.
+    const auto inkColumns = [&shell](unsigned id) {
+        const QImage image = shell.Frame().Action(id)->icon().pixmap(QSize(16, 16), 2.0).toImage();
+        int first = image.width(), last = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 0) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+        return std::pair{first, last};
+    };
+    const auto [undoFirst, undoLast] = inkColumns(ID_EDIT_UNDO);
+    const auto [redoFirst, redoLast] = inkColumns(ID_EDIT_REDO);
+    QVERIFY(undoLast - undoFirst > 16);
+    // (Smoothing may round an edge pixel either way.)
+    QVERIFY(std::abs(redoFirst - (31 - undoLast)) <= 1);
+    QVERIFY(std::abs(redoLast - (31 - undoFirst)) <= 1);
 }
 
 void ShellMenusTest::toolbarDocksOnAnySide() {

@@ -202,6 +202,28 @@ TEST_F(TimManagerTest, RemovingTheLastEntryLeavesAnEmptyList) {
     EXPECT_EQ(dlg.m_pChosen, nullptr);
 }
 
+TEST_F(TimManagerTest, ATextureOnlyInMemoryIsListedAsNotSavedAndStillChosenAndRemoved) {
+    const auto path = dir.Write("car.tim", DirectTim(0, 0));
+    AddTimFile(list, path);
+    AddTimFile(list, path);
+    list.back().fileName = "/nowhere/import.tim";
+    list.back().unsaved = true;
+    Open();
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"(not saved) /nowhere/import.tim", path}));
+    host.SelectLine(IDC_TIM_LIST, 0);
+    host.PressEnter();
+    EXPECT_EQ(dlg.m_pChosen, &list.back());
+
+    CTimManagerDlg again(nullptr);
+    again.m_pTimList = &list;
+    HeadlessDialogHost second(ManagerTemplate());
+    second.Open(again);
+    second.SelectLine(IDC_TIM_LIST, 0);
+    second.Click(IDC_TIM_REMOVE);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_FALSE(list.front().unsaved);
+}
+
 TEST_F(TimManagerTest, DoneWithoutASelectionClosesWithOkAndNothingChosen) {
     AddTimFile(list, dir.Write("tex.tim", DirectTim(0, 0)));
     Open();
