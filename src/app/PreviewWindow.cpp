@@ -29,6 +29,17 @@ QRect PreviewWindow::PageRect() const {
     return QRect(QPoint((width() - scaled.width()) / 2, (height() - scaled.height()) / 2), scaled);
 }
 
+// The preview owns the display: every key and click comes here, whichever window had the focus.
+void PreviewWindow::showEvent(QShowEvent*) {
+    grabKeyboard();
+    grabMouse();
+}
+
+void PreviewWindow::hideEvent(QHideEvent*) {
+    releaseMouse();
+    releaseKeyboard();
+}
+
 void PreviewWindow::keyPressEvent(QKeyEvent*) {
     m_bInput = true;
 }

@@ -55,9 +55,11 @@ QScreen* ScreenOf(HWND window) {
     return widget ? widget->screen() : nullptr;
 }
 
-// Lets the window show what it was given, without running the user's commands meanwhile.
+// Lets the window show what it was given and take the keys and clicks meant for it. The window has
+// the keyboard and the mouse to itself, so no other command of the user's runs meanwhile. (Leaving
+// input events out here would hold them back from later calls too.)
 void ShowPendingChanges() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
 }
 
 // What a display object and the surfaces of its chain share; surfaces may outlive the display
@@ -340,8 +342,7 @@ class QtDirectDraw final : public IDirectDraw {
     }
 
     bool TakeInput() override {
-        // The keys and clicks reach the window only when events are let through.
-        QCoreApplication::processEvents();
+        ShowPendingChanges();
         return m_state->window && m_state->window->TakeInput();
     }
 
