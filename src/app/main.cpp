@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
     polyvane::ScopedDisplayService installedDisplay(display);
     polyvane::QtShellPrompts prompts;
     polyvane::CPolyvaneApp app(prompts);
+    // Textures are looked for beside the model first.
+    dialogs.Files().SetStartFolder([&app] { return app.ActiveDocumentFolder(); });
     if (!app.InitInstance(files))
         return 1;
     if (screenshot.isEmpty()) {
