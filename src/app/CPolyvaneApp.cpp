@@ -444,7 +444,8 @@ void CPolyvaneApp::OnFileOpen() {
 
 void CPolyvaneApp::OnFileScan() {
     const QString path = m_prompts.ChooseExchangePath(
-        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false);
+        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false,
+        ActiveDocumentFolder());
     if (!path.isEmpty())
         OpenScanWindow(path);
 }
