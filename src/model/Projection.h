@@ -18,17 +18,20 @@ namespace polyvane {
 
 class Projector {
   public:
-    // The rotation is Rx(angleX) * Ry(angleY) * Rz(angleZ): Z is applied to a point first.
+    // The rotation is Rx(angleX) * Ry(angleY) * Rz(angleZ): Z is applied to a point first. The model
+    // turns about `pivot`, which lands on the centre (centreX, centreY).
     Projector(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
-              double angleY, double angleZ);
+              double angleY, double angleZ, const std::array<double, 3>& pivot = {});
 
     // Screen position of (x, y, z); `depth` receives trunc(W).
     ScreenPoint Project(double x, double y, double z, std::int32_t& depth) const;
     // How far in front of the eye (x, y, z) lies once turned: W before any rounding.
     [[nodiscard]] double Depth(double x, double y, double z) const;
+    [[nodiscard]] const std::array<double, 3>& Pivot() const { return m_pivot; }
 
   private:
     double m_r[3][3];
+    std::array<double, 3> m_pivot;
     double m_distance, m_focal;
     std::int32_t m_centreX, m_centreY;
 };
@@ -60,10 +63,10 @@ struct ProjectedObject {
     std::array<ScreenPoint, 3> axis{};
 };
 
-// The least distance at which every vertex of `records`, turned by the angles, stays at least
-// `margin` in front of the eye; minus infinity without records.
+// The least distance at which every vertex of `records`, turned by the angles about `pivot`, stays
+// at least `margin` in front of the eye; minus infinity without records.
 [[nodiscard]] double ClosestApproach(std::span<const WorkPrimitive> records, double angleX, double angleY,
-                                     double angleZ, double margin);
+                                     double angleZ, const std::array<double, 3>& pivot, double margin);
 
 // Projects `records` into `out`, reusing its storage. The order is that of LinkByDepth.
 void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out);
