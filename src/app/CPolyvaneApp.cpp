@@ -7,6 +7,8 @@
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "ShellPrompts.h"
+#include "exchange/ExchangeFormats.h"
+#include "formats/FormatRegistry.h"
 #include "formats/TimList.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
@@ -43,7 +45,9 @@ CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_recentFiles(resources::kRecentFileCount),
       m_viewFactory(&CreateApplicationView),
       m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
-      m_fileWatch(std::make_unique<FileWatch>(*this)) {}
+      m_fileWatch(std::make_unique<FileWatch>(*this)) {
+    RegisterExchangeFormats();
+}
 
 CPolyvaneApp::~CPolyvaneApp() {
     m_fileWatch.reset();
@@ -122,7 +126,7 @@ CPolyvaneDoc* CPolyvaneApp::NewDocument() {
 CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     const QFileInfo info(path);
     // A texture opened over a model joins that model's textures, as the TIM manager's Add would.
-    if (path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive) && m_mainFrame) {
+    if (Formats().ForPath(info.fileName().toStdString(), kTextureRole) && m_mainFrame) {
         if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
             CPolyvaneDoc& active = frame->GetDocument();
             if (active.m_pWork) {

@@ -3,6 +3,7 @@
 #include "CChildFrame.h"
 #include "CPolyvaneApp.h"
 #include "ShellPrompts.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ModelExporter.h"
 #include "exchange/ModelImporter.h"
 #include "exchange/PngCodec.h"
@@ -39,22 +40,26 @@ std::string TimNameBeside(const QString& path) {
 } // namespace
 
 void CPolyvaneApp::OnFileImport() {
-    const QString path =
-        m_prompts.ChooseExchangePath(QStringLiteral("Import"), QString::fromStdString(ImportFilter()), false);
+    const QString path = m_prompts.ChooseExchangePath(
+        QStringLiteral("Import"), QString::fromStdString(Formats().Filter(kImportRole, "All models")), false);
     if (path.isEmpty())
         return;
-    ImportResult result = ImportModelFile(QFileInfo(path).absoluteFilePath().toStdString());
-    for (const std::string& message : result.messages)
+    const std::string file = QFileInfo(path).absoluteFilePath().toStdString();
+    const FileFormat* format = Formats().ForPath(file, kImportRole);
+    if (!format || !format->readModelFile)
+        return;
+    ModelReadResult result = format->readModelFile(file, {});
+    for (const std::string& message : result ? result->notices : result.error())
         AfxMessageBox(message);
-    if (!result.ok)
+    if (!result)
         return;
     std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     if (!doc->OnNewDocument())
         return;
     doc->SetTitle(QFileInfo(path).completeBaseName().toStdString());
-    doc->AdoptModel(std::move(result.model));
-    for (std::size_t i = 0; i < result.textures.size(); ++i)
-        AddTexture(*doc, result.textures[i].tim, ImportedTexturePath(TimNameBeside(path), i));
+    doc->AdoptModel(std::move(result->model));
+    for (std::size_t i = 0; i < result->textures.size(); ++i)
+        AddTexture(*doc, result->textures[i], ImportedTexturePath(TimNameBeside(path), i));
     // An import is a new model that lives nowhere yet: closing it asks whether to save. Its textures
     // came with it, so there is nothing before them to go back to.
     doc->History().Clear();
@@ -67,8 +72,8 @@ void CPolyvaneApp::OnFileImport() {
 }
 
 void CChildFrame::OnFileExport() {
-    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Export"),
-                                                            QString::fromStdString(ExportFilter()), true);
+    const QString path = m_app.Prompts().ChooseExchangePath(
+        QStringLiteral("Export"), QString::fromStdString(Formats().Filter(kExportRole, {}, false)), true);
     if (path.isEmpty())
         return;
     const std::vector<TimImage> tims(m_doc.m_timList.begin(), m_doc.m_timList.end());
@@ -100,8 +105,8 @@ void CChildFrame::OnTexturesImportImage() {
 void CChildFrame::OnTexturesSaveTimAs() {
     if (m_doc.m_timList.empty())
         return;
-    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Save TIM As"),
-                                                            QStringLiteral("TIM textures (*.tim)"), true);
+    const QString path = m_app.Prompts().ChooseExchangePath(
+        QStringLiteral("Save TIM As"), QString::fromStdString(Formats().ByName("TIM")->filter), true);
     if (path.isEmpty())
         return;
     if (!WriteWholeFile(path.toStdString(), EncodeTim(m_doc.m_timList.back())))

@@ -1,6 +1,7 @@
 // `polyvane-cli tim FILE [--png OUT.png]`: a TIM texture loaded as the TIM manager adds it, printed
 // as JSON, and optionally written as the picture the texture view shows.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 #include "formats/TimPicture.h"
 #include "texture/TimFiles.h"
@@ -79,8 +80,6 @@ bool WritePicturePng(const TimPicture& picture, const std::string& path) {
     return ok;
 }
 
-constexpr const char* kUsage = "usage: polyvane-cli tim FILE [--png OUT.png]";
-
 } // namespace
 
 int RunTim(std::span<const std::string> args) {
@@ -94,7 +93,7 @@ int RunTim(std::span<const std::string> args) {
         return 2;
     });
     if (!parsed || parsed->positional.size() != 1 || !parsed->commands.empty()) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("tim");
         return kExitUsage;
     }
     TimList list;

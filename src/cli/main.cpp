@@ -1,6 +1,8 @@
 // polyvane-cli: the editor's model, texture and drawing code without a window.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
+#include "exchange/ExchangeFormats.h"
 
 #include <iostream>
 #include <string>
@@ -10,32 +12,22 @@ namespace {
 
 struct Subcommand {
     const char* name;
-    const char* synopsis;
     int (*run)(std::span<const std::string>);
 };
 
+// What each command runs; its usage is in the usage table under the same name.
 constexpr Subcommand kSubcommands[] = {
-    {"info", "info FILE", polyvane::cli::RunInfo},
-    {"dump", "dump FILE [--do COMMAND]...", polyvane::cli::RunDump},
-    {"tim", "tim FILE [--png OUT.png]", polyvane::cli::RunTim},
-    {"convert", "convert IN OUT [--do COMMAND]...", polyvane::cli::RunConvert},
-    {"render",
-     "render FILE OUT.png [--mode M] [--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] "
-     "[--tim PATH]... [--background 0xRRGGBB] [--dither] [--ambient A] [--light DX,DY,DZ,I]... [--no-lights] "
-     "[--trace] [--dump-json FILE] [--do COMMAND]...",
-     polyvane::cli::RunRender},
-    {"export", "export IN OUT.glb|OUT.gltf|OUT.obj [--tim PATH]... [--do COMMAND]...",
-     polyvane::cli::RunExport},
-    {"import", "import IN OUT.tmd [--scale S] [--tim-out PATH]", polyvane::cli::RunImport},
-    {"tim-from-image", "tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]",
-     polyvane::cli::RunTimFromImage},
-    {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},
+    {"info", polyvane::cli::RunInfo},        {"dump", polyvane::cli::RunDump},
+    {"tim", polyvane::cli::RunTim},          {"convert", polyvane::cli::RunConvert},
+    {"render", polyvane::cli::RunRender},    {"export", polyvane::cli::RunExport},
+    {"import", polyvane::cli::RunImport},    {"tim-from-image", polyvane::cli::RunTimFromImage},
+    {"gpu-draw", polyvane::cli::RunGpuDraw},
 };
 
 void PrintUsage(std::ostream& out) {
     out << "usage: polyvane-cli COMMAND ...\n";
-    for (const auto& sub : kSubcommands)
-        out << "  polyvane-cli " << sub.synopsis << '\n';
+    for (const auto& usage : polyvane::cli::CommandUsages())
+        out << "  polyvane-cli " << usage.name << ' ' << usage.synopsis << '\n';
     auto names = polyvane::cli::DocCommandNames();
     if (!names.empty()) {
         out << "--do commands:";
@@ -57,6 +49,11 @@ int main(int argc, char** argv) {
         PrintUsage(std::cout);
         return polyvane::cli::kExitOk;
     }
+    if (args[0] == "--man") {
+        std::cout << polyvane::cli::ManPage();
+        return polyvane::cli::kExitOk;
+    }
+    polyvane::RegisterExchangeFormats();
     polyvane::cli::StderrMessageBox messages;
     polyvane::ScopedMessageBox scoped(messages);
     for (const auto& sub : kSubcommands)

@@ -187,6 +187,53 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
     });
 }
 
+void PaintPackets(std::span<const KeptPacket> packets, std::span<const ProjectedPacket> projected,
+                  const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
+                  const TexturedPaintOptions& options) {
+    if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height) ||
+        projected.size() != packets.size())
+        return;
+    std::vector<std::uint32_t> order(packets.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return projected[a].depth > projected[b].depth;
+    });
+    GpuRasteriser chip(picture, width, height, textures);
+    chip.SetSizeLimit(false);
+    chip.SetDither(options.dither);
+    for (const std::uint32_t i : order) {
+        const KeptPacket& packet = packets[i];
+        const auto& screen = projected[i].screen;
+        if (packet.Kind() == PacketKind::line && packet.vertexCount == 2) {
+            const LineLook look = LineLookOf(packet);
+            GpuDrawMode mode;
+            mode.gouraud = look.gouraud;
+            mode.semi = look.semi;
+            GpuVertex a, b;
+            a.x = screen[0].x;
+            a.y = screen[0].y;
+            a.colour = Unpack(look.colour[0]);
+            b.x = screen[1].x;
+            b.y = screen[1].y;
+            b.colour = Unpack(look.colour[1]);
+            chip.Line(a, b, mode);
+        } else if (packet.Kind() == PacketKind::sprite && packet.vertexCount == 1) {
+            const SpriteLook look = SpriteLookOf(packet);
+            GpuDrawMode mode;
+            mode.textured = true;
+            mode.semi = look.semi;
+            mode.abr = look.abr;
+            mode.tpage = look.tpage;
+            mode.pmode = look.pmode;
+            mode.clutX = look.clutX;
+            mode.clutY = look.clutY;
+            chip.Sprite(screen[0].x - look.width / 2, screen[0].y - look.height / 2, look.width, look.height,
+                        look.u, look.v, mode);
+        }
+    }
+}
+
 void PaintTextured(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
                    const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
                    const TexturedPaintOptions& options) {

@@ -2,6 +2,7 @@
 // The selected object drawn as the console's graphics chip would: each projected primitive, back to
 // front, filled by the chip's rasteriser from the document's frame-buffer memory into a 15-bit
 // picture, lit by a light model like the console's geometry unit.
+#include "formats/TmdPackets.h"
 #include "formats/TmdTypes.h"
 #include "gpu/FrameBuffer.h"
 #include "gpu/GpuRasteriser.h"
@@ -73,6 +74,12 @@ class TexturedPainter {
     std::vector<Item> m_items;
     std::vector<Item> m_drawList;
 };
+
+// Draws an object's kept lines and sprites over a picture Paint made, from the farthest to the
+// nearest: lines as the chip draws them, sprites as their texture rectangles centred on their vertex.
+void PaintPackets(std::span<const KeptPacket> packets, std::span<const ProjectedPacket> projected,
+                  const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
+                  const TexturedPaintOptions& options);
 
 // The same, with storage of its own.
 void PaintTextured(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
