@@ -13,8 +13,7 @@ namespace polyvane {
 #define POLYVANE_CORE_FORMATS(FORMAT)                                                                        \
     FORMAT(TmdFileFormat)                                                                                    \
     FORMAT(LwobFileFormat)                                                                                   \
-    FORMAT(TimFileFormat)                                                                                    \
-    FORMAT(PsxExeFileFormat)
+    FORMAT(TimFileFormat)
 
 #define POLYVANE_DECLARE_FORMAT(name) [[nodiscard]] FileFormat name();
 POLYVANE_CORE_FORMATS(POLYVANE_DECLARE_FORMAT)

@@ -291,6 +291,7 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
 void CPolyvaneView::ModeWireframe(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
     ProjectDocument(doc, tools.centre);
     DrawWireframe(pDC, doc, tools.highlightPen);
+    DrawLines(pDC, doc);
     tools.axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
     DrawAxes(pDC, tools.centre, tools.axisPen);
 }
@@ -305,6 +306,7 @@ void CPolyvaneView::ModeTextured(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& to
 void CPolyvaneView::ModeSolid(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
     ProjectDocument(doc, tools.centre);
     DrawSolid(pDC, doc, tools.highlightPen);
+    DrawLines(pDC, doc);
 }
 
 void CPolyvaneView::ModeVram(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
@@ -433,7 +435,6 @@ void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlight
     for (std::uint32_t i = 0; i < n; ++i)
         DrawOutline(pDC, m_projected.screen[i], m_projected.corners[i]);
     pDC->SelectObject(oldBrush);
-    DrawLines(pDC, doc);
     const WorkPrimitive* cur = doc.m_pCurPrim;
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
     if (!cur || !index)
@@ -469,7 +470,6 @@ void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen)
         m_outlineCounts[k] = m_projected.corners[order[k]];
     }
     pDC->Polygons(m_outlines, m_outlineCounts);
-    DrawLines(pDC, doc);
     const WorkPrimitive* cur = doc.m_pCurPrim;
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
     if (!cur || !index)

@@ -95,7 +95,7 @@ class CPolyvaneView : public CView {
     void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen);
-    // The selected object's kept lines, each in its colour (a Gouraud one in steps of colour).
+    // The selected object's kept lines over the polygons, each in its colour (a Gouraud one in steps).
     void DrawLines(CDC* pDC, const CPolyvaneDoc& doc);
 
     // The textured picture and the bitmap bits it is shown through, kept between paints so that
