@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace polyvane;
 using namespace polyvane::test;
 
@@ -87,6 +89,37 @@ TEST(FormatRegistry, DetectorsTellTheCoreFormatsApart) {
 
 TEST(FormatRegistry, TheOpenFilterListsTheModelsTheEditorOpens) {
     EXPECT_EQ(Formats().Filter(kOpenRole), "Tmd files (*.tmd);;LightWave objects (*.lwo);;All files (*)");
+}
+
+} // namespace
+
+namespace {
+
+// The TMD entry's reader and writer over plain values: an object of lines only comes back as it went.
+TEST(FormatRegistry, TheTmdEntryWritesWhatItReads) {
+    TmdObjectSpec o;
+    o.vertices = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    o.packets = {PacketHeader(3, 2, 1, 0x40), 0x40112233, Halves(2, 0),
+                 PacketHeader(3, 2, 1, 0x40), 0x40445566, Halves(1, 2)};
+    o.nPrimitive = 2;
+    const FileFormat* tmd = Formats().ByName("TMD");
+    ASSERT_TRUE(tmd && tmd->readModel && tmd->writeModel);
+    auto read = tmd->readModel(BuildTmd({o}).data(), {});
+    ASSERT_TRUE(read);
+    auto written = tmd->writeModel(RefOf(read->model));
+    ASSERT_TRUE(written);
+    auto again = tmd->readModel(written.value(), {});
+    ASSERT_TRUE(again);
+    const auto& before = read->model.objects[0].kept;
+    const auto& after = again->model.objects[0].kept;
+    ASSERT_EQ(after.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(after[i].header, before[i].header);
+        EXPECT_EQ(after[i].words[0], before[i].words[0]);
+        for (std::size_t k = 0; k < 2; ++k)
+            EXPECT_EQ(std::tie(after[i].vertices[k].vx, after[i].vertices[k].vy, after[i].vertices[k].vz),
+                      std::tie(before[i].vertices[k].vx, before[i].vertices[k].vy, before[i].vertices[k].vz));
+    }
 }
 
 } // namespace
