@@ -1,6 +1,7 @@
 #include "CommandUsage.h"
 
 #include "CliSupport.h"
+#include "Subcommands.h"
 
 namespace polyvane::cli {
 
@@ -9,31 +10,40 @@ namespace {
 constexpr CommandUsage kUsages[] = {
     {"info", "FILE",
      "Prints a short summary of each object: vertex, normal and primitive counts, the primitives by kind, "
-     "the lines, sprites and other packets where there are any, and the object's extents."},
+     "the lines, sprites and other packets where there are any, and the object's extents.",
+     RunInfo},
     {"dump", "FILE [--do COMMAND]...",
      "Prints the document as one line of JSON. Finite numbers read back exactly; NaN and infinities are "
-     "written as null."},
+     "written as null.",
+     RunDump},
     {"tim", "FILE [--png OUT.png]",
      "Loads a TIM texture as the editor's TIM manager does, prints it as JSON and, with --png, writes its "
-     "picture."},
-    {"convert", "IN OUT [--do COMMAND]...", "Opens IN, runs the --do commands and saves OUT as a TMD file."},
+     "picture.",
+     RunTim},
+    {"convert", "IN OUT [--do COMMAND]...", "Opens IN, runs the --do commands and saves OUT as a TMD file.",
+     RunConvert},
     {"render",
      "FILE OUT.png [--mode wireframe|solid|textured|table|vram|blank] [--size WxH] [--angles AX,AY,AZ] "
      "[--distance D] [--no-vertex-numbers] [--tim PATH]... [--background 0xRRGGBB] [--dither] [--ambient A] "
      "[--light DX,DY,DZ,I]... [--no-lights] [--trace] [--dump-json FILE] [--do COMMAND]...",
      "Paints one model view of the document to a PNG file; --trace prints every drawing call and "
-     "--dump-json writes the document's JSON with the drawing order."},
+     "--dump-json writes the document's JSON with the drawing order.",
+     RunRender},
     {"export", "IN OUT.glb|OUT.gltf|OUT.obj [--tim PATH]... [--do COMMAND]...",
      "Writes the model as glTF (binary or text) or Wavefront OBJ, with the textures the --tim files give "
-     "as PNG pictures."},
+     "as PNG pictures.",
+     RunExport},
     {"import", "IN OUT.tmd [--scale S] [--tim-out PATH]",
      "Reads a model another program wrote (glTF, OBJ, FBX, COLLADA, PLY, STL and others) and saves it as a "
-     "TMD file; --tim-out writes the textures its materials made."},
+     "TMD file; --tim-out writes the textures its materials made.",
+     RunImport},
     {"tim-from-image", "IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]",
      "Makes a TIM texture of a PNG picture, placed in the frame buffer at X,Y with its colour table at the "
-     "--clut-at position."},
+     "--clut-at position.",
+     RunTimFromImage},
     {"gpu-draw", "SCENE.json OUT.png [--tim PATH]...",
-     "Draws a scene of the graphics chip's commands into the frame-buffer memory and writes it as a PNG."},
+     "Draws a scene of the graphics chip's commands into the frame-buffer memory and writes it as a PNG.",
+     RunGpuDraw},
 };
 
 // Text for troff: a backslash is doubled and every hyphen is a minus sign.

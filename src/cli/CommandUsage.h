@@ -1,6 +1,6 @@
 #pragma once
-// Each polyvane-cli command's usage, in one place: `--help`, the usage errors and the manual page are
-// all made from this table.
+// Each polyvane-cli command in one table: what runs it and its usage, from which `--help`, the usage
+// errors and the manual page are all made.
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +11,8 @@ struct CommandUsage {
     const char* name;
     const char* synopsis; // the arguments after the name
     const char* summary;  // one paragraph for the manual page
+    // Runs the command on the arguments after its name; returns the exit code.
+    int (*run)(std::span<const std::string> args);
 };
 
 [[nodiscard]] std::span<const CommandUsage> CommandUsages();

@@ -1,7 +1,6 @@
 // polyvane-cli: the editor's model, texture and drawing code without a window.
 #include "CliSupport.h"
 #include "CommandUsage.h"
-#include "Subcommands.h"
 #include "exchange/ExchangeFormats.h"
 
 #include <iostream>
@@ -9,20 +8,6 @@
 #include <vector>
 
 namespace {
-
-struct Subcommand {
-    const char* name;
-    int (*run)(std::span<const std::string>);
-};
-
-// What each command runs; its usage is in the usage table under the same name.
-constexpr Subcommand kSubcommands[] = {
-    {"info", polyvane::cli::RunInfo},        {"dump", polyvane::cli::RunDump},
-    {"tim", polyvane::cli::RunTim},          {"convert", polyvane::cli::RunConvert},
-    {"render", polyvane::cli::RunRender},    {"export", polyvane::cli::RunExport},
-    {"import", polyvane::cli::RunImport},    {"tim-from-image", polyvane::cli::RunTimFromImage},
-    {"gpu-draw", polyvane::cli::RunGpuDraw},
-};
 
 void PrintUsage(std::ostream& out) {
     out << "usage: polyvane-cli COMMAND ...\n";
@@ -56,9 +41,9 @@ int main(int argc, char** argv) {
     polyvane::RegisterExchangeFormats();
     polyvane::cli::StderrMessageBox messages;
     polyvane::ScopedMessageBox scoped(messages);
-    for (const auto& sub : kSubcommands)
-        if (args[0] == sub.name)
-            return sub.run(std::span<const std::string>(args).subspan(1));
+    for (const auto& command : polyvane::cli::CommandUsages())
+        if (args[0] == command.name)
+            return command.run(std::span<const std::string>(args).subspan(1));
     polyvane::cli::PrintUsageError("unknown command: " + args[0]);
     PrintUsage(std::cerr);
     return polyvane::cli::kExitUsage;
