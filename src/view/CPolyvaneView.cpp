@@ -339,9 +339,7 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
         RebuildFrameBuffer(m_memory, doc.m_timList);
         m_picture.resize(std::size_t(width) * std::size_t(height));
         m_painter.Paint({doc.m_pWork.get(), doc.WorkCount()}, m_projected, m_memory, m_picture, width, height,
-                        m_textured);
-        PaintPackets(doc.KeptPackets(doc.m_nCurObject), m_packetsProjected, m_memory, m_picture, width,
-                     height, m_textured);
+                        m_textured, doc.KeptPackets(doc.m_nCurObject), m_packetsProjected);
         BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
     }
     const WorkPrimitive* cur = doc.m_pCurPrim;
