@@ -2,6 +2,7 @@
 
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "view/ViewModes.h"
 
 namespace polyvane::cli {
 
@@ -23,7 +24,7 @@ constexpr CommandUsage kUsages[] = {
     {"convert", "IN OUT [--do COMMAND]...", "Opens IN, runs the --do commands and saves OUT as a TMD file.",
      RunConvert},
     {"render",
-     "FILE OUT.png [--mode wireframe|solid|textured|table|vram|blank] [--size WxH] [--angles AX,AY,AZ] "
+     "FILE OUT.png [--mode MODES] [--size WxH] [--angles AX,AY,AZ] "
      "[--distance D] [--no-vertex-numbers] [--tim PATH]... [--background 0xRRGGBB] [--dither] [--ambient A] "
      "[--light DX,DY,DZ,I]... [--no-lights] [--trace] [--dump-json FILE] [--do COMMAND]...",
      "Paints one model view of the document to a PNG file; --trace prints every drawing call and "
@@ -66,10 +67,23 @@ std::span<const CommandUsage> CommandUsages() {
     return kUsages;
 }
 
+std::string Synopsis(const CommandUsage& usage) {
+    std::string synopsis = usage.synopsis;
+    // The view modes' names come from the mode table, in its order.
+    constexpr std::string_view kModes = "MODES";
+    if (const auto at = synopsis.find(kModes); at != std::string::npos) {
+        std::string names;
+        for (const ViewModeEntry& mode : ViewModes())
+            names += (names.empty() ? "" : "|") + std::string(mode.cliName);
+        synopsis.replace(at, kModes.size(), names);
+    }
+    return synopsis;
+}
+
 std::string UsageLine(std::string_view name) {
     for (const CommandUsage& usage : kUsages)
         if (name == usage.name)
-            return std::string("usage: polyvane-cli ") + usage.name + ' ' + usage.synopsis;
+            return std::string("usage: polyvane-cli ") + usage.name + ' ' + Synopsis(usage);
     return "usage: polyvane-cli COMMAND ...";
 }
 
@@ -85,7 +99,7 @@ std::string ManPage() {
         ".SH SYNOPSIS\n"
         ".nf\n";
     for (const CommandUsage& usage : kUsages)
-        page += "\\fBpolyvane\\-cli " + Troff(usage.name) + "\\fR " + Troff(usage.synopsis) + "\n";
+        page += "\\fBpolyvane\\-cli " + Troff(usage.name) + "\\fR " + Troff(Synopsis(usage)) + "\n";
     page += "\\fBpolyvane\\-cli \\-\\-help\\fR\n"
             ".fi\n"
             ".SH DESCRIPTION\n"

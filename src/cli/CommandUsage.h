@@ -16,6 +16,8 @@ struct CommandUsage {
 };
 
 [[nodiscard]] std::span<const CommandUsage> CommandUsages();
+// A command's arguments as printed: the synopsis with MODES spelt out as the view modes' names.
+[[nodiscard]] std::string Synopsis(const CommandUsage& usage);
 // "usage: polyvane-cli NAME SYNOPSIS" for command `name`.
 [[nodiscard]] std::string UsageLine(std::string_view name);
 // Prints UsageLine(name) as a usage error.

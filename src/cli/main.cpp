@@ -12,7 +12,7 @@ namespace {
 void PrintUsage(std::ostream& out) {
     out << "usage: polyvane-cli COMMAND ...\n";
     for (const auto& usage : polyvane::cli::CommandUsages())
-        out << "  polyvane-cli " << usage.name << ' ' << usage.synopsis << '\n';
+        out << "  polyvane-cli " << usage.name << ' ' << polyvane::cli::Synopsis(usage) << '\n';
     auto names = polyvane::cli::DocCommandNames();
     if (!names.empty()) {
         out << "--do commands:";
