@@ -45,6 +45,15 @@ constexpr CommandUsage kUsages[] = {
     {"gpu-draw", "SCENE.json OUT.png [--tim PATH]...",
      "Draws a scene of the graphics chip's commands into the frame-buffer memory and writes it as a PNG.",
      RunGpuDraw},
+    {"inject", "ADDRESS NEWFILE | inject --recover IMAGE",
+     "Puts the model or texture in NEWFILE back into game data where ADDRESS (IMAGE::PATH@0xOFFSET or "
+     "FILE@0xOFFSET, as scan lists them) names it, through a journal that undoes an unfinished write; "
+     "--recover only undoes such a write.",
+     RunInject},
+    {"scan", "INPUT [--formats tmd,tim] [--extract DIR] [--aligned]",
+     "Finds every TMD model and TIM texture inside a file, an ISO 9660 image, a raw CD image or a cue "
+     "sheet, lists each with its address and, with --extract, writes each to a file of its own.",
+     RunScan},
 };
 
 // Text for troff: a backslash is doubled and every hyphen is a minus sign.

@@ -14,5 +14,7 @@ int RunExport(std::span<const std::string> args);
 int RunImport(std::span<const std::string> args);
 int RunTimFromImage(std::span<const std::string> args);
 int RunGpuDraw(std::span<const std::string> args);
+int RunInject(std::span<const std::string> args);
+int RunScan(std::span<const std::string> args);
 
 } // namespace polyvane::cli

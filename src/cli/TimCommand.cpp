@@ -2,12 +2,12 @@
 // as JSON, and optionally written as the picture the texture view shows.
 #include "CliSupport.h"
 #include "CommandUsage.h"
+#include "PngFile.h"
 #include "Subcommands.h"
 #include "formats/TimPicture.h"
 #include "texture/TimFiles.h"
 
 #include <nlohmann/json.hpp>
-#include <png.h>
 
 #include <iostream>
 #include <vector>
@@ -63,21 +63,8 @@ json TimToJson(const TimImage& tim) {
 }
 
 bool WritePicturePng(const TimPicture& picture, const std::string& path) {
-    std::vector<std::uint8_t> rgb;
-    rgb.reserve(picture.pixels.size() * 3);
-    for (COLORREF c : picture.pixels) {
-        rgb.push_back(GetRValue(c));
-        rgb.push_back(GetGValue(c));
-        rgb.push_back(GetBValue(c));
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = PNG_FORMAT_RGB;
-    const bool ok = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return ok;
+    return WritePng(path, RgbImage{static_cast<std::int32_t>(picture.width),
+                                   static_cast<std::int32_t>(picture.height), picture.pixels});
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "CliSupport.h"
 #include "CommandUsage.h"
 #include "exchange/ExchangeFormats.h"
+#include "gamedata/Address.h"
+#include "gamedata/WriteBack.h"
 
 #include <iostream>
 #include <string>
@@ -39,6 +41,10 @@ int main(int argc, char** argv) {
         return polyvane::cli::kExitOk;
     }
     polyvane::RegisterExchangeFormats();
+    // FILE@0xOFFSET and IMAGE::PATH@0xOFFSET open items inside game data wherever a file is named, and
+    // save them back there wherever a file is saved.
+    polyvane::gamedata::InstallAddressResolver();
+    polyvane::gamedata::InstallItemWriter();
     polyvane::cli::StderrMessageBox messages;
     polyvane::ScopedMessageBox scoped(messages);
     for (const auto& command : polyvane::cli::CommandUsages())

@@ -2,6 +2,7 @@
 
 #include "formats/FormatRegistry.h"
 #include "platform/CArchive.h"
+#include "platform/ItemNames.h"
 #include "platform/MessageBox.h"
 
 #include <algorithm>
@@ -25,6 +26,11 @@ const FileFormat& TimFormat() {
 } // namespace
 
 bool LoadTim(TimImage& tim) {
+    if (const std::optional<NamedItem> item = ResolveItemName(tim.fileName)) {
+        if (!item->error.empty())
+            return Fail(tim, item->error.c_str());
+        return LoadTimFromBytes(tim, item->bytes);
+    }
     CArchive ar;
     if (!ar.OpenForLoad(tim.fileName))
         return Fail(tim, TimFormat().unreadableText);
