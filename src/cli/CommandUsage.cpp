@@ -25,7 +25,8 @@ constexpr CommandUsage kUsages[] = {
      RunConvert},
     {"render",
      "FILE OUT.png [--mode MODES] [--size WxH] [--angles AX,AY,AZ] "
-     "[--distance D] [--no-vertex-numbers] [--tim PATH]... [--background 0xRRGGBB] [--dither] [--ambient A] "
+     "[--distance D] [--fit] [--no-vertex-numbers] [--tim PATH]... [--background 0xRRGGBB] [--dither] "
+     "[--ambient A] "
      "[--light DX,DY,DZ,I]... [--no-lights] [--trace] [--dump-json FILE] [--do COMMAND]...",
      "Paints one model view of the document to a PNG file; --trace prints every drawing call and "
      "--dump-json writes the document's JSON with the drawing order.",
