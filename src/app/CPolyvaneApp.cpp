@@ -8,6 +8,8 @@
 #include "CommandTable.h"
 #include "ScanWindow.h"
 #include "ShellPrompts.h"
+#include "exchange/ExchangeFormats.h"
+#include "formats/FormatRegistry.h"
 #include "formats/TimList.h"
 #include "gamedata/Address.h"
 #include "gamedata/WriteBack.h"
@@ -47,6 +49,7 @@ CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
       m_viewFactory(&CreateApplicationView),
       m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
       m_fileWatch(std::make_unique<FileWatch>(*this)) {
+    RegisterExchangeFormats();
     // Models and textures found in game data open by their addresses wherever a file is named, and
     // save back there.
     gamedata::InstallAddressResolver();
@@ -138,7 +141,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
         auto item = gamedata::LoadItem(*address);
         return item && item->item.format == gamedata::ItemFormat::tim;
     }()
-                                 : path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive);
+                                 : Formats().ForPath(info.fileName().toStdString(), kTextureRole) != nullptr;
     if (texture && m_mainFrame) {
         if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
             CPolyvaneDoc& active = frame->GetDocument();

@@ -171,6 +171,22 @@ void ProjectObject(std::span<const WorkPrimitive> records, const Projector& proj
     }
 }
 
+void ProjectPackets(std::span<const KeptPacket> packets, const Projector& projector,
+                    std::vector<ProjectedPacket>& out) {
+    out.resize(packets.size());
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        const KeptPacket& packet = packets[i];
+        std::int64_t sum = 0;
+        for (std::size_t k = 0; k < packet.vertexCount; ++k) {
+            std::int32_t depth = 0;
+            const TmdVector& v = packet.vertices[k];
+            out[i].screen[k] = projector.Project(v.vx, v.vy, v.vz, depth);
+            sum += depth;
+        }
+        out[i].depth = packet.vertexCount ? static_cast<std::int32_t>(sum / packet.vertexCount) : 0;
+    }
+}
+
 WorkPrimitive* LinkBySelection(std::span<WorkPrimitive> records) {
     WorkPrimitive* first = nullptr;
     WorkPrimitive* previous = nullptr;

@@ -2,6 +2,7 @@
 // The steps of a view's projection: the rotation and perspective of one point, the projection of a
 // run of records into a projected object of the view's own, and their back-to-front drawing order.
 // CPolyvaneDoc::Project fills the records' own screen fields from the same object.
+#include "formats/TmdPackets.h"
 #include "formats/TmdTypes.h"
 
 #include <array>
@@ -70,5 +71,14 @@ struct ProjectedObject {
 
 // Projects `records` into `out`, reusing its storage. The order is that of LinkByDepth.
 void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out);
+
+// A kept packet's vertices on the screen (as many as it names) and their average depth.
+struct ProjectedPacket {
+    std::array<ScreenPoint, 2> screen{};
+    std::int32_t depth = 0;
+};
+// Projects every kept packet into `out`, one each, reusing its storage.
+void ProjectPackets(std::span<const KeptPacket> packets, const Projector& projector,
+                    std::vector<ProjectedPacket>& out);
 
 } // namespace polyvane

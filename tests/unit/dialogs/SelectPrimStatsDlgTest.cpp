@@ -183,8 +183,14 @@ TEST(StatsDlg, RepaintReplacesThePlaceholders) {
     HeadlessDialogHost host(TemplateOf(IDD_STATS));
     EXPECT_EQ(host.GetControlText(IDC_MIN_X), "-32768");
     host.Open(dlg);
-    const std::pair<int, const char*> fields[] = {{IDC_MIN_X, "-3"}, {IDC_MIN_Y, "0"}, {IDC_MIN_Z, "-32768"},
-                                                  {IDC_MAX_X, "12"}, {IDC_MAX_Y, "0"}, {IDC_MAX_Z, "32767"}};
+    const std::pair<int, const char*> fields[] = {
+        {IDC_MIN_X, "-3"},
+        {IDC_MIN_Y, "0"},
+        {IDC_MIN_Z, "-32768"},
+        {IDC_MAX_X, "12"},
+        {IDC_MAX_Y, "0"},
+        {IDC_MAX_Z, "32767"},
+        {IDC_PACKET_COUNTS, "Polygons 0, lines 0, sprites 0, other 0"}};
     for (auto [id, text] : fields)
         EXPECT_EQ(host.GetControlText(id), text) << id;
 }
