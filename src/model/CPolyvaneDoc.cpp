@@ -2,8 +2,12 @@
 
 #include "platform/MessageBox.h"
 
+#include "formats/FormatRegistry.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <new>
 #include <string>
 
 namespace polyvane {
@@ -19,21 +23,13 @@ void CPolyvaneDoc::ResetModel() {
 }
 
 void CPolyvaneDoc::Serialize(CArchive& ar) {
-    std::string name = ar.GetFileName();
-    std::string ext = name.size() >= 3 ? name.substr(name.size() - 3) : name;
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ar.IsStoring()) {
         m_bStoreOk = WriteModel(ar);
         return;
     }
     m_bLoadOk = false;
-    if (ext == "tmd") {
-        m_bLoadOk = LoadTmd(ar);
-    } else if (ext == "lwo") {
-        AfxMessageBox("Read LWO");
-        m_bLoadOk = LoadLwo(ar);
-    }
+    if (const FileFormat* format = Formats().ForPath(ar.GetFileName(), kOpenRole))
+        m_bLoadOk = LoadModel(ar, *format);
 }
 
 void CPolyvaneDoc::SelectModelObject(std::uint32_t k) {
@@ -65,6 +61,11 @@ std::span<WorkPrimitive> CPolyvaneDoc::MutableRecords() {
         return {};
     TmdModelObject& object = m_model.objects[m_selected];
     return {object.records.get(), object.records ? object.entry.n_primitive : 0u};
+}
+
+std::span<const KeptPacket> CPolyvaneDoc::KeptPackets(std::uint32_t i) const {
+    return i < ObjectCount() ? std::span<const KeptPacket>(m_model.objects[i].kept)
+                             : std::span<const KeptPacket>();
 }
 
 const WorkPrimitive* CPolyvaneDoc::CurrentPrimitive() const {

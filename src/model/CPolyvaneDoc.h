@@ -4,6 +4,7 @@
 // beside the model. Code outside src/model reads it through the accessors and changes it only through
 // the change functions, each a step of the history.
 #include "ModelSteps.h"
+#include "formats/FormatRegistry.h"
 #include "formats/LwoSurface.h"
 #include "formats/TimList.h"
 #include "formats/TmdModel.h"
@@ -21,6 +22,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace polyvane {
 
@@ -29,7 +31,7 @@ class CPolyvaneDoc : public CDocument {
     CPolyvaneDoc();
     ~CPolyvaneDoc() override;
 
-    // Loading picks the reader by the name's last three letters; storing always writes TMD.
+    // Loading picks the reader by the name's extension from the format table; storing writes TMD.
     void Serialize(CArchive& ar) override;
     [[nodiscard]] bool LoadSucceeded() const override { return m_bLoadOk; }
     [[nodiscard]] bool StoreSucceeded() const override { return m_bStoreOk; }
@@ -90,6 +92,9 @@ class CPolyvaneDoc : public CDocument {
     // The model of `fresh` (the same file read again) in place of this one, the selection kept where
     // it can be; the history is cleared, since its steps name records of the old model.
     void ReloadFrom(CPolyvaneDoc& fresh);
+    // The last texture added now lives in the file at `path` (it was written there); not a step of
+    // the history, as saving the model is not.
+    void LastTextureSavedAs(std::string path);
     // A key for ChangeCurrentPrimitive that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
 
@@ -128,6 +133,9 @@ class CPolyvaneDoc : public CDocument {
     // Textures loaded beside the model, in order of adding; never saved with it.
     [[nodiscard]] const TimList& Textures() const { return m_timList; }
 
+    // Object `i`'s packets other than polygons, kept as read; empty when it has none.
+    [[nodiscard]] std::span<const KeptPacket> KeptPackets(std::uint32_t i) const;
+
     // A read-only look at the whole model, as the writer and exporters take it.
     [[nodiscard]] ModelRef Model() const { return RefOf(m_model); }
     // Replaces the model with `model` (an import's result), selects object 0 and computes the extents.
@@ -143,8 +151,7 @@ class CPolyvaneDoc : public CDocument {
     // Frees the whole model: the document then holds no objects.
     void ResetModel();
     // Reading and writing through the codecs, with their failures shown as messages.
-    bool LoadTmd(CArchive& ar);
-    bool LoadLwo(CArchive& ar);
+    bool LoadModel(CArchive& ar, const FileFormat& format);
     // Derived fields of the selected object.
     void ComputeFaceNormals();
     void ComputeVertexNormals();
