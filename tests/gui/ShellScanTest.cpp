@@ -34,8 +34,8 @@ void ShellScanTest::scanWindowListsOpensLoadsAndExtracts() {
     std::vector<std::uint8_t> archive = Filler(5000, 9);
     const std::vector<std::uint8_t> model = SmallTmd();
     const std::vector<std::uint8_t> texture = SmallTim();
-    std::copy(model.begin(), model.end(), archive.begin() + 100);
-    std::copy(texture.begin(), texture.end(), archive.begin() + 3001);
+    Place(archive, 100, model);
+    Place(archive, 3001, texture);
     WriteAll(dir / "tree/ARCHIVE.BIN", archive);
     QVERIFY(MakeIso(dir / "tree", dir / "disc.iso"));
 

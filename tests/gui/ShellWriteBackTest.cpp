@@ -25,7 +25,7 @@ void ShellWriteBackTest::saveWritesBackAfterOneConfirmationAndUndoneChangesGoBac
     const std::filesystem::path image = std::filesystem::path(m_files.path().toStdString()) / "game.dat";
     std::vector<std::uint8_t> archive = Filler(4000, 3);
     const std::vector<std::uint8_t> model = SmallTmd(5);
-    std::copy(model.begin(), model.end(), archive.begin() + 0x100);
+    Place(archive, 0x100, model);
     WriteAll(image, archive);
     // Every byte outside the model's extent stays as it was.
     const auto outside = [&](const std::vector<std::uint8_t>& bytes) {
