@@ -123,7 +123,6 @@ TEST_F(GameDataImages, EveryPlacedItemIsFoundAtItsAddressInEveryKindOfImage) {
             EXPECT_EQ(loaded->bytes, expected[i].bytes);
         }
         EXPECT_EQ(report.skippedSectors, c.movieIsForm2 ? 4u : 0u);
-
     }
 }
 
