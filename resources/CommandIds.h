@@ -56,6 +56,7 @@ constexpr unsigned ID_FILE_IMPORT = 32820;
 constexpr unsigned ID_FILE_EXPORT = 32821;
 constexpr unsigned ID_TEXTURES_IMPORT_IMAGE = 32822;
 constexpr unsigned ID_TEXTURES_SAVE_TIM_AS = 32823;
+constexpr unsigned ID_VIEW_FIT_TO_WINDOW = 32830;
 constexpr unsigned ID_VIEW_TEXTURED = 32815;
 constexpr unsigned ID_VIEW_DITHER = 32816;
 constexpr unsigned ID_TEXTURES_LOAD_FOLDER = 32817;
