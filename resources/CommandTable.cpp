@@ -24,16 +24,9 @@ constexpr CommandInfo kCommands[] = {
     {ID_EDIT_CUT, "Cut the selection and put it on the Clipboard", "Cut", Check::none},
     {ID_EDIT_COPY, "Copy the selection and put it on the Clipboard", "Copy", Check::none},
     {ID_EDIT_PASTE, "Insert Clipboard contents", "Paste", Check::none},
-    {ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle ToolBar", Check::checkable},
-    {ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle StatusBar", Check::checkable},
-    {ID_VIEW_WIREFRAME, "Change to wireframe view", "Wireframe view", Check::checked},
-    {ID_VIEW_SOLID, "Change to a solid polygon view", "Solid View", Check::checkable},
-    {ID_VIEW_VRAM, "Change to VRAM view", "VRAM View", Check::checkable},
-    {ID_VIEW_TEXTURED, "Change to a textured view drawn as the console draws it", "Textured View",
-     Check::checkable},
+    {ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle Toolbar", Check::checkable},
+    {ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle Status Bar", Check::checkable},
     {ID_VIEW_DITHER, "Dither the textured view as the console does", nullptr, Check::checkable},
-    {ID_VIEW_OBJECT_TABLE, "Change to object table view", "Object table view", Check::checkable},
-    {ID_VIEW_BLANK, nullptr, nullptr, Check::checkable},
     {ID_VIEW_SHOW_VERTEX_NUMBERS, "Show Vertex Numbers", nullptr, Check::checkable},
     {ID_VIEW_FRONT, "Front View", "Front View", Check::none},
     {ID_VIEW_SIDE, "Side View", "Side View", Check::none},
@@ -49,7 +42,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_OBJECT_PREVIEW, "Preview Object", nullptr, Check::none},
     {ID_OBJECT_STATS, "Statistics", nullptr, Check::none},
     {ID_TEXTURES_TIM_MANAGER, "Show the TIM manager", nullptr, Check::none},
-    {ID_TEXTURES_VIEW, "Create a TIM view", nullptr, Check::none},
+    {ID_TEXTURES_VIEW, "Show the texture view, or go back to the model view", nullptr, Check::checkable},
     {ID_TEXTURES_IMPORT_IMAGE, "Make a TIM texture from a PNG image", nullptr, Check::none},
     {ID_TEXTURES_SAVE_TIM_AS, "Save the last texture added as a TIM file", nullptr, Check::none},
     {ID_TEXTURES_WRITE_BACK, "Write the last texture read from game data back where it was found", nullptr,
@@ -94,13 +87,9 @@ constexpr MenuItem kDocView[] = {
     {"&Toolbar", ID_VIEW_TOOLBAR},
     {"&Status Bar", ID_VIEW_STATUS_BAR},
     kSeparator,
-    {"&Wireframe", ID_VIEW_WIREFRAME},
-    {"So&lid", ID_VIEW_SOLID},
-    {"Te&xtured", ID_VIEW_TEXTURED},
-    {"T&IM", ID_VIEW_VRAM},
-    {"&Object Table", ID_VIEW_OBJECT_TABLE},
+    {"", kViewModesHere},
     kSeparator,
-    {"Show Vertex Numbers", ID_VIEW_SHOW_VERTEX_NUMBERS},
+    {"Show &Vertex Numbers", ID_VIEW_SHOW_VERTEX_NUMBERS},
     {"&Dither", ID_VIEW_DITHER},
     kSeparator,
     {"&Fit to Window\tHome", ID_VIEW_FIT_TO_WINDOW},
@@ -112,8 +101,8 @@ constexpr MenuItem kDocObject[] = {
     {"N&ext Object", ID_OBJECT_NEXT_OBJECT},
     {"P&rev Object", ID_OBJECT_PREV_OBJECT},
     {"&Modify Primitive", ID_OBJECT_MODIFY_PRIM},
-    {"Preview", ID_OBJECT_PREVIEW},
-    {"Stats", ID_OBJECT_STATS},
+    {"Pre&view", ID_OBJECT_PREVIEW},
+    {"S&tats", ID_OBJECT_STATS},
 };
 constexpr MenuItem kDocTextures[] = {
     {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},    {"&View", ID_TEXTURES_VIEW},
@@ -123,8 +112,8 @@ constexpr MenuItem kDocTextures[] = {
 };
 constexpr MenuItem kDocTools[] = {
     {"&Swap X and Z", ID_TOOLS_SWAP_XZ},
-    {"&Flip &X points", ID_TOOLS_FLIP_X},
-    {"Flip Y points", ID_TOOLS_FLIP_Y},
+    {"Flip &X points", ID_TOOLS_FLIP_X},
+    {"Flip &Y points", ID_TOOLS_FLIP_Y},
     {"Flip &Z points", ID_TOOLS_FLIP_Z},
 };
 constexpr MenuItem kDocWindow[] = {
@@ -166,8 +155,7 @@ constexpr Menu kFrameMenus[] = {
 constexpr unsigned kGroupFile[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE};
 constexpr unsigned kGroupEdit[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_REDO};
 constexpr unsigned kGroupPrint[] = {ID_FILE_PRINT};
-constexpr unsigned kGroupModes[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_TEXTURED, ID_VIEW_BLANK,
-                                    ID_VIEW_OBJECT_TABLE};
+constexpr unsigned kGroupModes[] = {kViewModesHere};
 constexpr unsigned kGroupPresets[] = {ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_TOP, ID_VIEW_FIT_TO_WINDOW};
 constexpr unsigned kGroupPrims[] = {ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_PRIM};
 constexpr unsigned kGroupObjects[] = {ID_OBJECT_PREV_OBJECT, ID_OBJECT_NEXT_OBJECT};

@@ -8,6 +8,8 @@
 #include "CommandTable.h"
 #include "ScanWindow.h"
 #include "ShellPrompts.h"
+#include "exchange/ExchangeFormats.h"
+#include "formats/FormatRegistry.h"
 #include "formats/TimList.h"
 #include "gamedata/Address.h"
 #include "gamedata/WriteBack.h"
@@ -47,6 +49,7 @@ CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
       m_viewFactory(&CreateApplicationView),
       m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
       m_fileWatch(std::make_unique<FileWatch>(*this)) {
+    RegisterExchangeFormats();
     // Models and textures found in game data open by their addresses wherever a file is named, and
     // save back there.
     gamedata::InstallAddressResolver();
@@ -138,7 +141,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
         auto item = gamedata::LoadItem(*address);
         return item && item->item.format == gamedata::ItemFormat::tim;
     }()
-                                 : path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive);
+                                 : Formats().ForPath(info.fileName().toStdString(), kTextureRole) != nullptr;
     if (texture && m_mainFrame) {
         if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
             CPolyvaneDoc& active = frame->GetDocument();
@@ -168,6 +171,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     }
     std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     const QString absolute = info.absoluteFilePath();
+    const ScopedMessageSubject subject(absolute.toStdString());
     CountingMessageBox counter(MessageBoxService());
     bool opened = false;
     {
@@ -236,7 +240,9 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
             path += extension;
     }
     // A failed save has said why (the file or the writer) and left the file as it was.
-    if (!doc.OnSaveDocument(QFileInfo(path).absoluteFilePath().toStdString())) {
+    const std::string target = QFileInfo(path).absoluteFilePath().toStdString();
+    const ScopedMessageSubject subject(target);
+    if (!doc.OnSaveDocument(target)) {
         CommandStatesChanged();
         return false;
     }
@@ -422,15 +428,31 @@ void CPolyvaneApp::OnFileNew() {
     NewDocument();
 }
 
+QString CPolyvaneApp::ActiveDocumentFolder() const {
+    const CChildFrame* active = m_mainFrame ? m_mainFrame->ActiveChildFrame() : nullptr;
+    if (!active || active->GetDocument().GetPathName().empty())
+        return {};
+    // A model read from inside an image is named by an address there; its nearest real folder serves.
+    QString folder = QFileInfo(QString::fromStdString(active->GetDocument().GetPathName())).absolutePath();
+    while (!QFileInfo(folder).isDir()) {
+        const QString up = QFileInfo(folder).absolutePath();
+        if (up == folder)
+            return {};
+        folder = up;
+    }
+    return folder;
+}
+
 void CPolyvaneApp::OnFileOpen() {
-    const QString path = m_prompts.ChooseOpenPath();
+    const QString path = m_prompts.ChooseOpenPath(ActiveDocumentFolder());
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }
 
 void CPolyvaneApp::OnFileScan() {
     const QString path = m_prompts.ChooseExchangePath(
-        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false);
+        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false,
+        ActiveDocumentFolder());
     if (!path.isEmpty())
         OpenScanWindow(path);
 }

@@ -14,6 +14,35 @@ template <typename T, std::size_t N> json Array(const T (&values)[N], std::size_
 json Vector3(const TmdVector& v) {
     return json::array({v.vx, v.vy, v.vz});
 }
+
+const char* KindName(PacketKind kind) {
+    switch (kind) {
+    case PacketKind::line:
+        return "line";
+    case PacketKind::sprite:
+        return "sprite";
+    case PacketKind::polygon:
+    case PacketKind::other:
+        break;
+    }
+    return "other";
+}
+
+// Packets kept as read: where they stand among the records, their words and the vertices they name.
+json KeptPacketsToJson(std::span<const KeptPacket> kept) {
+    json out = json::array();
+    for (const KeptPacket& packet : kept) {
+        json vertices = json::array();
+        for (std::size_t k = 0; k < packet.vertexCount; ++k)
+            vertices.push_back(Vector3(packet.vertices[k]));
+        out.push_back({{"kind", KindName(packet.Kind())},
+                       {"position", packet.position},
+                       {"header", packet.header},
+                       {"words", packet.words},
+                       {"vertices", vertices}});
+    }
+    return out;
+}
 } // namespace
 
 json PrimitiveToJson(const WorkPrimitive& p) {
@@ -66,11 +95,14 @@ json DocumentToJson(const CPolyvaneDoc& doc, bool withProjection) {
         if (const WorkPrimitive* records = doc.ObjectRecords(i))
             for (std::uint32_t j = 0; j < o.n_primitive; ++j)
                 prims.push_back(PrimitiveToJson(records[j]));
-        objects.push_back({{"n_vert", o.n_vert},
-                           {"n_normal", o.n_normal},
-                           {"n_primitive", o.n_primitive},
-                           {"scale", o.scale},
-                           {"primitives", prims}});
+        json object = {{"n_vert", o.n_vert},
+                       {"n_normal", o.n_normal},
+                       {"n_primitive", o.n_primitive},
+                       {"scale", o.scale},
+                       {"primitives", prims}};
+        if (const auto kept = doc.KeptPackets(i); !kept.empty())
+            object["kept_packets"] = KeptPacketsToJson(kept);
+        objects.push_back(object);
     }
     out["objects"] = objects;
 

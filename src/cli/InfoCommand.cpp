@@ -1,5 +1,6 @@
 // `polyvane-cli info FILE`: a short human summary of a model.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 
 #include <cstdio>
@@ -10,7 +11,7 @@ namespace polyvane::cli {
 int RunInfo(std::span<const std::string> args) {
     auto parsed = ParseFileAndCommands(args);
     if (!parsed || parsed->positional.size() != 1 || !parsed->commands.empty()) {
-        PrintUsageError("usage: polyvane-cli info FILE");
+        PrintCommandUsage("info");
         return kExitUsage;
     }
     const std::string& path = parsed->positional[0];
@@ -37,6 +38,11 @@ int RunInfo(std::span<const std::string> args) {
                   << ", primitives " << o.n_primitive << '\n';
         std::cout << "  triangles " << triangles << ", quads " << quads << ", textured " << textured
                   << ", lit " << lit << ", gouraud " << gouraud << ", translucent " << translucent << '\n';
+        if (const auto kept = doc->KeptPackets(i); !kept.empty()) {
+            const PacketCounts counts = CountPackets(kept);
+            std::cout << "  lines " << counts.lines << ", sprites " << counts.sprites << ", other packets "
+                      << counts.others << '\n';
+        }
         std::cout << "  extents x " << doc->m_minExtent.vx << ".." << doc->m_maxExtent.vx << ", y "
                   << doc->m_minExtent.vy << ".." << doc->m_maxExtent.vy << ", z " << doc->m_minExtent.vz
                   << ".." << doc->m_maxExtent.vz << '\n';

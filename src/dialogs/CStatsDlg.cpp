@@ -20,6 +20,12 @@ void CStatsDlg::OnPaint() {
     SetDlgItemText(IDC_MAX_X, std::to_string(hi.vx));
     SetDlgItemText(IDC_MAX_Y, std::to_string(hi.vy));
     SetDlgItemText(IDC_MAX_Z, std::to_string(hi.vz));
+    // The selected object's packets: its polygons, and those kept as read.
+    const PacketCounts kept = CountPackets(m_pDoc->KeptPackets(m_pDoc->m_nCurObject));
+    SetDlgItemText(IDC_PACKET_COUNTS, "Polygons " + std::to_string(m_pDoc->WorkCount()) + ", lines " +
+                                          std::to_string(kept.lines) + ", sprites " +
+                                          std::to_string(kept.sprites) + ", other " +
+                                          std::to_string(kept.others));
 }
 
 } // namespace polyvane

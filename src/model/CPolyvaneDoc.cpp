@@ -2,8 +2,9 @@
 
 #include "platform/MessageBox.h"
 
+#include "formats/FormatRegistry.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <new>
 #include <string>
@@ -23,25 +24,18 @@ void CPolyvaneDoc::ResetModel() {
     for (auto& prims : m_objectPrims)
         prims.reset();
     m_objects.fill(TmdObject{});
+    m_keptPackets.clear();
     m_maxExtent = m_minExtent = TmdVector{};
 }
 
 void CPolyvaneDoc::Serialize(CArchive& ar) {
-    std::string name = ar.GetFileName();
-    std::string ext = name.size() >= 3 ? name.substr(name.size() - 3) : name;
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ar.IsStoring()) {
         m_bStoreOk = SaveTmd(ar);
         return;
     }
     m_bLoadOk = false;
-    if (ext == "tmd") {
-        m_bLoadOk = LoadTmd(ar);
-    } else if (ext == "lwo") {
-        AfxMessageBox("Read LWO");
-        m_bLoadOk = LoadLwo(ar);
-    }
+    if (const FileFormat* format = Formats().ForPath(ar.GetFileName(), kOpenRole))
+        m_bLoadOk = LoadModel(ar, *format);
 }
 
 void CPolyvaneDoc::SelectModelObject(std::uint32_t k) {
@@ -91,13 +85,19 @@ const WorkPrimitive* CPolyvaneDoc::ObjectRecords(std::uint32_t i) const {
     return m_objectPrims[i].get();
 }
 
+std::span<const KeptPacket> CPolyvaneDoc::KeptPackets(std::uint32_t i) const {
+    return i < m_keptPackets.size() ? std::span<const KeptPacket>(m_keptPackets[i])
+                                    : std::span<const KeptPacket>();
+}
+
 ModelRef CPolyvaneDoc::Model() const {
     ModelRef ref{m_header, {}};
     const std::uint32_t count = ObjectCount();
     ref.objects.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         const WorkPrimitive* records = ObjectRecords(i);
-        ref.objects.push_back({m_objects[i], {records, records ? m_objects[i].n_primitive : 0u}});
+        ref.objects.push_back(
+            {m_objects[i], {records, records ? m_objects[i].n_primitive : 0u}, KeptPackets(i)});
     }
     return ref;
 }
@@ -137,6 +137,9 @@ void CPolyvaneDoc::AdoptModel(TmdModel&& model) {
             m_objects[i].n_primitive = 0;
         m_objectPrims[i] = std::move(model.objects[i].records);
     }
+    m_keptPackets.resize(m_header.nobj);
+    for (std::uint32_t i = 0; i < m_header.nobj; ++i)
+        m_keptPackets[i] = std::move(model.objects[i].kept);
     model = TmdModel{};
     SelectModelObject(0);
     ComputeExtents();
@@ -152,6 +155,8 @@ TmdModel CPolyvaneDoc::TakeModel() {
     for (std::uint32_t i = 0; i < ObjectCount(); ++i) {
         model.objects[i].entry = m_objects[i];
         model.objects[i].records = std::move(m_objectPrims[i]);
+        if (i < m_keptPackets.size())
+            model.objects[i].kept = std::move(m_keptPackets[i]);
     }
     ResetModel();
     return model;

@@ -3,6 +3,7 @@
 // with one object selected (its records in the working array) and one primitive of it current.
 #include "ModelSteps.h"
 #include "Projection.h"
+#include "formats/FormatRegistry.h"
 #include "formats/LwoSurface.h"
 #include "formats/TimList.h"
 #include "formats/TmdModel.h"
@@ -17,8 +18,10 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace polyvane {
 
@@ -27,7 +30,7 @@ class CPolyvaneDoc : public CDocument {
     CPolyvaneDoc();
     ~CPolyvaneDoc() override;
 
-    // Loading picks the reader by the name's last three letters; storing always writes TMD.
+    // Loading picks the reader by the name's extension from the format table; storing writes TMD.
     void Serialize(CArchive& ar) override;
     [[nodiscard]] bool LoadSucceeded() const override { return m_bLoadOk; }
     [[nodiscard]] bool StoreSucceeded() const override { return m_bStoreOk; }
@@ -93,6 +96,9 @@ class CPolyvaneDoc : public CDocument {
     // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
     void AddTexture(TimImage&& tim);
     bool RemoveTexture(std::string_view fileName);
+    // The last texture added now lives in the file at `path` (it was written there); not a step of
+    // the history, as saving the model is not.
+    void LastTextureSavedAs(std::string path);
     // A key for RecordPrimitiveChange that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
 
@@ -111,6 +117,9 @@ class CPolyvaneDoc : public CDocument {
     [[nodiscard]] bool HasClipboard() const { return m_bClipValid; }
     // Stored records of object `i` (the selected object's are in m_pWork); null when it has none.
     [[nodiscard]] const WorkPrimitive* ObjectRecords(std::uint32_t i) const;
+
+    // Object `i`'s packets other than polygons, kept as read; empty when it has none.
+    [[nodiscard]] std::span<const KeptPacket> KeptPackets(std::uint32_t i) const;
 
     // A read-only look at the whole model, the selected object's records included; valid until the
     // document next changes.
@@ -144,9 +153,11 @@ class CPolyvaneDoc : public CDocument {
     // Frees the whole model: the document then holds no objects.
     void ResetModel();
     // Reading and writing through the codecs, with their failures shown as messages.
-    bool LoadTmd(CArchive& ar);
-    bool LoadLwo(CArchive& ar);
+    bool LoadModel(CArchive& ar, const FileFormat& format);
     bool SaveTmd(CArchive& ar);
+
+    // Each object's kept packets (index by object); no edit changes them.
+    std::vector<std::vector<KeptPacket>> m_keptPackets;
 
     static inline CommandExtensionFactory s_makeCommandExtension = nullptr;
     std::unique_ptr<CCmdTarget> m_pCommandExtension;

@@ -1,8 +1,8 @@
-// The document's files: TMD and LWOB read through the codecs and adopted, TMD saved from the model,
-// and every failure shown as the messages the user has always seen for it.
+// The document's files: a model read by its format's reader and adopted, TMD saved from the model,
+// and every failure shown as the messages the format gives for it.
 #include "CPolyvaneDoc.h"
-#include "FileMessages.h"
 #include "TmdWriter.h"
+#include "formats/FileMessages.h"
 #include "formats/LwoImport.h"
 #include "formats/RecordGeometry.h"
 #include "formats/TmdCodec.h"
@@ -45,65 +45,33 @@ void Show(const std::vector<std::string_view>& messages) {
 
 } // namespace
 
-std::vector<std::string_view> TmdReadMessages(TmdReadError error) {
-    switch (error) {
-    case TmdReadError::badId:
-    case TmdReadError::badFile:
-        return {TmdReadErrorText(error)};
-    case TmdReadError::noRecordMemory:
-        return {TmdReadErrorText(error), TmdReadErrorText(TmdReadError::badFile)};
-    case TmdReadError::truncatedHeader:
-    case TmdReadError::badObjectTable:
-        // Failures that once passed without a word: the user still learns the file is bad.
-        break;
-    }
-    return {TmdReadErrorText(TmdReadError::badFile)};
-}
-
-std::vector<std::string_view> TmdWriteMessages(TmdWriteError error) {
-    return {TmdWriteErrorText(error)};
-}
-
-std::vector<std::string_view> LwoImportMessages(LwoError error) {
-    // Too short to hold a FORM header is, to the user, not an IFF file.
-    if (error == LwoError::truncatedHeader)
-        return {LwoErrorText(LwoError::notIff)};
-    return {LwoErrorText(error)};
-}
-
-bool CPolyvaneDoc::LoadTmd(CArchive& ar) {
-    ResetModel();
-    const std::optional<FileBytes> file = ReadRest(ar);
-    if (!file) {
-        AfxMessageBox("Could not open file");
-        return false;
-    }
-    auto model = ReadTmd(file->bytes());
-    if (!model) {
-        Show(TmdReadMessages(model.error()));
-        ResetModel();
-        return false;
-    }
-    AdoptModel(std::move(model.value()));
-    CopyPrimitive();
-    return true;
-}
-
-bool CPolyvaneDoc::LoadLwo(CArchive& ar) {
+bool CPolyvaneDoc::LoadModel(CArchive& ar, const FileFormat& format) {
+    if (!format.openingNotice.empty())
+        AfxMessageBox(format.openingNotice);
     ResetModel();
     m_surfaceList.clear();
     const std::optional<FileBytes> file = ReadRest(ar);
-    if (!file) {
-        AfxMessageBox("Not enough memory for LWO");
+    if (!file || !format.readModel) {
+        AfxMessageBox(format.unreadableText);
         return false;
     }
-    auto imported = ImportLwo(file->bytes(), m_lwoScale);
-    if (!imported) {
-        Show(LwoImportMessages(imported.error()));
+    ModelReadOptions options;
+    options.lwoScale = m_lwoScale;
+    auto read = format.readModel(file->bytes(), options);
+    if (!read) {
+        for (const std::string& message : read.error())
+            AfxMessageBox(message);
+        ResetModel();
         return false;
     }
-    m_surfaceList = std::move(imported->surfaces);
-    AdoptModel(std::move(imported->model));
+    for (const std::string& notice : read->notices)
+        AfxMessageBox(notice);
+    m_surfaceList = std::move(read->surfaces);
+    AdoptModel(std::move(read->model));
+    if (!read->needsNormals) {
+        CopyPrimitive();
+        return true;
+    }
     if (!m_pWork) {
         ResetModel();
         m_surfaceList.clear();

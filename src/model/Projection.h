@@ -2,6 +2,7 @@
 // The steps of a view's projection: the rotation and perspective of one point, the projection of a
 // run of records into a projected object of the view's own, and their back-to-front drawing order.
 // CPolyvaneDoc::Project fills the records' own screen fields from the same object.
+#include "formats/TmdPackets.h"
 #include "formats/TmdTypes.h"
 
 #include <array>
@@ -25,6 +26,8 @@ class Projector {
 
     // Screen position of (x, y, z); `depth` receives trunc(W).
     ScreenPoint Project(double x, double y, double z, std::int32_t& depth) const;
+    // How far in front of the eye (x, y, z) lies once turned: W before any rounding.
+    [[nodiscard]] double Depth(double x, double y, double z) const;
     [[nodiscard]] const std::array<double, 3>& Pivot() const { return m_pivot; }
 
   private:
@@ -61,7 +64,21 @@ struct ProjectedObject {
     std::array<ScreenPoint, 3> axis{};
 };
 
+// The least distance at which every vertex of `records`, turned by the angles about `pivot`, stays
+// at least `margin` in front of the eye; minus infinity without records.
+[[nodiscard]] double ClosestApproach(std::span<const WorkPrimitive> records, double angleX, double angleY,
+                                     double angleZ, const std::array<double, 3>& pivot, double margin);
+
 // Projects `records` into `out`, reusing its storage. The order is that of LinkByDepth.
 void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out);
+
+// A kept packet's vertices on the screen (as many as it names) and their average depth.
+struct ProjectedPacket {
+    std::array<ScreenPoint, 2> screen{};
+    std::int32_t depth = 0;
+};
+// Projects every kept packet into `out`, one each, reusing its storage.
+void ProjectPackets(std::span<const KeptPacket> packets, const Projector& projector,
+                    std::vector<ProjectedPacket>& out);
 
 } // namespace polyvane

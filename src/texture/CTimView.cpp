@@ -1,8 +1,12 @@
 #include "CTimView.h"
 
 #include "TimViewLayout.h"
+#include "ViewIds.h"
 #include "formats/TimPicture.h"
 #include "platform/CDC.h"
+#include "platform/IFrameHost.h"
+
+#include "CommandIds.h"
 
 #include <string>
 #include <vector>
@@ -36,7 +40,25 @@ PictureBitmap ToBitmap(const TimPicture& picture) {
     return b;
 }
 
+using Entry = CommandEntry<CTimView>;
+constexpr Entry kCommands[] = {
+    {ID_TEXTURES_VIEW, &CTimView::OnTexturesView, &CTimView::OnUpdateTexturesView},
+};
+
 } // namespace
+
+bool CTimView::OnCmdMsg(unsigned id, CCmdUI* update) {
+    return DispatchCommand<CTimView>(this, kCommands, id, update);
+}
+
+void CTimView::OnTexturesView() {
+    if (IFrameHost* frame = GetParentFrame())
+        frame->SwitchView(kModelViewId);
+}
+
+void CTimView::OnUpdateTexturesView(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(1);
+}
 
 CPolyvaneDoc* CTimView::GetDocument() const {
     return static_cast<CPolyvaneDoc*>(CView::GetDocument());

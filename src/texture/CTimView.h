@@ -1,6 +1,7 @@
 #pragma once
 // The texture view: the texture the current primitive uses, magnified, with the primitive's
-// texture outline over it; dragging a corner, or the whole outline, changes u and v.
+// texture outline over it; dragging a corner, or the whole outline, changes u and v. Textures, View
+// given again brings back the model view the texture view stands in for.
 #include "model/CPolyvaneDoc.h"
 #include "platform/CScrollView.h"
 
@@ -17,6 +18,11 @@ class CTimView : public CScrollView {
     void OnLButtonDown(unsigned flags, CPoint point) override;
     void OnLButtonUp(unsigned flags, CPoint point) override;
     void OnMouseMove(unsigned flags, CPoint point) override;
+    bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+
+    // Textures, View: back to the model view, with the angles it had; checked while this view shows.
+    void OnTexturesView();
+    void OnUpdateTexturesView(CCmdUI* pCmdUI);
 
     // Each texel is drawn m_nScale pixels square.
     int m_nScale = 3;

@@ -8,6 +8,7 @@
 #include "model/CPolyvaneDoc.h"
 #include "texture/TimFrameBuffer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -24,12 +25,6 @@ namespace {
 
 using Entry = CommandEntry<CPolyvaneView>;
 constexpr Entry kCommands[] = {
-    {ID_VIEW_WIREFRAME, &CPolyvaneView::OnViewWireframe, &CPolyvaneView::OnUpdateViewWireframe},
-    {ID_VIEW_SOLID, &CPolyvaneView::OnViewSolid, &CPolyvaneView::OnUpdateViewSolid},
-    {ID_VIEW_VRAM, &CPolyvaneView::OnViewVram, &CPolyvaneView::OnUpdateViewVram},
-    {ID_VIEW_OBJECT_TABLE, &CPolyvaneView::OnViewObjectTable, &CPolyvaneView::OnUpdateViewObjectTable},
-    {ID_VIEW_BLANK, &CPolyvaneView::OnViewBlank, &CPolyvaneView::OnUpdateViewBlank},
-    {ID_VIEW_TEXTURED, &CPolyvaneView::OnViewTextured, &CPolyvaneView::OnUpdateViewTextured},
     {ID_VIEW_DITHER, &CPolyvaneView::OnViewDither, &CPolyvaneView::OnUpdateViewDither},
     {ID_VIEW_SHOW_VERTEX_NUMBERS, &CPolyvaneView::OnViewShowVertexNumbers,
      &CPolyvaneView::OnUpdateViewShowVertexNumbers},
@@ -38,11 +33,14 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_TOP, &CPolyvaneView::OnViewTop, nullptr},
     {ID_VIEW_FIT_TO_WINDOW, &CPolyvaneView::OnViewFitToWindow, nullptr},
     {ID_OBJECT_PREVIEW, &CPolyvaneView::OnPreview, nullptr},
-    {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, nullptr},
+    {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, &CPolyvaneView::OnUpdateTexturesView},
 };
 
 constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
+// Texture names in the VRAM mode: light letters on a dark plate read over any picture.
+constexpr COLORREF kLabelPlate = RGB(16, 16, 32);
+constexpr COLORREF kLabelInk = RGB(255, 255, 224);
 constexpr std::int32_t kLineHeight = 16;
 
 // Draws record `p`'s outline through its projected screen points.
@@ -137,7 +135,52 @@ CPolyvaneDoc* CPolyvaneView::GetDocument() const {
     return dynamic_cast<CPolyvaneDoc*>(CView::GetDocument());
 }
 
+std::span<const ViewModeEntry> CPolyvaneView::Modes() {
+    // In the order of the View menu's items and of the toolbar's buttons.
+    static constexpr ViewModeEntry kModes[] = {
+        {VM_WIREFRAME, ID_VIEW_WIREFRAME, "&Wireframe", "Change to wireframe view", "Wireframe View", true,
+         ViewIcon::wireCube, "wireframe", &CPolyvaneView::ModeWireframe},
+        {VM_SOLID, ID_VIEW_SOLID, "So&lid", "Change to a solid polygon view", "Solid View", false,
+         ViewIcon::solidCube, "solid", &CPolyvaneView::ModeSolid},
+        {VM_TEXTURED, ID_VIEW_TEXTURED, "Te&xtured",
+         "Change to a textured view drawn as the console draws it", "Textured View", false,
+         ViewIcon::texturedCube, "textured", &CPolyvaneView::ModeTextured},
+        {VM_VRAM, ID_VIEW_VRAM, "T&IM", "Change to VRAM view", "VRAM View", false, ViewIcon::none, "vram",
+         &CPolyvaneView::ModeVram},
+        {VM_BLANK, ID_VIEW_BLANK, nullptr, "Change to a blank view", "Blank View", false, ViewIcon::blankPage,
+         "blank", &CPolyvaneView::ModeBlank},
+        {VM_OBJECT_TABLE, ID_VIEW_OBJECT_TABLE, "&Object Table", "Change to object table view",
+         "Object Table View", false, ViewIcon::table, "table", &CPolyvaneView::ModeObjectTable},
+    };
+    return kModes;
+}
+
+std::span<const ViewModeEntry> ViewModes() {
+    return CPolyvaneView::Modes();
+}
+
+const ViewModeEntry* ViewModeOfCommand(unsigned command) {
+    for (const ViewModeEntry& entry : ViewModes())
+        if (entry.command == command)
+            return &entry;
+    return nullptr;
+}
+
+const ViewModeEntry* ViewModeNamed(std::string_view cliName) {
+    for (const ViewModeEntry& entry : ViewModes())
+        if (cliName == entry.cliName)
+            return &entry;
+    return nullptr;
+}
+
 bool CPolyvaneView::OnCmdMsg(unsigned id, CCmdUI* update) {
+    if (const ViewModeEntry* entry = ViewModeOfCommand(id)) {
+        if (update)
+            update->SetCheck(m_viewMode == entry->mode);
+        else
+            SetViewMode(entry->mode);
+        return true;
+    }
     return DispatchCommand<CPolyvaneView>(this, kCommands, id, update);
 }
 
@@ -146,25 +189,6 @@ void CPolyvaneView::SetViewMode(std::int32_t mode) {
     Invalidate(true);
 }
 
-void CPolyvaneView::OnViewWireframe() {
-    SetViewMode(VM_WIREFRAME);
-}
-void CPolyvaneView::OnViewSolid() {
-    SetViewMode(VM_SOLID);
-}
-void CPolyvaneView::OnViewVram() {
-    SetViewMode(VM_VRAM);
-}
-void CPolyvaneView::OnViewObjectTable() {
-    SetViewMode(VM_OBJECT_TABLE);
-}
-void CPolyvaneView::OnViewBlank() {
-    SetViewMode(VM_BLANK);
-}
-
-void CPolyvaneView::OnViewTextured() {
-    SetViewMode(VM_TEXTURED);
-}
 void CPolyvaneView::OnViewDither() {
     m_textured.dither = !m_textured.dither;
     Invalidate(true);
@@ -251,26 +275,11 @@ void CPolyvaneView::OnViewFitToWindow() {
     FitToWindow(client.right - client.left, client.bottom - client.top);
 }
 
-void CPolyvaneView::OnUpdateViewWireframe(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_WIREFRAME);
-}
-void CPolyvaneView::OnUpdateViewSolid(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_SOLID);
-}
-void CPolyvaneView::OnUpdateViewVram(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_VRAM);
-}
-void CPolyvaneView::OnUpdateViewObjectTable(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_OBJECT_TABLE);
-}
-void CPolyvaneView::OnUpdateViewBlank(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_BLANK);
-}
-void CPolyvaneView::OnUpdateViewTextured(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_TEXTURED);
-}
 void CPolyvaneView::OnUpdateViewDither(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_textured.dither);
+}
+void CPolyvaneView::OnUpdateTexturesView(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(0);
 }
 void CPolyvaneView::OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_bShowVertexNumbers != 0);
@@ -307,7 +316,16 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
         const std::int32_t dy = Difference(point.y, m_lastY);
         m_lastX = point.x;
         m_lastY = point.y;
-        m_distance += static_cast<std::int32_t>(static_cast<std::uint32_t>(dy) << kDistancePerPixelShift);
+        double next =
+            m_distance + static_cast<std::int32_t>(static_cast<std::uint32_t>(dy) << kDistancePerPixelShift);
+        // Moving nearer stops before the model's nearest point reaches the eye, where the picture
+        // would turn inside out; moving away is never held back.
+        const CPolyvaneDoc* doc = GetDocument();
+        if (next < m_distance && doc && doc->m_pWork)
+            next = std::min(m_distance,
+                            std::max(next, ClosestApproach({doc->m_pWork.get(), doc->WorkCount()}, m_angleX,
+                                                           m_angleY, m_angleZ, m_centre, kNearestDepth)));
+        m_distance = next;
         Invalidate(true);
     } else if (m_dragMode == DRAG_ROTATE && HasCapture()) {
         const std::int32_t dx = Difference(point.x, m_lastX);
@@ -334,7 +352,6 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
     pDC->SetBkMode(TRANSPARENT);
     const HGDIOBJ highlightPen = pDC->CreatePen(PS_INSIDEFRAME, 1, kHighlightColour);
     const CRect client = pDC->GetClientRect();
-    const CPoint centre{client.right / 2, client.bottom / 2};
     if (m_fitOnOpen && client.right > 0 && client.bottom > 0) {
         // A model that would open larger than the window is fitted once; smaller ones open as ever.
         m_fitOnOpen = false;
@@ -342,35 +359,48 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
         if (bounds && m_distance < FitDistance(bounds->radius, m_focal, client.right, client.bottom, 1.0))
             FitToWindow(client.right, client.bottom);
     }
-    HGDIOBJ axisPen = 0;
-    switch (m_viewMode) {
-    case VM_WIREFRAME:
-    case VM_TEXTURED:
-        ProjectDocument(*doc, centre);
-        if (m_viewMode == VM_WIREFRAME)
-            DrawWireframe(pDC, *doc, highlightPen);
-        else
-            DrawTextured(pDC, *doc, highlightPen);
-        axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
-        DrawAxes(pDC, centre, axisPen);
-        break;
-    case VM_VRAM:
-        DrawVram(pDC, *doc, highlightPen);
-        break;
-    case VM_SOLID:
-        ProjectDocument(*doc, centre);
-        DrawSolid(pDC, *doc, highlightPen);
-        break;
-    case VM_OBJECT_TABLE:
-        DrawObjectTable(pDC, *doc);
-        break;
-    default:
-        break;
-    }
+    ViewPaintTools tools;
+    tools.highlightPen = highlightPen;
+    tools.centre = CPoint{client.right / 2, client.bottom / 2};
+    for (const ViewModeEntry& entry : Modes())
+        if (entry.mode == m_viewMode)
+            (this->*entry.paint)(pDC, *doc, tools);
     pDC->DeleteObject(highlightPen);
-    if (axisPen)
-        pDC->DeleteObject(axisPen);
+    if (tools.axisPen)
+        pDC->DeleteObject(tools.axisPen);
 }
+
+void CPolyvaneView::ModeWireframe(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    ProjectDocument(doc, tools.centre);
+    DrawWireframe(pDC, doc, tools.highlightPen);
+    DrawLines(pDC, doc);
+    tools.axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
+    DrawAxes(pDC, tools.centre, tools.axisPen);
+}
+
+void CPolyvaneView::ModeTextured(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    ProjectDocument(doc, tools.centre);
+    DrawTextured(pDC, doc, tools.highlightPen);
+    tools.axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
+    DrawAxes(pDC, tools.centre, tools.axisPen);
+}
+
+void CPolyvaneView::ModeSolid(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    ProjectDocument(doc, tools.centre);
+    DrawSolid(pDC, doc, tools.highlightPen);
+    DrawLines(pDC, doc);
+}
+
+void CPolyvaneView::ModeVram(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    DrawVram(pDC, doc, tools.highlightPen);
+}
+
+void CPolyvaneView::ModeObjectTable(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools&) {
+    DrawObjectTable(pDC, doc);
+}
+
+// The blank mode draws nothing: the window shows only its background.
+void CPolyvaneView::ModeBlank(CDC*, CPolyvaneDoc&, ViewPaintTools&) {}
 
 void CPolyvaneView::DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen) {
     const HGDIOBJ oldPen = pDC->SelectObject(axisPen);
@@ -391,7 +421,7 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
         RebuildFrameBuffer(m_memory, doc.m_timList);
         m_picture.resize(std::size_t(width) * std::size_t(height));
         m_painter.Paint({doc.m_pWork.get(), doc.WorkCount()}, m_projected, m_memory, m_picture, width, height,
-                        m_textured);
+                        m_textured, doc.KeptPackets(doc.m_nCurObject), m_packetsProjected);
         BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
     }
     const WorkPrimitive* cur = doc.m_pCurPrim;
@@ -419,30 +449,73 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
               kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
     const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
     const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
-    for (const TimImage& tim : doc.m_timList) {
+    for (const TimImage& tim : doc.m_timList)
         Outline(pDC, scaled(tim.imageX), scaled(tim.imageY), scaled(tim.imageWidth), scaled(tim.imageHeight));
-        pDC->TextOut(scaled(tim.imageX) + 2, scaled(tim.imageY) + 2,
-                     std::filesystem::path(tim.fileName).filename().string());
-    }
     pDC->SelectObject(penBefore);
     pDC->DeleteObject(greyPen);
     const WorkPrimitive* cur = doc.m_pCurPrim;
-    if (!cur || !(cur->attr & PA_TEXTURED))
-        return;
-    const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-    Outline(pDC, scaled(TexturePageX(cur->tpage)), scaled(TexturePageY(cur->tpage)),
-            scaled(TexturePageWords(cur->pmode)), scaled(256));
-    if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
-        Outline(pDC, scaled(cur->clutX), scaled(cur->clutY), scaled(cur->pmode == kPixelMode4Bit ? 16 : 256),
-                std::max(scaled(1), 1));
-    pDC->SelectObject(oldPen);
+    if (cur && (cur->attr & PA_TEXTURED)) {
+        const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
+        Outline(pDC, scaled(TexturePageX(cur->tpage)), scaled(TexturePageY(cur->tpage)),
+                scaled(TexturePageWords(cur->pmode)), scaled(256));
+        if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
+            Outline(pDC, scaled(cur->clutX), scaled(cur->clutY),
+                    scaled(cur->pmode == kPixelMode4Bit ? 16 : 256), std::max(scaled(1), 1));
+        pDC->SelectObject(oldPen);
+    }
+    // The names last, each on a plate of its own, so that neither busy texels nor a later outline
+    // hide a letter; a name never starts off the window.
+    const int modeBefore = pDC->SetBkMode(OPAQUE);
+    const COLORREF plateBefore = pDC->SetBkColor(kLabelPlate);
+    const COLORREF inkBefore = pDC->SetTextColor(kLabelInk);
+    for (const TimImage& tim : doc.m_timList)
+        pDC->TextOut(std::max(scaled(tim.imageX) + 2, 0), std::max(scaled(tim.imageY) + 2, 0),
+                     " " + std::filesystem::path(tim.fileName).filename().string() + " ");
+    pDC->SetTextColor(inkBefore);
+    pDC->SetBkColor(plateBefore);
+    pDC->SetBkMode(modeBefore);
 }
 
 void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
-    ProjectObject({doc.m_pWork.get(), doc.WorkCount()},
-                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ, m_centre),
-                  m_projected);
+    const Projector projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ,
+                              m_centre);
+    ProjectObject({doc.m_pWork.get(), doc.WorkCount()}, projector, m_projected);
+    ProjectPackets(doc.KeptPackets(doc.m_nCurObject), projector, m_packetsProjected);
     doc.TakeProjection(m_projected);
+}
+
+void CPolyvaneView::DrawLines(CDC* pDC, const CPolyvaneDoc& doc) {
+    const auto packets = doc.KeptPackets(doc.m_nCurObject);
+    if (packets.size() != m_packetsProjected.size())
+        return;
+    // A Gouraud line is drawn as this many pieces, each in the colour at its middle.
+    constexpr int kGouraudPieces = 8;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        if (packets[i].Kind() != PacketKind::line || packets[i].vertexCount != 2)
+            continue;
+        const LineLook look = LineLookOf(packets[i]);
+        const ScreenPoint a = m_packetsProjected[i].screen[0], b = m_packetsProjected[i].screen[1];
+        const int pieces = look.gouraud ? kGouraudPieces : 1;
+        for (int k = 0; k < pieces; ++k) {
+            auto mix = [&](int shift, double t) {
+                const int c0 = int(look.colour[0] >> shift) & 0xFF, c1 = int(look.colour[1] >> shift) & 0xFF;
+                return static_cast<std::uint8_t>(c0 + (c1 - c0) * t);
+            };
+            const double mid = (k + 0.5) / pieces;
+            const HGDIOBJ pen = pDC->CreatePen(PS_SOLID, 1, RGB(mix(0, mid), mix(8, mid), mix(16, mid)));
+            const HGDIOBJ oldPen = pDC->SelectObject(pen);
+            auto at = [&](int step) {
+                const double t = double(step) / pieces;
+                return CPoint{static_cast<std::int32_t>(a.x + (double(b.x) - a.x) * t),
+                              static_cast<std::int32_t>(a.y + (double(b.y) - a.y) * t)};
+            };
+            const CPoint from = at(k), to = at(k + 1);
+            pDC->MoveTo(from.x, from.y);
+            pDC->LineTo(to.x, to.y);
+            pDC->SelectObject(oldPen);
+            pDC->DeleteObject(pen);
+        }
+    }
 }
 
 void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
@@ -524,8 +597,33 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
     line(Format("Style:%d", static_cast<int>(cur->style)));
 }
 
+// Object, Preview: the selected object as the console would show it on a television, the Textured
+// mode's picture at the console's resolution, framed as this view frames it and turning slowly
+// about its vertical axis.
 void CPolyvaneView::OnPreview() {
-    RunPreview(DisplayService(), GetHost());
+    CPolyvaneDoc* doc = GetDocument();
+    const std::span<const WorkPrimitive> records =
+        doc && doc->m_pWork ? std::span<const WorkPrimitive>(doc->m_pWork.get(), doc->WorkCount())
+                            : std::span<const WorkPrimitive>();
+    const bool large = records.size() > kLargePreviewPrimitives;
+    const std::int32_t width = large ? 640 : 320, height = large ? 480 : 240;
+    // The picture holds what the window holds: the focal length follows the change of size.
+    const CRect client = GetHost() ? GetHost()->GetClientRect() : CRect{};
+    const double scale = client.right > 0 && client.bottom > 0
+                             ? std::min(double(width) / client.right, double(height) / client.bottom)
+                             : 1.0;
+    if (doc)
+        RebuildFrameBuffer(m_memory, doc->m_timList);
+    ProjectedObject projected;
+    RunPreview(DisplayService(), GetHost(), width, height,
+               [&](std::span<std::uint16_t> picture, std::int32_t w, std::int32_t h, int frame) {
+                   const double turn = std::fmod(frame * kPreviewTurnPerFrame, kAngleWrap);
+                   ProjectObject(records,
+                                 Projector(m_distance, m_focal * scale, w / 2, h / 2, m_angleX,
+                                           m_angleY + turn, m_angleZ, m_centre),
+                                 projected);
+                   m_painter.Paint(records, projected, m_memory, picture, w, h, m_textured);
+               });
 }
 
 // Textures, View: the window shows the texture view of this document in place of this view, which

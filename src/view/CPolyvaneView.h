@@ -7,11 +7,13 @@
 // messages through the CView handlers and commands through OnCmdMsg (the view answers before its
 // document). Every state change invalidates the whole window with erasing.
 #include "TexturedPaint.h"
+#include "ViewModes.h"
 #include "model/Projection.h"
 #include "platform/CDC.h"
 #include "platform/CView.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -22,14 +24,6 @@ namespace polyvane {
 
 class CPolyvaneDoc;
 class CCmdUI;
-
-// View modes (m_viewMode).
-constexpr std::int32_t VM_WIREFRAME = 1;
-constexpr std::int32_t VM_SOLID = 2;
-constexpr std::int32_t VM_VRAM = 8;
-constexpr std::int32_t VM_OBJECT_TABLE = 16;
-constexpr std::int32_t VM_BLANK = 32;
-constexpr std::int32_t VM_TEXTURED = 64;
 
 // Drag states (m_dragMode).
 constexpr std::int32_t DRAG_NONE = 0;
@@ -57,13 +51,7 @@ class CPolyvaneView : public CView {
     void OnRButtonUp(unsigned flags, CPoint point) override;
     void OnMouseMove(unsigned flags, CPoint point) override;
 
-    // Commands and their check marks.
-    void OnViewWireframe();
-    void OnViewSolid();
-    void OnViewVram();
-    void OnViewObjectTable();
-    void OnViewBlank();
-    void OnViewTextured();
+    // Commands and their check marks (the modes' own come from the mode table).
     void OnViewDither();
     void OnViewShowVertexNumbers();
     void OnViewFront();
@@ -73,18 +61,13 @@ class CPolyvaneView : public CView {
     void OnViewFitToWindow();
     // The same for a client area of width x height; false (nothing changed) without an object to fit.
     bool FitToWindow(std::int32_t width, std::int32_t height);
-    // Object, Preview: the full-screen display test.
+    // Object, Preview: the object full screen as a television would show it, until a key or click.
     void OnPreview();
     // Textures, View: the texture view replaces this one in its window.
     void OnTexturesView();
-    void OnUpdateViewWireframe(CCmdUI* pCmdUI);
-    void OnUpdateViewSolid(CCmdUI* pCmdUI);
-    void OnUpdateViewVram(CCmdUI* pCmdUI);
-    void OnUpdateViewObjectTable(CCmdUI* pCmdUI);
-    void OnUpdateViewBlank(CCmdUI* pCmdUI);
-    void OnUpdateViewTextured(CCmdUI* pCmdUI);
     void OnUpdateViewDither(CCmdUI* pCmdUI);
     void OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI);
+    void OnUpdateTexturesView(CCmdUI* pCmdUI);
 
     double m_distance = 1000.0;
     double m_focal = 1000.0;
@@ -102,7 +85,17 @@ class CPolyvaneView : public CView {
     // Background, dither switch and light of the textured mode.
     TexturedPaintOptions m_textured;
 
+    // The mode table; defined with the paints it names.
+    static std::span<const ViewModeEntry> Modes();
+
   private:
+    // The modes' paints.
+    void ModeWireframe(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeSolid(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeTextured(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeVram(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeObjectTable(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeBlank(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
     // Set as a document opens, cleared by the first paint.
     bool m_fitOnOpen = false;
 
@@ -117,6 +110,8 @@ class CPolyvaneView : public CView {
     void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen);
+    // The selected object's kept lines over the polygons, each in its colour (a Gouraud one in steps).
+    void DrawLines(CDC* pDC, const CPolyvaneDoc& doc);
 
     // The textured picture and the bitmap bits it is shown through, kept between paints so that
     // turning the model allocates nothing.
@@ -131,6 +126,8 @@ class CPolyvaneView : public CView {
 
     // What this view last projected: the screen points it draws, their order and the axis ends.
     ProjectedObject m_projected;
+    // The selected object's kept packets as last projected.
+    std::vector<ProjectedPacket> m_packetsProjected;
 };
 
 // The sphere about a run of records' vertices: the middle of their bounding box and the greatest
@@ -155,5 +152,11 @@ constexpr double kAngleWrap = 6.28318530716;
 constexpr double kQuarterTurn = 1.57079632679;
 constexpr double kRadiansPerPixel = 0.01;
 constexpr std::int32_t kDistancePerPixelShift = 6; // 64 model units per pixel
+// The preview turns the model this far each frame (a turn in about ten seconds at 60 frames a
+// second), and uses the console's higher resolution for objects of more primitives than this.
+constexpr double kPreviewTurnPerFrame = 0.0105;
+constexpr std::size_t kLargePreviewPrimitives = 2000;
+// How far in front of the eye the model's nearest point stays when moving nearer.
+constexpr double kNearestDepth = 1.0;
 
 } // namespace polyvane

@@ -2,6 +2,7 @@
 // document, the toolbar's groups and tooltips, and the status bar's prompts and indicators.
 #include "CommandTable.h"
 #include "ShellTestSupport.h"
+#include "view/ViewModes.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,7 +12,11 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 using namespace polyvane;
 using namespace polyvane::test;
@@ -155,7 +160,7 @@ void ShellMenusTest::menusWithDocument() {
         "T&IM|32773",
         "&Object Table|32782",
         "-",
-        "Show Vertex Numbers|32809",
+        "Show &Vertex Numbers|32809",
         "&Dither|32816",
         "-",
         "&Fit to Window\tHome|32830",
@@ -166,8 +171,8 @@ void ShellMenusTest::menusWithDocument() {
         "N&ext Object|32800",
         "P&rev Object|32801",
         "&Modify Primitive|32804",
-        "Preview|32807",
-        "Stats|32810",
+        "Pre&view|32807",
+        "S&tats|32810",
         "&Textures",
         "&TIM Manager|32798",
         "&View|32799",
@@ -178,8 +183,8 @@ void ShellMenusTest::menusWithDocument() {
         "Scale &1:1|32806",
         "Too&ls",
         "&Swap X and Z|32811",
-        "&Flip &X points|32813",
-        "Flip Y points|32812",
+        "Flip &X points|32813",
+        "Flip &Y points|32812",
         "Flip &Z points|32814",
         "&Window",
         "&New Window|57648",
@@ -194,14 +199,17 @@ void ShellMenusTest::menusWithDocument() {
     };
     QCOMPARE(shape, expectedShape);
 
-    // Every item's prompt is the table's.
+    // Every item's prompt is the command table's, or for a view mode the mode table's.
     for (QMenu* menu : shell.Frame().CurrentMenus())
         for (QAction* action : menu->actions())
             if (!action->isSeparator() && action->isVisible() &&
                 !shell.Frame().WindowListActions().contains(action)) {
-                const resources::CommandInfo* info = resources::FindCommand(action->data().toUInt());
-                QVERIFY(info);
-                QCOMPARE(action->statusTip(), QString::fromUtf8(info->prompt ? info->prompt : ""));
+                const unsigned id = action->data().toUInt();
+                const resources::CommandInfo* info = resources::FindCommand(id);
+                const ViewModeEntry* mode = ViewModeOfCommand(id);
+                QVERIFY(info || mode);
+                const char* prompt = info ? info->prompt : mode->prompt;
+                QCOMPARE(action->statusTip(), QString::fromUtf8(prompt ? prompt : ""));
             }
 }
 
@@ -260,11 +268,11 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
                                 "Undo",
                                 "Redo",
                                 "Print",
-                                "Wireframe view",
+                                "Wireframe View",
                                 "Solid View",
                                 "Textured View",
-                                "",
-                                "Object table view",
+                                "Blank View",
+                                "Object Table View",
                                 "Front View",
                                 "Side View",
                                 "Top View",

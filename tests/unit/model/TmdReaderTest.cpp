@@ -162,8 +162,8 @@ TEST(TmdReader, DecodesEveryRowOfThePacketTableAsTriangleAndQuad) {
 
 TEST(TmdReader, DecodesTheOtherHeaderBits) {
     TmdObjectSpec o = BaseObject();
-    // Unlit flat triangle with FCE, ABE and TGE set, and a primitive code other than polygon.
-    o.packets = {PacketHeader(3, 3, LGT | FCE, 0x40 | ABE | TGE), 0x00112233, Halves(0, 1), Halves(2, 0)};
+    // Unlit flat triangle with FCE, ABE and TGE set.
+    o.packets = {PacketHeader(3, 3, LGT | FCE, 0x20 | ABE | TGE), 0x00112233, Halves(0, 1), Halves(2, 0)};
     o.nPrimitive = 1;
     auto r = LoadBytes(BuildTmd({o}).data());
     ASSERT_TRUE(r.ok);

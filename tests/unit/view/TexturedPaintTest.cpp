@@ -255,3 +255,44 @@ TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
 }
 
 } // namespace
+
+namespace {
+
+// A kept line takes its place among the polygons by depth: in front of a face it shows, behind it the
+// face covers it.
+TEST(TexturedPaint, KeptLinesAreDrawnAmongThePolygonsByDepth) {
+    WorkPrimitive quad{};
+    quad.attr = PA_QUAD | PA_DOUBLE;
+    quad.colour[0] = 0x0000FF00; // green
+    const double corners[4][2] = {{-100, -100}, {100, -100}, {-100, 100}, {100, 100}};
+    for (int k = 0; k < 4; ++k) {
+        quad.x[k] = corners[k][0];
+        quad.y[k] = corners[k][1];
+    }
+    struct Case {
+        const char* name;
+        std::int16_t z; // of the line; the face is at 0
+        std::uint16_t expected;
+    };
+    const Case cases[] = {{"in front", -500, 31}, {"behind", 500, 31 << 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        KeptPacket line;
+        line.header = 3u | (2u << 8) | (1u << 16) | (0x40u << 24);
+        line.words = {0x400000FF, 0};
+        line.vertexCount = 2;
+        line.vertices = {TmdVector{-200, 0, c.z, 0}, TmdVector{200, 0, c.z, 0}};
+        const Projector projector(1000, 1000, 100, 100, 0, 0, 0);
+        ProjectedObject projected;
+        ProjectObject({&quad, 1}, projector, projected);
+        std::vector<ProjectedPacket> screens;
+        ProjectPackets({&line, 1}, projector, screens);
+        std::vector<std::uint16_t> picture(200 * 200);
+        TexturedPainter painter;
+        painter.Paint({&quad, 1}, projected, FrameBuffer{}, picture, 200, 200, {}, {&line, 1}, screens);
+        EXPECT_EQ(picture[100 * 200 + 150], c.expected);
+        EXPECT_EQ(picture[50 * 200 + 150], 31 << 5) << "the face elsewhere";
+    }
+}
+
+} // namespace
