@@ -61,5 +61,6 @@ constexpr unsigned ID_VIEW_TEXTURED = 32815;
 constexpr unsigned ID_VIEW_DITHER = 32816;
 constexpr unsigned ID_TEXTURES_LOAD_FOLDER = 32817;
 constexpr unsigned ID_FILE_SCAN = 32824;
+constexpr unsigned ID_TEXTURES_WRITE_BACK = 32840;
 
 } // namespace polyvane

@@ -45,6 +45,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_TEXTURES_VIEW, "Show the texture view, or go back to the model view", nullptr, Check::checkable},
     {ID_TEXTURES_IMPORT_IMAGE, "Make a TIM texture from a PNG image", nullptr, Check::none},
     {ID_TEXTURES_SAVE_TIM_AS, "Save the last texture added as a TIM file", nullptr, Check::none},
+    {ID_TEXTURES_WRITE_BACK, "Write the last texture read from game data back where it was found", nullptr,
+     Check::none},
     {ID_TEXTURES_LOAD_FOLDER, "Add every TIM of a folder to the textures", nullptr, Check::none},
     {ID_TEXTURES_SCALE_PROMPT, "Scale 1 to 1", nullptr, Check::none},
     {ID_TEXTURES_SCALE_1_1, "Scale 1 to 1", nullptr, Check::checked},
@@ -105,7 +107,8 @@ constexpr MenuItem kDocObject[] = {
 constexpr MenuItem kDocTextures[] = {
     {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},    {"&View", ID_TEXTURES_VIEW},
     {"&Load Folder...", ID_TEXTURES_LOAD_FOLDER}, {"&Import Image...", ID_TEXTURES_IMPORT_IMAGE},
-    {"Save TIM &As...", ID_TEXTURES_SAVE_TIM_AS}, {"Scale &1:1", ID_TEXTURES_SCALE_1_1},
+    {"Save TIM &As...", ID_TEXTURES_SAVE_TIM_AS}, {"&Write Back", ID_TEXTURES_WRITE_BACK},
+    {"Scale &1:1", ID_TEXTURES_SCALE_1_1},
 };
 constexpr MenuItem kDocTools[] = {
     {"&Swap X and Z", ID_TOOLS_SWAP_XZ},

@@ -111,6 +111,7 @@ bool CChildFrame::OnCmdMsg(unsigned id, CCmdUI* update) {
         {ID_FILE_EXPORT, &CChildFrame::OnFileExport, nullptr},
         {ID_TEXTURES_IMPORT_IMAGE, &CChildFrame::OnTexturesImportImage, nullptr},
         {ID_TEXTURES_SAVE_TIM_AS, &CChildFrame::OnTexturesSaveTimAs, &CChildFrame::OnUpdateTexturesSaveTimAs},
+        {ID_TEXTURES_WRITE_BACK, &CChildFrame::OnTexturesWriteBack, &CChildFrame::OnUpdateTexturesWriteBack},
     };
     return DispatchCommand<CChildFrame>(this, kCommands, id, update);
 }

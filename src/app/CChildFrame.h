@@ -61,6 +61,8 @@ class CChildFrame final : public QMdiSubWindow, public CCmdTarget, public IFrame
     void OnTexturesImportImage();
     void OnTexturesSaveTimAs();
     void OnUpdateTexturesSaveTimAs(CCmdUI* state);
+    void OnTexturesWriteBack();
+    void OnUpdateTexturesWriteBack(CCmdUI* state);
 
     CPolyvaneApp& m_app;
     CPolyvaneDoc& m_doc;

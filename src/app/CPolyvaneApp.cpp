@@ -257,14 +257,7 @@ bool CPolyvaneApp::SaveBackIntoItem(CPolyvaneDoc& doc) {
     // Writing into a game's image is asked once per document; later saves follow the first answer.
     if (std::find(m_writeBackConfirmed.begin(), m_writeBackConfirmed.end(), &doc) ==
         m_writeBackConfirmed.end()) {
-        const auto parsed = gamedata::ParseAddress(address);
-        if (!parsed)
-            return false;
-        const QString image = QFileInfo(QString::fromStdString(parsed->container)).fileName();
-        gamedata::Address inside = *parsed;
-        inside.container = inside.path ? *inside.path : image.toStdString();
-        inside.path.reset();
-        if (!m_prompts.AskWriteBack(QString::fromStdString(gamedata::FormatAddress(inside)), image))
+        if (!ConfirmWriteBack(address))
             return false;
         m_writeBackConfirmed.push_back(&doc);
     }
@@ -272,6 +265,17 @@ bool CPolyvaneApp::SaveBackIntoItem(CPolyvaneDoc& doc) {
     const bool saved = doc.OnSaveDocument(address);
     CommandStatesChanged();
     return saved;
+}
+
+bool CPolyvaneApp::ConfirmWriteBack(const std::string& address) {
+    const auto parsed = gamedata::ParseAddress(address);
+    if (!parsed)
+        return false;
+    const QString image = QFileInfo(QString::fromStdString(parsed->container)).fileName();
+    gamedata::Address inside = *parsed;
+    inside.container = inside.path ? *inside.path : image.toStdString();
+    inside.path.reset();
+    return m_prompts.AskWriteBack(QString::fromStdString(gamedata::FormatAddress(inside)), image);
 }
 
 bool CPolyvaneApp::SaveModified(CPolyvaneDoc& doc) {

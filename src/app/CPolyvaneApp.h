@@ -64,6 +64,9 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     ScanWindow* OpenScanWindow(const QString& path);
     // Writes a document read from an address back there, after asking the first time.
     bool SaveBackIntoItem(CPolyvaneDoc& doc);
+    // Asks "Write ITEM back into IMAGE?" for an item's address; false when it is no address or the
+    // user declines.
+    bool ConfirmWriteBack(const std::string& address);
     // Asks whether to save a modified document: true when it may be closed.
     bool SaveModified(CPolyvaneDoc& doc);
     bool SaveAllModified();

@@ -1,5 +1,6 @@
 // The menu commands that exchange models and pictures with other programs: File, Import... and
-// Export...; Textures, Import Image... and Save TIM As....
+// Export...; Textures, Import Image..., Save TIM As... and Write Back (into the game data a texture
+// was read from).
 #include "CChildFrame.h"
 #include "CPolyvaneApp.h"
 #include "ShellPrompts.h"
@@ -8,6 +9,8 @@
 #include "exchange/ModelImporter.h"
 #include "exchange/PngCodec.h"
 #include "exchange/TimFromImage.h"
+#include "gamedata/Address.h"
+#include "gamedata/WriteBack.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CCmdTarget.h"
 #include "platform/MessageBox.h"
@@ -32,6 +35,14 @@ bool AddTexture(CPolyvaneDoc& doc, std::span<const std::uint8_t> bytes, const st
     tim.unsaved = true;
     doc.AddTexture(std::move(tim));
     return true;
+}
+
+// The last texture read from an address rather than from a file of its own.
+const TimImage* LastTextureFromAddress(const TimList& textures) {
+    for (auto it = textures.rbegin(); it != textures.rend(); ++it)
+        if (gamedata::IsAddress(it->fileName))
+            return &*it;
+    return nullptr;
 }
 
 std::string TimNameBeside(const QString& path) {
@@ -129,6 +140,22 @@ void CChildFrame::OnTexturesSaveTimAs() {
 
 void CChildFrame::OnUpdateTexturesSaveTimAs(CCmdUI* state) {
     state->Enable(!m_doc.Textures().empty());
+}
+
+void CChildFrame::OnTexturesWriteBack() {
+    const TimImage* tim = LastTextureFromAddress(m_doc.m_timList);
+    if (!tim || !m_app.ConfirmWriteBack(tim->fileName))
+        return;
+    // A refusal leaves the image as it was; a texture of another layout is written, with the warning.
+    const gamedata::WriteBackResult result = gamedata::WriteBack(tim->fileName, EncodeTim(*tim));
+    if (!result.written)
+        AfxMessageBox(result.error);
+    for (const std::string& warning : result.warnings)
+        AfxMessageBox(warning);
+}
+
+void CChildFrame::OnUpdateTexturesWriteBack(CCmdUI* state) {
+    state->Enable(LastTextureFromAddress(m_doc.m_timList) != nullptr);
 }
 
 } // namespace polyvane

@@ -12,7 +12,11 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
 #include <set>
+#include <sstream>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,9 +45,6 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 // libcdio reports what it steps over on standard error; the image's own warnings say it instead.
 void QuietLog(cdio_log_level_t, const char*) {}
 
-struct CdioCloser {
-    void operator()(CdIo_t* p) const { cdio_destroy(p); }
-};
 struct IsoCloser {
     void operator()(iso9660_t* p) const { iso9660_close(p); }
 };
@@ -56,6 +57,75 @@ std::string PlainName(const char* name) {
     if (!text.empty() && text.back() == '.')
         text.pop_back();
     return text;
+}
+
+struct CueTrack {
+    int number = 0;
+    std::string file; // the BIN holding it, with the sheet's folder in front of a relative name
+    bool data = false;
+    std::uint64_t sectorSize = kRawSectorSize;
+    std::uint64_t startFrame = 0; // its INDEX 01, in sectors from the start of its BIN
+};
+
+// A cue sheet's FILE, TRACK and INDEX 01 lines; every other command is not needed to find the data.
+// A real sheet is a few KiB with at most 99 tracks, so anything beyond that is refused unread.
+Result<std::vector<CueTrack>, std::string> ReadCueSheet(const std::string& path) {
+    constexpr std::size_t kMaxSheetBytes = 64 * 1024;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::string("Cannot open the cue sheet " + path + ": " + std::strerror(errno));
+    std::string text(kMaxSheetBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxSheetBytes)
+        return std::string("The cue sheet " + path + " is too big to be a cue sheet");
+
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::vector<CueTrack> tracks;
+    std::string file;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        std::transform(command.begin(), command.end(), command.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (command == "FILE") {
+            // FILE "name with spaces" TYPE, or FILE name TYPE
+            words >> std::ws;
+            std::string name;
+            if (words.peek() == '"')
+                words >> std::quoted(name);
+            else
+                words >> name;
+            file = name.empty() ? name : (folder / name).string();
+        } else if (command == "TRACK") {
+            if (file.empty())
+                return std::string("The cue sheet " + path + " names a track before any FILE line");
+            if (tracks.size() == 99)
+                return std::string("The cue sheet " + path + " names more than 99 tracks");
+            CueTrack track;
+            std::string type;
+            words >> track.number >> type;
+            std::transform(type.begin(), type.end(), type.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+            track.file = file;
+            track.data = type == "MODE1/2352" || type == "MODE2/2352" || type == "MODE1/2048";
+            track.sectorSize = type == "MODE1/2048" ? kUserDataSize : kRawSectorSize;
+            tracks.push_back(track);
+        } else if (command == "INDEX" && !tracks.empty()) {
+            int index = -1;
+            unsigned minutes = 0, seconds = 0, frames = 0;
+            char colon1 = 0, colon2 = 0;
+            words >> index >> minutes >> colon1 >> seconds >> colon2 >> frames;
+            if (words && index == 1 && colon1 == ':' && colon2 == ':')
+                tracks.back().startFrame = (std::uint64_t{minutes} * 60 + seconds) * 75 + frames;
+        }
+    }
+    if (tracks.empty())
+        return std::string("The cue sheet " + path + " names no track");
+    return tracks;
 }
 
 } // namespace
@@ -95,27 +165,21 @@ Result<std::unique_ptr<DiscImage>, std::string> DiscImage::Open(const std::strin
     image->m_dataPath = path;
     bool fromCue = false;
     if (EndsWithNoCase(path, ".cue")) {
-        std::unique_ptr<CdIo_t, CdioCloser> cue(cdio_open_cue(path.c_str()));
-        if (!cue)
-            return std::string("Cannot read the cue sheet " + path + " or the BIN file it names");
-        const char* source = cdio_get_arg(cue.get(), "source");
-        const track_t first = cdio_get_first_track_num(cue.get());
-        const track_t count = cdio_get_num_tracks(cue.get());
-        if (!source || first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK)
-            return std::string("The cue sheet " + path + " names no track");
-        track_t data = CDIO_INVALID_TRACK;
-        for (track_t t = first; t < first + count; ++t) {
-            const track_format_t format = cdio_get_track_format(cue.get(), t);
-            if (format == TRACK_FORMAT_DATA || format == TRACK_FORMAT_XA) {
-                data = t;
-                break;
-            }
-        }
-        if (data == CDIO_INVALID_TRACK)
+        auto tracks = ReadCueSheet(path);
+        if (!tracks)
+            return tracks.error();
+        const auto data =
+            std::find_if(tracks->begin(), tracks->end(), [](const CueTrack& t) { return t.data; });
+        if (data == tracks->end())
             return std::string("The cue sheet " + path + " has no data track");
-        const lsn_t start = cdio_get_track_lsn(cue.get(), data);
-        image->m_dataPath = source;
-        image->m_dataBase = start > 0 ? std::uint64_t(start) * kRawSectorSize : 0;
+        image->m_dataPath = data->file;
+        image->m_dataBase = data->startFrame * data->sectorSize;
+        // Later data tracks in the same BIN lie after the first one's sectors and are scanned with
+        // them; one in a BIN of its own is not read.
+        for (auto t = data + 1; t != tracks->end(); ++t)
+            if (t->data && t->file != data->file)
+                image->m_warnings.push_back("Data track " + std::to_string(t->number) + " in " + t->file +
+                                            " is not scanned: only the first data track's BIN is read");
         fromCue = true;
     }
 
@@ -167,7 +231,9 @@ Result<std::unique_ptr<DiscImage>, std::string> DiscImage::Open(const std::strin
 bool DiscImage::MapData(std::string& error) {
     m_fd = ::open(m_dataPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0) {
-        error = "Cannot open " + m_dataPath + ": " + std::strerror(errno);
+        error = m_dataPath == m_path ? "Cannot open " + m_path + ": " + std::strerror(errno)
+                                     : "The cue sheet " + m_path + " names " + m_dataPath +
+                                           ", which cannot be opened: " + std::strerror(errno);
         return false;
     }
     struct stat info {};
@@ -185,8 +251,9 @@ bool DiscImage::MapData(std::string& error) {
         }
         m_map = static_cast<const std::uint8_t*>(map);
     }
-    if (m_dataBase > m_mapSize) {
-        error = "The data track of " + m_path + " starts past the end of " + m_dataPath;
+    if (m_dataPath != m_path && m_dataBase >= m_mapSize) {
+        error = "The BIN " + m_dataPath + " is too short: the data track of " + m_path + " starts at byte " +
+                std::to_string(m_dataBase) + " but the BIN holds " + std::to_string(m_mapSize);
         return false;
     }
     return true;

@@ -25,8 +25,8 @@ void Write(const fs::path& path, const std::string& bytes) {
 }
 
 TEST(CliInject, PutsAModelBackAndRecoversAnUnfinishedWrite) {
-    const fs::path folder = fs::temp_directory_path() / ("cli-inject-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    const test::TempFolder temp("cli-inject");
+    const fs::path& folder = temp.path;
     const std::string oldModel = Triangles(20, 0x404040), newModel = Triangles(12, 0x202020);
     const std::string archive = std::string(0x100, 'x') + oldModel + std::string(300, 'y');
     const fs::path image = folder / "archive.dat";
@@ -47,7 +47,6 @@ TEST(CliInject, PutsAModelBackAndRecoversAnUnfinishedWrite) {
     EXPECT_EQ(recovered.exitCode, 0);
     EXPECT_NE(recovered.err.find("undone"), std::string::npos) << recovered.err;
     EXPECT_EQ(test::ReadWholeFile(image), expected);
-    fs::remove_all(folder);
 }
 
 } // namespace

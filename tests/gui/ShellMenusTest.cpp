@@ -179,6 +179,7 @@ void ShellMenusTest::menusWithDocument() {
         "&Load Folder...|32817",
         "&Import Image...|32822",
         "Save TIM &As...|32823",
+        "&Write Back|32840",
         "Scale &1:1|32806",
         "Too&ls",
         "&Swap X and Z|32811",

@@ -34,8 +34,8 @@ void ShellScanTest::scanWindowListsOpensLoadsAndExtracts() {
     std::vector<std::uint8_t> archive = Filler(5000, 9);
     const std::vector<std::uint8_t> model = SmallTmd();
     const std::vector<std::uint8_t> texture = SmallTim();
-    std::copy(model.begin(), model.end(), archive.begin() + 100);
-    std::copy(texture.begin(), texture.end(), archive.begin() + 3001);
+    Place(archive, 100, model);
+    Place(archive, 3001, texture);
     WriteAll(dir / "tree/ARCHIVE.BIN", archive);
     QVERIFY(MakeIso(dir / "tree", dir / "disc.iso"));
 
@@ -74,9 +74,9 @@ void ShellScanTest::scanWindowListsOpensLoadsAndExtracts() {
     QVERIFY(doc.IsFromItem());
     QCOMPARE(doc.ObjectCount(), 1u);
 
-    // Save writes a file of its own, offered beside the image under the item's name.
+    // Save As writes a file of its own, offered beside the image under the item's name.
     shell.prompts.savePaths.append(m_files.filePath(QStringLiteral("saved.tmd")));
-    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_SAVE));
+    QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_SAVE_AS));
     QCOMPARE(shell.prompts.suggested.value(0),
              QString::fromStdString((dir / "disc.iso_ARCHIVE.BIN@0x64.tmd").string()));
     QVERIFY(QFile::exists(m_files.filePath(QStringLiteral("saved.tmd"))));

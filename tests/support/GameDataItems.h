@@ -3,9 +3,14 @@
 #include "TimBuilder.h"
 #include "TmdBuilder.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <random>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace polyvane::test {
 
@@ -64,5 +69,26 @@ inline std::vector<std::uint8_t> Filler(std::size_t size, unsigned seed) {
         b = static_cast<std::uint8_t>(random());
     return bytes;
 }
+
+// Copies `item` into `into` at byte `at`, as an archive holds it among other data.
+inline void Place(std::vector<std::uint8_t>& into, std::size_t at, const std::vector<std::uint8_t>& item) {
+    std::copy(item.begin(), item.end(), into.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+// A fresh folder under the temporary directory, named by `tag` and the process, removed with it.
+struct TempFolder {
+    explicit TempFolder(const std::string& tag)
+        : path(std::filesystem::temp_directory_path() / (tag + "-" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::filesystem::path path;
+};
 
 } // namespace polyvane::test

@@ -1,7 +1,9 @@
 #pragma once
-// The CD-ROM sector codes computed the slow way from ECMA-130's definitions, for tests: the EDC as
-// polynomial division bit by bit, the parity by evaluating both check equations of every P and Q
+// The CD-ROM sector codes computed the slow way from ECMA-130's definitions, for tests: the EDC bit by
+// bit (as the disc builder writes it), the parity by evaluating both check equations of every P and Q
 // codeword with a shift-and-add field multiply. Nothing here shares code with the program's tables.
+#include "DiscBuilder.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -9,25 +11,6 @@
 namespace polyvane::gamedata {
 
 using Sector = std::array<std::uint8_t, 2352>;
-
-// Division by x^32 + x^31 + x^16 + x^15 + x^4 + x^3 + x + 1 of the bit stream taken least
-// significant bit first; the remainder's x^0 term goes to the stored value's top bit.
-inline std::uint32_t SlowEdc(const std::uint8_t* bytes, std::size_t count) {
-    std::uint32_t remainder = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool in = (bytes[i] >> bit) & 1;
-            const bool top = remainder >> 31;
-            remainder <<= 1;
-            if (top != in)
-                remainder ^= 0x8001801bu;
-        }
-    std::uint32_t reversed = 0;
-    for (int bit = 0; bit < 32; ++bit)
-        if (remainder & (1u << bit))
-            reversed |= 1u << (31 - bit);
-    return reversed;
-}
 
 inline std::uint8_t SlowMultiply(std::uint8_t a, std::uint8_t b) {
     unsigned product = 0;
@@ -74,17 +57,15 @@ inline int BrokenCodewords(const Sector& sector) {
     return broken;
 }
 
-// Whether a raw sector's EDC and (for Mode 1 and Mode 2 Form 1) parity hold. Mode 2 parity is defined
-// over a zero header.
+// Whether a Mode 1 or Mode 2 Form 1 sector's EDC and parity hold. Mode 2 parity is defined over a zero
+// header.
 inline bool SectorCodesHold(Sector sector) {
     const auto storedEdc = [&](std::size_t at) {
         return sector[at] | sector[at + 1] << 8 | sector[at + 2] << 16 | std::uint32_t{sector[at + 3]} << 24;
     };
     if (sector[15] == 1)
-        return storedEdc(0x810) == SlowEdc(&sector[0], 0x810) && BrokenCodewords(sector) == 0;
-    if (sector[18] & 0x20)
-        return storedEdc(0x92c) == SlowEdc(&sector[16], 0x92c - 16);
-    const bool edc = storedEdc(0x818) == SlowEdc(&sector[16], 0x818 - 16);
+        return storedEdc(0x810) == test::SectorEdc(&sector[0], 0x810) && BrokenCodewords(sector) == 0;
+    const bool edc = storedEdc(0x818) == test::SectorEdc(&sector[16], 0x818 - 16);
     sector[12] = sector[13] = sector[14] = sector[15] = 0;
     return edc && BrokenCodewords(sector) == 0;
 }

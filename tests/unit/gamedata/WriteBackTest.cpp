@@ -28,15 +28,13 @@ constexpr std::uint64_t kItemOffset = 0x7f4; // crosses a sector boundary
 // The archive a game keeps its models in: filler with the model at kItemOffset.
 ByteVector Archive(const ByteVector& model) {
     ByteVector archive = test::Filler(kArchiveBytes, 5);
-    std::copy(model.begin(), model.end(), archive.begin() + kItemOffset);
+    test::Place(archive, kItemOffset, model);
     return archive;
 }
 
 class WriteBackTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_folder = fs::temp_directory_path() / ("writeback-test-" + std::to_string(::getpid()));
-        fs::create_directories(m_folder / "tree" / "DATA");
         m_oldModel = test::FlatTriangles(300, 0x404040 + 1);
         m_newModel = test::FlatTriangles(200, 0x404040 + 9);
         test::WriteAll(m_folder / "archive.bin", Archive(m_oldModel));
@@ -55,15 +53,10 @@ class WriteBackTest : public ::testing::Test {
             return lsn < blocks ? test::RawMode::form1 : test::RawMode::form2;
         });
         test::WriteAll(m_folder / "mode2.bin", mode2);
-        // The same sectors named by a cue sheet, in a file of their own.
-        test::WriteAll(m_folder / "cued.bin", mode2);
-        std::ofstream(m_folder / "cued.cue")
-            << "FILE \"cued.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n";
         m_haveImages = true;
     }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    fs::path m_folder;
+    test::TempFolder m_temp{"writeback-test"};
+    const fs::path& m_folder = m_temp.path;
     ByteVector m_oldModel, m_newModel;
     bool m_haveImages = false;
 };
@@ -87,20 +80,19 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
         const char* container;
         const char* pathInImage;
         bool raw;
-        const char* dataFile; // what holds the sectors, when not the container itself
     };
     const Case cases[] = {
-        {"archive.bin", nullptr, false, nullptr},          {"disc.iso", "DATA/MODELS.BIN", false, nullptr},
-        {"mode1.bin", "DATA/MODELS.BIN", true, nullptr},   {"mode2.bin", "DATA/MODELS.BIN", true, nullptr},
-        {"cued.cue", "DATA/MODELS.BIN", true, "cued.bin"},
+        {"archive.bin", nullptr, false},
+        {"disc.iso", "DATA/MODELS.BIN", false},
+        {"mode1.bin", "DATA/MODELS.BIN", true},
+        {"mode2.bin", "DATA/MODELS.BIN", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.container);
         const fs::path image = m_folder / c.container;
         if (!fs::exists(image))
             continue; // no xorriso: only the plain archive
-        const fs::path data = m_folder / (c.dataFile ? c.dataFile : c.container);
-        const ByteVector before = test::ReadAll(data);
+        const ByteVector before = test::ReadAll(image);
         char offset[32];
         std::snprintf(offset, sizeof offset, "@0x%llx", static_cast<unsigned long long>(kItemOffset));
         const std::string address =
@@ -111,7 +103,7 @@ TEST_F(WriteBackTest, TheNewItemTakesTheOldOnesPlaceAndNothingElseChanges) {
         EXPECT_EQ(result.room, m_oldModel.size());
         EXPECT_TRUE(result.warnings.empty());
 
-        const ByteVector after = test::ReadAll(data);
+        const ByteVector after = test::ReadAll(image);
         ASSERT_EQ(after.size(), before.size());
         const ByteVector oldData = UserData(before, c.raw), newData = UserData(after, c.raw);
         // Where the item lies in the user data: the plain archive's offset, or the file's place found by
@@ -215,7 +207,7 @@ TEST_F(WriteBackTest, ATextureOfAnotherLayoutIsWrittenWithAWarning) {
     layout.pixels = ByteVector(16, 7);
     const ByteVector moved = test::BuildTim(layout).data();
     ByteVector archive = test::Filler(4096, 8);
-    std::copy(oldTexture.begin(), oldTexture.end(), archive.begin() + 100);
+    test::Place(archive, 100, oldTexture);
     test::WriteAll(m_folder / "textures.bin", archive);
 
     const WriteBackResult result = WriteBack((m_folder / "textures.bin").string() + "@0x64", moved);
