@@ -59,5 +59,18 @@ constexpr unsigned ID_TEXTURES_SAVE_TIM_AS = 32823;
 constexpr unsigned ID_VIEW_TEXTURED = 32815;
 constexpr unsigned ID_VIEW_DITHER = 32816;
 constexpr unsigned ID_TEXTURES_LOAD_FOLDER = 32817;
+constexpr unsigned ID_VIEW_VRAM_RAW = 32830;
+constexpr unsigned ID_VIEW_VRAM_4BIT = 32831;
+constexpr unsigned ID_VIEW_VRAM_8BIT = 32832;
+constexpr unsigned ID_VIEW_VRAM_WHOLE_WIDTH = 32833;
+constexpr unsigned ID_VIEW_VRAM_CLUT_FROM_PRIM = 32834;
+constexpr unsigned ID_TEXTURES_LIST_OVERLAPS = 32835;
+constexpr unsigned ID_TEXTURES_UPDATE_MODEL = 32836;
+constexpr unsigned ID_TEXTURES_LOAD_DUMP = 32837;
+constexpr unsigned ID_TEXTURES_SAVE_DUMP = 32838;
+constexpr unsigned ID_TEXTURES_SAVE_VRAM_PNG = 32839;
+constexpr unsigned ID_TEXTURES_CUT_TIM = 32840;
+constexpr unsigned ID_TEXTURES_EXPORT_PAGE_PNG = 32841;
+constexpr unsigned ID_TEXTURES_REPLACE_ROW = 32842;
 
 } // namespace polyvane

@@ -221,6 +221,26 @@ bool PaintCommand(QPainter& p, unsigned id) {
         p.fillRect(QRectF(2, 2, 12, 3), kBlue);
         TextLines(p, 3, 7, 9, 4);
         return true;
+    case ID_VIEW_VRAM:
+        // The memory: a grid of pages, two of them filled.
+        p.setPen(Ink());
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(1.5, 3.5, 13, 9));
+        p.fillRect(QRectF(2, 4, 3, 4), kBlue);
+        p.fillRect(QRectF(8, 8, 3, 4), kYellow);
+        p.setPen(Ink(1.0, kGrey));
+        for (int x = 5; x < 14; x += 3)
+            p.drawLine(QPointF(x + 0.5, 4), QPointF(x + 0.5, 12));
+        return true;
+    case ID_VIEW_VRAM_RAW:
+        Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('W'));
+        return true;
+    case ID_VIEW_VRAM_4BIT:
+        Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('4'));
+        return true;
+    case ID_VIEW_VRAM_8BIT:
+        Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('8'));
+        return true;
     case ID_VIEW_FRONT:
         Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('F'));
         return true;

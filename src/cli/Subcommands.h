@@ -14,5 +14,8 @@ int RunExport(std::span<const std::string> args);
 int RunImport(std::span<const std::string> args);
 int RunTimFromImage(std::span<const std::string> args);
 int RunGpuDraw(std::span<const std::string> args);
+int RunVram(std::span<const std::string> args);
+int RunTimEdit(std::span<const std::string> args);
+int RunTimCut(std::span<const std::string> args);
 
 } // namespace polyvane::cli

@@ -30,6 +30,14 @@ constexpr Subcommand kSubcommands[] = {
     {"tim-from-image", "tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]",
      polyvane::cli::RunTimFromImage},
     {"gpu-draw", "gpu-draw SCENE.json OUT.png [--tim PATH]...", polyvane::cli::RunGpuDraw},
+    {"vram",
+     "vram [--tim PATH]... [--dump-in FILE] [--dump-out FILE] [--png OUT] [--page N --pmode M --clut X,Y]",
+     polyvane::cli::RunVram},
+    {"tim-edit",
+     "tim-edit IN.tim OUT.tim [--move X,Y] [--clut-move X,Y] [--palette-from FILE.png|FILE.tim --row N] "
+     "[--set-entry ROW,INDEX,0xWORD]",
+     polyvane::cli::RunTimEdit},
+    {"tim-cut", "tim-cut DUMP OUT.tim --rect X,Y,W,H --bpp 4|8|16 [--clut X,Y]", polyvane::cli::RunTimCut},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -8,6 +8,7 @@
 #include "formats/TmdModel.h"
 #include "formats/TmdTypes.h"
 #include "formats/VertexSharing.h"
+#include "gpu/FrameBuffer.h"
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
 
@@ -19,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace polyvane {
 
@@ -92,6 +94,14 @@ class CPolyvaneDoc : public CDocument {
     // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
     void AddTexture(TimImage&& tim);
     bool RemoveTexture(std::string_view fileName);
+    // Replaces texture `position` of the list with `after`, and the records of `records` with their
+    // texture fields after, as one step named `name`; false when there is no such texture.
+    bool ChangeTexture(std::size_t position, const std::string& name, TimImage after,
+                       std::vector<TexelFieldsEdit> records = {});
+    // The frame-buffer memory the textures are written over (a loaded dump); null when there is none.
+    [[nodiscard]] const FrameBuffer* FrameBufferDump() const { return m_frameBufferDump.get(); }
+    // Sets or (with none) removes the dump, as one step.
+    void SetFrameBufferDump(std::optional<FrameBuffer> dump);
     // A key for RecordPrimitiveChange that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
 
@@ -149,6 +159,12 @@ class CPolyvaneDoc : public CDocument {
 
     static inline CommandExtensionFactory s_makeCommandExtension = nullptr;
     std::unique_ptr<CCmdTarget> m_pCommandExtension;
+
+    friend class TextureChangeStep;
+    friend class DumpStep;
+    // The record `edit` names; null when there is none.
+    WorkPrimitive* EditedRecord(const TexelFieldsEdit& edit);
+    std::shared_ptr<const FrameBuffer> m_frameBufferDump;
 
     std::uint64_t m_lastMergeKey = 0;
     bool m_bClipValid = false;

@@ -67,6 +67,14 @@ class ObjectStep : public UndoStep {
     Tool m_tool;
 };
 
+// One record's texture fields (page, colour table, coordinates) before and after a change made with
+// a texture's, found by object and primitive index.
+struct TexelFieldsEdit {
+    std::uint32_t object = 0;
+    std::uint32_t primitive = 0;
+    WorkPrimitive before{}, after{};
+};
+
 // Copies what a record holds of the model, leaving its projection (screen points, depth, drawing
 // link) as the last paint left it.
 void CopyModelFields(WorkPrimitive& to, const WorkPrimitive& from);
