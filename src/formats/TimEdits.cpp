@@ -51,7 +51,7 @@ TimEditError MoveTimClut(TimImage& tim, int x, int y) {
         return TimEditError::noClut;
     x = SnapClutColumn(x);
     if (!InsideFrameBuffer(x, y, static_cast<long long>(tim.ClutRowLength()),
-                      static_cast<long long>(tim.ClutRows())))
+                           static_cast<long long>(tim.ClutRows())))
         return TimEditError::clutPastMemory;
     tim.clutX = static_cast<std::uint16_t>(x);
     tim.clutY = static_cast<std::uint16_t>(y);
