@@ -118,7 +118,7 @@ constexpr MenuItem kDocView[] = {
     {"TIM as &15-bit Words", ID_VIEW_VRAM_RAW},
     {"TIM as &4-bit Pages", ID_VIEW_VRAM_4BIT},
     {"TIM as &8-bit Pages", ID_VIEW_VRAM_8BIT},
-    {"TIM Whole &Width", ID_VIEW_VRAM_WHOLE_WIDTH},
+    {"TIM Whole Widt&h", ID_VIEW_VRAM_WHOLE_WIDTH},
     {"TIM Colour Table from &Primitive", ID_VIEW_VRAM_CLUT_FROM_PRIM},
     kSeparator,
     {"Show Vertex Numbers", ID_VIEW_SHOW_VERTEX_NUMBERS},

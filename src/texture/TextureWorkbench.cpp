@@ -98,11 +98,14 @@ std::string DescribeWord(const FrameBuffer& memory, const TimList& list, int x, 
         return {};
     const std::uint16_t word = memory.Word(x, y);
     const std::uint8_t page = TexturePageAt(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y));
+    // The word's place in the page that starts at or before it: its u in each colour mode, and v.
+    const int u = x - TexturePageX(page), v = y - TexturePageY(page);
     char text[200];
-    std::snprintf(text, sizeof text,
-                  "(%d, %d)  0x%04X  R %d G %d B %d STP %d  page %d (4-bit at %d, 8-bit at %d, 15-bit at %d)",
-                  x, y, word, word & 31, (word >> 5) & 31, (word >> 10) & 31, word >> 15, page,
-                  TexturePageX(page) * 4, TexturePageX(page) * 2, TexturePageX(page));
+    std::snprintf(
+        text, sizeof text,
+        "(%d, %d)  0x%04X  R %d G %d B %d STP %d  page %d at (%d, %d): u %d 4-bit, %d 8-bit, %d 15-bit; v %d",
+        x, y, word, word & 31, (word >> 5) & 31, (word >> 10) & 31, word >> 15, page, TexturePageX(page),
+        TexturePageY(page), u * 4, u * 2, u, v);
     std::string line = text;
     if (const auto part = TexturePartAt(list, x, y)) {
         const TimImage& tim = *std::next(list.begin(), static_cast<std::ptrdiff_t>(part->position));

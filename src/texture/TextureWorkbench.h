@@ -37,8 +37,9 @@ struct TextureOverlap {
 };
 [[nodiscard]] std::vector<TextureOverlap> FindOverlaps(const TimList& list);
 
-// The status-bar line for word (x, y): place, value, channels and STP bit, the texture page and
-// colour mode origins there, and the texture covering it.
+// The status-bar line for word (x, y): place, value, channels and STP bit, the texture page that
+// holds it with its origin and the word's texel coordinates there in each colour mode, and the
+// texture covering it.
 [[nodiscard]] std::string DescribeWord(const FrameBuffer& memory, const TimList& list, int x, int y);
 
 // What a move did: refused with an error, or made, with the primitives (by object and index) that
