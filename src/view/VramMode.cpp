@@ -92,11 +92,16 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         pDC->DeleteObject(pen);
     };
 
+    // A colour table of one row is outlined around it, so that its words stay in sight.
+    auto outlineAround = [&](const WordRect& r) {
+        const CPoint a = layout.Screen(r.x, r.y), b = layout.Screen(r.x + r.width, r.y + r.height);
+        Outline(pDC, a.x - 1, a.y - 1, std::max(b.x - a.x, 1) + 1, std::max(b.y - a.y, 1) + 1);
+    };
     withPen(kTextureColour, 1, [&] {
         for (const TimImage& tim : doc.m_timList) {
             outline(ImageRect(tim));
             if (ClutRect(tim).width > 0)
-                outline(ClutRect(tim));
+                outlineAround(ClutRect(tim));
             const CPoint at = layout.Screen(tim.imageX, tim.imageY);
             pDC->TextOut(at.x + 2, at.y + 2, std::filesystem::path(tim.fileName).filename().string());
         }

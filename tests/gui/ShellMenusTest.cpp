@@ -50,7 +50,7 @@ class ShellMenusTest : public QObject {
     void menusWithDocument();
     void commandsNobodyHandlesAreDisabled_data();
     void commandsNobodyHandlesAreDisabled();
-    void toolbarHasNineGroupsWithTips();
+    void toolbarHasTenGroupsWithTips();
     void toolbarDocksOnAnySide();
     void statusBarShowsReadyThenPrompts();
     void statusBarHasLockIndicators();
@@ -152,6 +152,12 @@ void ShellMenusTest::menusWithDocument() {
         "T&IM|32773",
         "&Object Table|32782",
         "-",
+        "TIM as &15-bit Words|32830",
+        "TIM as &4-bit Pages|32831",
+        "TIM as &8-bit Pages|32832",
+        "TIM Whole Widt&h|32833",
+        "TIM Colour Table from &Primitive|32834",
+        "-",
         "Show Vertex Numbers|32809",
         "&Dither|32816",
         "&Object",
@@ -170,6 +176,16 @@ void ShellMenusTest::menusWithDocument() {
         "&Import Image...|32822",
         "Save TIM &As...|32823",
         "Scale &1:1|32806",
+        "-",
+        "Load Frame-Buffer &Dump...|32837",
+        "Save Frame-Buffer D&ump...|32838",
+        "Save Frame Buffer as &PNG...|32839",
+        "&Export Page as PNG...|32841",
+        "&Cut Marked Rectangle as TIM|32840",
+        "-",
+        "List &Overlaps|32835",
+        "&Move Updates Model|32836",
+        "&Replace Palette Row...|32842",
         "Too&ls",
         "&Swap X and Z|32811",
         "&Flip &X points|32813",
@@ -219,7 +235,7 @@ void ShellMenusTest::commandsNobodyHandlesAreDisabled() {
     QVERIFY(!shell.Frame().ExecuteCommand(id));
 }
 
-void ShellMenusTest::toolbarHasNineGroupsWithTips() {
+void ShellMenusTest::toolbarHasTenGroupsWithTips() {
     Shell shell(m_settings.path());
     QVERIFY(shell.Start());
     QStringList groups{QString()};
@@ -238,6 +254,7 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
         "57635 57634 57637 57643 57644 ",
         "57607 ",
         "32775 32785 32815 32797 32782 ",
+        "32773 32830 32831 32832 ",
         "32789 32790 32791 ",
         "32794 32793 ",
         "32801 32800 ",
@@ -259,6 +276,10 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
                                 "Textured View",
                                 "",
                                 "Object table view",
+                                "VRAM View",
+                                "15-bit words",
+                                "4-bit pages",
+                                "8-bit pages",
                                 "Front View",
                                 "Side View",
                                 "Top View",
