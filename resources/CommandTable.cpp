@@ -60,8 +60,8 @@ constexpr CommandInfo kCommands[] = {
      nullptr, Check::none},
     {ID_TEXTURES_LIST_OVERLAPS, "List where textures' images and colour tables overlap", nullptr,
      Check::none},
-    {ID_TEXTURES_UPDATE_MODEL, "Keep the model's primitives on a texture's texels when it is moved", nullptr,
-     Check::checked},
+    {ID_TEXTURES_UPDATE_MODEL, "Offer to keep the model's primitives on a texture's texels when it is moved",
+     nullptr, Check::checked},
     {ID_TEXTURES_LOAD_DUMP, "Load a raw frame-buffer dump under the textures", nullptr, Check::none},
     {ID_TEXTURES_SAVE_DUMP, "Save the frame-buffer memory as a raw dump", nullptr, Check::none},
     {ID_TEXTURES_SAVE_VRAM_PNG, "Save the frame-buffer memory as a PNG picture", nullptr, Check::none},
@@ -149,7 +149,7 @@ constexpr MenuItem kDocTextures[] = {
     {"&Cut Marked Rectangle as TIM", ID_TEXTURES_CUT_TIM},
     kSeparator,
     {"List &Overlaps", ID_TEXTURES_LIST_OVERLAPS},
-    {"&Move Updates Model", ID_TEXTURES_UPDATE_MODEL},
+    {"Offer Model Update on &Move", ID_TEXTURES_UPDATE_MODEL},
     {"&Replace Palette Row...", ID_TEXTURES_REPLACE_ROW},
 };
 constexpr MenuItem kDocTools[] = {

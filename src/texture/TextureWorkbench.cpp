@@ -114,56 +114,60 @@ std::string DescribeWord(const FrameBuffer& memory, const TimList& list, int x, 
     return line;
 }
 
-TextureMoveReport MoveTexture(CPolyvaneDoc& doc, std::size_t position, bool clut, int x, int y,
-                              bool updateModel) {
-    TextureMoveReport report;
+TextureMovePlan PlanTextureMove(const CPolyvaneDoc& doc, std::size_t position, bool clut, int x, int y) {
+    TextureMovePlan plan;
+    plan.position = position;
+    plan.clut = clut;
     if (position >= doc.m_timList.size()) {
-        report.error = TimEditError::noClut;
-        return report;
+        plan.error = TimEditError::noClut;
+        return plan;
     }
     const TimImage& before = *std::next(doc.m_timList.begin(), static_cast<std::ptrdiff_t>(position));
-    TimImage after = before;
-    report.error = clut ? MoveTimClut(after, x, y) : MoveTimImage(after, x, y);
-    if (report.error != TimEditError::none)
-        return report;
+    plan.after = before;
+    plan.error = clut ? MoveTimClut(plan.after, x, y) : MoveTimImage(plan.after, x, y);
+    if (plan.error != TimEditError::none)
+        return plan;
 
     TextureMove move;
     move.image = ImageRect(before);
-    move.dx = after.imageX - before.imageX;
-    move.dy = after.imageY - before.imageY;
+    move.dx = plan.after.imageX - before.imageX;
+    move.dy = plan.after.imageY - before.imageY;
     move.clut = ClutRect(before);
-    move.clutDx = after.clutX - before.clutX;
-    move.clutDy = after.clutY - before.clutY;
-    std::vector<TexelFieldsEdit> edits;
-    if (updateModel) {
-        const ModelRef model = doc.Model();
-        for (std::uint32_t object = 0; object < model.objects.size(); ++object) {
-            const auto records = model.objects[object].records;
-            for (std::uint32_t i = 0; i < records.size(); ++i) {
-                const WorkPrimitive& record = records[i];
-                if (!(record.attr & PA_TEXTURED))
-                    continue;
-                TexelAddress address = AddressOf(record);
-                const RetargetResult result = RetargetTexels(address, move);
-                if (result == RetargetResult::unreachable) {
-                    report.leftAsIs.push_back("object " + std::to_string(object) + " primitive " +
-                                              std::to_string(i));
-                } else if (result == RetargetResult::moved) {
-                    TexelFieldsEdit edit{object, i, record, record};
-                    edit.after.tpage = address.tpage;
-                    edit.after.clutX = address.clutX;
-                    edit.after.clutY = address.clutY;
-                    std::copy(address.u.begin(), address.u.end(), std::begin(edit.after.u));
-                    std::copy(address.v.begin(), address.v.end(), std::begin(edit.after.v));
-                    edits.push_back(edit);
-                }
+    move.clutDx = plan.after.clutX - before.clutX;
+    move.clutDy = plan.after.clutY - before.clutY;
+    const ModelRef model = doc.Model();
+    for (std::uint32_t object = 0; object < model.objects.size(); ++object) {
+        const auto records = model.objects[object].records;
+        for (std::uint32_t i = 0; i < records.size(); ++i) {
+            const WorkPrimitive& record = records[i];
+            if (!(record.attr & PA_TEXTURED))
+                continue;
+            TexelAddress address = AddressOf(record);
+            const RetargetResult result = RetargetTexels(address, move);
+            if (result == RetargetResult::unreachable) {
+                plan.leftAsIs.push_back("object " + std::to_string(object) + " primitive " +
+                                        std::to_string(i));
+            } else if (result == RetargetResult::moved) {
+                TexelFieldsEdit edit{object, i, record, record};
+                edit.after.tpage = address.tpage;
+                edit.after.clutX = address.clutX;
+                edit.after.clutY = address.clutY;
+                std::copy(address.u.begin(), address.u.end(), std::begin(edit.after.u));
+                std::copy(address.v.begin(), address.v.end(), std::begin(edit.after.v));
+                plan.edits.push_back(edit);
             }
         }
     }
-    report.updated = edits.size();
-    doc.ChangeTexture(position, clut ? "Move Colour Table" : "Move Texture", std::move(after),
-                      std::move(edits));
-    return report;
+    return plan;
+}
+
+bool MakeTextureMove(CPolyvaneDoc& doc, TextureMovePlan plan, bool updateModel) {
+    if (plan.error != TimEditError::none)
+        return false;
+    if (!updateModel)
+        plan.edits.clear();
+    return doc.ChangeTexture(plan.position, plan.clut ? "Move Colour Table" : "Move Texture",
+                             std::move(plan.after), std::move(plan.edits));
 }
 
 std::optional<std::size_t> ShownTexture(const CPolyvaneDoc& doc) {

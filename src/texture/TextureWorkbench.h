@@ -6,6 +6,7 @@
 #include "formats/TimList.h"
 #include "gpu/FrameBuffer.h"
 #include "gpu/TexelRetarget.h"
+#include "model/ModelSteps.h"
 
 #include <cstddef>
 #include <functional>
@@ -42,17 +43,25 @@ struct TextureOverlap {
 // texture covering it.
 [[nodiscard]] std::string DescribeWord(const FrameBuffer& memory, const TimList& list, int x, int y);
 
-// What a move did: refused with an error, or made, with the primitives (by object and index) that
-// read the texture and could not be kept on it.
-struct TextureMoveReport {
+// A move worked out before it is made: refused with an error, or the texture at its new place, the
+// model's records that follow it and the primitives (by object and index) that read it but cannot
+// be kept on it.
+struct TextureMovePlan {
     TimEditError error = TimEditError::none;
-    std::size_t updated = 0;
+    std::size_t position = 0;
+    bool clut = false;
+    TimImage after;
+    std::vector<TexelFieldsEdit> edits;
     std::vector<std::string> leftAsIs;
+    // True when some primitive of the model reads the texture.
+    [[nodiscard]] bool ReadByModel() const { return !edits.empty() || !leftAsIs.empty(); }
 };
-// Moves texture `position`'s image (or colour table) so that its first word lies at (x, y); with
-// `updateModel` the model's primitives that read it follow. One step of the history.
-TextureMoveReport MoveTexture(CPolyvaneDoc& doc, std::size_t position, bool clut, int x, int y,
-                              bool updateModel);
+// Plans moving texture `position`'s image (or colour table) so that its first word lies at (x, y).
+[[nodiscard]] TextureMovePlan PlanTextureMove(const CPolyvaneDoc& doc, std::size_t position, bool clut, int x,
+                                              int y);
+// Makes a planned move one step of the history; with `updateModel` the records follow. False when
+// the plan was refused.
+bool MakeTextureMove(CPolyvaneDoc& doc, TextureMovePlan plan, bool updateModel);
 
 // The texture the texture view shows: the one the current primitive reads, else the last one added;
 // none without textures.

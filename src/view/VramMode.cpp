@@ -202,16 +202,25 @@ bool CPolyvaneView::VramMouse(VramEvent event, unsigned flags, CPoint point) {
             Invalidate(true);
             return true;
         }
-        const TextureMoveReport report =
-            MoveTexture(*doc, part.position, part.clut, m_vram.target.x, m_vram.target.y, m_vram.updateModel);
-        if (report.error != TimEditError::none) {
-            AfxMessageBox(TimEditErrorText(report.error));
-        } else if (!report.leftAsIs.empty()) {
-            std::string text = "These primitives read the texture but cannot reach it at its new place; "
-                               "they were left as they were:";
-            for (const std::string& name : report.leftAsIs)
-                text += "\n" + name;
-            AfxMessageBox(text);
+        TextureMovePlan plan =
+            PlanTextureMove(*doc, part.position, part.clut, m_vram.target.x, m_vram.target.y);
+        if (plan.error != TimEditError::none) {
+            AfxMessageBox(TimEditErrorText(plan.error));
+        } else {
+            // Offer to keep the model on the texture's texels; those that cannot follow are named.
+            bool update = false;
+            if (m_vram.updateModel && plan.ReadByModel()) {
+                std::string question = std::to_string(plan.edits.size() + plan.leftAsIs.size()) +
+                                       " primitives of the model read this texture. Update them to read "
+                                       "the same texels at its new place?";
+                if (!plan.leftAsIs.empty()) {
+                    question += "\nThese cannot reach it there and stay as they are:";
+                    for (const std::string& name : plan.leftAsIs)
+                        question += "\n" + name;
+                }
+                update = AfxAskYesNo(question);
+            }
+            MakeTextureMove(*doc, std::move(plan), update);
         }
         Invalidate(true);
         return true;

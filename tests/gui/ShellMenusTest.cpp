@@ -184,7 +184,7 @@ void ShellMenusTest::menusWithDocument() {
         "&Cut Marked Rectangle as TIM|32840",
         "-",
         "List &Overlaps|32835",
-        "&Move Updates Model|32836",
+        "Offer Model Update on &Move|32836",
         "&Replace Palette Row...|32842",
         "Too&ls",
         "&Swap X and Z|32811",

@@ -74,10 +74,11 @@ TEST(TextureWorkbench, MovedTextureLandsOverTheDumpAndItsPrimitiveFollowsInOneSt
     const WorkPrimitive record = *doc->m_pCurPrim;
     const std::size_t steps = doc->History().UndoNames().size();
 
-    const TextureMoveReport report = MoveTexture(*doc, 0, false, 400, 20, true);
-    ASSERT_EQ(report.error, TimEditError::none);
-    EXPECT_EQ(report.updated, 1u);
-    EXPECT_TRUE(report.leftAsIs.empty());
+    TextureMovePlan plan = PlanTextureMove(*doc, 0, false, 400, 20);
+    ASSERT_EQ(plan.error, TimEditError::none);
+    EXPECT_EQ(plan.edits.size(), 1u);
+    EXPECT_TRUE(plan.leftAsIs.empty());
+    ASSERT_TRUE(MakeTextureMove(*doc, std::move(plan), true));
     EXPECT_EQ(doc->History().UndoNames().size(), steps + 1);
     const FrameBuffer after = Memory(*doc);
     EXPECT_EQ(after.Word(400, 20), before.Word(320, 0)) << "the texture's first word at its new place";
@@ -114,7 +115,7 @@ TEST(TextureWorkbench, RefusedMovesAndEditsChangeNothing) {
         {"colour-table row past the memory", true, 0, 512, TimEditError::clutPastMemory},
     };
     for (const auto& m : moves)
-        EXPECT_EQ(MoveTexture(*doc, 0, m.clut, m.x, m.y, true).error, m.error) << m.name;
+        EXPECT_EQ(PlanTextureMove(*doc, 0, m.clut, m.x, m.y).error, m.error) << m.name;
     const std::uint16_t tooMany[17] = {};
     EXPECT_EQ(EditTexture(*doc, 0, "Replace", [&](TimImage& t) { return ReplaceClutRow(t, 0, tooMany); }),
               TimEditError::tooManyColours);
