@@ -148,4 +148,31 @@ TEST(TextureWorkbench, PaletteEditsShowInTheChipsLookup) {
     }
 }
 
+TEST(TextureWorkbench, OverlapsAndTheWordUnderTheMouseNameTheTexturesThere) {
+    TimList list;
+    list.push_back(Texture(1)); // image (320, 0) 4 x 16, table (48, 100) 16 x 1
+    TimImage second = Texture(2);
+    second.fileName = "second.tim";
+    ASSERT_EQ(MoveTimImage(second, 322, 15), TimEditError::none);
+    ASSERT_EQ(MoveTimClut(second, 40, 100), TimEditError::none); // snapped to 48: rows 100 and 101
+    list.push_back(std::move(second));
+
+    std::vector<std::string> texts;
+    for (const TextureOverlap& overlap : FindOverlaps(list))
+        texts.push_back(overlap.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "page.tim image and second.tim image overlap at (322, 15) 2 x 1",
+                         "page.tim colour table and second.tim colour table overlap at (48, 100) 16 x 1",
+                     }));
+
+    // The later texture is on top where both lie: its second word, indices 4 to 7, is 0x7654.
+    const FrameBuffer memory = BuildFrameBuffer(list);
+    EXPECT_EQ(DescribeWord(memory, list, 323, 15),
+              "(323, 15)  0x7654  R 20 G 18 B 29 STP 0  page 5 at (320, 0): "
+              "u 12 4-bit, 6 8-bit, 3 15-bit; v 15  second.tim image");
+    EXPECT_NE(DescribeWord(memory, list, 50, 101).find("second.tim colour table"), std::string::npos);
+    EXPECT_NE(DescribeWord(memory, list, 321, 3).find("page.tim image"), std::string::npos);
+    EXPECT_EQ(DescribeWord(memory, list, 700, 300).find(".tim"), std::string::npos);
+}
+
 } // namespace
