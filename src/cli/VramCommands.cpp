@@ -171,7 +171,7 @@ int RunVram(std::span<const std::string> args) {
         }
         for (const TextureOverlap& overlap : FindOverlaps(list))
             out["overlaps"].push_back(overlap.text);
-        std::cout << out.dump(2) << '\n';
+        std::cout << out.dump() << '\n';
     }
     return kExitOk;
 }
