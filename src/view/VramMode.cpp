@@ -80,7 +80,15 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         BlitWords(pDC, 0, 0, end.x, end.y, texels, layout.widthWords * layout.perWord, layout.height,
                   m_pictureBits);
     }
+    // Only what lies in the shown part of the memory is outlined (one page shows a part).
+    const WordRect shown{layout.x0, layout.y0, layout.widthWords, layout.height};
+    auto visible = [&](const WordRect& r) {
+        return r.x < shown.x + shown.width && shown.x < r.x + r.width && r.y < shown.y + shown.height &&
+               shown.y < r.y + r.height;
+    };
     auto outline = [&](const WordRect& r) {
+        if (!visible(r))
+            return;
         const CPoint a = layout.Screen(r.x, r.y), b = layout.Screen(r.x + r.width, r.y + r.height);
         Outline(pDC, a.x, a.y, std::max(b.x - a.x, 1), std::max(b.y - a.y, 1));
     };
@@ -99,9 +107,11 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
     };
     withPen(kTextureColour, 1, [&] {
         for (const TimImage& tim : doc.m_timList) {
-            outline(ImageRect(tim));
-            if (ClutRect(tim).width > 0)
+            if (ClutRect(tim).width > 0 && visible(ClutRect(tim)))
                 outlineAround(ClutRect(tim));
+            if (!visible(ImageRect(tim)))
+                continue;
+            outline(ImageRect(tim));
             const CPoint at = layout.Screen(tim.imageX, tim.imageY);
             pDC->TextOut(at.x + 2, at.y + 2, std::filesystem::path(tim.fileName).filename().string());
         }
