@@ -40,7 +40,7 @@ void WriteOrSay(const QString& path, std::span<const std::uint8_t> bytes) {
 
 FrameBuffer MemoryOf(const CPolyvaneDoc& doc) {
     FrameBuffer memory;
-    RebuildFrameBuffer(memory, doc.m_timList, doc.FrameBufferDump());
+    RebuildFrameBuffer(memory, doc.Textures(), doc.FrameBufferDump());
     return memory;
 }
 
@@ -89,7 +89,7 @@ void CChildFrame::OnTexturesExportPagePng() {
         mode = static_cast<std::uint8_t>(view->m_vram.pmode);
         clutX = view->m_vram.clutX;
         clutY = view->m_vram.clutY;
-    } else if (const WorkPrimitive* cur = m_doc.m_pCurPrim; cur && (cur->attr & PA_TEXTURED)) {
+    } else if (const WorkPrimitive* cur = m_doc.CurrentPrimitive(); cur && (cur->attr & PA_TEXTURED)) {
         page = cur->tpage;
         mode = cur->pmode;
         clutX = cur->clutX;
@@ -113,7 +113,7 @@ void CChildFrame::OnTexturesReplaceRow() {
         QStringLiteral("Replace Palette Row"), QStringLiteral("Pictures and textures (*.png *.tim)"), false);
     if (path.isEmpty())
         return;
-    const TimImage& tim = *std::next(m_doc.m_timList.begin(), static_cast<std::ptrdiff_t>(*position));
+    const TimImage& tim = *std::next(m_doc.Textures().begin(), static_cast<std::ptrdiff_t>(*position));
     const PaletteFromFile palette = ReadPaletteFile(path.toStdString(), tim.ClutRowLength());
     if (!palette.error.empty()) {
         AfxMessageBox(palette.error);
@@ -130,7 +130,7 @@ void CChildFrame::OnTexturesReplaceRow() {
 void CChildFrame::OnUpdateTexturesReplaceRow(CCmdUI* state) {
     const auto position = ShownTexture(m_doc);
     state->Enable(position &&
-                  std::next(m_doc.m_timList.begin(), static_cast<std::ptrdiff_t>(*position))->hasClut);
+                  std::next(m_doc.Textures().begin(), static_cast<std::ptrdiff_t>(*position))->hasClut);
 }
 
 } // namespace polyvane

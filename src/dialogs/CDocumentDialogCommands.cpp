@@ -34,9 +34,9 @@ void HookTextureChanges(CPolyvaneDoc& doc, CTimManagerDlg& dlg) {
     dlg.m_addTexture = [&doc](TimImage&& tim) { doc.AddTexture(std::move(tim)); };
     dlg.m_removeTexture = [&doc](std::string_view name) { return doc.RemoveTexture(name); };
     dlg.m_choosePalette = [&doc](std::string_view name, std::size_t row) {
-        const auto found = FindTim(doc.m_timList, name);
-        if (found != doc.m_timList.end())
-            (void)EditTexture(doc, static_cast<std::size_t>(std::distance(doc.m_timList.begin(), found)),
+        const auto found = FindTim(doc.Textures(), name);
+        if (found != doc.Textures().end())
+            (void)EditTexture(doc, static_cast<std::size_t>(std::distance(doc.Textures().begin(), found)),
                               "Choose Palette", [row](TimImage& tim) { return ChooseTimPalette(tim, row); });
     };
 }

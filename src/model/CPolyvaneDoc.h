@@ -98,6 +98,9 @@ class CPolyvaneDoc : public CDocument {
     // texture fields after, as one step named `name`; false when there is no such texture.
     bool ChangeTexture(std::size_t position, const std::string& name, TimImage after,
                        std::vector<TexelFieldsEdit> records = {});
+    // Textures loaded beside the model, in order of adding, and the current primitive, or none.
+    [[nodiscard]] const TimList& Textures() const { return m_timList; }
+    [[nodiscard]] const WorkPrimitive* CurrentPrimitive() const { return m_pCurPrim; }
     // The frame-buffer memory the textures are written over (a loaded dump); null when there is none.
     [[nodiscard]] const FrameBuffer* FrameBufferDump() const { return m_frameBufferDump.get(); }
     // Sets or (with none) removes the dump, as one step.

@@ -118,11 +118,11 @@ TextureMovePlan PlanTextureMove(const CPolyvaneDoc& doc, std::size_t position, b
     TextureMovePlan plan;
     plan.position = position;
     plan.clut = clut;
-    if (position >= doc.m_timList.size()) {
+    if (position >= doc.Textures().size()) {
         plan.error = TimEditError::noClut;
         return plan;
     }
-    const TimImage& before = *std::next(doc.m_timList.begin(), static_cast<std::ptrdiff_t>(position));
+    const TimImage& before = *std::next(doc.Textures().begin(), static_cast<std::ptrdiff_t>(position));
     plan.after = before;
     plan.error = clut ? MoveTimClut(plan.after, x, y) : MoveTimImage(plan.after, x, y);
     if (plan.error != TimEditError::none)
@@ -171,11 +171,11 @@ bool MakeTextureMove(CPolyvaneDoc& doc, TextureMovePlan plan, bool updateModel) 
 }
 
 std::optional<std::size_t> ShownTexture(const CPolyvaneDoc& doc) {
-    const TimList& list = doc.m_timList;
+    const TimList& list = doc.Textures();
     if (list.empty())
         return std::nullopt;
-    if (doc.m_pCurPrim && (doc.m_pCurPrim->attr & PA_TEXTURED)) {
-        const TimImage* found = FindPrimitiveTim(list, *doc.m_pCurPrim);
+    if (doc.CurrentPrimitive() && (doc.CurrentPrimitive()->attr & PA_TEXTURED)) {
+        const TimImage* found = FindPrimitiveTim(list, *doc.CurrentPrimitive());
         std::size_t position = 0;
         for (const TimImage& tim : list) {
             if (&tim == found)
@@ -188,9 +188,9 @@ std::optional<std::size_t> ShownTexture(const CPolyvaneDoc& doc) {
 
 TimEditError EditTexture(CPolyvaneDoc& doc, std::size_t position, const std::string& name,
                          const std::function<TimEditError(TimImage&)>& edit) {
-    if (position >= doc.m_timList.size())
+    if (position >= doc.Textures().size())
         return TimEditError::noClut;
-    TimImage copy = *std::next(doc.m_timList.begin(), static_cast<std::ptrdiff_t>(position));
+    TimImage copy = *std::next(doc.Textures().begin(), static_cast<std::ptrdiff_t>(position));
     const TimEditError error = edit(copy);
     if (error == TimEditError::none)
         doc.ChangeTexture(position, name, std::move(copy));

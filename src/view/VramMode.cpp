@@ -69,7 +69,7 @@ CPolyvaneView::VramLayout CPolyvaneView::LayOutVram(CRect client) const {
 
 void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
     const VramLayout layout = LayOutVram(pDC->GetClientRect());
-    RebuildFrameBuffer(m_memory, doc.m_timList, doc.FrameBufferDump());
+    RebuildFrameBuffer(m_memory, doc.Textures(), doc.FrameBufferDump());
     const CPoint end = layout.Screen(layout.x0 + layout.widthWords, layout.y0 + layout.height);
     if (m_vram.pmode < 0) {
         BlitWords(pDC, 0, 0, end.x, end.y, m_memory.Words(), kFrameBufferWidth, kFrameBufferHeight,
@@ -106,7 +106,7 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         Outline(pDC, a.x - 1, a.y - 1, std::max(b.x - a.x, 1) + 1, std::max(b.y - a.y, 1) + 1);
     };
     withPen(kTextureColour, 1, [&] {
-        for (const TimImage& tim : doc.m_timList) {
+        for (const TimImage& tim : doc.Textures()) {
             if (ClutRect(tim).width > 0 && visible(ClutRect(tim)))
                 outlineAround(ClutRect(tim));
             if (!visible(ImageRect(tim)))
@@ -117,7 +117,7 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         }
     });
     withPen(kOverlapColour, 2, [&] {
-        for (const TextureOverlap& overlap : FindOverlaps(doc.m_timList))
+        for (const TextureOverlap& overlap : FindOverlaps(doc.Textures()))
             outline(overlap.shared);
     });
     if (m_vram.pmode >= 0)
@@ -126,8 +126,8 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         });
     if (m_vram.mark)
         withPen(kMarkColour, 1, [&] { outline(*m_vram.mark); });
-    if (m_vram.moving && m_vram.moving->position < doc.m_timList.size()) {
-        WordRect r = PartRect(TextureAt(doc.m_timList, m_vram.moving->position), m_vram.moving->clut);
+    if (m_vram.moving && m_vram.moving->position < doc.Textures().size()) {
+        WordRect r = PartRect(TextureAt(doc.Textures(), m_vram.moving->position), m_vram.moving->clut);
         r.x = m_vram.target.x;
         r.y = m_vram.target.y;
         const HGDIOBJ before = pDC->SelectObject(highlightPen);
@@ -135,7 +135,7 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         pDC->SelectObject(before);
     }
 
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     if (!cur || !(cur->attr & PA_TEXTURED))
         return;
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
@@ -150,7 +150,7 @@ bool CPolyvaneView::VramMouse(VramEvent event, unsigned flags, CPoint point) {
     if (m_viewMode != VM_VRAM || !doc)
         return false;
     const CPoint word = LayOutVram(GetClientRect()).Word(point);
-    const TimList& list = doc->m_timList;
+    const TimList& list = doc->Textures();
     switch (event) {
     case VramEvent::move:
         if (IViewHost* host = GetHost()) {
@@ -272,7 +272,7 @@ void CPolyvaneView::OnViewVramWholeWidth() {
 
 void CPolyvaneView::OnViewVramClutFromPrim() {
     const CPolyvaneDoc* doc = GetDocument();
-    const WorkPrimitive* cur = doc ? doc->m_pCurPrim : nullptr;
+    const WorkPrimitive* cur = doc ? doc->CurrentPrimitive() : nullptr;
     if (!cur || !(cur->attr & PA_TEXTURED))
         return;
     m_vram.clutX = cur->clutX;
@@ -299,7 +299,7 @@ void CPolyvaneView::OnTexturesListOverlaps() {
     const CPolyvaneDoc* doc = GetDocument();
     if (!doc)
         return;
-    const auto overlaps = FindOverlaps(doc->m_timList);
+    const auto overlaps = FindOverlaps(doc->Textures());
     std::string text = overlaps.empty() ? "No textures overlap." : "Overlapping textures:";
     for (const TextureOverlap& overlap : overlaps)
         text += "\n" + overlap.text;
@@ -317,7 +317,7 @@ void CPolyvaneView::OnTexturesCutTim() {
     CPolyvaneDoc* doc = GetDocument();
     if (!doc || !m_vram.mark)
         return;
-    RebuildFrameBuffer(m_memory, doc->m_timList, doc->FrameBufferDump());
+    RebuildFrameBuffer(m_memory, doc->Textures(), doc->FrameBufferDump());
     const WordRect r = *m_vram.mark;
     const int depth = m_vram.pmode == kPixelMode4Bit ? 4 : m_vram.pmode == kPixelMode8Bit ? 8 : 16;
     auto tim = CutTim(m_memory, r.x, r.y, r.width, r.height, depth, m_vram.clutX, m_vram.clutY);

@@ -58,7 +58,7 @@ TimImage Texture(std::uint16_t rows) {
 
 FrameBuffer Memory(const CPolyvaneDoc& doc) {
     FrameBuffer memory;
-    RebuildFrameBuffer(memory, doc.m_timList, doc.FrameBufferDump());
+    RebuildFrameBuffer(memory, doc.Textures(), doc.FrameBufferDump());
     return memory;
 }
 
@@ -71,7 +71,7 @@ TEST(TextureWorkbench, MovedTextureLandsOverTheDumpAndItsPrimitiveFollowsInOneSt
     doc->SetFrameBufferDump(dump);
     doc->AddTexture(Texture(1));
     const FrameBuffer before = Memory(*doc);
-    const WorkPrimitive record = *doc->m_pCurPrim;
+    const WorkPrimitive record = *doc->CurrentPrimitive();
     const std::size_t steps = doc->History().UndoNames().size();
 
     TextureMovePlan plan = PlanTextureMove(*doc, 0, false, 400, 20);
@@ -84,7 +84,7 @@ TEST(TextureWorkbench, MovedTextureLandsOverTheDumpAndItsPrimitiveFollowsInOneSt
     EXPECT_EQ(after.Word(400, 20), before.Word(320, 0)) << "the texture's first word at its new place";
     EXPECT_EQ(after.Word(403, 35), before.Word(323, 15)) << "and its last";
     EXPECT_EQ(after.Word(320, 0), dump.Word(320, 0)) << "the old place shows the dump under it";
-    const WorkPrimitive& moved = *doc->m_pCurPrim;
+    const WorkPrimitive& moved = *doc->CurrentPrimitive();
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(
             FetchTexel(after, moved.tpage, moved.pmode, moved.clutX, moved.clutY, moved.u[k], moved.v[k]),
@@ -94,8 +94,8 @@ TEST(TextureWorkbench, MovedTextureLandsOverTheDumpAndItsPrimitiveFollowsInOneSt
 
     doc->OnEditUndo();
     EXPECT_EQ(Memory(*doc), before);
-    EXPECT_EQ(doc->m_pCurPrim->tpage, record.tpage);
-    EXPECT_EQ(doc->m_pCurPrim->u[1], record.u[1]);
+    EXPECT_EQ(doc->CurrentPrimitive()->tpage, record.tpage);
+    EXPECT_EQ(doc->CurrentPrimitive()->u[1], record.u[1]);
 }
 
 TEST(TextureWorkbench, RefusedMovesAndEditsChangeNothing) {
