@@ -72,5 +72,6 @@ constexpr unsigned ID_TEXTURES_SAVE_VRAM_PNG = 32839;
 constexpr unsigned ID_TEXTURES_CUT_TIM = 32840;
 constexpr unsigned ID_TEXTURES_EXPORT_PAGE_PNG = 32841;
 constexpr unsigned ID_TEXTURES_REPLACE_ROW = 32842;
+constexpr unsigned ID_FILE_SCAN = 32824;
 
 } // namespace polyvane

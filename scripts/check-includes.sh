@@ -7,7 +7,7 @@ root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 layers=(
     "platform"
     "formats gpu"
-    "model"
+    "model gamedata"
     "texture view"
     "dialogs"
     "cli app exchange"

@@ -6,8 +6,11 @@
 #include "CommandIcons.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "ScanWindow.h"
 #include "ShellPrompts.h"
 #include "formats/TimList.h"
+#include "gamedata/Address.h"
+#include "gamedata/WriteBack.h"
 #include "model/CPolyvaneDoc.h"
 #include "platform/CView.h"
 #include "platform/MessageBox.h"
@@ -43,7 +46,12 @@ CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_recentFiles(resources::kRecentFileCount),
       m_viewFactory(&CreateApplicationView),
       m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
-      m_fileWatch(std::make_unique<FileWatch>(*this)) {}
+      m_fileWatch(std::make_unique<FileWatch>(*this)) {
+    // Models and textures found in game data open by their addresses wherever a file is named, and
+    // save back there.
+    gamedata::InstallAddressResolver();
+    gamedata::InstallItemWriter();
+}
 
 CPolyvaneApp::~CPolyvaneApp() {
     m_fileWatch.reset();
@@ -122,7 +130,16 @@ CPolyvaneDoc* CPolyvaneApp::NewDocument() {
 CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     const QFileInfo info(path);
     // A texture opened over a model joins that model's textures, as the TIM manager's Add would.
-    if (path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive) && m_mainFrame) {
+    const auto address =
+        gamedata::IsAddress(QFile::encodeName(path).toStdString())
+            ? gamedata::ParseAddress(QFile::encodeName(info.absoluteFilePath()).toStdString())
+            : std::nullopt;
+    const bool texture = address ? [&] {
+        auto item = gamedata::LoadItem(*address);
+        return item && item->item.format == gamedata::ItemFormat::tim;
+    }()
+                                 : path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive);
+    if (texture && m_mainFrame) {
         if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
             CPolyvaneDoc& active = frame->GetDocument();
             if (active.m_pWork) {
@@ -190,12 +207,23 @@ CChildFrame* CPolyvaneApp::NewWindow(CPolyvaneDoc& doc) {
 }
 
 bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
+    if (doc.IsFromItem() && !saveAs)
+        return SaveBackIntoItem(doc);
     QString path = QString::fromStdString(doc.GetPathName());
     const QString extension = QString::fromUtf8(resources::kDocExtension);
     // Saving always writes a TMD file: a model read from another format is saved under a new name
     // rather than over its source.
     if (saveAs || path.isEmpty() || !path.endsWith(extension, Qt::CaseInsensitive)) {
         QString suggested = path.isEmpty() ? QString::fromStdString(doc.GetTitle()) : path;
+        // An item read from game data is saved beside its image, named after its address.
+        if (doc.IsFromItem()) {
+            const auto address = gamedata::ParseAddress(doc.GetPathName());
+            QString name = QString::fromStdString(doc.GetTitle());
+            name.replace(QLatin1Char('/'), QLatin1Char('_'))
+                .replace(QStringLiteral("::"), QStringLiteral("_"));
+            suggested = QFileInfo(address ? QString::fromStdString(address->container) : path).path() +
+                        QLatin1Char('/') + name + extension;
+        }
         const QFileInfo info(suggested);
         if (!suggested.endsWith(extension, Qt::CaseInsensitive))
             suggested = (path.isEmpty() ? info.fileName()
@@ -216,6 +244,28 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
     m_fileWatch->Saved(QString::fromStdString(doc.GetPathName()));
     CommandStatesChanged();
     return true;
+}
+
+bool CPolyvaneApp::SaveBackIntoItem(CPolyvaneDoc& doc) {
+    const std::string address = doc.GetPathName();
+    // Writing into a game's image is asked once per document; later saves follow the first answer.
+    if (std::find(m_writeBackConfirmed.begin(), m_writeBackConfirmed.end(), &doc) ==
+        m_writeBackConfirmed.end()) {
+        const auto parsed = gamedata::ParseAddress(address);
+        if (!parsed)
+            return false;
+        const QString image = QFileInfo(QString::fromStdString(parsed->container)).fileName();
+        gamedata::Address inside = *parsed;
+        inside.container = inside.path ? *inside.path : image.toStdString();
+        inside.path.reset();
+        if (!m_prompts.AskWriteBack(QString::fromStdString(gamedata::FormatAddress(inside)), image))
+            return false;
+        m_writeBackConfirmed.push_back(&doc);
+    }
+    // A refused or failed write has said why and left the image as it was.
+    const bool saved = doc.OnSaveDocument(address);
+    CommandStatesChanged();
+    return saved;
 }
 
 bool CPolyvaneApp::SaveModified(CPolyvaneDoc& doc) {
@@ -312,6 +362,7 @@ void CPolyvaneApp::FrameClosed(CChildFrame* frame) {
         if (found != m_documents.end()) {
             m_closingDocuments.push_back(std::move(*found));
             m_documents.erase(found);
+            std::erase(m_writeBackConfirmed, doc);
             // The document goes once the window and its views are gone.
             connect(frame, &QObject::destroyed, this, [this, doc] {
                 std::erase_if(m_closingDocuments, [doc](const auto& owned) { return owned.get() == doc; });
@@ -342,6 +393,7 @@ bool CPolyvaneApp::OnCmdMsg(unsigned id, CCmdUI* update) {
         {ID_FILE_NEW, &CPolyvaneApp::OnFileNew, nullptr},
         {ID_FILE_OPEN, &CPolyvaneApp::OnFileOpen, nullptr},
         {ID_FILE_IMPORT, &CPolyvaneApp::OnFileImport, nullptr},
+        {ID_FILE_SCAN, &CPolyvaneApp::OnFileScan, nullptr},
     };
     if (DispatchCommand<CPolyvaneApp>(this, kCommands, id, update))
         return true;
@@ -370,6 +422,19 @@ void CPolyvaneApp::OnFileOpen() {
     const QString path = m_prompts.ChooseOpenPath();
     if (!path.isEmpty())
         OpenDocumentFile(path);
+}
+
+void CPolyvaneApp::OnFileScan() {
+    const QString path = m_prompts.ChooseExchangePath(
+        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false);
+    if (!path.isEmpty())
+        OpenScanWindow(path);
+}
+
+ScanWindow* CPolyvaneApp::OpenScanWindow(const QString& path) {
+    auto* window = new ScanWindow(*this, path, m_mainFrame.get());
+    window->show();
+    return window;
 }
 
 void CPolyvaneApp::OnOpenRecentFile(int index) {

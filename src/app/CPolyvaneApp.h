@@ -20,6 +20,7 @@ class CChildFrame;
 class CMainFrame;
 class CPolyvaneDoc;
 class IShellPrompts;
+class ScanWindow;
 
 class CPolyvaneApp final : public QObject, public CCmdTarget {
     Q_OBJECT
@@ -55,9 +56,14 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     CPolyvaneDoc* OpenDocumentFile(const QString& path);
     // Another window on `doc`.
     CChildFrame* NewWindow(CPolyvaneDoc& doc);
-    // Saves `doc` (under a new name when `saveAs`, when it has none yet, or when it was not read from
-    // a TMD file). False when the user cancelled or the save failed, which is then reported.
+    // Saves `doc`: back into its image when read from an address (unless `saveAs`), else under a new
+    // name when `saveAs`, when it has none yet, or when it was not read from a TMD file. False when the user
+    // cancelled or the save failed, which is then reported.
     bool SaveDocument(CPolyvaneDoc& doc, bool saveAs);
+    // A scan window over `path` (any file, image or cue sheet), scanning.
+    ScanWindow* OpenScanWindow(const QString& path);
+    // Writes a document read from an address back there, after asking the first time.
+    bool SaveBackIntoItem(CPolyvaneDoc& doc);
     // Asks whether to save a modified document: true when it may be closed.
     bool SaveModified(CPolyvaneDoc& doc);
     bool SaveAllModified();
@@ -91,6 +97,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     void OnFileNew();
     void OnFileOpen();
     void OnFileImport(); // in ExchangeMenuCommands.cpp
+    void OnFileScan();
     void OnOpenRecentFile(int index);
     void OnUpdateRecentFile(int index, CCmdUI* state);
 
@@ -105,6 +112,8 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     std::vector<std::unique_ptr<CPolyvaneDoc>> m_closingDocuments;
     std::vector<CChildFrame*> m_frames;
     int m_nUntitledCount = 0;
+    // Documents whose writing back into their image the user has confirmed.
+    std::vector<const CPolyvaneDoc*> m_writeBackConfirmed;
 };
 
 } // namespace polyvane

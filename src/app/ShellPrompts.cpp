@@ -38,9 +38,24 @@ bool QtShellPrompts::AskReload(const QString& title) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtShellPrompts::AskWriteBack(const QString& model, const QString& image) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(resources::kAppName),
+                    QStringLiteral("Write %1 back into %2?").arg(model, image),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    FitCaption(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString QtShellPrompts::ChooseOpenPath() {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Open"), QString(),
-                                        OpenFilters());
+    // Any name is taken, not only existing files: an item's address inside an image
+    // (IMAGE::PATH@0xOFFSET, FILE@0xOFFSET) may be typed as the file name.
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Open"), QString(), OpenFilters());
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("File or address:"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtShellPrompts::ChooseSavePath(const QString& suggested) {

@@ -15,6 +15,8 @@ class IShellPrompts {
     virtual SaveAnswer AskSaveChanges(const QString& title) = 0;
     // "TITLE has changed on disk. Reload it and lose your changes?" with Yes and No: true to reload.
     virtual bool AskReload(const QString& title) = 0;
+    // "Write MODEL back into IMAGE?" with Yes and No: true to write.
+    virtual bool AskWriteBack(const QString& model, const QString& image) = 0;
     // The full path of the file to open, or empty when the user cancelled.
     virtual QString ChooseOpenPath() = 0;
     // The full path to save to, starting from `suggested`, or empty when the user cancelled.
@@ -27,6 +29,7 @@ class QtShellPrompts final : public IShellPrompts {
   public:
     SaveAnswer AskSaveChanges(const QString& title) override;
     bool AskReload(const QString& title) override;
+    bool AskWriteBack(const QString& model, const QString& image) override;
     QString ChooseOpenPath() override;
     QString ChooseSavePath(const QString& suggested) override;
     QString ChooseExchangePath(const QString& title, const QString& filter, bool save) override;

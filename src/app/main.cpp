@@ -25,16 +25,19 @@ int main(int argc, char** argv) {
     // A hidden option for documentation: save a picture of the main window and quit.
     QStringList files;
     QString screenshot;
+    QStringList scans;
     const QStringList arguments = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size())
             screenshot = arguments[++i];
+        else if (arguments[i] == QLatin1String("--scan") && i + 1 < arguments.size())
+            scans.append(arguments[++i]); // a scan window over this file at start-up
         else
             files.append(arguments[i]);
     }
 
     polyvane::InstanceChannel channel;
-    if (!files.isEmpty() && screenshot.isEmpty() && channel.SendToRunning(files))
+    if (!files.isEmpty() && screenshot.isEmpty() && scans.isEmpty() && channel.SendToRunning(files))
         return 0;
 
     polyvane::QtMessageBox messageBox;
@@ -46,6 +49,8 @@ int main(int argc, char** argv) {
     polyvane::CPolyvaneApp app(prompts);
     if (!app.InitInstance(files))
         return 1;
+    for (const QString& scan : scans)
+        app.OpenScanWindow(scan);
     if (screenshot.isEmpty()) {
         channel.Listen();
         QObject::connect(&channel, &polyvane::InstanceChannel::filesReceived, &app,

@@ -17,5 +17,7 @@ int RunGpuDraw(std::span<const std::string> args);
 int RunVram(std::span<const std::string> args);
 int RunTimEdit(std::span<const std::string> args);
 int RunTimCut(std::span<const std::string> args);
+int RunInject(std::span<const std::string> args);
+int RunScan(std::span<const std::string> args);
 
 } // namespace polyvane::cli

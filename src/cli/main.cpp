@@ -1,6 +1,8 @@
 // polyvane-cli: the editor's model, texture and drawing code without a window.
 #include "CliSupport.h"
 #include "Subcommands.h"
+#include "gamedata/Address.h"
+#include "gamedata/WriteBack.h"
 
 #include <iostream>
 #include <string>
@@ -38,6 +40,8 @@ constexpr Subcommand kSubcommands[] = {
      "[--set-entry ROW,INDEX,0xWORD]",
      polyvane::cli::RunTimEdit},
     {"tim-cut", "tim-cut DUMP OUT.tim --rect X,Y,W,H --bpp 4|8|16 [--clut X,Y]", polyvane::cli::RunTimCut},
+    {"inject", "inject ADDRESS NEWFILE | inject --recover IMAGE", polyvane::cli::RunInject},
+    {"scan", "scan INPUT [--formats tmd,tim] [--extract DIR] [--aligned]", polyvane::cli::RunScan},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -65,6 +69,10 @@ int main(int argc, char** argv) {
         PrintUsage(std::cout);
         return polyvane::cli::kExitOk;
     }
+    // FILE@0xOFFSET and IMAGE::PATH@0xOFFSET open items inside game data wherever a file is named, and
+    // save them back there wherever a file is saved.
+    polyvane::gamedata::InstallAddressResolver();
+    polyvane::gamedata::InstallItemWriter();
     polyvane::cli::StderrMessageBox messages;
     polyvane::ScopedMessageBox scoped(messages);
     for (const auto& sub : kSubcommands)

@@ -59,6 +59,9 @@ struct TmdBytes {
 [[nodiscard]] Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model,
                                                          SharingMethod method = SharingMethod::hashed);
 
+// One 28-byte entry of a TMD's object table, as it lies in the file.
+[[nodiscard]] TmdObject LoadTmdObjectEntry(const std::uint8_t* entry);
+
 // Size in bytes of the packet WriteTmd writes for a record with these attribute bits.
 [[nodiscard]] std::size_t PacketSize(std::uint16_t attr);
 

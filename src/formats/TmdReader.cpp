@@ -13,18 +13,6 @@ namespace polyvane {
 
 namespace {
 
-TmdObject LoadObjectEntry(const std::uint8_t* p) {
-    TmdObject o;
-    o.vert_top = LoadU32LE(p);
-    o.n_vert = LoadU32LE(p + 4);
-    o.normal_top = LoadU32LE(p + 8);
-    o.n_normal = LoadU32LE(p + 12);
-    o.primitive_top = LoadU32LE(p + 16);
-    o.n_primitive = LoadU32LE(p + 20);
-    o.scale = static_cast<std::int32_t>(LoadU32LE(p + 24));
-    return o;
-}
-
 // Looks up entry `index` of a vector table that starts at `top` and holds `count` entries.
 bool LoadVector(std::span<const std::uint8_t> image, std::uint32_t top, std::uint32_t count,
                 std::uint32_t index, double& x, double& y, double& z) {
@@ -158,6 +146,18 @@ std::unique_ptr<WorkPrimitive[]> DecodeObject(std::span<const std::uint8_t> imag
 
 } // namespace
 
+TmdObject LoadTmdObjectEntry(const std::uint8_t* p) {
+    TmdObject o;
+    o.vert_top = LoadU32LE(p);
+    o.n_vert = LoadU32LE(p + 4);
+    o.normal_top = LoadU32LE(p + 8);
+    o.n_normal = LoadU32LE(p + 12);
+    o.primitive_top = LoadU32LE(p + 16);
+    o.n_primitive = LoadU32LE(p + 20);
+    o.scale = static_cast<std::int32_t>(LoadU32LE(p + 24));
+    return o;
+}
+
 const char* TmdReadErrorText(TmdReadError error) {
     switch (error) {
     case TmdReadError::truncatedHeader:
@@ -192,7 +192,7 @@ Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file, std::
         model.header.nobj = kMaxObjects;
 
     if (imageSize >= kTmdObjectEntrySize) {
-        const TmdObject first = LoadObjectEntry(image.data());
+        const TmdObject first = LoadTmdObjectEntry(image.data());
         if (first.vert_top > imageSize || first.normal_top > imageSize || first.primitive_top > imageSize)
             return TmdReadError::badObjectTable;
     }
@@ -206,7 +206,7 @@ Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file, std::
     model.objects.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         TmdModelObject& object = model.objects[i];
-        object.entry = LoadObjectEntry(image.data() + std::size_t{i} * kTmdObjectEntrySize);
+        object.entry = LoadTmdObjectEntry(image.data() + std::size_t{i} * kTmdObjectEntrySize);
         TmdReadError error{};
         object.records = DecodeObject(image, object.entry, primitiveBudget, error);
         if (!object.records)

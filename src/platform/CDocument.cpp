@@ -1,6 +1,7 @@
 #include "CDocument.h"
 
 #include "CView.h"
+#include "ItemNames.h"
 #include "MessageBox.h"
 
 #include <algorithm>
@@ -22,14 +23,22 @@ void CDocument::SetModifiedFlag(bool modified) {
 
 bool CDocument::OnNewDocument() {
     m_pathName.clear();
+    m_fromItem = false;
+    m_itemRoom = 0;
     m_bModified = false;
     m_history.Clear();
     return true;
 }
 
 bool CDocument::OnOpenDocument(const std::string& path) {
-    CArchive ar;
-    if (!ar.OpenForLoad(path)) {
+    const std::optional<NamedItem> item = ResolveItemName(path);
+    if (item && !item->error.empty()) {
+        AfxMessageBox(item->error);
+        return false;
+    }
+    // An item's bytes are read under a name that says what they are; the document keeps the item's.
+    CArchive ar = item ? CArchive::FromMemory(item->bytes, "item." + item->extension) : CArchive();
+    if (!item && !ar.OpenForLoad(path)) {
         AfxMessageBox("Could not open file");
         return false;
     }
@@ -37,12 +46,18 @@ bool CDocument::OnOpenDocument(const std::string& path) {
     if (!LoadSucceeded())
         return false;
     SetPathName(path);
+    m_fromItem = item.has_value();
+    m_itemRoom = item ? item->bytes.size() : 0;
+    if (m_fromItem)
+        m_title = item->title;
     m_bModified = false;
     m_history.Clear();
     return true;
 }
 
 bool CDocument::OnSaveDocument(const std::string& path) {
+    if (IsWritableItemName(path))
+        return SaveIntoItem(path);
     CArchive ar;
     if (!ar.OpenForStore(path)) {
         AfxMessageBox("Could not save file");
@@ -60,6 +75,29 @@ bool CDocument::OnSaveDocument(const std::string& path) {
         return false;
     }
     SetPathName(path);
+    m_fromItem = false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::SaveIntoItem(const std::string& address) {
+    CArchive ar = CArchive::ToMemory("item");
+    Serialize(ar);
+    if (!StoreSucceeded())
+        return false;
+    const ItemWriteReport report = WriteNamedItem(address, ar.StoredBytes(), m_itemRoom);
+    for (const std::string& message : report.messages)
+        AfxMessageBox(message);
+    if (!report.written) {
+        AfxMessageBox(report.error);
+        return false;
+    }
+    if (address != m_pathName) {
+        // Another place's room is not known: only the item found there counts.
+        SetPathName(address);
+        m_itemRoom = 0;
+    }
+    m_fromItem = true;
     SetModifiedFlag(false);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "CCmdTarget.h"
 #include "UndoHistory.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -53,13 +54,22 @@ class CDocument : public CCmdTarget {
     void SetPathName(const std::string& path);
     [[nodiscard]] const std::string& GetTitle() const { return m_title; }
     void SetTitle(const std::string& title) { m_title = title; }
+    // The document was read from an item inside another file (its path is the item's name, its title
+    // that name without the container's folder): Save writes it back there, Save As to a file of its own.
+    [[nodiscard]] bool IsFromItem() const { return m_fromItem; }
 
   private:
+    // Saving into the place an address names inside another file, through the installed item writer.
+    [[nodiscard]] bool SaveIntoItem(const std::string& address);
+
     std::vector<CView*> m_views;
     std::string m_pathName;
     std::string m_title;
     UndoHistory m_history;
     bool m_bModified = false;
+    bool m_fromItem = false;
+    // Bytes the item took when the document was read from an address; 0 for a file.
+    std::uint64_t m_itemRoom = 0;
 };
 
 } // namespace polyvane

@@ -1,6 +1,7 @@
 #include "TimFiles.h"
 
 #include "platform/CArchive.h"
+#include "platform/ItemNames.h"
 #include "platform/MessageBox.h"
 
 #include <algorithm>
@@ -20,6 +21,11 @@ bool Fail(TimImage& tim, const char* message) {
 } // namespace
 
 bool LoadTim(TimImage& tim) {
+    if (const std::optional<NamedItem> item = ResolveItemName(tim.fileName)) {
+        if (!item->error.empty())
+            return Fail(tim, item->error.c_str());
+        return LoadTimFromBytes(tim, item->bytes);
+    }
     CArchive ar;
     if (!ar.OpenForLoad(tim.fileName))
         return Fail(tim, "Could not open file");

@@ -34,6 +34,10 @@ class ScriptedPrompts final : public IShellPrompts {
         reloadAsked.append(title);
         return !reloadAnswers.empty() && reloadAnswers.takeFirst();
     }
+    bool AskWriteBack(const QString& model, const QString& image) override {
+        writeBackAsked.append(model + QStringLiteral(" > ") + image);
+        return !writeBackAnswers.empty() && writeBackAnswers.takeFirst();
+    }
     QString ChooseOpenPath() override { return openPaths.isEmpty() ? QString() : openPaths.takeFirst(); }
     QString ChooseSavePath(const QString& suggestion) override {
         suggested.append(suggestion);
@@ -48,6 +52,8 @@ class ScriptedPrompts final : public IShellPrompts {
     std::deque<SaveAnswer> saveAnswers;
     QList<bool> reloadAnswers;
     QStringList reloadAsked;
+    QList<bool> writeBackAnswers;
+    QStringList writeBackAsked;
     QStringList exchangePaths;
     QStringList exchangeTitles;
     QStringList asked;

@@ -1,0 +1,30 @@
+#pragma once
+// How many bytes a TMD or a TIM takes, from its headers and tables alone, so that one found inside a
+// larger file can be cut out exactly. Pure functions over bytes.
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace polyvane {
+
+struct ItemExtent {
+    // Bytes from the item's first byte to the furthest end its headers, tables and packets claim.
+    std::uint64_t size = 0;
+    // False when walking it ran into the end of the bytes given: `size` is then what was known so far.
+    bool complete = false;
+};
+
+// Words of data after a TMD packet's header word for these FLAG and MODE bytes, as the reader
+// decodes them.
+[[nodiscard]] std::uint32_t TmdPacketDataWords(std::uint8_t flag, std::uint8_t mode);
+
+// The end of the header, the object table, every object's vertex and normal tables and its packets
+// (walked by their ILEN words). None when the bytes do not start with a TMD header or its packets
+// outnumber what a reader accepts.
+[[nodiscard]] std::optional<ItemExtent> TmdExtent(std::span<const std::uint8_t> bytes);
+// The end of the header, the colour-table block and the image block, as the reader takes them (the
+// pixel data is the larger of the length word's and the image size's). None when the bytes do not
+// start with a TIM's ID byte.
+[[nodiscard]] std::optional<ItemExtent> TimExtent(std::span<const std::uint8_t> bytes);
+
+} // namespace polyvane

@@ -1,0 +1,123 @@
+// Addresses of found items as text, and the sectors they name.
+#include "Address.h"
+
+#include "platform/ItemNames.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+namespace polyvane::gamedata {
+
+std::optional<Address> ParseAddress(std::string_view text) {
+    const std::size_t at = text.rfind("@0x");
+    if (at == std::string_view::npos || at == 0)
+        return std::nullopt;
+    const std::string_view digits = text.substr(at + 3);
+    if (digits.empty() || digits.size() > 16)
+        return std::nullopt;
+    Address address;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), address.offset, 16);
+    if (ec != std::errc{} || end != digits.data() + digits.size())
+        return std::nullopt;
+    const std::string_view where = text.substr(0, at);
+    const std::size_t separator = where.rfind("::");
+    if (separator == std::string_view::npos) {
+        address.container = where;
+        return address;
+    }
+    address.container = where.substr(0, separator);
+    std::string_view path = where.substr(separator + 2);
+    while (!path.empty() && path.front() == '/')
+        path.remove_prefix(1);
+    if (address.container.empty() || path.empty())
+        return std::nullopt;
+    address.path = std::string(path);
+    return address;
+}
+
+std::string FormatAddress(const Address& address) {
+    char digits[17] = {};
+    const auto result = std::to_chars(digits, digits + 16, address.offset, 16);
+    std::string hex(digits, result.ptr);
+    for (char& c : hex)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string text = address.container;
+    if (address.path)
+        text += "::" + *address.path;
+    return text + "@0x" + hex;
+}
+
+bool IsAddress(std::string_view text) {
+    if (!ParseAddress(text))
+        return false;
+    std::error_code ec;
+    return !std::filesystem::exists(std::filesystem::path(text), ec);
+}
+
+Result<const ImageFile*, std::string> FindAddressedFile(const DiscImage& image, const Address& address) {
+    if (!address.path)
+        return static_cast<const ImageFile*>(nullptr);
+    const ImageFile* file = image.FindFile(*address.path);
+    if (!file)
+        return std::string("The image " + address.container + " lists no file " + *address.path);
+    return file;
+}
+
+Result<std::vector<SectorPiece>, std::string> LocateAddress(const DiscImage& image, const Address& address,
+                                                            std::uint64_t length) {
+    auto file = FindAddressedFile(image, address);
+    if (!file)
+        return file.error();
+    return image.Locate(*file, address.offset, length);
+}
+
+Result<LoadedItem, std::string> LoadItem(const DiscImage& image, const Address& address) {
+    auto file = FindAddressedFile(image, address);
+    if (!file)
+        return file.error();
+    const std::uint64_t size = image.DataSize(*file);
+    const std::string text = FormatAddress(address);
+    if (address.offset >= size)
+        return std::string(text + " lies past the end of its data");
+    LoadedItem loaded;
+    loaded.address = address;
+    loaded.bytes.resize(static_cast<std::size_t>(std::min(kMaxItemBytes, size - address.offset)));
+    loaded.bytes.resize(image.Read(*file, address.offset, loaded.bytes));
+    const bool toEnd = address.offset + loaded.bytes.size() == size;
+    if (DetectItem(loaded.bytes, toEnd, kAllFormats, loaded.item) != Detection::found)
+        return std::string("No TMD model or TIM texture starts at " + text);
+    if (!loaded.item.complete)
+        return std::string("The item at " + text + " is cut off by the end of its file");
+    loaded.bytes.resize(static_cast<std::size_t>(loaded.item.size));
+    return loaded;
+}
+
+Result<LoadedItem, std::string> LoadItem(const Address& address) {
+    auto image = DiscImage::Open(address.container);
+    if (!image)
+        return image.error();
+    return LoadItem(*image.value(), address);
+}
+
+void InstallAddressResolver() {
+    SetItemResolver([](const std::string& name) -> std::optional<NamedItem> {
+        if (!IsAddress(name))
+            return std::nullopt;
+        NamedItem named;
+        Address address = *ParseAddress(name);
+        auto loaded = LoadItem(address);
+        if (!loaded) {
+            named.error = loaded.error();
+            return named;
+        }
+        named.bytes = std::move(loaded->bytes);
+        named.extension = ItemFormatName(loaded->item.format);
+        address.container = std::filesystem::path(address.container).filename().string();
+        named.title = FormatAddress(address);
+        return named;
+    });
+}
+
+} // namespace polyvane::gamedata
