@@ -38,6 +38,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_VIEW_FRONT, "Front View", "Front View", Check::none},
     {ID_VIEW_SIDE, "Side View", "Side View", Check::none},
     {ID_VIEW_TOP, "Top View", "Top View", Check::none},
+    {ID_VIEW_FIT_TO_WINDOW, "Show the whole selected object, filling the window", "Fit to Window",
+     Check::none},
     {ID_OBJECT_SELECT_PRIM, "Select primitive", nullptr, Check::none},
     {ID_OBJECT_NEXT_PRIM, "Next Primitive", "Next Primitive", Check::none},
     {ID_OBJECT_PREV_PRIM, "Previous Primitive", "Previous Primitive", Check::none},
@@ -126,6 +128,8 @@ constexpr MenuItem kDocView[] = {
     kSeparator,
     {"Show Vertex Numbers", ID_VIEW_SHOW_VERTEX_NUMBERS},
     {"&Dither", ID_VIEW_DITHER},
+    kSeparator,
+    {"&Fit to Window\tHome", ID_VIEW_FIT_TO_WINDOW},
 };
 constexpr MenuItem kDocObject[] = {
     {"&Select Primitive", ID_OBJECT_SELECT_PRIM},
@@ -203,7 +207,7 @@ constexpr unsigned kGroupPrint[] = {ID_FILE_PRINT};
 constexpr unsigned kGroupModes[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_TEXTURED, ID_VIEW_BLANK,
                                     ID_VIEW_OBJECT_TABLE};
 constexpr unsigned kGroupVram[] = {ID_VIEW_VRAM, ID_VIEW_VRAM_RAW, ID_VIEW_VRAM_4BIT, ID_VIEW_VRAM_8BIT};
-constexpr unsigned kGroupPresets[] = {ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_TOP};
+constexpr unsigned kGroupPresets[] = {ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_TOP, ID_VIEW_FIT_TO_WINDOW};
 constexpr unsigned kGroupPrims[] = {ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_PRIM};
 constexpr unsigned kGroupObjects[] = {ID_OBJECT_PREV_OBJECT, ID_OBJECT_NEXT_OBJECT};
 constexpr unsigned kGroupModify[] = {ID_OBJECT_MODIFY_PRIM};
@@ -215,11 +219,12 @@ constexpr std::span<const unsigned> kToolbarGroups[] = {
 };
 
 constexpr Accelerator kAccelerators[] = {
-    {"Ctrl+N", ID_FILE_NEW},    {"Ctrl+O", ID_FILE_OPEN},        {"Ctrl+S", ID_FILE_SAVE},
-    {"Ctrl+Z", ID_EDIT_UNDO},   {"Alt+Backspace", ID_EDIT_UNDO}, {"Ctrl+X", ID_EDIT_CUT},
-    {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+C", ID_EDIT_COPY},        {"Ctrl+Ins", ID_EDIT_COPY},
-    {"Ctrl+V", ID_EDIT_PASTE},  {"Shift+Ins", ID_EDIT_PASTE},    {"F6", ID_NEXT_PANE},
-    {"Shift+F6", ID_PREV_PANE}, {"Ctrl+Y", ID_EDIT_REDO},        {"Ctrl+Shift+Z", ID_EDIT_REDO},
+    {"Ctrl+N", ID_FILE_NEW},         {"Ctrl+O", ID_FILE_OPEN},        {"Ctrl+S", ID_FILE_SAVE},
+    {"Ctrl+Z", ID_EDIT_UNDO},        {"Alt+Backspace", ID_EDIT_UNDO}, {"Ctrl+X", ID_EDIT_CUT},
+    {"Shift+Del", ID_EDIT_CUT},      {"Ctrl+C", ID_EDIT_COPY},        {"Ctrl+Ins", ID_EDIT_COPY},
+    {"Ctrl+V", ID_EDIT_PASTE},       {"Shift+Ins", ID_EDIT_PASTE},    {"F6", ID_NEXT_PANE},
+    {"Shift+F6", ID_PREV_PANE},      {"Ctrl+Y", ID_EDIT_REDO},        {"Ctrl+Shift+Z", ID_EDIT_REDO},
+    {"Home", ID_VIEW_FIT_TO_WINDOW},
 };
 
 } // namespace

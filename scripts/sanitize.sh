@@ -3,15 +3,9 @@
 # and then each fuzz target for FUZZ_SECONDS (default 60) over its corpus.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${POLYVANE_SANITIZE_DIR:-$root/build-sanitize}
 seconds=${FUZZ_SECONDS:-60}
-"$root/scripts/setup.sh"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPOLYVANE_CORE_ONLY=ON -DPOLYVANE_SANITIZE=ON -DPOLYVANE_BUILD_FUZZ=ON >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp:print_suppressions=0
+# shellcheck source=scripts/sanitizer-build.sh
+. "$root/scripts/sanitizer-build.sh"
 (cd "$build" && ctest --output-on-failure --label-regex unit --parallel "$(nproc)")
 status=0
 for fuzzer in "$build"/fuzz/fuzz_*; do

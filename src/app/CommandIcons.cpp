@@ -250,6 +250,18 @@ bool PaintCommand(QPainter& p, unsigned id) {
     case ID_VIEW_TOP:
         Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('T'));
         return true;
+    case ID_VIEW_FIT_TO_WINDOW: {
+        // A small cube inside the four corners of the window it is made to fill.
+        p.setPen(Ink(1.0, kAccent));
+        for (const QPointF corner :
+             {QPointF(1.5, 1.5), QPointF(14.5, 1.5), QPointF(1.5, 14.5), QPointF(14.5, 14.5)}) {
+            const qreal dx = corner.x() < 8 ? 4 : -4, dy = corner.y() < 8 ? 4 : -4;
+            p.drawLine(corner, corner + QPointF(dx, 0));
+            p.drawLine(corner, corner + QPointF(0, dy));
+        }
+        SmallCube(p, 3, 3);
+        return true;
+    }
     case ID_OBJECT_PREV_PRIM:
         Triangle(p, 6, 3, 9, kPaper);
         Arrow(p, 3, 8, false);

@@ -31,6 +31,7 @@ struct RenderOptions {
     double angles[3] = {0.0, 0.0, 0.0};
     double distance = 1000.0;
     bool vertexNumbers = true;
+    bool fit = false;
     bool trace = false;
     std::string jsonPath;
     std::vector<std::string> tims;
@@ -121,6 +122,10 @@ int TakeOption(std::string_view option, std::span<const std::string> rest, Rende
         o.trace = true;
         return 1;
     }
+    if (option == "--fit") {
+        o.fit = true;
+        return 1;
+    }
     if (option == "--dither") {
         o.textured.dither = true;
         return 1;
@@ -165,7 +170,7 @@ int TakeOption(std::string_view option, std::span<const std::string> rest, Rende
 
 constexpr const char* kUsage =
     "usage: polyvane-cli render FILE OUT.png [--mode wireframe|solid|textured|table|vram|blank] "
-    "[--size WxH] [--angles AX,AY,AZ] [--distance D] [--no-vertex-numbers] [--tim PATH]... "
+    "[--size WxH] [--angles AX,AY,AZ] [--distance D] [--fit] [--no-vertex-numbers] [--tim PATH]... "
     "[--background 0xRRGGBB] [--dither] [--ambient A] [--light DX,DY,DZ,I]... [--no-lights] [--trace] "
     "[--dump-json FILE] [--do COMMAND]...";
 
@@ -198,6 +203,8 @@ int RunRender(std::span<const std::string> args) {
     view.m_angleZ = options.angles[2];
     view.m_distance = options.distance;
     view.m_bShowVertexNumbers = options.vertexNumbers ? 1 : 0;
+    if (options.fit)
+        view.FitToWindow(options.width, options.height);
     const std::uint16_t background = view.m_textured.background;
     view.m_textured = options.textured;
     view.m_textured.background = background;

@@ -25,17 +25,21 @@ std::string DescribeTexture(const TextureKey& key) {
 }
 
 void PageTextures::Load(std::span<const TimImage> tims) {
+    if (!tims.empty() && !m_memory) {
+        m_memory = std::make_unique<FrameBuffer>();
+        m_written.assign(std::size_t{kFrameBufferWidth} * kFrameBufferHeight, false);
+    }
     for (const TimImage& tim : tims) {
         if (tim.hasClut && tim.clutWidth > 0) {
             // Every whole row of the colour table the record keeps.
             const int rows = static_cast<int>(tim.ClutRows());
-            m_memory.WriteRect(tim.clutX, tim.clutY, tim.clutWidth, rows, tim.clutTable);
+            m_memory->WriteRect(tim.clutX, tim.clutY, tim.clutWidth, rows, tim.clutTable);
             Mark(tim.clutX, tim.clutY, tim.clutWidth, rows);
         }
         const std::vector<std::uint16_t> words = FrameBufferWords(tim);
         if (words.empty())
             continue;
-        m_memory.WriteRect(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight, words);
+        m_memory->WriteRect(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight, words);
         Mark(tim.imageX, tim.imageY, tim.imageWidth, tim.imageHeight);
     }
 }
@@ -43,7 +47,7 @@ void PageTextures::Load(std::span<const TimImage> tims) {
 void PageTextures::Mark(int x, int y, int width, int height) {
     for (int row = std::max(y, 0); row < std::min(y + height, kFrameBufferHeight); ++row)
         for (int column = std::max(x, 0); column < std::min(x + width, kFrameBufferWidth); ++column)
-            m_written[std::size_t(row) * kFrameBufferWidth + std::size_t(column)] = true;
+            m_written[std::size_t(row) * kFrameBufferWidth + std::size_t(column)] = m_anyWritten = true;
 }
 
 bool PageTextures::Covered(int x, int y) const {
@@ -52,6 +56,8 @@ bool PageTextures::Covered(int x, int y) const {
 }
 
 bool PageTextures::IsLoaded(const TextureKey& key) const {
+    if (!m_anyWritten)
+        return false;
     if (key.pmode != kPixelMode15Bit && !Covered(key.clutX, key.clutY))
         return false;
     const int x = TexturePageX(key.tpage);
@@ -67,9 +73,11 @@ bool PageTextures::IsLoaded(const TextureKey& key) const {
 RgbaImage PageTextures::Decode(const TextureKey& key) const {
     RgbaImage image{kPageTexels, kPageTexels,
                     std::vector<std::uint8_t>(std::size_t{kPageTexels} * kPageTexels * 4)};
+    if (!m_memory)
+        return image; // nothing loaded: every texel the transparent word
     for (int v = 0; v < kPageTexels; ++v)
         for (int u = 0; u < kPageTexels; ++u) {
-            const std::uint16_t word = FetchTexel(m_memory, key.tpage, key.pmode, key.clutX, key.clutY,
+            const std::uint16_t word = FetchTexel(*m_memory, key.tpage, key.pmode, key.clutX, key.clutY,
                                                   static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(v));
             std::uint8_t* out = image.Pixel(u, v);
             // 5-bit channels widened so that 31 becomes 255.

@@ -10,6 +10,7 @@
 #include <compare>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -52,8 +53,12 @@ class PageTextures {
   private:
     void Mark(int x, int y, int width, int height);
     [[nodiscard]] bool Covered(int x, int y) const;
-    FrameBuffer m_memory;
-    std::vector<bool> m_written = std::vector<bool>(std::size_t{kFrameBufferWidth} * kFrameBufferHeight);
+    // The memory and which of its words a texture wrote, made by the first texture loaded: an export
+    // without textures needs neither.
+    std::unique_ptr<FrameBuffer> m_memory;
+    std::vector<bool> m_written;
+    // Whether any word was written: without textures no page needs looking through.
+    bool m_anyWritten = false;
 };
 
 // The message for textured primitives exported untextured, naming every missing texture.

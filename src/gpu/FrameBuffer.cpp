@@ -11,6 +11,9 @@ void FrameBuffer::WriteRect(int x, int y, int width, int height, std::span<const
     const int y0 = std::max(y, 0);
     const int x1 = std::min<long long>(static_cast<long long>(x) + width, kFrameBufferWidth);
     const int y1 = std::min<long long>(static_cast<long long>(y) + height, kFrameBufferHeight);
+    // A rectangle wholly left or right of the memory has no column in it.
+    if (x0 >= x1)
+        return;
     for (int row = y0; row < y1; ++row) {
         const std::uint16_t* from =
             words.data() + std::size_t(row - y) * std::size_t(width) + std::size_t(x0 - x);

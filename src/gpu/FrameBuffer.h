@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -22,7 +23,8 @@ class FrameBuffer {
     // memory is cut off. Nothing is written when `words` holds fewer than width x height.
     void WriteRect(int x, int y, int width, int height, std::span<const std::uint16_t> words);
 
-    void Clear() { std::fill(m_words.begin(), m_words.end(), std::uint16_t{0}); }
+    // One block set: the view clears the whole memory before every paint.
+    void Clear() { std::memset(m_words.data(), 0, m_words.size() * sizeof(std::uint16_t)); }
     [[nodiscard]] std::span<const std::uint16_t> Words() const { return m_words; }
     // Row after row, for drawing into the memory directly.
     [[nodiscard]] std::span<std::uint16_t> MutableWords() { return m_words; }

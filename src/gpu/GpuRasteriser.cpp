@@ -79,8 +79,9 @@ int Cut(int value8, int offset) {
 }
 
 // One attribute over a triangle's plane: its value at a pixel is base + dx (x - x0) + dy (y - y0).
+// Left unset until a triangle needs it: the spans read only the planes of their mode.
 struct Plane {
-    std::int64_t base = 0, dx = 0, dy = 0;
+    std::int64_t base, dx, dy;
     [[nodiscard]] std::int64_t At(std::int64_t x, std::int64_t y) const { return base + dx * x + dy * y; }
 };
 
@@ -348,7 +349,8 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
                                     a.colour.g == 128 && a.colour.b == 128);
     if (mode.textured)
         setup.texels.emplace(m_textures, mode.tpage, mode.clutX, mode.clutY);
-    if (mode.gouraud) {
+    // Texels drawn as they are need no colour.
+    if (mode.gouraud && !plain) {
         setup.r = plane(A.colour.r, B.colour.r, C.colour.r, core->colour.r);
         setup.g = plane(A.colour.g, B.colour.g, C.colour.g, core->colour.g);
         setup.b = plane(A.colour.b, B.colour.b, C.colour.b, core->colour.b);

@@ -60,7 +60,9 @@ class GpuRasteriser {
     // out in turn to `parts` drawers, this one being `part`. Drawers of different shares can draw
     // into one target at once, and together draw what one drawer alone would.
     void SetRowShare(int part, int parts);
-    static constexpr int kShareRows = 16;
+    // Tall enough that most small triangles fall to one share and are set up once, short enough
+    // that a model covering part of the picture still gives every drawer rows.
+    static constexpr int kShareRows = 32;
     // Whether any row top <= y <= bottom, inside the target, falls to this drawer's share.
     [[nodiscard]] bool SharesRows(std::int64_t top, std::int64_t bottom) const;
 

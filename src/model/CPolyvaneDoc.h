@@ -90,7 +90,8 @@ class CPolyvaneDoc : public CDocument {
     void RecordPrimitiveChange(const std::string& name, const WorkPrimitive& before,
                                std::uint64_t mergeKey = 0);
     // Runs a tool over every record of the selected object.
-    void ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool);
+    void ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool,
+                              bool selfInverse = false);
     // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
     void AddTexture(TimImage&& tim);
     bool RemoveTexture(std::string_view fileName);

@@ -8,7 +8,7 @@ namespace polyvane {
 namespace {
 
 // Applies `change` to every corner slot of the selected object (a triangle's unused fourth slot
-// too), then brings the derived fields, extents and views up to date.
+// too), then brings the derived fields and extents up to date; the history's step redraws the views.
 template <typename Change> void ApplyToCorners(CPolyvaneDoc& doc, Change change) {
     for (std::uint32_t r = 0; r < doc.WorkCount(); ++r) {
         WorkPrimitive& p = doc.m_pWork[r];
@@ -20,14 +20,14 @@ template <typename Change> void ApplyToCorners(CPolyvaneDoc& doc, Change change)
     doc.ComputeExtents();
     doc.ComputeFaceNormals();
     doc.ComputeVertexNormals();
-    doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
-// The tool as one step of the history.
+// The tool as one step of the history. Each of these tools is its own inverse.
 template <typename Change> void ChangeCorners(CPolyvaneDoc& doc, const char* name, Change change) {
     if (!doc.m_pWork)
         return;
-    doc.ChangeSelectedObject(name, [change](CPolyvaneDoc& d) { ApplyToCorners(d, change); });
+    doc.ChangeSelectedObject(
+        name, [change](CPolyvaneDoc& d) { ApplyToCorners(d, change); }, true);
 }
 
 } // namespace

@@ -83,15 +83,18 @@ void CPolyvaneDoc::RecordPrimitiveChange(const std::string& name, const WorkPrim
     History().Push(std::make_unique<RecordStep>(*this, name, Place(), before, *m_pCurPrim, mergeKey));
 }
 
-void CPolyvaneDoc::ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool) {
+void CPolyvaneDoc::ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool,
+                                        bool selfInverse) {
     if (!m_pWork)
         return;
     const std::uint32_t count = WorkCount();
+    // The records before, held only while the step finds what it must keep of them.
     std::unique_ptr<WorkPrimitive[]> before(new (std::nothrow) WorkPrimitive[count]);
     if (!before) {
         // Without room to keep the records the change cannot be taken back: it is made all the same,
         // as before there was a history, and the history no longer reaches back past it.
         tool(*this);
+        UpdateAllViews(nullptr, 0, nullptr);
         History().Clear();
         SetModifiedFlag(true);
         return;
@@ -101,8 +104,21 @@ void CPolyvaneDoc::ChangeSelectedObject(const std::string& name, const ObjectSte
     const TmdVector maxExtent = m_maxExtent;
     const StepPlace place = Place();
     tool(*this);
-    History().Push(std::make_unique<ObjectStep>(*this, name, place, std::move(before), count, minExtent,
-                                                maxExtent, tool));
+    // A tool that is its own inverse is run once more to see which records it would not give back,
+    // and once more to make the change again.
+    if (selfInverse)
+        tool(*this);
+    std::vector<ObjectStep::KeptRecord> kept;
+    for (std::uint32_t r = 0; r < count; ++r)
+        if (!SameModelFields(m_pWork[r], before[r]))
+            kept.push_back({r, before[r]});
+    if (selfInverse)
+        tool(*this);
+    kept.shrink_to_fit();
+    before.reset();
+    UpdateAllViews(nullptr, 0, nullptr);
+    History().Push(std::make_unique<ObjectStep>(*this, name, place, std::move(kept), count, minExtent,
+                                                maxExtent, tool, selfInverse));
 }
 
 void CPolyvaneDoc::AddTexture(TimImage&& tim) {
@@ -132,7 +148,9 @@ void CPolyvaneDoc::OnEditRedo() {
 void CPolyvaneDoc::OnUpdateEditUndo(CCmdUI* state) {
     const auto names = History().UndoNames();
     state->Enable(!names.empty());
-    state->SetText(names.empty() ? "&Undo" : "&Undo " + names.front());
+    // At the end of a history that had to let its oldest steps go, the menu says why it ends there.
+    const std::string last = History().DroppedSteps() ? "&Undo (oldest steps dropped)" : "&Undo";
+    state->SetText(names.empty() ? last : "&Undo " + names.front());
 }
 
 void CPolyvaneDoc::OnUpdateEditRedo(CCmdUI* state) {

@@ -3,6 +3,7 @@
 #include "CPolyvaneDoc.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace polyvane {
 
@@ -45,17 +46,26 @@ bool RecordStep::MergeWith(const UndoStep& next) {
     return true;
 }
 
-ObjectStep::ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place,
-                       std::unique_ptr<WorkPrimitive[]> before, std::uint32_t count, TmdVector minExtent,
-                       TmdVector maxExtent, Tool tool)
-    : m_doc(doc), m_name(std::move(name)), m_place(place), m_before(std::move(before)), m_count(count),
-      m_minExtent(minExtent), m_maxExtent(maxExtent), m_tool(std::move(tool)) {}
+bool SameModelFields(const WorkPrimitive& a, const WorkPrimitive& b) {
+    // The projection of `a` laid over a copy of `b` leaves only the model fields to differ.
+    WorkPrimitive mixed = b;
+    CopyModelFields(mixed, a);
+    return std::memcmp(&mixed, &b, sizeof mixed) == 0;
+}
+
+ObjectStep::ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::vector<KeptRecord> kept,
+                       std::uint32_t count, TmdVector minExtent, TmdVector maxExtent, Tool tool,
+                       bool selfInverse)
+    : m_doc(doc), m_name(std::move(name)), m_place(place), m_kept(std::move(kept)), m_count(count),
+      m_minExtent(minExtent), m_maxExtent(maxExtent), m_tool(std::move(tool)), m_selfInverse(selfInverse) {}
 
 void ObjectStep::Undo() {
     if (!m_doc.ShowPlace(m_place) || m_doc.WorkCount() != m_count)
         return;
-    for (std::uint32_t r = 0; r < m_count; ++r)
-        CopyModelFields(m_doc.m_pWork[r], m_before[r]);
+    if (m_selfInverse)
+        m_tool(m_doc);
+    for (const KeptRecord& kept : m_kept)
+        CopyModelFields(m_doc.m_pWork[kept.index], kept.record);
     m_doc.m_minExtent = m_minExtent;
     m_doc.m_maxExtent = m_maxExtent;
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
@@ -65,6 +75,7 @@ void ObjectStep::Redo() {
     if (!m_doc.ShowPlace(m_place))
         return;
     m_tool(m_doc);
+    m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
 } // namespace polyvane

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace polyvane {
 
@@ -43,28 +44,36 @@ class RecordStep : public UndoStep {
     std::uint64_t m_mergeKey;
 };
 
-// A change to every record of one object (a geometry tool). It keeps the records before, once; making
-// it again runs the tool again on them, which gives the same records as the first time.
+// A change to the records of one object (a geometry tool). It keeps, of the records before, only those
+// the tool changed; making it again runs the tool again on them, which gives the same records as the
+// first time. A tool that is its own inverse (a flip or a swap) is taken back by running it again, and
+// the step keeps only the records that running it twice would not give back as they were.
 class ObjectStep : public UndoStep {
   public:
     using Tool = std::function<void(CPolyvaneDoc&)>;
-    ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::unique_ptr<WorkPrimitive[]> before,
-               std::uint32_t count, TmdVector minExtent, TmdVector maxExtent, Tool tool);
+    // A record as it was before the step, and its index in the object.
+    struct KeptRecord {
+        std::uint32_t index;
+        WorkPrimitive record;
+    };
+    ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::vector<KeptRecord> kept,
+               std::uint32_t count, TmdVector minExtent, TmdVector maxExtent, Tool tool, bool selfInverse);
     void Undo() override;
     void Redo() override;
     [[nodiscard]] std::string Name() const override { return m_name; }
     [[nodiscard]] std::size_t Bytes() const override {
-        return sizeof *this + sizeof(WorkPrimitive) * m_count;
+        return sizeof *this + sizeof(KeptRecord) * m_kept.capacity();
     }
 
   private:
     CPolyvaneDoc& m_doc;
     std::string m_name;
     StepPlace m_place;
-    std::unique_ptr<WorkPrimitive[]> m_before;
+    std::vector<KeptRecord> m_kept;
     std::uint32_t m_count;
     TmdVector m_minExtent, m_maxExtent;
     Tool m_tool;
+    bool m_selfInverse;
 };
 
 // One record's texture fields (page, colour table, coordinates) before and after a change made with
@@ -74,6 +83,9 @@ struct TexelFieldsEdit {
     std::uint32_t primitive = 0;
     WorkPrimitive before{}, after{};
 };
+
+// Whether two records hold the same model, bit for bit, whatever their projections.
+[[nodiscard]] bool SameModelFields(const WorkPrimitive& a, const WorkPrimitive& b);
 
 // Copies what a record holds of the model, leaving its projection (screen points, depth, drawing
 // link) as the last paint left it.

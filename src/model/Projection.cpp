@@ -26,8 +26,8 @@ std::int32_t Saturate(std::int64_t v) {
 } // namespace
 
 Projector::Projector(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
-                     double angleY, double angleZ)
-    : m_distance(distance), m_focal(focal), m_centreX(centreX), m_centreY(centreY) {
+                     double angleY, double angleZ, const std::array<double, 3>& pivot)
+    : m_pivot(pivot), m_distance(distance), m_focal(focal), m_centreX(centreX), m_centreY(centreY) {
     const double cx = std::cos(angleX), sx = std::sin(angleX);
     const double cy = std::cos(angleY), sy = std::sin(angleY);
     const double cz = std::cos(angleZ), sz = std::sin(angleZ);
@@ -43,6 +43,9 @@ Projector::Projector(double distance, double focal, std::int32_t centreX, std::i
 }
 
 ScreenPoint Projector::Project(double x, double y, double z, std::int32_t& depth) const {
+    x -= m_pivot[0];
+    y -= m_pivot[1];
+    z -= m_pivot[2];
     const double xr = m_r[0][0] * x + m_r[0][1] * y + m_r[0][2] * z;
     const double yr = m_r[1][0] * x + m_r[1][1] * y + m_r[1][2] * z;
     const double zr = m_r[2][0] * x + m_r[2][1] * y + m_r[2][2] * z;
@@ -142,10 +145,13 @@ void ProjectObject(std::span<const WorkPrimitive> records, const Projector& proj
         std::stable_sort(out.order.begin(), out.order.end(),
                          [&](std::uint32_t a, std::uint32_t b) { return out.depth[a] > out.depth[b]; });
     }
+    // The axes are drawn from the window's centre, at the point the model turns about.
     const double axisEnds[3][3] = {{64, 0, 0}, {0, 64, 0}, {0, 0, 64}};
+    const std::array<double, 3>& pivot = projector.Pivot();
     for (std::size_t a = 0; a < 3; ++a) {
         std::int32_t depth = 0;
-        out.axis[a] = projector.Project(axisEnds[a][0], axisEnds[a][1], axisEnds[a][2], depth);
+        out.axis[a] = projector.Project(pivot[0] + axisEnds[a][0], pivot[1] + axisEnds[a][1],
+                                        pivot[2] + axisEnds[a][2], depth);
     }
 }
 

@@ -18,15 +18,18 @@ namespace polyvane {
 
 class Projector {
   public:
-    // The rotation is Rx(angleX) * Ry(angleY) * Rz(angleZ): Z is applied to a point first.
+    // The rotation is Rx(angleX) * Ry(angleY) * Rz(angleZ): Z is applied to a point first. The model
+    // turns about `pivot`, which lands on the centre (centreX, centreY).
     Projector(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
-              double angleY, double angleZ);
+              double angleY, double angleZ, const std::array<double, 3>& pivot = {});
 
     // Screen position of (x, y, z); `depth` receives trunc(W).
     ScreenPoint Project(double x, double y, double z, std::int32_t& depth) const;
+    [[nodiscard]] const std::array<double, 3>& Pivot() const { return m_pivot; }
 
   private:
     double m_r[3][3];
+    std::array<double, 3> m_pivot;
     double m_distance, m_focal;
     std::int32_t m_centreX, m_centreY;
 };

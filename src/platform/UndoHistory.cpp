@@ -81,6 +81,7 @@ void UndoHistory::Clear() {
     m_base += m_next;
     m_next = 0;
     m_bytes = 0;
+    m_dropped = 0;
     m_clean = m_base;
 }
 
@@ -97,6 +98,7 @@ void UndoHistory::Trim() {
         m_steps.pop_front();
         --m_next;
         ++m_base;
+        ++m_dropped;
         if (m_clean && *m_clean < m_base)
             m_clean = keepsFile && *m_clean + 1 == m_base ? std::optional<std::size_t>(m_base) : std::nullopt;
     }

@@ -63,6 +63,8 @@ class UndoHistory {
     void Clear();
 
     [[nodiscard]] std::size_t Bytes() const { return m_bytes; }
+    // How many of the oldest steps the bound has dropped since the history was last cleared.
+    [[nodiscard]] std::size_t DroppedSteps() const { return m_dropped; }
     [[nodiscard]] std::size_t ByteLimit() const { return m_byteLimit; }
     void SetByteLimit(std::size_t limit);
 
@@ -79,6 +81,7 @@ class UndoHistory {
     // None when the clean state can no longer be reached (its steps were dropped).
     std::optional<std::size_t> m_clean = 0;
     std::size_t m_bytes = 0;
+    std::size_t m_dropped = 0;
     std::size_t m_byteLimit;
 };
 

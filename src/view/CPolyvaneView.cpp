@@ -11,6 +11,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -36,6 +37,7 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_FRONT, &CPolyvaneView::OnViewFront, nullptr},
     {ID_VIEW_SIDE, &CPolyvaneView::OnViewSide, nullptr},
     {ID_VIEW_TOP, &CPolyvaneView::OnViewTop, nullptr},
+    {ID_VIEW_FIT_TO_WINDOW, &CPolyvaneView::OnViewFitToWindow, nullptr},
     {ID_OBJECT_PREVIEW, &CPolyvaneView::OnPreview, nullptr},
     {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, nullptr},
     {ID_VIEW_VRAM_RAW, &CPolyvaneView::OnViewVramRaw, &CPolyvaneView::OnUpdateViewVramRaw},
@@ -199,6 +201,63 @@ void CPolyvaneView::OnViewTop() {
     Invalidate(true);
 }
 
+std::optional<ModelBounds> BoundsOf(std::span<const WorkPrimitive> records) {
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (const WorkPrimitive& p : records)
+        for (int k = 0; k < VertexCount(p); ++k) {
+            const double v[3] = {p.x[k], p.y[k], p.z[k]};
+            for (int a = 0; a < 3; ++a) {
+                low[a] = std::min(low[a], v[a]);
+                high[a] = std::max(high[a], v[a]);
+            }
+        }
+    ModelBounds bounds;
+    for (std::size_t a = 0; a < 3; ++a)
+        bounds.centre[a] = (low[a] + high[a]) / 2;
+    for (const WorkPrimitive& p : records)
+        for (int k = 0; k < VertexCount(p); ++k)
+            bounds.radius =
+                std::max(bounds.radius, std::hypot(p.x[k] - bounds.centre[0], p.y[k] - bounds.centre[1],
+                                                   p.z[k] - bounds.centre[2]));
+    const bool finite = std::isfinite(bounds.radius) && std::isfinite(bounds.centre[0]) &&
+                        std::isfinite(bounds.centre[1]) && std::isfinite(bounds.centre[2]);
+    if (records.empty() || !finite)
+        return std::nullopt;
+    return bounds;
+}
+
+double FitDistance(double radius, double focal, std::int32_t width, std::int32_t height, double fraction) {
+    // The sphere's nearest point, at depth distance - radius, lands `fraction` of the half side out.
+    const double half = std::min(width, height) / 2.0 * fraction;
+    return radius + focal * radius / half;
+}
+
+void CPolyvaneView::OnInitialUpdate() {
+    CView::OnInitialUpdate();
+    m_fitOnOpen = true;
+}
+
+bool CPolyvaneView::FitToWindow(std::int32_t width, std::int32_t height) {
+    // A margin around the fitted object, so that its outline does not touch the window's edges.
+    constexpr double kFilled = 0.9;
+    const CPolyvaneDoc* doc = GetDocument();
+    if (!doc || !doc->m_pWork || width <= 0 || height <= 0)
+        return false;
+    const std::optional<ModelBounds> bounds = BoundsOf({doc->m_pWork.get(), doc->WorkCount()});
+    if (!bounds)
+        return false;
+    m_centre = bounds->centre;
+    if (bounds->radius > 0.0)
+        m_distance = FitDistance(bounds->radius, m_focal, width, height, kFilled);
+    Invalidate(true);
+    return true;
+}
+
+void CPolyvaneView::OnViewFitToWindow() {
+    const CRect client = GetClientRect();
+    FitToWindow(client.right - client.left, client.bottom - client.top);
+}
+
 void CPolyvaneView::OnUpdateViewWireframe(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_viewMode == VM_WIREFRAME);
 }
@@ -289,6 +348,13 @@ void CPolyvaneView::OnDraw(CDC* pDC) {
     const HGDIOBJ highlightPen = pDC->CreatePen(PS_INSIDEFRAME, 1, kHighlightColour);
     const CRect client = pDC->GetClientRect();
     const CPoint centre{client.right / 2, client.bottom / 2};
+    if (m_fitOnOpen && client.right > 0 && client.bottom > 0) {
+        // A model that would open larger than the window is fitted once; smaller ones open as ever.
+        m_fitOnOpen = false;
+        const std::optional<ModelBounds> bounds = BoundsOf({doc->m_pWork.get(), doc->WorkCount()});
+        if (bounds && m_distance < FitDistance(bounds->radius, m_focal, client.right, client.bottom, 1.0))
+            FitToWindow(client.right, client.bottom);
+    }
     HGDIOBJ axisPen = 0;
     switch (m_viewMode) {
     case VM_WIREFRAME:
@@ -355,7 +421,7 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
 
 void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
     ProjectObject({doc.m_pWork.get(), doc.WorkCount()},
-                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ),
+                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ, m_centre),
                   m_projected);
     doc.TakeProjection(m_projected);
 }

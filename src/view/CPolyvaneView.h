@@ -12,8 +12,10 @@
 #include "platform/CView.h"
 #include "texture/TextureWorkbench.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +49,8 @@ class CPolyvaneView : public CView {
 
     void OnDraw(CDC* pDC) override;
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+    // A document opening in the view: its first paint fits a selected object larger than the window.
+    void OnInitialUpdate() override;
 
     void OnLButtonDown(unsigned flags, CPoint point) override;
     void OnLButtonUp(unsigned flags, CPoint point) override;
@@ -66,6 +70,10 @@ class CPolyvaneView : public CView {
     void OnViewFront();
     void OnViewSide();
     void OnViewTop();
+    // View, Fit to Window: the distance and centre at which the selected object fills the window.
+    void OnViewFitToWindow();
+    // The same for a client area of width x height; false (nothing changed) without an object to fit.
+    bool FitToWindow(std::int32_t width, std::int32_t height);
     // Object, Preview: the full-screen display test.
     void OnPreview();
     // Textures, View: the texture view replaces this one in its window.
@@ -121,11 +129,16 @@ class CPolyvaneView : public CView {
     double m_angleX = 0.0;
     double m_angleY = 0.0;
     double m_angleZ = 0.0;
+    // The model point the view turns about, drawn at the window's centre; the origin until fitted.
+    std::array<double, 3> m_centre{};
     int m_bShowVertexNumbers = 1;
     // Background, dither switch and light of the textured mode.
     TexturedPaintOptions m_textured;
 
   private:
+    // Set as a document opens, cleared by the first paint.
+    bool m_fitOnOpen = false;
+
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
@@ -164,6 +177,19 @@ class CPolyvaneView : public CView {
     // What this view last projected: the screen points it draws, their order and the axis ends.
     ProjectedObject m_projected;
 };
+
+// The sphere about a run of records' vertices: the middle of their bounding box and the greatest
+// distance of a vertex from it. Absent for no records or coordinates out of range.
+struct ModelBounds {
+    std::array<double, 3> centre{};
+    double radius = 0.0;
+};
+[[nodiscard]] std::optional<ModelBounds> BoundsOf(std::span<const WorkPrimitive> records);
+
+// The distance at which a sphere of `radius` seen through `focal` fills `fraction` of the smaller
+// side of a width x height window, the nearest side of the sphere counted.
+[[nodiscard]] double FitDistance(double radius, double focal, std::int32_t width, std::int32_t height,
+                                 double fraction);
 
 // The VRAM mode's scale in half steps: the largest that shows the whole memory in a client area of
 // width x height, never below one half.

@@ -66,12 +66,18 @@ class TexturedPainter {
     };
     void PrepareItems(std::span<const WorkPrimitive> records, std::size_t from, std::size_t to,
                       const LightModel& light);
-    // Drawing positions from..to of the order; a culled primitive's item keeps no rows.
-    void PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to);
-    void DrawShare(GpuRasteriser& chip) const;
+    // Drawing positions from..to of the order; a culled primitive's item keeps no rows. Each placed
+    // item's position goes to the bin of every share of rows it touches, `bins[share]`.
+    void PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to, int height,
+                    unsigned shares, std::vector<std::uint32_t>* bins);
+    // Draws the items binned to the chip's share, in drawing order.
+    void DrawShare(GpuRasteriser& chip, unsigned share, unsigned parts) const;
 
     std::vector<Item> m_items;
     std::vector<Item> m_drawList;
+    // For each placing part, for each share of rows, the drawing positions of the items it touches:
+    // the parts' runs of the order follow one another, so their bins read in turn keep the order.
+    std::vector<std::vector<std::uint32_t>> m_bins;
 };
 
 // The same, with storage of its own.

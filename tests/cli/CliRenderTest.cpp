@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -129,6 +130,31 @@ TEST_F(RenderFixture, DumpJsonHoldsTheProjection) {
     EXPECT_EQ(doc["axis_screen"], json::parse("[[264,150],[200,86],[200,150]]"));
     EXPECT_EQ(doc["objects"][0]["primitives"][1]["screen"],
               json::parse("[[154,105],[245,105],[245,195],[154,195]]"));
+}
+
+// --fit: the model's points lie inside the image, about its centre, and span a good part of it.
+TEST_F(RenderFixture, FitShowsTheWholeModelAboutTheCentre) {
+    auto r = RunCli({"render", model, png, "--size", "400x300", "--distance", "50", "--angles", "0.4,0.8,0",
+                     "--fit", "--dump-json", jsonPath});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::ifstream in(jsonPath);
+    const json doc = json::parse(in);
+    int left = 400, right = 0, top = 300, bottom = 0;
+    for (const json& primitive : doc["objects"][0]["primitives"]) {
+        const std::size_t corners = (primitive["attr"].get<int>() & 1) ? 4 : 3; // a quad's, else three
+        for (std::size_t k = 0; k < corners; ++k) {
+            const json& point = primitive["screen"][k];
+            left = std::min(left, point[0].get<int>());
+            right = std::max(right, point[0].get<int>());
+            top = std::min(top, point[1].get<int>());
+            bottom = std::max(bottom, point[1].get<int>());
+        }
+    }
+    EXPECT_TRUE(left > 0 && right < 399 && top > 0 && bottom < 299)
+        << left << ' ' << right << ' ' << top << ' ' << bottom;
+    EXPECT_NEAR((left + right) / 2.0, 200.0, 30.0);
+    EXPECT_NEAR((top + bottom) / 2.0, 150.0, 30.0);
+    EXPECT_GT(std::max(right - left, bottom - top), 150);
 }
 
 TEST_F(RenderFixture, FailuresAndUsageErrorsHaveTheirExitCodes) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
+#include <vector>
 
 using namespace polyvane;
 
@@ -209,3 +211,21 @@ TEST(GpuRules, FillRoundsToSixteenWordsAndPolygonsOverTheSizeLimitAreSkipped) {
 }
 
 } // namespace
+
+// A rectangle written to the memory keeps the part inside it and drops the rest, however far out it
+// lies (a texture placed past the memory's edge).
+TEST(GpuRules, WrittenRectanglesAreCutToTheMemory) {
+    const struct {
+        int x, y, width, height;
+        int inside; // words of the rectangle that land in the memory
+    } cases[] = {
+        {1020, 10, 8, 2, 8}, {-3, 510, 5, 4, 4}, {1024, 0, 4, 4, 0}, {5000, 0, 300, 2, 0}, {-40, 0, 8, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.x);
+        FrameBuffer memory;
+        const std::vector<std::uint16_t> words(std::size_t(c.width) * std::size_t(c.height), 0x1234);
+        memory.WriteRect(c.x, c.y, c.width, c.height, words);
+        EXPECT_EQ(std::count(memory.Words().begin(), memory.Words().end(), 0x1234), c.inside);
+    }
+}

@@ -128,3 +128,46 @@ TEST(GeometryTools, DoNothingWithoutASelectedObject) {
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.m_pWork, nullptr);
 }
+
+// Each tool is its own inverse: its steps keep only the records running it twice would not give back
+// (here the file's normals, dropped by the first step only), and twenty of them undone and made
+// again restore every record exactly. A bound the steps pass drops the oldest, which the Undo item
+// then says.
+TEST(GeometryTools, StepsOfToolsThatAreTheirOwnInverseKeepOnlyWhatTheyCannotGiveBack) {
+    for (unsigned id : {ID_TOOLS_FLIP_X, ID_TOOLS_FLIP_Y, ID_TOOLS_FLIP_Z, ID_TOOLS_SWAP_XZ}) {
+        SCOPED_TRACE(id);
+        auto doc = Model();
+        auto records = [](const CPolyvaneDoc& d) {
+            return std::vector<WorkPrimitive>(d.m_pWork.get(), d.m_pWork.get() + d.WorkCount());
+        };
+        auto same = [&](const CPolyvaneDoc& d, const std::vector<WorkPrimitive>& expected,
+                        const Extents& extents) {
+            for (std::uint32_t r = 0; r < d.WorkCount(); ++r)
+                if (!SameModelFields(d.m_pWork[r], expected[r]))
+                    return false;
+            return ExtentsOf(d) == extents;
+        };
+        const std::vector<WorkPrimitive> start = records(*doc);
+        const Extents startExtents = ExtentsOf(*doc);
+        for (int i = 0; i < 20; ++i)
+            doc->OnCmdMsg(id, nullptr);
+        const std::vector<WorkPrimitive> end = records(*doc);
+        const Extents endExtents = ExtentsOf(*doc);
+        EXPECT_EQ(doc->History().UndoNames().size(), 20u);
+        EXPECT_EQ(doc->History().Bytes(), 20 * sizeof(ObjectStep) + 2 * sizeof(ObjectStep::KeptRecord));
+        while (doc->History().Undo()) {
+        }
+        EXPECT_TRUE(same(*doc, start, startExtents));
+        while (doc->History().Redo()) {
+        }
+        EXPECT_TRUE(same(*doc, end, endExtents));
+
+        doc->History().SetByteLimit(3 * sizeof(ObjectStep));
+        EXPECT_EQ(doc->History().UndoNames().size(), 3u);
+        while (doc->History().Undo()) {
+        }
+        CCmdUI undo(ID_EDIT_UNDO);
+        doc->OnCmdMsg(ID_EDIT_UNDO, &undo);
+        EXPECT_EQ(undo.m_text.value_or(""), "&Undo (oldest steps dropped)");
+    }
+}

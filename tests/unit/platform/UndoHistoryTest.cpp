@@ -95,9 +95,11 @@ TEST(UndoHistory, OldestStepsGoFirstWhenTheBoundIsPassedAndTheNewestAlwaysStays)
         history.Push(std::make_unique<SetSlot>(values, i, i, 4));
     EXPECT_EQ(history.UndoNames(), (std::vector<std::string>{"Set 3", "Set 2"}));
     EXPECT_EQ(history.Bytes(), 8u);
+    EXPECT_EQ(history.DroppedSteps(), 1u);
     history.Push(std::make_unique<SetSlot>(values, 0, 9, 50));
     EXPECT_EQ(history.UndoNames(), std::vector<std::string>{"Set 0"});
     EXPECT_EQ(history.Bytes(), 50u);
+    EXPECT_EQ(history.DroppedSteps(), 3u);
     // The opened state's step was dropped: undoing all that is left does not make the document clean.
     while (history.Undo()) {
     }
