@@ -362,7 +362,9 @@ void CMainFrame::RefreshCommandStates() {
         if (menu->title() == QStringLiteral("&Window"))
             RebuildWindowList(menu);
     QString title = QString::fromUtf8(resources::kFrameTitle);
-    if (active) {
+    // A maximised document window puts its own title after the frame's ("TMD - [name*]"), so the
+    // frame names the document only when no window is maximised.
+    if (active && !active->isMaximized()) {
         title += QStringLiteral(" - ") + QString::fromStdString(active->GetDocument().GetTitle()) +
                  QStringLiteral("[*]");
     }

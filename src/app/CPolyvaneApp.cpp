@@ -168,6 +168,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     }
     std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     const QString absolute = info.absoluteFilePath();
+    const ScopedMessageSubject subject(absolute.toStdString());
     CountingMessageBox counter(MessageBoxService());
     bool opened = false;
     {
@@ -236,7 +237,9 @@ bool CPolyvaneApp::SaveDocument(CPolyvaneDoc& doc, bool saveAs) {
             path += extension;
     }
     // A failed save has said why (the file or the writer) and left the file as it was.
-    if (!doc.OnSaveDocument(QFileInfo(path).absoluteFilePath().toStdString())) {
+    const std::string target = QFileInfo(path).absoluteFilePath().toStdString();
+    const ScopedMessageSubject subject(target);
+    if (!doc.OnSaveDocument(target)) {
         CommandStatesChanged();
         return false;
     }
@@ -418,15 +421,31 @@ void CPolyvaneApp::OnFileNew() {
     NewDocument();
 }
 
+QString CPolyvaneApp::ActiveDocumentFolder() const {
+    const CChildFrame* active = m_mainFrame ? m_mainFrame->ActiveChildFrame() : nullptr;
+    if (!active || active->GetDocument().GetPathName().empty())
+        return {};
+    // A model read from inside an image is named by an address there; its nearest real folder serves.
+    QString folder = QFileInfo(QString::fromStdString(active->GetDocument().GetPathName())).absolutePath();
+    while (!QFileInfo(folder).isDir()) {
+        const QString up = QFileInfo(folder).absolutePath();
+        if (up == folder)
+            return {};
+        folder = up;
+    }
+    return folder;
+}
+
 void CPolyvaneApp::OnFileOpen() {
-    const QString path = m_prompts.ChooseOpenPath();
+    const QString path = m_prompts.ChooseOpenPath(ActiveDocumentFolder());
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }
 
 void CPolyvaneApp::OnFileScan() {
     const QString path = m_prompts.ChooseExchangePath(
-        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false);
+        QStringLiteral("Scan"), QStringLiteral("Game data (*.bin *.img *.iso *.cue);;All files (*)"), false,
+        ActiveDocumentFolder());
     if (!path.isEmpty())
         OpenScanWindow(path);
 }

@@ -79,6 +79,9 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     // False, the document unchanged, when the file does not read.
     bool ReloadDocument(CPolyvaneDoc& doc);
 
+    // The folder of the active document's file; empty when there is none, or it has no file yet.
+    [[nodiscard]] QString ActiveDocumentFolder() const;
+
     // Called by a child frame that has closed.
     void FrameClosed(CChildFrame* frame);
     // The state of some command may have changed (the active view changed, a document was saved).

@@ -171,7 +171,7 @@ bool PaintCommand(QPainter& p, unsigned id) {
         // A hooked arrow turning back (undo) or forward (redo).
         p.setRenderHint(QPainter::Antialiasing, true);
         if (id == ID_EDIT_REDO)
-            p.setTransform(QTransform(-1, 0, 0, 1, 16, 0));
+            p.setTransform(QTransform(-1, 0, 0, 1, 16, 0), true); // on top of the icon's scale
         p.setPen(Ink(1.6, kAccent));
         p.setBrush(Qt::NoBrush);
         QPainterPath hook(QPointF(4, 6));

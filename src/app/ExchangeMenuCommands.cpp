@@ -20,13 +20,15 @@ namespace polyvane {
 
 namespace {
 
-// Adds a TIM made in memory to the document's textures, named `fileName`, as a step of its history;
-// false when it did not load.
+// Adds a TIM made in memory to the document's textures, named `fileName` and marked as not saved,
+// as a step of its history; false when it did not load.
 bool AddTexture(CPolyvaneDoc& doc, std::span<const std::uint8_t> bytes, const std::string& fileName) {
     TimImage tim;
     tim.fileName = fileName;
     if (!LoadTimFromBytes(tim, bytes))
         return false;
+    // No file holds it until Textures, Save TIM As... writes one.
+    tim.unsaved = true;
     doc.AddTexture(std::move(tim));
     return true;
 }
@@ -39,11 +41,13 @@ std::string TimNameBeside(const QString& path) {
 } // namespace
 
 void CPolyvaneApp::OnFileImport() {
-    const QString path =
-        m_prompts.ChooseExchangePath(QStringLiteral("Import"), QString::fromStdString(ImportFilter()), false);
+    const QString path = m_prompts.ChooseExchangePath(
+        QStringLiteral("Import"), QString::fromStdString(ImportFilter()), false, ActiveDocumentFolder());
     if (path.isEmpty())
         return;
-    ImportResult result = ImportModelFile(QFileInfo(path).absoluteFilePath().toStdString());
+    const std::string source = QFileInfo(path).absoluteFilePath().toStdString();
+    const ScopedMessageSubject subject(source);
+    ImportResult result = ImportModelFile(source);
     for (const std::string& message : result.messages)
         AfxMessageBox(message);
     if (!result.ok)
@@ -67,22 +71,29 @@ void CPolyvaneApp::OnFileImport() {
 }
 
 void CChildFrame::OnFileExport() {
-    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Export"),
-                                                            QString::fromStdString(ExportFilter()), true);
+    // The model's own name is suggested, beside its file when it has one.
+    const QString folder = m_app.ActiveDocumentFolder();
+    const QString name = QFileInfo(QString::fromStdString(m_doc.GetTitle())).completeBaseName();
+    const QString path =
+        m_app.Prompts().ChooseExchangePath(QStringLiteral("Export"), QString::fromStdString(ExportFilter()),
+                                           true, folder.isEmpty() ? name : folder + '/' + name);
     if (path.isEmpty())
         return;
     const std::vector<TimImage> tims(m_doc.m_timList.begin(), m_doc.m_timList.end());
-    const ExportResult result =
-        ExportModel(m_doc.Model(), tims, QFileInfo(path).absoluteFilePath().toStdString());
+    const std::string target = QFileInfo(path).absoluteFilePath().toStdString();
+    const ScopedMessageSubject subject(target);
+    const ExportResult result = ExportModel(m_doc.Model(), tims, target);
     for (const std::string& message : result.messages)
         AfxMessageBox(message);
 }
 
 void CChildFrame::OnTexturesImportImage() {
     const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Import Image"),
-                                                            QStringLiteral("PNG images (*.png)"), false);
+                                                            QStringLiteral("PNG images (*.png)"), false,
+                                                            m_app.ActiveDocumentFolder());
     if (path.isEmpty())
         return;
+    const ScopedMessageSubject subject(path.toStdString());
     const auto image = ReadPngFile(path.toStdString());
     if (!image) {
         AfxMessageBox("Cannot read " + path.toStdString() + " as a PNG image");
@@ -101,11 +112,14 @@ void CChildFrame::OnTexturesSaveTimAs() {
     if (m_doc.m_timList.empty())
         return;
     const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Save TIM As"),
-                                                            QStringLiteral("TIM textures (*.tim)"), true);
+                                                            QStringLiteral("TIM textures (*.tim)"), true,
+                                                            m_app.ActiveDocumentFolder());
     if (path.isEmpty())
         return;
     if (!WriteWholeFile(path.toStdString(), EncodeTim(m_doc.m_timList.back())))
         AfxMessageBox("Could not write " + path.toStdString());
+    else
+        m_doc.LastTextureSavedAs(QFileInfo(path).absoluteFilePath().toStdString());
 }
 
 void CChildFrame::OnUpdateTexturesSaveTimAs(CCmdUI* state) {

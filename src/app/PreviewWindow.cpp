@@ -10,6 +10,7 @@ PreviewWindow::PreviewWindow(QScreen* screen) : QWidget(nullptr, Qt::FramelessWi
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setCursor(Qt::BlankCursor);
+    setFocusPolicy(Qt::StrongFocus);
     if (screen) {
         setScreen(screen);
         setGeometry(screen->geometry());
@@ -26,6 +27,25 @@ QRect PreviewWindow::PageRect() const {
         return {};
     QSize scaled = m_page->size().scaled(size(), Qt::KeepAspectRatio);
     return QRect(QPoint((width() - scaled.width()) / 2, (height() - scaled.height()) / 2), scaled);
+}
+
+// The preview owns the display: every key and click comes here, whichever window had the focus.
+void PreviewWindow::showEvent(QShowEvent*) {
+    grabKeyboard();
+    grabMouse();
+}
+
+void PreviewWindow::hideEvent(QHideEvent*) {
+    releaseMouse();
+    releaseKeyboard();
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent*) {
+    m_bInput = true;
+}
+
+void PreviewWindow::mousePressEvent(QMouseEvent*) {
+    m_bInput = true;
 }
 
 void PreviewWindow::paintEvent(QPaintEvent*) {

@@ -173,6 +173,8 @@ void QtDialogHost::Build(const DialogTemplate& t) {
                 edit->setValidator(
                     new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
             edit->setFrame((c.style & ControlStyle::Border) != 0);
+            // Typing tells the dialog, as an edit's change notification does.
+            QObject::connect(edit, &QLineEdit::textEdited, window, [this, id = c.id] { Command(id); });
             widget = edit;
             break;
         }

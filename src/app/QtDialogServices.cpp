@@ -96,7 +96,7 @@ void ConfigureOpenFileDialog(QFileDialog& dialog, std::string_view filter,
 
 std::optional<std::string> QtFileChooser::ChooseOpenFile(std::string_view filter,
                                                          std::string_view defaultExtension) {
-    QFileDialog dialog(DialogOwnerWindow());
+    QFileDialog dialog(DialogOwnerWindow(), QString(), StartFolder());
     ConfigureOpenFileDialog(dialog, filter, defaultExtension);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
@@ -104,7 +104,7 @@ std::optional<std::string> QtFileChooser::ChooseOpenFile(std::string_view filter
 }
 
 std::optional<std::string> QtFileChooser::ChooseFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(DialogOwnerWindow());
+    const QString folder = QFileDialog::getExistingDirectory(DialogOwnerWindow(), QString(), StartFolder());
     if (folder.isEmpty())
         return std::nullopt;
     return QFile::encodeName(folder).toStdString();

@@ -7,6 +7,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <utility>
+
 class QFileDialog;
 class QWidget;
 
@@ -32,6 +35,12 @@ class QtFileChooser final : public IFileChooser {
     std::optional<std::string> ChooseOpenFile(std::string_view filter,
                                               std::string_view defaultExtension) override;
     std::optional<std::string> ChooseFolder() override;
+    // Where the dialogs start (an empty answer: the working folder).
+    void SetStartFolder(std::function<QString()> folder) { m_startFolder = std::move(folder); }
+
+  private:
+    [[nodiscard]] QString StartFolder() const { return m_startFolder ? m_startFolder() : QString(); }
+    std::function<QString()> m_startFolder;
 };
 
 // "Name (*.A;*.B)|*.A;*.B|Other|*.C||" as the toolkit's name filters: "Name (*.A *.B)", "Other (*.C)".
@@ -46,6 +55,8 @@ class QtDialogServices {
     QtDialogServices() = default;
     QtDialogServices(const QtDialogServices&) = delete;
     QtDialogServices& operator=(const QtDialogServices&) = delete;
+
+    [[nodiscard]] QtFileChooser& Files() { return m_files; }
 
   private:
     QtDialogService m_dialogs;

@@ -33,6 +33,18 @@ QImage::Format FormatForDepth(std::int32_t bitsPerPixel) {
     }
 }
 
+// Where the colours lie in a pixel of the pages' formats, read as a little-endian number.
+DDPIXELFORMAT PixelFormatOf(QImage::Format format) {
+    switch (format) {
+    case QImage::Format_RGB16:
+        return {16, 0xF800, 0x07E0, 0x001F};
+    case QImage::Format_RGB888:
+        return {24, 0x0000FF, 0x00FF00, 0xFF0000};
+    default:
+        return {32, 0xFF0000, 0x00FF00, 0x0000FF};
+    }
+}
+
 QColor ToQColor(COLORREF c) {
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
@@ -43,9 +55,11 @@ QScreen* ScreenOf(HWND window) {
     return widget ? widget->screen() : nullptr;
 }
 
-// Lets the window show what it was given, without running the user's commands meanwhile.
+// Lets the window show what it was given and take the keys and clicks meant for it. The window has
+// the keyboard and the mouse to itself, so no other command of the user's runs meanwhile. (Leaving
+// input events out here would hold them back from later calls too.)
 void ShowPendingChanges() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
 }
 
 // What a display object and the surfaces of its chain share; surfaces may outlive the display
@@ -184,6 +198,32 @@ class QtSurface final : public IDirectDrawSurface {
         return DD_OK;
     }
 
+    HRESULT Lock(DDSURFACEDESC& desc) override {
+        if (m_dc || m_bLocked)
+            return DDERR_SURFACEBUSY;
+        if (m_state->ChainLost())
+            return DDERR_SURFACELOST;
+        QImage& page = m_state->pages[Page()];
+        desc.dwWidth = static_cast<std::uint32_t>(page.width());
+        desc.dwHeight = static_cast<std::uint32_t>(page.height());
+        desc.lPitch = static_cast<std::int32_t>(page.bytesPerLine());
+        desc.lpSurface = page.bits();
+        desc.ddpfPixelFormat = PixelFormatOf(page.format());
+        m_bLocked = true;
+        ++m_state->contextsOut;
+        return DD_OK;
+    }
+
+    HRESULT Unlock() override {
+        if (!m_bLocked)
+            return DDERR_INVALIDPARAMS;
+        m_bLocked = false;
+        --m_state->contextsOut;
+        if (m_bPrimary)
+            m_state->ShowFront();
+        return DD_OK;
+    }
+
     HRESULT Restore() override {
         DisplayState& s = *m_state;
         if (s.released || !s.window)
@@ -211,12 +251,17 @@ class QtSurface final : public IDirectDrawSurface {
             m_dc.reset();
             --m_state->contextsOut;
         }
+        if (m_bLocked) {
+            m_bLocked = false;
+            --m_state->contextsOut;
+        }
     }
 
     std::shared_ptr<DisplayState> m_state;
     bool m_bPrimary;
     std::unique_ptr<QtSurface> m_back;
     std::unique_ptr<QtDisplayDC> m_dc;
+    bool m_bLocked = false;
 };
 
 class QtDirectDraw final : public IDirectDraw {
@@ -294,6 +339,11 @@ class QtDirectDraw final : public IDirectDraw {
         out = std::make_unique<QtSurface>(m_state, true, backBuffers == 1);
         m_state->ShowFront();
         return DD_OK;
+    }
+
+    bool TakeInput() override {
+        ShowPendingChanges();
+        return m_state->window && m_state->window->TakeInput();
     }
 
   private:

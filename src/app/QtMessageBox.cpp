@@ -24,9 +24,12 @@ void FitCaption(QMessageBox& box) {
 }
 
 void QtMessageBox::Show(std::string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(resources::kAppName),
+    // Every message of the program reports something that went wrong or was left out.
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(resources::kAppName),
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
                     QApplication::activeWindow());
+    if (!MessageSubject().empty())
+        box.setInformativeText(QString::fromStdString(MessageSubject()));
     FitCaption(box);
     box.exec();
 }

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace polyvane {
 
@@ -47,10 +49,10 @@ bool QtShellPrompts::AskWriteBack(const QString& model, const QString& image) {
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtShellPrompts::ChooseOpenPath() {
+QString QtShellPrompts::ChooseOpenPath(const QString& folder) {
     // Any name is taken, not only existing files: an item's address inside an image
     // (IMAGE::PATH@0xOFFSET, FILE@0xOFFSET) may be typed as the file name.
-    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Open"), QString(), OpenFilters());
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Open"), folder, OpenFilters());
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("File or address:"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -68,10 +70,23 @@ QString QtShellPrompts::ChooseSavePath(const QString& suggested) {
     return dialog.selectedFiles().constFirst();
 }
 
-QString QtShellPrompts::ChooseExchangePath(const QString& title, const QString& filter, bool save) {
+QString QtShellPrompts::ChooseExchangePath(const QString& title, const QString& filter, bool save,
+                                           const QString& start) {
     QWidget* parent = QApplication::activeWindow();
-    return save ? QFileDialog::getSaveFileName(parent, title, QString(), filter)
-                : QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    if (!save)
+        return QFileDialog::getOpenFileName(parent, title, start, filter);
+    QString chosenFilter;
+    const QString path = QFileDialog::getSaveFileName(parent, title, start, filter, &chosenFilter);
+    return path.isEmpty() ? path : WithFilterExtension(path, chosenFilter);
+}
+
+QString WithFilterExtension(const QString& path, const QString& filter) {
+    if (!QFileInfo(path).suffix().isEmpty())
+        return path;
+    // The first pattern of the form *.ext names the extension; "*" alone names none.
+    static const QRegularExpression kPattern(QStringLiteral("\\*\\.([^\\s;()*]+)"));
+    const QRegularExpressionMatch match = kPattern.match(filter);
+    return match.hasMatch() ? path + QLatin1Char('.') + match.captured(1) : path;
 }
 
 } // namespace polyvane

@@ -17,22 +17,30 @@ class IShellPrompts {
     virtual bool AskReload(const QString& title) = 0;
     // "Write MODEL back into IMAGE?" with Yes and No: true to write.
     virtual bool AskWriteBack(const QString& model, const QString& image) = 0;
-    // The full path of the file to open, or empty when the user cancelled.
-    virtual QString ChooseOpenPath() = 0;
+    // The full path of the file to open, starting in `folder` (empty: the working folder), or empty
+    // when the user cancelled.
+    virtual QString ChooseOpenPath(const QString& folder) = 0;
     // The full path to save to, starting from `suggested`, or empty when the user cancelled.
     virtual QString ChooseSavePath(const QString& suggested) = 0;
     // A file of another program's format to read, or to write when `save`; empty when cancelled.
-    virtual QString ChooseExchangePath(const QString& title, const QString& filter, bool save) = 0;
+    // `start` is the folder to start in, or for a save the suggested path. A name saved without an
+    // extension gets the chosen filter's.
+    virtual QString ChooseExchangePath(const QString& title, const QString& filter, bool save,
+                                       const QString& start) = 0;
 };
+
+// `path` with the first extension of `filter` ("glTF binary (*.glb)") added when its name has none.
+[[nodiscard]] QString WithFilterExtension(const QString& path, const QString& filter);
 
 class QtShellPrompts final : public IShellPrompts {
   public:
     SaveAnswer AskSaveChanges(const QString& title) override;
     bool AskReload(const QString& title) override;
     bool AskWriteBack(const QString& model, const QString& image) override;
-    QString ChooseOpenPath() override;
+    QString ChooseOpenPath(const QString& folder) override;
     QString ChooseSavePath(const QString& suggested) override;
-    QString ChooseExchangePath(const QString& title, const QString& filter, bool save) override;
+    QString ChooseExchangePath(const QString& title, const QString& filter, bool save,
+                               const QString& start) override;
 };
 
 } // namespace polyvane

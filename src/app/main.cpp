@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromUtf8(polyvane::resources::kAppName));
     QApplication::setOrganizationName(QString::fromUtf8(polyvane::resources::kCompanyKey));
-    QApplication::setApplicationVersion(QStringLiteral("0.0"));
+    QApplication::setApplicationVersion(QStringLiteral(POLYVANE_VERSION));
 
     // A hidden option for documentation: save a picture of the main window and quit.
     QStringList files;
@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
     polyvane::ScopedDisplayService installedDisplay(display);
     polyvane::QtShellPrompts prompts;
     polyvane::CPolyvaneApp app(prompts);
+    // Textures are looked for beside the model first.
+    dialogs.Files().SetStartFolder([&app] { return app.ActiveDocumentFolder(); });
     if (!app.InitInstance(files))
         return 1;
     for (const QString& scan : scans)

@@ -99,8 +99,8 @@ void CDocumentDialogCommands::OnTimManager() {
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
-// The model view switches itself to the texture view; once the texture view is active the command
-// reaches the document and there is nothing more to do.
+// The model view switches itself to the texture view and the texture view back; the document has
+// nothing more to do.
 void CDocumentDialogCommands::OnTexturesView() {}
 
 void CDocumentDialogCommands::OnTexturesLoadFolder() {

@@ -18,19 +18,35 @@ bool CSelectPrimDlg::OnInitDialog() {
         host->SetSliderPos(IDC_PRIM_SLIDER, m_nPosition);
         SetDlgItemText(IDC_PRIM_INDEX, std::to_string(host->GetSliderPos(IDC_PRIM_SLIDER)));
     }
-    return true;
+    // Typing the number is the quick way; the field starts with the focus and its text selected.
+    GotoDlgCtrl(IDC_PRIM_INDEX);
+    return false;
 }
 
 bool CSelectPrimDlg::OnCmdMsg(unsigned id, CCmdUI* update) {
-    if (id != IDC_PRIM_SLIDER)
+    if (id != IDC_PRIM_SLIDER && id != IDC_PRIM_INDEX)
         return CDialog::OnCmdMsg(id, update);
-    if (!update && GetHost())
-        SetDlgItemText(IDC_PRIM_INDEX, std::to_string(GetHost()->GetSliderPos(IDC_PRIM_SLIDER)));
+    IDialogHost* host = GetHost();
+    if (update || !host)
+        return true;
+    std::int64_t typed = 0;
+    const bool number = ParseWholeNumber(GetDlgItemText(IDC_PRIM_INDEX), typed);
+    if (id == IDC_PRIM_INDEX) {
+        // The thumb follows a number in range as it is typed.
+        if (number && typed >= 0 && typed <= m_nMaximum)
+            host->SetSliderPos(IDC_PRIM_SLIDER, static_cast<int>(typed));
+    } else if (!number || typed != host->GetSliderPos(IDC_PRIM_SLIDER)) {
+        SetDlgItemText(IDC_PRIM_INDEX, std::to_string(host->GetSliderPos(IDC_PRIM_SLIDER)));
+    }
     return true;
 }
 
 void CSelectPrimDlg::DoDataExchange(CDataExchange& dx) {
-    DDX_Slider(dx, IDC_PRIM_SLIDER, m_nPosition);
+    // The field decides; the slider is only another way of filling it in.
+    DDX_Text(dx, IDC_PRIM_INDEX, m_nPosition);
+    DDV_MinMaxInt(dx, m_nPosition, 0, m_nMaximum);
+    if (!dx.Failed() && GetHost())
+        GetHost()->SetSliderPos(IDC_PRIM_SLIDER, m_nPosition);
 }
 
 } // namespace polyvane

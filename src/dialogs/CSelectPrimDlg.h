@@ -1,5 +1,5 @@
 #pragma once
-// Picks a primitive of the selected object by its index with a slider.
+// Picks a primitive of the selected object by its index, typed or set with a slider.
 #include "platform/CDialog.h"
 
 #include <cstdint>
@@ -11,7 +11,7 @@ class CSelectPrimDlg : public CDialog {
     explicit CSelectPrimDlg(void* parent = nullptr);
 
     bool OnInitDialog() override;
-    // The slider's moves: the edit field shows the index the thumb stands at.
+    // The slider's moves fill in the field; a number typed in range moves the thumb.
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
 
     // The chosen index, in and out; the highest index the slider offers.

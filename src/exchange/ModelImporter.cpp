@@ -100,6 +100,8 @@ class Converter {
     std::map<unsigned, MaterialInfo> m_materials;
     std::vector<std::string> m_brokenTextures;
     std::vector<std::string> m_unplacedTextures;
+    // The picture placed in each texture slot, in slot order.
+    std::vector<RgbaImage> m_slotImages;
 };
 
 std::optional<RgbaImage> Converter::LoadImage(const std::string& name) {
@@ -146,9 +148,25 @@ MaterialInfo Converter::Material(unsigned index) {
             material.GetTexture(aiTextureType_DIFFUSE, 0, &path) == AI_SUCCESS) {
             const std::string name = path.C_Str();
             auto image = LoadImage(name);
-            if (!image)
+            std::optional<RgbaImage> fitted;
+            if (image)
+                fitted = FitPage(std::move(*image));
+            // Materials that show the same picture (a file written with one image per material)
+            // share one texture page.
+            const auto same = fitted ? std::find_if(m_slotImages.begin(), m_slotImages.end(),
+                                                    [&](const RgbaImage& placed) {
+                                                        return placed.width == fitted->width &&
+                                                               placed.height == fitted->height &&
+                                                               placed.rgba == fitted->rgba;
+                                                    })
+                                     : m_slotImages.end();
+            if (!fitted)
                 m_brokenTextures.push_back(name);
-            else if (m_result.textures.size() >= kTextureSlots)
+            else if (same != m_slotImages.end()) {
+                info.texture = static_cast<int>(same - m_slotImages.begin());
+                info.width = fitted->width;
+                info.height = fitted->height;
+            } else if (m_result.textures.size() >= kTextureSlots)
                 m_unplacedTextures.push_back(name);
             else {
                 const int slot = static_cast<int>(m_result.textures.size());
@@ -158,15 +176,15 @@ MaterialInfo Converter::Material(unsigned index) {
                 placement.imageY = (slot / 3) * 256;
                 placement.clutX = kClutColumn;
                 placement.clutY = slot;
-                const RgbaImage fitted = FitPage(std::move(*image));
-                TimFromImageResult tim = MakeTimFromImage(fitted, placement);
+                TimFromImageResult tim = MakeTimFromImage(*fitted, placement);
                 if (tim.bytes.empty())
                     m_brokenTextures.push_back(name + " (" + tim.error + ")");
                 else {
                     m_result.textures.push_back({name, std::move(tim.bytes)});
                     info.texture = slot;
-                    info.width = fitted.width;
-                    info.height = fitted.height;
+                    info.width = fitted->width;
+                    info.height = fitted->height;
+                    m_slotImages.push_back(std::move(*fitted));
                 }
             }
         }

@@ -63,6 +63,8 @@ class TimPixelBuffer {
 
 struct TimImage {
     std::string fileName;
+    // Made in memory (by an import) and not yet written to `fileName`.
+    bool unsaved = false;
     std::uint8_t pixelMode = 0;
     std::int32_t hasClut = 0;
     std::uint32_t clutLength = 0; // as read: bytes in the CLUT block, its length word included

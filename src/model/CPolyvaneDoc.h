@@ -106,6 +106,9 @@ class CPolyvaneDoc : public CDocument {
     [[nodiscard]] const FrameBuffer* FrameBufferDump() const { return m_frameBufferDump.get(); }
     // Sets or (with none) removes the dump, as one step.
     void SetFrameBufferDump(std::optional<FrameBuffer> dump);
+    // The last texture added now lives in the file at `path` (it was written there); not a step of
+    // the history, as saving the model is not.
+    void LastTextureSavedAs(std::string path);
     // A key for RecordPrimitiveChange that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
 

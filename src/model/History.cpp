@@ -126,6 +126,13 @@ void CPolyvaneDoc::AddTexture(TimImage&& tim) {
     History().Push(std::make_unique<TextureStep>(*this, true, m_timList.size() - 1));
 }
 
+void CPolyvaneDoc::LastTextureSavedAs(std::string path) {
+    if (m_timList.empty())
+        return;
+    m_timList.back().fileName = std::move(path);
+    m_timList.back().unsaved = false;
+}
+
 bool CPolyvaneDoc::RemoveTexture(std::string_view fileName) {
     const auto found = FindTim(m_timList, fileName);
     if (found == m_timList.end())

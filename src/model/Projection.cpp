@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <new>
 #include <utility>
@@ -40,6 +41,21 @@ Projector::Projector(double distance, double focal, std::int32_t centreX, std::i
     m_r[2][0] = sx * sz - cx * sy * cz;
     m_r[2][1] = sx * cz + cx * sy * sz;
     m_r[2][2] = cx * cy;
+}
+
+double Projector::Depth(double x, double y, double z) const {
+    return m_r[2][0] * (x - m_pivot[0]) + m_r[2][1] * (y - m_pivot[1]) + m_r[2][2] * (z - m_pivot[2]) +
+           m_distance;
+}
+
+double ClosestApproach(std::span<const WorkPrimitive> records, double angleX, double angleY, double angleZ,
+                       const std::array<double, 3>& pivot, double margin) {
+    const Projector turn(0.0, 1.0, 0, 0, angleX, angleY, angleZ, pivot);
+    double nearest = std::numeric_limits<double>::infinity();
+    for (const WorkPrimitive& p : records)
+        for (int i = 0; i < VertexCount(p); ++i)
+            nearest = std::min(nearest, turn.Depth(p.x[i], p.y[i], p.z[i]));
+    return records.empty() ? -std::numeric_limits<double>::infinity() : margin - nearest;
 }
 
 ScreenPoint Projector::Project(double x, double y, double z, std::int32_t& depth) const {

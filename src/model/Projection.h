@@ -25,6 +25,8 @@ class Projector {
 
     // Screen position of (x, y, z); `depth` receives trunc(W).
     ScreenPoint Project(double x, double y, double z, std::int32_t& depth) const;
+    // How far in front of the eye (x, y, z) lies once turned: W before any rounding.
+    [[nodiscard]] double Depth(double x, double y, double z) const;
     [[nodiscard]] const std::array<double, 3>& Pivot() const { return m_pivot; }
 
   private:
@@ -60,6 +62,11 @@ struct ProjectedObject {
     std::vector<std::uint32_t> order;
     std::array<ScreenPoint, 3> axis{};
 };
+
+// The least distance at which every vertex of `records`, turned by the angles about `pivot`, stays
+// at least `margin` in front of the eye; minus infinity without records.
+[[nodiscard]] double ClosestApproach(std::span<const WorkPrimitive> records, double angleX, double angleY,
+                                     double angleZ, const std::array<double, 3>& pivot, double margin);
 
 // Projects `records` into `out`, reusing its storage. The order is that of LinkByDepth.
 void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out);

@@ -61,6 +61,15 @@ struct DDSCAPS {
     std::uint32_t dwCaps = 0;
 };
 
+// How a pixel of a locked surface is laid out: its size in bits and where each colour's bits lie in
+// it, the pixel read as a little-endian number.
+struct DDPIXELFORMAT {
+    std::uint32_t dwRGBBitCount = 0;
+    std::uint32_t dwRBitMask = 0;
+    std::uint32_t dwGBitMask = 0;
+    std::uint32_t dwBBitMask = 0;
+};
+
 // What a surface is asked to be. `dwSize` is the size of the full description the callers were
 // written against; services check it to refuse descriptions they do not understand.
 struct DDSURFACEDESC {
@@ -69,6 +78,13 @@ struct DDSURFACEDESC {
     std::uint32_t dwFlags = 0;
     std::uint32_t dwBackBufferCount = 0;
     DDSCAPS ddsCaps;
+    // Filled in by Lock: the surface's size in pixels, the bytes from one row to the next, its
+    // first pixel and its pixel layout.
+    std::uint32_t dwWidth = 0;
+    std::uint32_t dwHeight = 0;
+    std::int32_t lPitch = 0;
+    void* lpSurface = nullptr;
+    DDPIXELFORMAT ddpfPixelFormat;
 };
 
 // A drawing context on a display surface, valid between the surface's GetDC and ReleaseDC. Text is
@@ -96,6 +112,10 @@ class IDirectDrawSurface {
     virtual HRESULT Flip(IDirectDrawSurface* targetOverride, std::uint32_t flags) = 0;
     // Brings back the memory of a lost surface.
     virtual HRESULT Restore() = 0;
+    // Gives direct access to the surface's pixels until Unlock (`desc` says where they are); a locked
+    // surface neither flips nor hands out a drawing context.
+    virtual HRESULT Lock(DDSURFACEDESC& desc) = 0;
+    virtual HRESULT Unlock() = 0;
 };
 
 // The display object. Destroying it gives the desktop back its own mode.
@@ -105,6 +125,8 @@ class IDirectDraw {
     virtual HRESULT SetCooperativeLevel(HWND window, std::uint32_t flags) = 0;
     virtual HRESULT SetDisplayMode(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) = 0;
     virtual HRESULT CreateSurface(const DDSURFACEDESC& desc, std::unique_ptr<IDirectDrawSurface>& out) = 0;
+    // True when a key was pressed or a mouse button clicked on the display since the last call.
+    [[nodiscard]] virtual bool TakeInput() = 0;
 };
 
 // Where display objects come from.

@@ -98,6 +98,11 @@ void HeadlessDialogHost::Type(int id, std::string_view text) {
     if (c && c->enabled && !Ended() && c->kind == ControlKind::Edit) {
         c->text = std::string(text);
         m_focus = id;
+        // Typing notifies the dialog, as the Qt host's edits do.
+        if (m_pDialog) {
+            m_pDialog->OnCmdMsg(static_cast<unsigned>(id), nullptr);
+            AfterAction();
+        }
     }
 }
 
@@ -109,8 +114,15 @@ void HeadlessDialogHost::SelectLine(int id, int index) {
 
 void HeadlessDialogHost::DragSlider(int id, int position) {
     HeadlessControl* c = Find(id);
-    if (c && c->enabled && !Ended() && c->kind == ControlKind::Slider)
-        c->sliderPos = std::clamp(position, c->sliderMin, std::max(c->sliderMin, c->sliderMax));
+    if (!c || !c->enabled || Ended() || c->kind != ControlKind::Slider)
+        return;
+    const int before = c->sliderPos;
+    c->sliderPos = std::clamp(position, c->sliderMin, std::max(c->sliderMin, c->sliderMax));
+    // A moved thumb notifies the dialog, as the Qt host's sliders do.
+    if (c->sliderPos != before && m_pDialog) {
+        m_pDialog->OnCmdMsg(static_cast<unsigned>(id), nullptr);
+        AfterAction();
+    }
 }
 
 void HeadlessDialogHost::PressEscape() {

@@ -1,9 +1,24 @@
 #include "MessageBox.h"
 
+#include <utility>
+
 namespace polyvane {
 
 namespace {
 IMessageBox* g_service = nullptr;
+std::string g_subject;
+} // namespace
+
+ScopedMessageSubject::ScopedMessageSubject(std::string subject) : m_previous(std::move(subject)) {
+    g_subject.swap(m_previous);
+}
+
+ScopedMessageSubject::~ScopedMessageSubject() {
+    g_subject.swap(m_previous);
+}
+
+const std::string& MessageSubject() {
+    return g_subject;
 }
 
 HeadlessMessageBox& DefaultHeadlessMessageBox() {

@@ -48,4 +48,19 @@ bool AfxAskYesNo(std::string_view text);
 // Installs a service for the lifetime of a scope.
 using ScopedMessageBox = ScopedService<IMessageBox, SetMessageBoxService>;
 
+// The file the messages shown during a scope are about (the innermost scope's); a box names it
+// beside the message, whose text stays as it is.
+class ScopedMessageSubject {
+  public:
+    explicit ScopedMessageSubject(std::string subject);
+    ~ScopedMessageSubject();
+    ScopedMessageSubject(const ScopedMessageSubject&) = delete;
+    ScopedMessageSubject& operator=(const ScopedMessageSubject&) = delete;
+
+  private:
+    std::string m_previous;
+};
+// Empty outside every scope.
+[[nodiscard]] const std::string& MessageSubject();
+
 } // namespace polyvane

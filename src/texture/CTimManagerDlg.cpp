@@ -34,7 +34,7 @@ bool CTimManagerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (IDialogHost* host = GetHost(); host && m_pTimList)
         for (const TimImage& tim : *m_pTimList)
-            host->ListAddString(IDC_TIM_LIST, tim.fileName);
+            host->ListAddString(IDC_TIM_LIST, TimListLabel(tim));
     return true;
 }
 
@@ -51,7 +51,7 @@ void CTimManagerDlg::OnAdd() {
     std::optional<TimImage> loaded = OpenTimFile(dlg.GetPathName());
     if (!loaded)
         return;
-    const std::string name = loaded->fileName;
+    const std::string name = TimListLabel(*loaded);
     if (m_addTexture)
         m_addTexture(std::move(*loaded));
     else
@@ -66,7 +66,7 @@ void CTimManagerDlg::OnRemove() {
         return;
     // Lines are sorted, so the line's text, not its index, names the entry; with duplicates the
     // first-added one goes.
-    const std::string name = GetHost()->ListGetText(IDC_TIM_LIST, line);
+    const std::string name(TimNameOfLabel(GetHost()->ListGetText(IDC_TIM_LIST, line)));
     if (m_removeTexture)
         m_removeTexture(name);
     else
@@ -117,7 +117,7 @@ void CTimManagerDlg::OnOK() {
     m_pChosen = nullptr;
     const int line = SelectedLine();
     if (line >= 0 && m_pTimList) {
-        const auto found = FindTim(*m_pTimList, GetHost()->ListGetText(IDC_TIM_LIST, line));
+        const auto found = FindTim(*m_pTimList, TimNameOfLabel(GetHost()->ListGetText(IDC_TIM_LIST, line)));
         if (found != m_pTimList->end())
             m_pChosen = &*found;
     }

@@ -2,10 +2,14 @@
 
 #include "TextureWorkbench.h"
 #include "TimViewLayout.h"
+#include "ViewIds.h"
 #include "formats/TimPicture.h"
 #include "platform/CDC.h"
 #include "platform/CommonDialogs.h"
+#include "platform/IFrameHost.h"
 #include "platform/MessageBox.h"
+
+#include "CommandIds.h"
 
 #include <string>
 #include <utility>
@@ -83,7 +87,25 @@ struct PaletteArea {
     }
 };
 
+using Entry = CommandEntry<CTimView>;
+constexpr Entry kCommands[] = {
+    {ID_TEXTURES_VIEW, &CTimView::OnTexturesView, &CTimView::OnUpdateTexturesView},
+};
+
 } // namespace
+
+bool CTimView::OnCmdMsg(unsigned id, CCmdUI* update) {
+    return DispatchCommand<CTimView>(this, kCommands, id, update);
+}
+
+void CTimView::OnTexturesView() {
+    if (IFrameHost* frame = GetParentFrame())
+        frame->SwitchView(kModelViewId);
+}
+
+void CTimView::OnUpdateTexturesView(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(1);
+}
 
 CPolyvaneDoc* CTimView::GetDocument() const {
     return static_cast<CPolyvaneDoc*>(CView::GetDocument());

@@ -1,9 +1,10 @@
 #pragma once
 // The texture view: the texture the current primitive uses, magnified, with the primitive's
-// texture outline over it; dragging a corner, or the whole outline, changes u and v. Under the
-// texture, a texture with several colour-table rows shows a row chooser, and the shown row's entries
-// stand in a palette strip: click an entry to change its colour, drag one onto another to swap them,
-// click a row to show the texture through it, Ctrl+click a row to copy the shown row over it.
+// texture outline over it; dragging a corner, or the whole outline, changes u and v. Textures, View
+// given again brings back the model view the texture view stands in for. Under the texture, a
+// texture with several colour-table rows shows a row chooser, and the shown row's entries stand in a
+// palette strip: click an entry to change its colour, drag one onto another to swap them, click a row
+// to show the texture through it, Ctrl+click a row to copy the shown row over it.
 #include "model/CPolyvaneDoc.h"
 #include "platform/CScrollView.h"
 
@@ -20,6 +21,11 @@ class CTimView : public CScrollView {
     void OnLButtonDown(unsigned flags, CPoint point) override;
     void OnLButtonUp(unsigned flags, CPoint point) override;
     void OnMouseMove(unsigned flags, CPoint point) override;
+    bool OnCmdMsg(unsigned id, CCmdUI* update) override;
+
+    // Textures, View: back to the model view, with the angles it had; checked while this view shows.
+    void OnTexturesView();
+    void OnUpdateTexturesView(CCmdUI* pCmdUI);
 
     // Each texel is drawn m_nScale pixels square.
     int m_nScale = 3;

@@ -71,4 +71,16 @@ TimList::iterator AddTimFile(TimList& list, const std::string& path) {
     return std::prev(list.end());
 }
 
+namespace {
+constexpr std::string_view kNotSaved = "(not saved) ";
+} // namespace
+
+std::string TimListLabel(const TimImage& tim) {
+    return tim.unsaved ? std::string(kNotSaved) + tim.fileName : tim.fileName;
+}
+
+std::string_view TimNameOfLabel(std::string_view label) {
+    return label.starts_with(kNotSaved) ? label.substr(kNotSaved.size()) : label;
+}
+
 } // namespace polyvane

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace polyvane {
 
@@ -22,5 +23,10 @@ std::optional<TimImage> OpenTimFile(const std::string& path);
 // Loads `path` into a temporary record and, when that succeeds, moves it to the tail and returns its
 // position. On failure (after its message) the list is unchanged and end() is returned.
 TimList::iterator AddTimFile(TimList& list, const std::string& path);
+
+// How the TIM manager lists a texture: its file name, marked while no file holds it yet.
+[[nodiscard]] std::string TimListLabel(const TimImage& tim);
+// The file name a list label stands for.
+[[nodiscard]] std::string_view TimNameOfLabel(std::string_view label);
 
 } // namespace polyvane

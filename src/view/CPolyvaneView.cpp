@@ -9,6 +9,7 @@
 #include "model/CPolyvaneDoc.h"
 #include "texture/TimFrameBuffer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -39,7 +40,7 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_TOP, &CPolyvaneView::OnViewTop, nullptr},
     {ID_VIEW_FIT_TO_WINDOW, &CPolyvaneView::OnViewFitToWindow, nullptr},
     {ID_OBJECT_PREVIEW, &CPolyvaneView::OnPreview, nullptr},
-    {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, nullptr},
+    {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, &CPolyvaneView::OnUpdateTexturesView},
     {ID_VIEW_VRAM_RAW, &CPolyvaneView::OnViewVramRaw, &CPolyvaneView::OnUpdateViewVramRaw},
     {ID_VIEW_VRAM_4BIT, &CPolyvaneView::OnViewVram4Bit, &CPolyvaneView::OnUpdateViewVram4Bit},
     {ID_VIEW_VRAM_8BIT, &CPolyvaneView::OnViewVram8Bit, &CPolyvaneView::OnUpdateViewVram8Bit},
@@ -279,6 +280,9 @@ void CPolyvaneView::OnUpdateViewTextured(CCmdUI* pCmdUI) {
 void CPolyvaneView::OnUpdateViewDither(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_textured.dither);
 }
+void CPolyvaneView::OnUpdateTexturesView(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(0);
+}
 void CPolyvaneView::OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_bShowVertexNumbers != 0);
 }
@@ -320,7 +324,16 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
         const std::int32_t dy = Difference(point.y, m_lastY);
         m_lastX = point.x;
         m_lastY = point.y;
-        m_distance += static_cast<std::int32_t>(static_cast<std::uint32_t>(dy) << kDistancePerPixelShift);
+        double next =
+            m_distance + static_cast<std::int32_t>(static_cast<std::uint32_t>(dy) << kDistancePerPixelShift);
+        // Moving nearer stops before the model's nearest point reaches the eye, where the picture
+        // would turn inside out; moving away is never held back.
+        const CPolyvaneDoc* doc = GetDocument();
+        if (next < m_distance && doc && doc->m_pWork)
+            next = std::min(m_distance,
+                            std::max(next, ClosestApproach({doc->m_pWork.get(), doc->WorkCount()}, m_angleX,
+                                                           m_angleY, m_angleZ, m_centre, kNearestDepth)));
+        m_distance = next;
         Invalidate(true);
     } else if (m_dragMode == DRAG_ROTATE && HasCapture()) {
         const std::int32_t dx = Difference(point.x, m_lastX);
@@ -505,8 +518,33 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
     line(Format("Style:%d", static_cast<int>(cur->style)));
 }
 
+// Object, Preview: the selected object as the console would show it on a television, the Textured
+// mode's picture at the console's resolution, framed as this view frames it and turning slowly
+// about its vertical axis.
 void CPolyvaneView::OnPreview() {
-    RunPreview(DisplayService(), GetHost());
+    CPolyvaneDoc* doc = GetDocument();
+    const std::span<const WorkPrimitive> records =
+        doc && doc->m_pWork ? std::span<const WorkPrimitive>(doc->m_pWork.get(), doc->WorkCount())
+                            : std::span<const WorkPrimitive>();
+    const bool large = records.size() > kLargePreviewPrimitives;
+    const std::int32_t width = large ? 640 : 320, height = large ? 480 : 240;
+    // The picture holds what the window holds: the focal length follows the change of size.
+    const CRect client = GetHost() ? GetHost()->GetClientRect() : CRect{};
+    const double scale = client.right > 0 && client.bottom > 0
+                             ? std::min(double(width) / client.right, double(height) / client.bottom)
+                             : 1.0;
+    if (doc)
+        RebuildFrameBuffer(m_memory, doc->m_timList);
+    ProjectedObject projected;
+    RunPreview(DisplayService(), GetHost(), width, height,
+               [&](std::span<std::uint16_t> picture, std::int32_t w, std::int32_t h, int frame) {
+                   const double turn = std::fmod(frame * kPreviewTurnPerFrame, kAngleWrap);
+                   ProjectObject(records,
+                                 Projector(m_distance, m_focal * scale, w / 2, h / 2, m_angleX,
+                                           m_angleY + turn, m_angleZ, m_centre),
+                                 projected);
+                   m_painter.Paint(records, projected, m_memory, picture, w, h, m_textured);
+               });
 }
 
 // Textures, View: the window shows the texture view of this document in place of this view, which

@@ -13,6 +13,7 @@
 #include "texture/TextureWorkbench.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -74,7 +75,7 @@ class CPolyvaneView : public CView {
     void OnViewFitToWindow();
     // The same for a client area of width x height; false (nothing changed) without an object to fit.
     bool FitToWindow(std::int32_t width, std::int32_t height);
-    // Object, Preview: the full-screen display test.
+    // Object, Preview: the object full screen as a television would show it, until a key or click.
     void OnPreview();
     // Textures, View: the texture view replaces this one in its window.
     void OnTexturesView();
@@ -86,6 +87,7 @@ class CPolyvaneView : public CView {
     void OnUpdateViewTextured(CCmdUI* pCmdUI);
     void OnUpdateViewDither(CCmdUI* pCmdUI);
     void OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI);
+    void OnUpdateTexturesView(CCmdUI* pCmdUI);
 
     // The VRAM mode's workbench (VramMode.cpp): how the memory is read, and the drag under way.
     void OnViewVramRaw();
@@ -200,5 +202,11 @@ constexpr double kAngleWrap = 6.28318530716;
 constexpr double kQuarterTurn = 1.57079632679;
 constexpr double kRadiansPerPixel = 0.01;
 constexpr std::int32_t kDistancePerPixelShift = 6; // 64 model units per pixel
+// The preview turns the model this far each frame (a turn in about ten seconds at 60 frames a
+// second), and uses the console's higher resolution for objects of more primitives than this.
+constexpr double kPreviewTurnPerFrame = 0.0105;
+constexpr std::size_t kLargePreviewPrimitives = 2000;
+// How far in front of the eye the model's nearest point stays when moving nearer.
+constexpr double kNearestDepth = 1.0;
 
 } // namespace polyvane

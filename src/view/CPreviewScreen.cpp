@@ -1,14 +1,32 @@
 #include "CPreviewScreen.h"
 
+#include "gpu/FrameBufferPicture.h"
 #include "platform/MessageBox.h"
+
+#include <bit>
+#include <vector>
 
 namespace polyvane {
 
 namespace {
-constexpr int kPreviewFlips = 60;
-constexpr COLORREF kWordBackground = RGB(0, 0, 255);
-constexpr COLORREF kWordColour = RGB(255, 255, 0);
+
+// One 8-bit channel placed in the bits of `mask`, keeping its high bits when the mask is narrower.
+std::uint32_t Place(std::uint32_t channel, std::uint32_t mask) {
+    if (mask == 0)
+        return 0;
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    const std::uint32_t value = bits >= 8 ? channel << (bits - 8) : channel >> (8 - bits);
+    return (value << shift) & mask;
+}
+
 } // namespace
+
+std::uint32_t PixelOfWord(std::uint16_t word, const DDPIXELFORMAT& format) {
+    const std::uint32_t rgb = WidenWord(word); // red in the low byte
+    return Place(rgb & 0xFF, format.dwRBitMask) | Place((rgb >> 8) & 0xFF, format.dwGBitMask) |
+           Place((rgb >> 16) & 0xFF, format.dwBBitMask);
+}
 
 CPreviewScreen::CPreviewScreen(IDisplayService& service) : m_service(service) {}
 
@@ -45,18 +63,34 @@ bool CPreviewScreen::Init() {
         return false;
 
     m_ddrval = m_pPrimary->GetAttachedSurface(DDSCAPS{DDSCAPS_BACKBUFFER}, m_pBack);
-    if (m_ddrval != DD_OK || !m_pBack)
-        return false;
+    return m_ddrval == DD_OK && m_pBack;
+}
 
-    // Without a drawing context the chain still flips; only the word is missing.
-    IDisplayDC* dc = nullptr;
-    if (m_pPrimary->GetDC(dc) != DD_OK || !dc)
-        return true;
-    dc->SetBkColor(kWordBackground);
-    dc->SetTextColor(kWordColour);
-    dc->TextOut(0, 0, "Front");
-    m_pPrimary->ReleaseDC(dc);
-    return true;
+bool CPreviewScreen::Present(std::span<const std::uint16_t> picture) {
+    if (!m_pBack || picture.size() < std::size_t(m_width) * std::size_t(m_height))
+        return false;
+    DDSURFACEDESC desc;
+    desc.dwSize = DDSURFACEDESC::kSize;
+    if (m_pBack->Lock(desc) != DD_OK || !desc.lpSurface)
+        return false;
+    const std::uint32_t bytes = desc.ddpfPixelFormat.dwRGBBitCount / 8;
+    const bool fits = desc.dwWidth >= std::uint32_t(m_width) && desc.dwHeight >= std::uint32_t(m_height) &&
+                      bytes >= 1 && bytes <= 4 &&
+                      std::uint64_t(desc.lPitch) >= std::uint64_t(bytes) * std::uint32_t(m_width);
+    if (fits) {
+        auto* rows = static_cast<std::uint8_t*>(desc.lpSurface);
+        for (std::int32_t y = 0; y < m_height; ++y) {
+            std::uint8_t* out = rows + std::size_t(y) * std::size_t(desc.lPitch);
+            for (std::int32_t x = 0; x < m_width; ++x) {
+                std::uint32_t pixel = PixelOfWord(
+                    picture[std::size_t(y) * std::size_t(m_width) + std::size_t(x)], desc.ddpfPixelFormat);
+                for (std::uint32_t b = 0; b < bytes; ++b, pixel >>= 8)
+                    *out++ = static_cast<std::uint8_t>(pixel);
+            }
+        }
+    }
+    m_pBack->Unlock();
+    return fits;
 }
 
 void CPreviewScreen::Flip() {
@@ -76,16 +110,28 @@ void CPreviewScreen::Flip() {
     }
 }
 
-void RunPreview(IDisplayService& service, HWND window) {
+void RunPreview(IDisplayService& service, HWND window, std::int32_t width, std::int32_t height,
+                const PreviewPainter& paint) {
     CPreviewScreen screen(service);
     screen.m_hWnd = window;
-    if (screen.Init()) {
-        for (int i = 0; i < kPreviewFlips; ++i)
+    screen.m_width = width;
+    screen.m_height = height;
+    bool failed = !screen.Init();
+    if (!failed) {
+        std::vector<std::uint16_t> picture(std::size_t(width) * std::size_t(height));
+        // The user ends it; a display that stops flipping ends it too, and says so.
+        for (int frame = 0; !screen.m_pDD->TakeInput(); ++frame) {
+            paint(picture, width, height, frame);
+            screen.Present(picture);
             screen.Flip();
-        AfxMessageBox("OK");
-    } else {
-        AfxMessageBox("Err");
+            if (screen.m_ddrval != DD_OK) {
+                failed = true;
+                break;
+            }
+        }
     }
+    if (failed)
+        AfxMessageBox("Err");
 }
 
 } // namespace polyvane

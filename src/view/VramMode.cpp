@@ -23,6 +23,9 @@ constexpr COLORREF kTextureColour = RGB(128, 128, 128);
 constexpr COLORREF kOverlapColour = RGB(255, 220, 0);
 constexpr COLORREF kClutRowColour = RGB(0, 170, 255);
 constexpr COLORREF kMarkColour = RGB(0, 255, 120);
+// Texture names: light letters on a dark plate read over any picture.
+constexpr COLORREF kLabelPlate = RGB(16, 16, 32);
+constexpr COLORREF kLabelInk = RGB(255, 255, 224);
 
 const TimImage& TextureAt(const TimList& list, std::size_t position) {
     return *std::next(list.begin(), static_cast<std::ptrdiff_t>(position));
@@ -109,11 +112,7 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         for (const TimImage& tim : doc.Textures()) {
             if (ClutRect(tim).width > 0 && visible(ClutRect(tim)))
                 outlineAround(ClutRect(tim));
-            if (!visible(ImageRect(tim)))
-                continue;
             outline(ImageRect(tim));
-            const CPoint at = layout.Screen(tim.imageX, tim.imageY);
-            pDC->TextOut(at.x + 2, at.y + 2, std::filesystem::path(tim.fileName).filename().string());
         }
     });
     withPen(kOverlapColour, 2, [&] {
@@ -135,14 +134,29 @@ void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highligh
         pDC->SelectObject(before);
     }
 
-    const WorkPrimitive* cur = doc.CurrentPrimitive();
-    if (!cur || !(cur->attr & PA_TEXTURED))
-        return;
-    const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-    outline({TexturePageX(cur->tpage), TexturePageY(cur->tpage), TexturePageWords(cur->pmode), 256});
-    if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
-        outline({cur->clutX, cur->clutY, cur->pmode == kPixelMode4Bit ? 16 : 256, 1});
-    pDC->SelectObject(oldPen);
+    if (const WorkPrimitive* cur = doc.CurrentPrimitive(); cur && (cur->attr & PA_TEXTURED)) {
+        const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
+        outline({TexturePageX(cur->tpage), TexturePageY(cur->tpage), TexturePageWords(cur->pmode), 256});
+        if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
+            outline({cur->clutX, cur->clutY, cur->pmode == kPixelMode4Bit ? 16 : 256, 1});
+        pDC->SelectObject(oldPen);
+    }
+
+    // The names last, each on a plate of its own, so that neither busy texels nor a later outline
+    // hide a letter; a name never starts off the window.
+    const int modeBefore = pDC->SetBkMode(OPAQUE);
+    const COLORREF plateBefore = pDC->SetBkColor(kLabelPlate);
+    const COLORREF inkBefore = pDC->SetTextColor(kLabelInk);
+    for (const TimImage& tim : doc.Textures()) {
+        if (!visible(ImageRect(tim)))
+            continue;
+        const CPoint at = layout.Screen(tim.imageX, tim.imageY);
+        pDC->TextOut(std::max(at.x + 2, 0), std::max(at.y + 2, 0),
+                     " " + std::filesystem::path(tim.fileName).filename().string() + " ");
+    }
+    pDC->SetTextColor(inkBefore);
+    pDC->SetBkColor(plateBefore);
+    pDC->SetBkMode(modeBefore);
 }
 
 bool CPolyvaneView::VramMouse(VramEvent event, unsigned flags, CPoint point) {

@@ -57,15 +57,22 @@ TEST(Import, HandWrittenFiles) {
     WriteText(folder / "ngon.obj", "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 1 1 0\nv 1 2 0\nv 0 2 0\nf 1 2 3 4 5 6\n");
     WriteText(folder / "two.obj",
               "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\no first\nf 1 2 3\no second\nf 1 2 4\nf 1 3 4\n");
+    // Two materials, each with its own file of the same picture: one texture page serves both.
+    ASSERT_TRUE(WriteWholeFile((folder / "twin.png").string(), png));
+    WriteText(folder / "twins.mtl", "newmtl a\nmap_Kd skin.png\nnewmtl b\nmap_Kd twin.png\n");
+    WriteText(folder / "twins.obj",
+              "mtllib twins.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nvt 0 0\nvt 1 0\nvt 0 1\n"
+              "usemtl a\nf 1/1 2/2 3/3\nusemtl b\nf 1/1 2/2 4/3\n");
     WriteColouredTriangleGltf(folder);
     struct Case {
         const char* file;
         Summary expected;
         std::size_t messages;
     } cases[] = {
-        {"quad.obj", {1, 1, 1, 1, 0}, 0}, {"colours.obj", {1, 1, 0, 0, 0}, 0},
+        {"quad.obj", {1, 1, 1, 1, 0}, 0},  {"colours.obj", {1, 1, 0, 0, 0}, 0},
         {"ngon.obj", {1, 4, 0, 0, 0}, 0}, // an L of six corners: four triangles
-        {"two.obj", {2, 3, 0, 0, 0}, 0},  {"tri.gltf", {1, 1, 0, 0, 0}, 0},
+        {"two.obj", {2, 3, 0, 0, 0}, 0},   {"tri.gltf", {1, 1, 0, 0, 0}, 0},
+        {"twins.obj", {1, 2, 0, 2, 0}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -89,6 +96,12 @@ TEST(Import, HandWrittenFiles) {
                 }
         EXPECT_EQ(largest, 4096.0);
     }
+    const ImportResult twins = ImportModelFile((folder / "twins.obj").string());
+    ASSERT_TRUE(twins.ok);
+    const auto records = twins.model.objects[0].Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].tpage, records[1].tpage);
+    EXPECT_EQ(records[0].clutY, records[1].clutY);
     // Corner colours become the colours of a primitive with one per corner; the console's Y points down.
     for (const char* file : {"colours.obj", "tri.gltf"}) {
         SCOPED_TRACE(file);

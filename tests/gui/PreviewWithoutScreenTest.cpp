@@ -9,6 +9,12 @@
 
 using namespace polyvane;
 
+namespace {
+void NoPainting(std::span<std::uint16_t>, std::int32_t, std::int32_t, int) {
+    QFAIL("there is no display to paint on");
+}
+} // namespace
+
 class PreviewWithoutScreenTest : public QObject {
     Q_OBJECT
 
@@ -17,7 +23,7 @@ class PreviewWithoutScreenTest : public QObject {
         QtDisplayService service;
         HeadlessMessageBox box;
         ScopedMessageBox scoped(box);
-        RunPreview(service, nullptr);
+        RunPreview(service, nullptr, 320, 240, NoPainting);
         QCOMPARE(box.Texts(), std::vector<std::string>{"Err"});
     }
 
@@ -32,7 +38,7 @@ class PreviewWithoutScreenTest : public QObject {
         QVERIFY(!display);
         HeadlessMessageBox box;
         ScopedMessageBox scoped(box);
-        RunPreview(service, nullptr);
+        RunPreview(service, nullptr, 320, 240, NoPainting);
         QCOMPARE(box.Texts(), std::vector<std::string>{"Err"});
     }
 };

@@ -39,6 +39,7 @@ class ShellExchangeTest : public QObject {
     void importOpensANewDocumentWithItsTexture();
     void exportWritesTheChosenFileAndSaysWhatIsMissing();
     void importImageAddsATextureThatSaveTimAsWrites();
+    void aNameSavedWithoutExtensionGetsTheChosenFiltersOne();
 
   private:
     QTemporaryDir m_settings;
@@ -80,6 +81,8 @@ void ShellExchangeTest::exportWritesTheChosenFileAndSaysWhatIsMissing() {
     QVERIFY(shell.Frame().ExecuteCommand(ID_FILE_EXPORT));
     QVERIFY(QFile::exists(out));
     QCOMPARE(shell.prompts.exchangeTitles, QStringList{QStringLiteral("Export")});
+    // The dialog suggests the model's name in its file's folder.
+    QCOMPARE(shell.prompts.starts, QStringList{QStringLiteral(POLYVANE_SOURCE_DIR "/samples/cube")});
     // The sample's textured faces sample a page no loaded TIM covers.
     QCOMPARE(shell.Messages().size(), 1);
     QVERIFY(shell.Messages()[0].startsWith(QStringLiteral("Textures not loaded")));
@@ -99,7 +102,11 @@ void ShellExchangeTest::importImageAddsATextureThatSaveTimAsWrites() {
     QCOMPARE(ActiveDocument(shell).m_timList.size(), std::size_t{1});
     shell.Frame().RefreshCommandStates();
     QVERIFY(shell.Frame().Action(ID_TEXTURES_SAVE_TIM_AS)->isEnabled());
+    // Until it is written, the texture lives only in memory.
+    QVERIFY(ActiveDocument(shell).m_timList.back().unsaved);
     QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_SAVE_TIM_AS));
+    QVERIFY(!ActiveDocument(shell).m_timList.back().unsaved);
+    QCOMPARE(QString::fromStdString(ActiveDocument(shell).m_timList.back().fileName), saved);
     TimImage back;
     back.fileName = saved.toStdString();
     QVERIFY(LoadTim(back));
@@ -108,6 +115,20 @@ void ShellExchangeTest::importImageAddsATextureThatSaveTimAsWrites() {
     QVERIFY(back.pixels.bytes().size() == added.pixels.bytes().size() &&
             std::equal(back.pixels.bytes().begin(), back.pixels.bytes().end(), added.pixels.bytes().begin()));
     QVERIFY(std::equal(back.clut, back.clut + 16, added.clut));
+}
+
+void ShellExchangeTest::aNameSavedWithoutExtensionGetsTheChosenFiltersOne() {
+    const struct {
+        const char *path, *filter, *expected;
+    } cases[] = {
+        {"/m/car3y", "glTF binary (*.glb)", "/m/car3y.glb"},
+        {"/m/car3y", "Wavefront OBJ (*.obj *.OBJ)", "/m/car3y.obj"},
+        {"/m/car3y.gltf", "glTF binary (*.glb)", "/m/car3y.gltf"},
+        {"/m.d/car3y", "All files (*)", "/m.d/car3y"},
+    };
+    for (const auto& c : cases)
+        QCOMPARE(WithFilterExtension(QString::fromUtf8(c.path), QString::fromUtf8(c.filter)),
+                 QString::fromUtf8(c.expected));
 }
 
 QTEST_MAIN(ShellExchangeTest)

@@ -11,7 +11,11 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 using namespace polyvane;
 using namespace polyvane::test;
@@ -161,7 +165,7 @@ void ShellMenusTest::menusWithDocument() {
         "TIM Whole Widt&h|32873",
         "TIM Colour Table from &Primitive|32874",
         "-",
-        "Show Vertex Numbers|32809",
+        "Show &Vertex Numbers|32809",
         "&Dither|32816",
         "-",
         "&Fit to Window\tHome|32830",
@@ -172,8 +176,8 @@ void ShellMenusTest::menusWithDocument() {
         "N&ext Object|32800",
         "P&rev Object|32801",
         "&Modify Primitive|32804",
-        "Preview|32807",
-        "Stats|32810",
+        "Pre&view|32807",
+        "S&tats|32810",
         "&Textures",
         "&TIM Manager|32798",
         "&View|32799",
@@ -193,8 +197,8 @@ void ShellMenusTest::menusWithDocument() {
         "&Replace Palette Row...|32882",
         "Too&ls",
         "&Swap X and Z|32811",
-        "&Flip &X points|32813",
-        "Flip Y points|32812",
+        "Flip &X points|32813",
+        "Flip &Y points|32812",
         "Flip &Z points|32814",
         "&Window",
         "&New Window|57648",
@@ -276,11 +280,11 @@ void ShellMenusTest::toolbarHasTenGroupsWithTips() {
                                 "Undo",
                                 "Redo",
                                 "Print",
-                                "Wireframe view",
+                                "Wireframe View",
                                 "Solid View",
                                 "Textured View",
-                                "",
-                                "Object table view",
+                                "Blank View",
+                                "Object Table View",
                                 "VRAM View",
                                 "15-bit words",
                                 "4-bit pages",

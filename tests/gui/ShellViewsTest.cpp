@@ -150,9 +150,16 @@ void ShellViewsTest::texturesViewReplacesTheModelViewInTheSameWindow() {
     // Without textures the view says so in its window.
     QVERIFY(NonWhitePixels(frame->ActiveViewWidget()->grab().toImage()) > 0);
 
-    // The command again reaches the document, which does nothing.
+    // The menu item is checked while the texture view shows; the command again brings back the
+    // model view with its angles.
+    shell.Frame().RefreshCommandStates();
+    QVERIFY(shell.Frame().Action(ID_TEXTURES_VIEW)->isChecked());
     QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_VIEW));
-    QCOMPARE(frame->GetActiveView(), static_cast<CView*>(texture));
+    QCOMPARE(frame->GetActiveView(), static_cast<CView*>(model));
+    QCOMPARE(frame->CurrentViewId(), kModelViewId);
+    QCOMPARE(model->m_angleY, 0.5);
+    shell.Frame().RefreshCommandStates();
+    QVERIFY(!shell.Frame().Action(ID_TEXTURES_VIEW)->isChecked());
     QVERIFY(shell.Messages().isEmpty());
 
     // A new window on the document starts with a model view of its own.

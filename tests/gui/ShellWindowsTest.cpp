@@ -141,6 +141,26 @@ class ShellWindowsTest : public QObject {
         }
     }
 
+    void theFrameTitleNamesTheDocumentOnceMaximisedOrNot() {
+        Shell shell(m_settings->path());
+        QVERIFY(shell.Start({kCube}));
+        CChildFrame* frame = shell.Active();
+        frame->GetDocument().SetModifiedFlag(true);
+        for (bool maximised : {false, true, false}) {
+            if (maximised)
+                frame->showMaximized();
+            else
+                frame->showNormal();
+            QCoreApplication::processEvents();
+            shell.Frame().RefreshCommandStates();
+            // The title as the window manager shows it, the modified mark put in.
+            const QString shown =
+                shell.Frame().windowTitle().replace(QStringLiteral("[*]"), QStringLiteral("*"));
+            QCOMPARE(shown.count(QStringLiteral("cube.tmd")), 1);
+            QVERIFY2(shown.startsWith(QStringLiteral("TMD - ")), qPrintable(shown));
+        }
+    }
+
     void windowMenuListsTheWindowsAndActivatesTheChosenOne() {
         Shell shell(m_settings->path());
         QVERIFY(OpenWindows(shell, 3));

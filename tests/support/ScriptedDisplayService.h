@@ -25,7 +25,7 @@ inline std::string Hex(std::uint32_t value) {
 class ScriptedDisplayService final : public IDisplayService {
   public:
     // Answers by operation name ("DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode",
-    // "CreateSurface", "GetAttachedSurface", "GetDC", "ReleaseDC"); DD_OK when absent.
+    // "CreateSurface", "GetAttachedSurface", "GetDC", "ReleaseDC", "Lock"); DD_OK when absent.
     std::map<std::string, HRESULT> answers;
     // Answers of successive flips and restores; DD_OK once a queue is empty.
     std::deque<HRESULT> flipAnswers;
@@ -35,6 +35,12 @@ class ScriptedDisplayService final : public IDisplayService {
     int liveDisplays = 0;
     int liveSurfaces = 0;
     int flips = 0;
+    // TakeInput answers true from its call number `inputAfter` on (0: at once).
+    int inputAfter = 0;
+    int inputChecks = 0;
+    // The mode last set, and the back buffer's pixels (16 bits, 5-6-5) as last unlocked.
+    std::int32_t modeWidth = 0, modeHeight = 0;
+    std::vector<std::uint16_t> presented;
 
     HRESULT DirectDrawCreate(std::unique_ptr<IDirectDraw>& out) override {
         log.emplace_back("DirectDrawCreate");
@@ -111,6 +117,24 @@ class ScriptedDisplayService final : public IDisplayService {
             m_s.log.emplace_back("Restore");
             return Next(m_s.restoreAnswers);
         }
+        HRESULT Lock(DDSURFACEDESC& desc) override {
+            m_s.log.emplace_back("Lock " + m_name);
+            const HRESULT r = m_s.Answer("Lock");
+            if (r != DD_OK)
+                return r;
+            m_pixels.assign(std::size_t(m_s.modeWidth) * std::size_t(m_s.modeHeight), 0);
+            desc.dwWidth = static_cast<std::uint32_t>(m_s.modeWidth);
+            desc.dwHeight = static_cast<std::uint32_t>(m_s.modeHeight);
+            desc.lPitch = m_s.modeWidth * 2;
+            desc.lpSurface = m_pixels.data();
+            desc.ddpfPixelFormat = {16, 0xF800, 0x07E0, 0x001F};
+            return DD_OK;
+        }
+        HRESULT Unlock() override {
+            m_s.log.emplace_back("Unlock " + m_name);
+            m_s.presented = m_pixels;
+            return DD_OK;
+        }
 
       private:
         static HRESULT Next(std::deque<HRESULT>& queue) {
@@ -124,6 +148,7 @@ class ScriptedDisplayService final : public IDisplayService {
         std::string m_name;
         Context m_context;
         std::unique_ptr<Surface> m_back;
+        std::vector<std::uint16_t> m_pixels;
     };
 
     class Display final : public IDirectDraw {
@@ -141,6 +166,8 @@ class ScriptedDisplayService final : public IDisplayService {
         HRESULT SetDisplayMode(std::int32_t width, std::int32_t height, std::int32_t bpp) override {
             m_s.log.push_back("SetDisplayMode " + std::to_string(width) + "x" + std::to_string(height) + "x" +
                               std::to_string(bpp));
+            m_s.modeWidth = width;
+            m_s.modeHeight = height;
             return m_s.Answer("SetDisplayMode");
         }
         HRESULT CreateSurface(const DDSURFACEDESC& d, std::unique_ptr<IDirectDrawSurface>& out) override {
@@ -152,6 +179,7 @@ class ScriptedDisplayService final : public IDisplayService {
                 out = std::make_unique<Surface>(m_s, "primary", d.dwBackBufferCount > 0);
             return r;
         }
+        bool TakeInput() override { return m_s.inputChecks++ >= m_s.inputAfter; }
 
       private:
         ScriptedDisplayService& m_s;

@@ -38,14 +38,18 @@ class ScriptedPrompts final : public IShellPrompts {
         writeBackAsked.append(model + QStringLiteral(" > ") + image);
         return !writeBackAnswers.empty() && writeBackAnswers.takeFirst();
     }
-    QString ChooseOpenPath() override { return openPaths.isEmpty() ? QString() : openPaths.takeFirst(); }
+    QString ChooseOpenPath(const QString& folder) override {
+        starts.append(folder);
+        return openPaths.isEmpty() ? QString() : openPaths.takeFirst();
+    }
     QString ChooseSavePath(const QString& suggestion) override {
         suggested.append(suggestion);
         return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
     }
 
-    QString ChooseExchangePath(const QString& title, const QString&, bool) override {
+    QString ChooseExchangePath(const QString& title, const QString&, bool, const QString& start) override {
         exchangeTitles.append(title);
+        starts.append(start);
         return exchangePaths.isEmpty() ? QString() : exchangePaths.takeFirst();
     }
 
@@ -60,6 +64,8 @@ class ScriptedPrompts final : public IShellPrompts {
     QStringList openPaths;
     QStringList savePaths;
     QStringList suggested;
+    // Where each open or exchange dialog started.
+    QStringList starts;
 };
 
 // A view that records the commands and mouse messages it gets and keeps a mode with check marks, as

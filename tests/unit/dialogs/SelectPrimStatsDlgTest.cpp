@@ -62,6 +62,42 @@ TEST(SelectPrimDlg, OkReadsTheSliderAndCancelDoesNot) {
     EXPECT_EQ(again.m_nPosition, 20);
 }
 
+TEST(SelectPrimDlg, TheTypedNumberIsAppliedAndOneOutOfRangeIsRefused) {
+    const struct {
+        const char* typed;
+        bool closes;
+        std::int32_t chosen; // when it closes
+        const char* message; // when it does not
+    } cases[] = {
+        {"100", true, 100, nullptr},
+        {" 0 ", true, 0, nullptr},
+        {"250", false, 0, "Please enter an integer between 0 and 249."},
+        {"-1", false, 0, "Please enter an integer between 0 and 249."},
+        {"x", false, 0, "Please enter an integer."},
+    };
+    for (const auto& c : cases) {
+        HeadlessMessageBox box;
+        ScopedMessageBox scopedBox(box);
+        CSelectPrimDlg dlg;
+        dlg.m_nPosition = 7;
+        dlg.m_nMaximum = 249;
+        HeadlessDialogHost host(TemplateOf(IDD_SELECT_PRIM));
+        host.Open(dlg);
+        EXPECT_EQ(host.FocusedControl(), IDC_PRIM_INDEX) << c.typed;
+        host.Type(IDC_PRIM_INDEX, c.typed);
+        host.PressEnter();
+        EXPECT_EQ(host.Ended(), c.closes) << c.typed;
+        if (c.closes) {
+            EXPECT_EQ(dlg.m_nPosition, c.chosen) << c.typed;
+            EXPECT_EQ(host.Control(IDC_PRIM_SLIDER)->sliderPos, c.chosen) << c.typed;
+            EXPECT_TRUE(box.Texts().empty()) << c.typed;
+        } else {
+            EXPECT_EQ(box.Texts(), std::vector<std::string>{c.message}) << c.typed;
+            EXPECT_EQ(host.FocusedControl(), IDC_PRIM_INDEX) << c.typed;
+        }
+    }
+}
+
 TEST(SelectPrimCommand, OkMakesTheChosenPrimitiveCurrentAndRedrawsWithoutModifying) {
     DocWithView d(TrianglesTmd(250));
     d.doc().m_pCurPrim = &d.doc().m_pWork[180];

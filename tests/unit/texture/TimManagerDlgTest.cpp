@@ -202,6 +202,19 @@ TEST_F(TimManagerTest, RemovingTheLastEntryLeavesAnEmptyList) {
     EXPECT_EQ(dlg.m_pChosen, nullptr);
 }
 
+TEST_F(TimManagerTest, ATextureOnlyInMemoryIsListedAsNotSavedAndStillChosen) {
+    const auto path = dir.Write("car.tim", DirectTim(0, 0));
+    AddTimFile(list, path);
+    AddTimFile(list, path);
+    list.back().fileName = "/nowhere/import.tim";
+    list.back().unsaved = true;
+    Open();
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"(not saved) /nowhere/import.tim", path}));
+    host.SelectLine(IDC_TIM_LIST, 0);
+    host.PressEnter();
+    EXPECT_EQ(dlg.m_pChosen, &list.back());
+}
+
 TEST_F(TimManagerTest, DoneWithoutASelectionClosesWithOkAndNothingChosen) {
     AddTimFile(list, dir.Write("tex.tim", DirectTim(0, 0)));
     Open();

@@ -1,5 +1,5 @@
-// The full-screen preview against a scripted display: the set-up sequence and its refusals, the flip
-// retries, and the command's outcome and clean-up order.
+// The full-screen preview against a scripted display: the set-up sequence and its refusals, the
+// frames written and flipped until input, the flip retries, and the pixels in the surface's layout.
 #include "ScriptedDisplayService.h"
 #include "platform/CView.h"
 #include "view/CPreviewScreen.h"
@@ -19,11 +19,11 @@ using Log = std::vector<std::string>;
 
 const Log kSetUp = {
     "DirectDrawCreate",          "SetCooperativeLevel 0x11",
-    "SetDisplayMode 800x600x16", "CreateSurface size 108 flags 0x21 caps 0x218 back 1",
+    "SetDisplayMode 320x240x16", "CreateSurface size 108 flags 0x21 caps 0x218 back 1",
     "GetAttachedSurface 0x4",
 };
-const Log kWord = {"GetDC primary", "SetBkColor 0xff0000", "SetTextColor 0xffff", "TextOut 0,0 Front",
-                   "ReleaseDC"};
+const Log kFrame = {"Lock back", "Unlock back", "Flip 0x0"};
+const Log kRelease = {"release primary", "release display"};
 
 Log Concat(std::initializer_list<Log> parts) {
     Log all;
@@ -36,23 +36,36 @@ Log Repeat(const std::string& line, int count) {
     return Log(static_cast<std::size_t>(count), line);
 }
 
-// Runs the command on `display` and returns the log with the message box in it.
-Log RunCommand(ScriptedDisplayService& display, HWND window = nullptr) {
+Log Repeat(const Log& lines, int count) {
+    Log all;
+    for (int i = 0; i < count; ++i)
+        all.insert(all.end(), lines.begin(), lines.end());
+    return all;
+}
+
+// Runs the command on `display` with a painter that fills frame n with the word n, and returns the
+// log with the message box in it.
+Log RunCommand(ScriptedDisplayService& display, HWND window = nullptr, std::vector<int>* frames = nullptr) {
     LoggingMessageBox box(display.log);
     ScopedMessageBox scoped(box);
-    RunPreview(display, window);
+    RunPreview(
+        display, window, 320, 240,
+        [frames](std::span<std::uint16_t> picture, std::int32_t width, std::int32_t height, int frame) {
+            EXPECT_EQ(picture.size(), std::size_t(width) * std::size_t(height));
+            std::fill(picture.begin(), picture.end(), static_cast<std::uint16_t>(frame));
+            if (frames)
+                frames->push_back(frame);
+        });
     return display.log;
 }
 
-TEST(PreviewScreen, StartsWithTheDisplayModeAndNothingCreated) {
+TEST(PreviewScreen, StartsWithTheTelevisionModeAndNothingCreated) {
     ScriptedDisplayService display;
     CPreviewScreen screen(display);
-    EXPECT_EQ(screen.m_width, 800);
-    EXPECT_EQ(screen.m_height, 600);
+    EXPECT_EQ(screen.m_width, 320);
+    EXPECT_EQ(screen.m_height, 240);
     EXPECT_EQ(screen.m_bpp, 16);
-    EXPECT_EQ(screen.m_hWnd, nullptr);
     EXPECT_EQ(screen.m_pDD, nullptr);
-    EXPECT_EQ(screen.m_pPrimary, nullptr);
     EXPECT_EQ(screen.m_pBack, nullptr);
     EXPECT_TRUE(display.log.empty());
 }
@@ -63,21 +76,20 @@ TEST(PreviewScreen, DestroyingAnUnusedScreenReleasesNothing) {
     EXPECT_TRUE(display.log.empty());
 }
 
-TEST(PreviewCommand, SetsUpWritesTheWordFlipsSixtyTimesAndReportsOkBeforeGivingTheDisplayBack) {
+TEST(PreviewCommand, ShowsFrameAfterFrameUntilInputThenGivesTheDisplayBackWithoutABox) {
     ScriptedDisplayService display;
-    Log log = RunCommand(display);
-    EXPECT_EQ(
-        log,
-        Concat({kSetUp, kWord, Repeat("Flip 0x0", 60), {"box OK", "release primary", "release display"}}));
+    display.inputAfter = 3;
+    HeadlessViewHost host;
+    std::vector<int> frames;
+    const Log log = RunCommand(display, &host, &frames);
+    EXPECT_EQ(log, Concat({kSetUp, Repeat(kFrame, 3), kRelease}));
+    EXPECT_EQ(frames, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(display.cooperativeWindow, &host);
+    // The last frame's word 2 (red 2 of 31) as a 5-6-5 pixel: red 16 of 255 keeps its top 5 bits.
+    ASSERT_EQ(display.presented.size(), 320u * 240u);
+    EXPECT_EQ(display.presented.front(), 0x1000);
     EXPECT_EQ(display.liveDisplays, 0);
     EXPECT_EQ(display.liveSurfaces, 0);
-}
-
-TEST(PreviewCommand, AsksForTheDisplayForTheViewsWindow) {
-    ScriptedDisplayService display;
-    HeadlessViewHost host;
-    RunCommand(display, &host);
-    EXPECT_EQ(display.cooperativeWindow, &host);
 }
 
 struct Refusal {
@@ -127,28 +139,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Refusal{"GetAttachedSurface", DDERR_GENERIC, 5, {"release primary", "release display"}}),
     [](const testing::TestParamInfo<Refusal>& p) { return std::string(p.param.operation); });
 
-TEST(PreviewCommand, WithoutADrawingContextStillFlipsAndReportsOk) {
-    ScriptedDisplayService display;
-    display.answers["GetDC"] = DDERR_SURFACEBUSY;
-    Log log = RunCommand(display);
-    EXPECT_EQ(log, Concat({kSetUp,
-                           {"GetDC primary"},
-                           Repeat("Flip 0x0", 60),
-                           {"box OK", "release primary", "release display"}}));
-}
-
-TEST(PreviewScreen, AFailedDrawingContextIsNotRecordedAsTheLastResult) {
-    ScriptedDisplayService display;
-    display.answers["GetDC"] = DDERR_SURFACEBUSY;
-    CPreviewScreen screen(display);
-    EXPECT_TRUE(screen.Init());
-    EXPECT_EQ(screen.m_ddrval, DD_OK);
-}
-
 TEST(PreviewCommand, WithoutAnyDisplayShowsErr) {
     HeadlessMessageBox box;
     ScopedMessageBox scoped(box);
-    RunPreview(DisplayService(), nullptr);
+    RunPreview(DisplayService(), nullptr, 320, 240,
+               [](std::span<std::uint16_t>, std::int32_t, std::int32_t, int) {
+                   ADD_FAILURE() << "nothing to paint on";
+               });
     EXPECT_EQ(box.Texts(), std::vector<std::string>{"Err"});
 }
 
@@ -211,23 +208,43 @@ INSTANTIATE_TEST_SUITE_P(
             "StillDrawingThenLost", {kBusy, kLost}, {DD_OK}, {"Flip 0x0", "Flip 0x0", "Restore"}, DD_OK}),
     [](const testing::TestParamInfo<FlipCase>& p) { return std::string(p.param.name); });
 
-TEST(PreviewCommand, AsksForSixtyFlipsWhateverTheyAnswer) {
+TEST(PreviewCommand, AFlipThatFailsEndsThePreviewWithErr) {
     ScriptedDisplayService display;
-    display.flipAnswers.assign(60, DDERR_GENERIC);
-    Log log = RunCommand(display);
-    EXPECT_EQ(display.flips, 60);
-    EXPECT_EQ(std::count(log.begin(), log.end(), "box OK"), 1);
+    display.inputAfter = 1000;
+    display.flipAnswers = {DD_OK, DDERR_GENERIC};
+    const Log log = RunCommand(display);
+    EXPECT_EQ(log, Concat({kSetUp, Repeat(kFrame, 2), {"box Err"}, kRelease}));
 }
 
-TEST(PreviewCommand, StillDrawingRetriesDoNotCountAsFlips) {
+TEST(PreviewCommand, StillDrawingRetriesAndRestoresKeepThePreviewGoing) {
     ScriptedDisplayService display;
+    display.inputAfter = 3;
     // The first flip keeps the display busy 1000 times, the third is lost and restored.
     display.flipAnswers.assign(1000, kBusy);
     display.flipAnswers.insert(display.flipAnswers.end(), {DD_OK, DD_OK, kLost});
-    Log log = RunCommand(display);
-    EXPECT_EQ(display.flips, 1000 + 60);
+    const Log log = RunCommand(display);
+    EXPECT_EQ(display.flips, 1000 + 3);
     EXPECT_EQ(std::count(log.begin(), log.end(), "Restore"), 1);
-    EXPECT_EQ(log[log.size() - 3], "box OK");
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("box"); }), 0);
+}
+
+TEST(PreviewPixels, AWordTakesTheSurfacesLayout) {
+    const DDPIXELFORMAT k565{16, 0xF800, 0x07E0, 0x001F};
+    const DDPIXELFORMAT kXrgb{32, 0xFF0000, 0x00FF00, 0x0000FF};
+    const DDPIXELFORMAT kRgbBytes{24, 0x0000FF, 0x00FF00, 0xFF0000};
+    const struct {
+        std::uint16_t word; // blue 14-10, green 9-5, red 4-0
+        const DDPIXELFORMAT& format;
+        std::uint32_t pixel;
+    } cases[] = {
+        {0x001F, k565, 0xF800},        {0x03E0, k565, 0x07E0},        {0x7C00, k565, 0x001F},
+        {0x8000, k565, 0x0000},        {0x0001, kXrgb, 0x080000},     {0x7FFF, kXrgb, 0xFFFFFF},
+        {0x0421, kRgbBytes, 0x080808}, {0x001F, kRgbBytes, 0x0000FF}, {0x7C00, kXrgb, 0x0000FF},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PixelOfWord(c.word, c.format), c.pixel)
+            << std::hex << c.word << " " << c.format.dwRGBBitCount;
 }
 
 } // namespace

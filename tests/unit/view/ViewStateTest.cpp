@@ -239,6 +239,38 @@ TEST_F(ViewFixture, SecondButtonDuringADragTakesOverFromItsPress) {
     EXPECT_EQ(view.m_distance, 360.0);
 }
 
+TEST(ViewDistance, MovingNearerStopsBeforeTheNearestPointReachesTheEye) {
+    // One triangle whose nearest corner, unturned, lies 300 units toward the eye (z -300); turned
+    // half a turn about Y, the corner at z +200 comes nearest instead.
+    const std::unique_ptr<CPolyvaneDoc> doc =
+        test::MakeDoc({test::Record({{0, 0, -300}, {50, 0, 200}, {0, 50, 0}})});
+    const struct {
+        const char* name;
+        double angleY, start;
+        std::int32_t dy;
+        double expected;
+    } cases[] = {
+        {"a long drag nearer stops 1 unit short of the corner", 0.0, 1000.0, -100, 301.0},
+        {"a short drag nearer is not held back", 0.0, 1000.0, -10, 360.0},
+        {"turned, another corner sets the stop", 3.14159265358979, 1000.0, -100, 201.0},
+        {"moving away from inside the stop is free", 0.0, 100.0, 1, 164.0},
+        {"moving nearer from inside the stop stays put", 0.0, 100.0, -1, 100.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPolyvaneView v;
+        CountingHost h;
+        v.SetHost(&h);
+        v.SetDocument(doc.get());
+        v.m_angleY = c.angleY;
+        v.m_distance = c.start;
+        v.OnRButtonDown(MK_RBUTTON, {0, 500});
+        v.OnMouseMove(MK_RBUTTON, {0, 500 + c.dy});
+        EXPECT_NEAR(v.m_distance, c.expected, 1e-9);
+        v.SetDocument(nullptr);
+    }
+}
+
 TEST_F(ViewFixture, ReleasingTheRightButtonEndsALeftDrag) {
     view.OnLButtonDown(MK_LBUTTON, {10, 10});
     view.OnRButtonUp(MK_LBUTTON, {10, 10});
