@@ -47,8 +47,8 @@ FrameBuffer MemoryOf(const CPolyvaneDoc& doc) {
 } // namespace
 
 void CChildFrame::OnTexturesLoadDump() {
-    const QString path =
-        m_app.Prompts().ChooseExchangePath(QStringLiteral("Load Frame-Buffer Dump"), kDumpFilter, false);
+    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Load Frame-Buffer Dump"),
+                                                            kDumpFilter, false, m_app.ActiveDocumentFolder());
     if (path.isEmpty())
         return;
     const auto bytes = ReadWholeFile(path.toStdString());
@@ -65,15 +65,15 @@ void CChildFrame::OnTexturesLoadDump() {
 }
 
 void CChildFrame::OnTexturesSaveDump() {
-    const QString path =
-        m_app.Prompts().ChooseExchangePath(QStringLiteral("Save Frame-Buffer Dump"), kDumpFilter, true);
+    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Save Frame-Buffer Dump"),
+                                                            kDumpFilter, true, m_app.ActiveDocumentFolder());
     if (!path.isEmpty())
         WriteOrSay(path, FrameBufferDumpBytes(MemoryOf(m_doc)));
 }
 
 void CChildFrame::OnTexturesSaveVramPng() {
-    const QString path =
-        m_app.Prompts().ChooseExchangePath(QStringLiteral("Save Frame Buffer as PNG"), kPngFilter, true);
+    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Save Frame Buffer as PNG"),
+                                                            kPngFilter, true, m_app.ActiveDocumentFolder());
     if (!path.isEmpty())
         WriteOrSay(path,
                    EncodePng(PictureOf(MemoryOf(m_doc).Words(), kFrameBufferWidth, kFrameBufferHeight)));
@@ -95,8 +95,8 @@ void CChildFrame::OnTexturesExportPagePng() {
         clutX = cur->clutX;
         clutY = cur->clutY;
     }
-    const QString path =
-        m_app.Prompts().ChooseExchangePath(QStringLiteral("Export Page as PNG"), kPngFilter, true);
+    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Export Page as PNG"), kPngFilter,
+                                                            true, m_app.ActiveDocumentFolder());
     if (path.isEmpty())
         return;
     const int words = TexturePageWords(mode);
@@ -110,7 +110,8 @@ void CChildFrame::OnTexturesReplaceRow() {
     if (!position)
         return;
     const QString path = m_app.Prompts().ChooseExchangePath(
-        QStringLiteral("Replace Palette Row"), QStringLiteral("Pictures and textures (*.png *.tim)"), false);
+        QStringLiteral("Replace Palette Row"), QStringLiteral("Pictures and textures (*.png *.tim)"), false,
+        m_app.ActiveDocumentFolder());
     if (path.isEmpty())
         return;
     const TimImage& tim = *std::next(m_doc.Textures().begin(), static_cast<std::ptrdiff_t>(*position));
