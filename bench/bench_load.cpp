@@ -63,7 +63,7 @@ void BM_Load(benchmark::State& state) {
         doc->Serialize(ar);
         if (!doc->LoadSucceeded())
             state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(doc->m_pWork.get());
+        benchmark::DoNotOptimize(doc->Records().data());
     }
     const double total = double(objects) * prims;
     state.counters["time_per_prim"] = benchmark::Counter(

@@ -1,5 +1,4 @@
-// Projection and back-to-front order of one object, against the repeated maximum search it replaces;
-// and a solid paint on the software surface.
+// Projection and back-to-front order of one object, and a solid paint on the software surface.
 #include "PaintBench.h"
 #include "RandomModel.h"
 #include "model/Projection.h"
@@ -13,42 +12,20 @@ using namespace polyvane::test;
 
 namespace {
 
+// What a view does before it draws: the selected object's projection and back-to-front order, into
+// a projected object of its own that keeps its storage between paints.
 void BM_ProjectAndOrder(benchmark::State& state) {
     auto doc = MakeDoc(RandomFaces(static_cast<std::size_t>(state.range(0))));
+    ProjectedObject projected;
     double angle = 0.0;
     for (auto _ : state) {
-        doc->Project(1000.0, 1000.0, 512, 384, angle, 0.3, 0.1);
-        benchmark::DoNotOptimize(doc->m_pDrawFirst);
+        ProjectObject(doc->Records(), Projector(1000.0, 1000.0, 512, 384, angle, 0.3, 0.1), projected);
+        benchmark::DoNotOptimize(projected.order.data());
         angle += 0.01;
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ProjectAndOrder)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-// The same work with the order found by repeated maximum search. 100,000 primitives would take
-// minutes per paint (n squared record visits), so that size is left out.
-void BM_ProjectAndSelect(benchmark::State& state) {
-    auto doc = MakeDoc(RandomFaces(static_cast<std::size_t>(state.range(0))));
-    const std::span<WorkPrimitive> records(doc->m_pWork.get(), doc->WorkCount());
-    double angle = 0.0;
-    for (auto _ : state) {
-        ProjectRecords(records, Projector(1000.0, 1000.0, 512, 384, angle, 0.3, 0.1));
-        benchmark::DoNotOptimize(LinkBySelection(records));
-        angle += 0.01;
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
-}
-BENCHMARK(BM_ProjectAndSelect)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-
-void BM_ProjectOnly(benchmark::State& state) {
-    auto doc = MakeDoc(RandomFaces(static_cast<std::size_t>(state.range(0))));
-    const std::span<WorkPrimitive> records(doc->m_pWork.get(), doc->WorkCount());
-    for (auto _ : state) {
-        ProjectRecords(records, Projector(1000.0, 1000.0, 512, 384, 0.2, 0.3, 0.1));
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_ProjectOnly)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_SolidPaintSoftware(benchmark::State& state) {
     auto doc = MakeDoc(RandomFaces(static_cast<std::size_t>(state.range(0))));

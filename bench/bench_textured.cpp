@@ -15,9 +15,9 @@ using namespace polyvane::test;
 namespace {
 
 std::unique_ptr<CPolyvaneDoc> TexturedModel(std::size_t count) {
-    auto doc = MakeDoc(RandomFaces(count));
-    for (std::uint32_t i = 0; i < doc->WorkCount(); ++i) {
-        WorkPrimitive& p = doc->m_pWork[i];
+    std::vector<WorkPrimitive> records = RandomFaces(count);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        WorkPrimitive& p = records[i];
         p.attr = static_cast<std::uint16_t>((p.attr & PA_QUAD) | PA_TEXTURED | PA_BRIGHTNESS | PA_DOUBLE);
         p.tpage = 10;
         p.pmode = kPixelMode8Bit;
@@ -39,7 +39,8 @@ std::unique_ptr<CPolyvaneDoc> TexturedModel(std::size_t count) {
     spec.imageWidth = 128;
     spec.imageHeight = 256;
     spec.pixels = CountingBytes(128 * 256 * 2);
-    doc->m_timList.push_back(LoadTimBytes(BuildTim(spec).data()).tim);
+    auto doc = MakeDoc(records);
+    doc->AttachTexture(LoadTimBytes(BuildTim(spec).data()).tim);
     return doc;
 }
 
@@ -63,15 +64,16 @@ BENCHMARK(BM_SolidPaintSoftwareSameModel)->Arg(100000)->Unit(benchmark::kMillise
 void BM_TexturedPictureOnly(benchmark::State& state) {
     auto doc = TexturedModel(static_cast<std::size_t>(state.range(0)));
     ProjectedObject projected;
-    ProjectObject({doc->m_pWork.get(), doc->WorkCount()}, Projector(1000.0, 1000.0, 512, 384, 0.2, 0.3, 0.1),
-                  projected);
-    const FrameBuffer memory = BuildFrameBuffer(doc->m_timList);
+    ProjectObject({doc->Records().data(), doc->WorkCount()},
+                  Projector(1000.0, 1000.0, 512, 384, 0.2, 0.3, 0.1), projected);
+    const FrameBuffer memory = BuildFrameBuffer(doc->Textures());
     std::vector<std::uint16_t> picture(1024 * 768);
     TexturedPaintOptions options;
     options.threads = static_cast<unsigned>(state.range(1));
     TexturedPainter painter;
     for (auto _ : state) {
-        painter.Paint({doc->m_pWork.get(), doc->WorkCount()}, projected, memory, picture, 1024, 768, options);
+        painter.Paint({doc->Records().data(), doc->WorkCount()}, projected, memory, picture, 1024, 768,
+                      options);
         benchmark::DoNotOptimize(picture.data());
     }
 }

@@ -3,7 +3,6 @@
 #include "TmdBuilder.h"
 
 #include "model/CPolyvaneDoc.h"
-#include "model/TmdWriter.h"
 #include "platform/MessageBox.h"
 
 #include <benchmark/benchmark.h>
@@ -50,7 +49,7 @@ void Save(benchmark::State& state, SharingMethod method) {
     auto doc = GridModel(state.range(0));
     for (auto _ : state) {
         CArchive ar = CArchive::ToMemory("grid.tmd");
-        if (!WriteTmdWith(*doc, ar, method))
+        if (!doc->WriteModel(ar, method))
             state.SkipWithError("save failed");
         benchmark::DoNotOptimize(ar.StoredBytes().data());
     }

@@ -81,17 +81,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto tim = ReadTim({bytes, length});
         if (tim) {
             tim.value().fileName = "fuzz" + std::to_string(t) + ".tim";
-            doc.m_timList.push_back(std::move(tim.value()));
+            doc.AttachTexture(std::move(tim.value()));
         }
     }
     const std::size_t count = std::min<std::size_t>(in.Remaining() / kPrimitiveBytes, 256);
-    doc.m_header.id = 0x41;
-    doc.m_header.nobj = 1;
-    doc.m_objects[0].n_primitive = static_cast<std::uint32_t>(count);
+    TmdModel model;
+    model.header.id = 0x41;
+    model.header.nobj = 1;
+    model.objects.resize(1);
+    model.objects[0].entry.n_primitive = static_cast<std::uint32_t>(count);
     if (count > 0) {
-        doc.m_objectPrims[0].reset(new WorkPrimitive[count]);
+        model.objects[0].records.reset(new WorkPrimitive[count]);
         for (std::size_t i = 0; i < count; ++i) {
-            WorkPrimitive& p = doc.m_objectPrims[0][i];
+            WorkPrimitive& p = model.objects[0].records[i];
             std::memset(&p, 0, sizeof p);
             p.attr = in.U16();
             for (int k = 0; k < 4; ++k) {
@@ -113,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             p.clutY = in.U16();
         }
     }
-    doc.SelectModelObject(0);
+    doc.AdoptModel(std::move(model));
     Paint(doc, VM_TEXTURED, (control & 4) != 0);
     if ((control & kVramBits) == kVramBits)
         Paint(doc, VM_VRAM, false);

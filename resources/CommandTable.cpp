@@ -26,14 +26,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_EDIT_PASTE, "Insert Clipboard contents", "Paste", Check::none},
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle Toolbar", Check::checkable},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle Status Bar", Check::checkable},
-    {ID_VIEW_WIREFRAME, "Change to wireframe view", "Wireframe View", Check::checked},
-    {ID_VIEW_SOLID, "Change to a solid polygon view", "Solid View", Check::checkable},
-    {ID_VIEW_VRAM, "Change to VRAM view", "VRAM View", Check::checkable},
-    {ID_VIEW_TEXTURED, "Change to a textured view drawn as the console draws it", "Textured View",
-     Check::checkable},
     {ID_VIEW_DITHER, "Dither the textured view as the console does", nullptr, Check::checkable},
-    {ID_VIEW_OBJECT_TABLE, "Change to object table view", "Object Table View", Check::checkable},
-    {ID_VIEW_BLANK, "Change to a blank view", "Blank View", Check::checkable},
     {ID_VIEW_SHOW_VERTEX_NUMBERS, "Show Vertex Numbers", nullptr, Check::checkable},
     {ID_VIEW_FRONT, "Front View", "Front View", Check::none},
     {ID_VIEW_SIDE, "Side View", "Side View", Check::none},
@@ -114,11 +107,7 @@ constexpr MenuItem kDocView[] = {
     {"&Toolbar", ID_VIEW_TOOLBAR},
     {"&Status Bar", ID_VIEW_STATUS_BAR},
     kSeparator,
-    {"&Wireframe", ID_VIEW_WIREFRAME},
-    {"So&lid", ID_VIEW_SOLID},
-    {"Te&xtured", ID_VIEW_TEXTURED},
-    {"T&IM", ID_VIEW_VRAM},
-    {"&Object Table", ID_VIEW_OBJECT_TABLE},
+    {"", kViewModesHere},
     kSeparator,
     {"TIM as &15-bit Words", ID_VIEW_VRAM_RAW},
     {"TIM as &4-bit Pages", ID_VIEW_VRAM_4BIT},
@@ -204,8 +193,7 @@ constexpr Menu kFrameMenus[] = {
 constexpr unsigned kGroupFile[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE};
 constexpr unsigned kGroupEdit[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_REDO};
 constexpr unsigned kGroupPrint[] = {ID_FILE_PRINT};
-constexpr unsigned kGroupModes[] = {ID_VIEW_WIREFRAME, ID_VIEW_SOLID, ID_VIEW_TEXTURED, ID_VIEW_BLANK,
-                                    ID_VIEW_OBJECT_TABLE};
+constexpr unsigned kGroupModes[] = {kViewModesHere};
 constexpr unsigned kGroupVram[] = {ID_VIEW_VRAM, ID_VIEW_VRAM_RAW, ID_VIEW_VRAM_4BIT, ID_VIEW_VRAM_8BIT};
 constexpr unsigned kGroupPresets[] = {ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_TOP, ID_VIEW_FIT_TO_WINDOW};
 constexpr unsigned kGroupPrims[] = {ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_PRIM};

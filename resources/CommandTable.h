@@ -17,7 +17,11 @@ struct CommandInfo {
 };
 
 // One menu entry. A null text is a separator. The entry of ID_FILE_MRU_FILE1 stands for the whole
-// recently-used list.
+// recently-used list; that of kViewModesHere for the model view's modes.
+// In a menu or a toolbar group: the model view's modes, whose commands, texts and pictures the view's
+// mode table holds.
+inline constexpr unsigned kViewModesHere = 0xFFFFFFFFu;
+
 struct MenuItem {
     const char* text;
     unsigned id;
@@ -39,10 +43,8 @@ inline constexpr const char* kAppName = "polyvane";
 // Settings keys of the recently-used list.
 inline constexpr const char* kCompanyKey = "Brindlecote Productions";
 inline constexpr int kRecentFileCount = 6;
-// The document type: the name new documents are titled with, the file-dialog filter and extension.
+// The document type: the name new documents are titled with and its extension.
 inline constexpr const char* kDocName = "tmd";
-inline constexpr const char* kDocFilter = "Tmd files (*.tmd)";
-inline constexpr const char* kLwoFilter = "LightWave objects (*.lwo)";
 inline constexpr const char* kDocExtension = ".tmd";
 inline constexpr const char* kShellTypeId = "Polyvane.Document";
 inline constexpr const char* kShellTypeName = "tmd Document";

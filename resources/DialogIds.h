@@ -57,5 +57,6 @@ constexpr int IDC_MIN_Y = 1040;
 constexpr int IDC_MIN_Z = 1041;
 constexpr int IDC_MAX_Y = 1042;
 constexpr int IDC_MAX_Z = 1043;
+constexpr int IDC_PACKET_COUNTS = 1044;
 
 } // namespace polyvane

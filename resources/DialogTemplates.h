@@ -83,6 +83,7 @@ inline constexpr DialogControl kStatsControls[] = {
     {IDC_MAX_Y, K::Text, "32767", 0, 63, 36, 21, 8},
     {IDC_MIN_Z, K::Text, "-32768", 0, 28, 46, 23, 8},
     {IDC_MAX_Z, K::Text, "32767", 0, 63, 46, 21, 8},
+    {IDC_PACKET_COUNTS, K::Text, "", 0, 14, 62, 112, 8},
 };
 } // namespace detail
 

@@ -9,6 +9,7 @@
 #include "RecentFileList.h"
 #include "ViewWidget.h"
 #include "model/CPolyvaneDoc.h"
+#include "view/ViewModes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,6 +82,8 @@ bool CMainFrame::LoadFrame() {
 
     for (const resources::CommandInfo& info : resources::Commands())
         MakeAction(info.id, QString());
+    for (const ViewModeEntry& mode : ViewModes())
+        MakeAction(mode.command, QString());
     for (int i = 1; i < resources::kRecentFileCount; ++i)
         MakeAction(RecentId(i), QString());
 
@@ -122,15 +125,20 @@ QAction* CMainFrame::MakeAction(unsigned id, const QString& text) {
     action->setShortcutContext(Qt::WindowShortcut);
     const unsigned infoId =
         id >= ID_FILE_MRU_FILE1 && id < RecentId(resources::kRecentFileCount) ? ID_FILE_MRU_FILE1 : id;
-    if (const resources::CommandInfo* info = resources::FindCommand(infoId)) {
-        if (info->prompt)
-            action->setStatusTip(QString::fromUtf8(info->prompt));
-        // Without a tip of its own an action would show its menu text as one.
-        action->setToolTip(info->tip ? QString::fromUtf8(info->tip) : QString());
-        if (info->check != resources::Check::none) {
-            action->setCheckable(true);
-            action->setChecked(info->check == resources::Check::checked);
-        }
+    resources::CommandInfo info{};
+    if (const resources::CommandInfo* found = resources::FindCommand(infoId))
+        info = *found;
+    else if (const ViewModeEntry* mode = ViewModeOfCommand(id))
+        info = {id, mode->prompt, mode->tip,
+                mode->checkedAtStart ? resources::Check::checked : resources::Check::checkable};
+    if (info.prompt)
+        action->setStatusTip(QString::fromUtf8(info.prompt));
+    // Without a tip of its own an action would show its menu text as one.
+    if (info.id)
+        action->setToolTip(info.tip ? QString::fromUtf8(info.tip) : QString());
+    if (info.check != resources::Check::none) {
+        action->setCheckable(true);
+        action->setChecked(info.check == resources::Check::checked);
     }
     if (HasCommandIcon(id))
         action->setIcon(CommandIcon(id));
@@ -156,6 +164,15 @@ std::vector<QMenu*> CMainFrame::BuildMenuBar(bool documentMenus) {
             if (item.id == ID_FILE_MRU_FILE1) {
                 for (int i = 0; i < resources::kRecentFileCount; ++i)
                     menu->addAction(Action(RecentId(i)));
+                continue;
+            }
+            if (item.id == resources::kViewModesHere) {
+                for (const ViewModeEntry& mode : ViewModes())
+                    if (mode.menuText) {
+                        QAction* action = Action(mode.command);
+                        action->setText(QString::fromUtf8(mode.menuText));
+                        menu->addAction(action);
+                    }
                 continue;
             }
             QAction* action = Action(item.id);
@@ -198,8 +215,15 @@ void CMainFrame::BuildToolBar() {
         if (!first)
             m_toolBar->addSeparator();
         first = false;
-        for (unsigned id : group)
-            m_toolBar->addAction(Action(id));
+        for (unsigned id : group) {
+            if (id != resources::kViewModesHere) {
+                m_toolBar->addAction(Action(id));
+                continue;
+            }
+            for (const ViewModeEntry& mode : ViewModes())
+                if (mode.icon != ViewIcon::none)
+                    m_toolBar->addAction(Action(mode.command));
+        }
     }
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     addToolBar(Qt::TopToolBarArea, m_toolBar);

@@ -8,6 +8,8 @@
 #include "CommandTable.h"
 #include "ScanWindow.h"
 #include "ShellPrompts.h"
+#include "exchange/ExchangeFormats.h"
+#include "formats/FormatRegistry.h"
 #include "formats/TimList.h"
 #include "gamedata/Address.h"
 #include "gamedata/WriteBack.h"
@@ -47,6 +49,7 @@ CPolyvaneApp::CPolyvaneApp(IShellPrompts& prompts, QObject* parent)
       m_viewFactory(&CreateApplicationView),
       m_documentFactory([] { return std::make_unique<CPolyvaneDoc>(); }),
       m_fileWatch(std::make_unique<FileWatch>(*this)) {
+    RegisterExchangeFormats();
     // Models and textures found in game data open by their addresses wherever a file is named, and
     // save back there.
     gamedata::InstallAddressResolver();
@@ -138,11 +141,11 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
         auto item = gamedata::LoadItem(*address);
         return item && item->item.format == gamedata::ItemFormat::tim;
     }()
-                                 : path.endsWith(QStringLiteral(".tim"), Qt::CaseInsensitive);
+                                 : Formats().ForPath(info.fileName().toStdString(), kTextureRole) != nullptr;
     if (texture && m_mainFrame) {
         if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
             CPolyvaneDoc& active = frame->GetDocument();
-            if (active.m_pWork) {
+            if (active.HasSelection()) {
                 std::optional<TimImage> tim =
                     OpenTimFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
                 if (!tim)
@@ -313,8 +316,8 @@ void CPolyvaneApp::FileChangedOnDisk(const QString& path) {
         if (isChanged(doc->GetPathName()) &&
             (!doc->IsModified() || m_prompts.AskReload(QString::fromStdString(doc->GetTitle()))))
             ReloadDocument(*doc);
-        bool texturesChanged = false;
-        for (TimImage& tim : doc->m_timList) {
+        std::vector<TimImage> reloaded;
+        for (const TimImage& tim : doc->Textures()) {
             if (!isChanged(tim.fileName))
                 continue;
             TimImage fresh;
@@ -322,13 +325,11 @@ void CPolyvaneApp::FileChangedOnDisk(const QString& path) {
             // A texture half-way through being written keeps what was shown, without a word.
             HeadlessMessageBox quiet;
             ScopedMessageBox quieted(quiet);
-            if (LoadTim(fresh)) {
-                tim = std::move(fresh);
-                texturesChanged = true;
-            }
+            if (LoadTim(fresh))
+                reloaded.push_back(std::move(fresh));
         }
-        if (texturesChanged)
-            doc->UpdateAllViews(nullptr, 0, nullptr);
+        for (const TimImage& fresh : reloaded)
+            doc->ReplaceTexture(fresh);
     }
 }
 
@@ -342,14 +343,7 @@ bool CPolyvaneApp::ReloadDocument(CPolyvaneDoc& doc) {
         if (!fresh->OnOpenDocument(doc.GetPathName()))
             return false;
     }
-    const StepPlace place = doc.Place();
-    doc.AdoptModel(fresh->TakeModel());
-    doc.m_surfaceList = std::move(fresh->m_surfaceList);
-    doc.ShowPlace(place);
-    // The old steps name records of the old model.
-    doc.History().Clear();
-    doc.SetModifiedFlag(false);
-    doc.UpdateAllViews(nullptr, 0, nullptr);
+    doc.ReloadFrom(*fresh);
     CommandStatesChanged();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "view/ViewModes.h"
 
 #include <QIconEngine>
 #include <QImage>
@@ -115,7 +116,47 @@ void SmallCube(QPainter& p, qreal x, qreal y) {
     p.drawPolygon(QPolygonF{{x + 6.5, y + 3.5}, {x + 9.5, y + 0.5}, {x + 9.5, y + 6.5}, {x + 6.5, y + 9.5}});
 }
 
+// The pictures of the view modes, as the mode table names them.
+bool PaintViewMode(QPainter& p, ViewIcon icon) {
+    switch (icon) {
+    case ViewIcon::wireCube:
+        Cube(p, false);
+        return true;
+    case ViewIcon::solidCube:
+        Cube(p, true);
+        return true;
+    case ViewIcon::texturedCube:
+        // The solid cube with a checked front face.
+        Cube(p, true);
+        for (int row = 0; row < 3; ++row)
+            for (int col = row % 2; col < 3; col += 2)
+                p.fillRect(QRectF(2 + col * 3, 6 + row * 3, 3, 3), kAccent);
+        return true;
+    case ViewIcon::blankPage: {
+        QPen pen = Ink(1.0, kGrey);
+        pen.setDashPattern({2, 2});
+        p.setPen(pen);
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(1.5, 2.5, 13, 11));
+        return true;
+    }
+    case ViewIcon::table:
+        p.setPen(Ink());
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(1.5, 1.5, 13, 13));
+        p.fillRect(QRectF(2, 2, 12, 3), kBlue);
+        TextLines(p, 3, 7, 9, 4);
+        return true;
+    case ViewIcon::none:
+        break;
+    }
+    return false;
+}
+
 bool PaintCommand(QPainter& p, unsigned id) {
+    // A mode without a picture in the table (the memory view) draws its own below.
+    if (const ViewModeEntry* mode = ViewModeOfCommand(id); mode && mode->icon != ViewIcon::none)
+        return PaintViewMode(p, mode->icon);
     switch (id) {
     case ID_FILE_NEW:
         Page(p, 3, 1, 10, 14);
@@ -192,34 +233,6 @@ bool PaintCommand(QPainter& p, unsigned id) {
         p.setBrush(kPaper);
         p.drawRect(QRectF(4.5, 10.5, 7, 4));
         p.fillRect(QRectF(12, 8, 1, 1), kAccent);
-        return true;
-    case ID_VIEW_WIREFRAME:
-        Cube(p, false);
-        return true;
-    case ID_VIEW_SOLID:
-        Cube(p, true);
-        return true;
-    case ID_VIEW_TEXTURED:
-        // The solid cube with a checked front face.
-        Cube(p, true);
-        for (int row = 0; row < 3; ++row)
-            for (int col = row % 2; col < 3; col += 2)
-                p.fillRect(QRectF(2 + col * 3, 6 + row * 3, 3, 3), kAccent);
-        return true;
-    case ID_VIEW_BLANK: {
-        QPen pen = Ink(1.0, kGrey);
-        pen.setDashPattern({2, 2});
-        p.setPen(pen);
-        p.setBrush(kPaper);
-        p.drawRect(QRectF(1.5, 2.5, 13, 11));
-        return true;
-    }
-    case ID_VIEW_OBJECT_TABLE:
-        p.setPen(Ink());
-        p.setBrush(kPaper);
-        p.drawRect(QRectF(1.5, 1.5, 13, 13));
-        p.fillRect(QRectF(2, 2, 12, 3), kBlue);
-        TextLines(p, 3, 7, 9, 4);
         return true;
     case ID_VIEW_VRAM:
         // The memory: a grid of pages, two of them filled.
@@ -374,6 +387,8 @@ void PaintAppIconInRect(QPainter& painter, const QRectF& rect, unsigned) {
 } // namespace
 
 bool HasCommandIcon(unsigned id) {
+    if (const ViewModeEntry* mode = ViewModeOfCommand(id); mode && mode->icon != ViewIcon::none)
+        return true;
     for (const auto& group : resources::ToolbarGroups())
         for (unsigned button : group)
             if (button == id)

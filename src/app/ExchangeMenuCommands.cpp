@@ -3,6 +3,7 @@
 #include "CChildFrame.h"
 #include "CPolyvaneApp.h"
 #include "ShellPrompts.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ModelExporter.h"
 #include "exchange/ModelImporter.h"
 #include "exchange/PngCodec.h"
@@ -42,23 +43,27 @@ std::string TimNameBeside(const QString& path) {
 
 void CPolyvaneApp::OnFileImport() {
     const QString path = m_prompts.ChooseExchangePath(
-        QStringLiteral("Import"), QString::fromStdString(ImportFilter()), false, ActiveDocumentFolder());
+        QStringLiteral("Import"), QString::fromStdString(Formats().Filter(kImportRole, "All models")), false,
+        ActiveDocumentFolder());
     if (path.isEmpty())
         return;
-    const std::string source = QFileInfo(path).absoluteFilePath().toStdString();
-    const ScopedMessageSubject subject(source);
-    ImportResult result = ImportModelFile(source);
-    for (const std::string& message : result.messages)
+    const std::string file = QFileInfo(path).absoluteFilePath().toStdString();
+    const FileFormat* format = Formats().ForPath(file, kImportRole);
+    if (!format || !format->readModelFile)
+        return;
+    const ScopedMessageSubject subject(file);
+    ModelReadResult result = format->readModelFile(file, {});
+    for (const std::string& message : result ? result->notices : result.error())
         AfxMessageBox(message);
-    if (!result.ok)
+    if (!result)
         return;
     std::unique_ptr<CPolyvaneDoc> doc = m_documentFactory();
     if (!doc->OnNewDocument())
         return;
     doc->SetTitle(QFileInfo(path).completeBaseName().toStdString());
-    doc->AdoptModel(std::move(result.model));
-    for (std::size_t i = 0; i < result.textures.size(); ++i)
-        AddTexture(*doc, result.textures[i].tim, ImportedTexturePath(TimNameBeside(path), i));
+    doc->AdoptModel(std::move(result->model));
+    for (std::size_t i = 0; i < result->textures.size(); ++i)
+        AddTexture(*doc, result->textures[i], ImportedTexturePath(TimNameBeside(path), i));
     // An import is a new model that lives nowhere yet: closing it asks whether to save. Its textures
     // came with it, so there is nothing before them to go back to.
     doc->History().Clear();
@@ -74,12 +79,12 @@ void CChildFrame::OnFileExport() {
     // The model's own name is suggested, beside its file when it has one.
     const QString folder = m_app.ActiveDocumentFolder();
     const QString name = QFileInfo(QString::fromStdString(m_doc.GetTitle())).completeBaseName();
-    const QString path =
-        m_app.Prompts().ChooseExchangePath(QStringLiteral("Export"), QString::fromStdString(ExportFilter()),
-                                           true, folder.isEmpty() ? name : folder + '/' + name);
+    const QString path = m_app.Prompts().ChooseExchangePath(
+        QStringLiteral("Export"), QString::fromStdString(Formats().Filter(kExportRole, {}, false)), true,
+        folder.isEmpty() ? name : folder + '/' + name);
     if (path.isEmpty())
         return;
-    const std::vector<TimImage> tims(m_doc.m_timList.begin(), m_doc.m_timList.end());
+    const std::vector<TimImage> tims(m_doc.Textures().begin(), m_doc.Textures().end());
     const std::string target = QFileInfo(path).absoluteFilePath().toStdString();
     const ScopedMessageSubject subject(target);
     const ExportResult result = ExportModel(m_doc.Model(), tims, target);
@@ -109,21 +114,21 @@ void CChildFrame::OnTexturesImportImage() {
 }
 
 void CChildFrame::OnTexturesSaveTimAs() {
-    if (m_doc.m_timList.empty())
+    if (m_doc.Textures().empty())
         return;
-    const QString path = m_app.Prompts().ChooseExchangePath(QStringLiteral("Save TIM As"),
-                                                            QStringLiteral("TIM textures (*.tim)"), true,
-                                                            m_app.ActiveDocumentFolder());
+    const QString path = m_app.Prompts().ChooseExchangePath(
+        QStringLiteral("Save TIM As"), QString::fromStdString(Formats().ByName("TIM")->filter), true,
+        m_app.ActiveDocumentFolder());
     if (path.isEmpty())
         return;
-    if (!WriteWholeFile(path.toStdString(), EncodeTim(m_doc.m_timList.back())))
+    if (!WriteWholeFile(path.toStdString(), EncodeTim(m_doc.Textures().back())))
         AfxMessageBox("Could not write " + path.toStdString());
     else
         m_doc.LastTextureSavedAs(QFileInfo(path).absoluteFilePath().toStdString());
 }
 
 void CChildFrame::OnUpdateTexturesSaveTimAs(CCmdUI* state) {
-    state->Enable(!m_doc.m_timList.empty());
+    state->Enable(!m_doc.Textures().empty());
 }
 
 } // namespace polyvane

@@ -42,7 +42,7 @@ void FileWatch::Sync() {
     for (CPolyvaneDoc* doc : m_app.Documents()) {
         if (!doc->GetPathName().empty())
             wanted.insert(Key(QString::fromStdString(doc->GetPathName())));
-        for (const TimImage& tim : doc->m_timList)
+        for (const TimImage& tim : doc->Textures())
             if (!tim.fileName.empty())
                 wanted.insert(Key(QString::fromStdString(tim.fileName)));
     }

@@ -2,6 +2,7 @@
 
 #include "CommandTable.h"
 #include "QtMessageBox.h"
+#include "formats/FormatRegistry.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -13,8 +14,7 @@ namespace polyvane {
 
 namespace {
 QString OpenFilters() {
-    return QStringLiteral("%1;;%2;;All files (*)")
-        .arg(QString::fromUtf8(resources::kDocFilter), QString::fromUtf8(resources::kLwoFilter));
+    return QString::fromStdString(Formats().Filter(kOpenRole));
 }
 } // namespace
 
@@ -62,7 +62,7 @@ QString QtShellPrompts::ChooseOpenPath(const QString& folder) {
 
 QString QtShellPrompts::ChooseSavePath(const QString& suggested) {
     QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Save As"), suggested,
-                       QString::fromUtf8(resources::kDocFilter));
+                       QString::fromStdString(Formats().ByName("TMD")->filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QString::fromUtf8(resources::kDocExtension).mid(1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

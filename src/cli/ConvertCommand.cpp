@@ -1,6 +1,7 @@
 // `polyvane-cli convert IN OUT [--do COMMAND]...`: opens IN as the editor does, runs the commands and
 // saves OUT as the editor's Save does.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 
 namespace polyvane::cli {
@@ -8,7 +9,7 @@ namespace polyvane::cli {
 int RunConvert(std::span<const std::string> args) {
     auto parsed = ParseFileAndCommands(args);
     if (!parsed || parsed->positional.size() != 2) {
-        PrintUsageError("usage: polyvane-cli convert IN OUT [--do COMMAND]...");
+        PrintCommandUsage("convert");
         return kExitUsage;
     }
     auto doc = OpenDocumentFile(parsed->positional[0]);

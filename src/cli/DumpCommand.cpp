@@ -1,5 +1,6 @@
 // `polyvane-cli dump FILE [--do COMMAND]...`: the document as one JSON object.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "DocumentJson.h"
 #include "Subcommands.h"
 
@@ -10,7 +11,7 @@ namespace polyvane::cli {
 int RunDump(std::span<const std::string> args) {
     auto parsed = ParseFileAndCommands(args);
     if (!parsed || parsed->positional.size() != 1) {
-        PrintUsageError("usage: polyvane-cli dump FILE [--do COMMAND]...");
+        PrintCommandUsage("dump");
         return kExitUsage;
     }
     auto doc = OpenDocumentFile(parsed->positional[0]);

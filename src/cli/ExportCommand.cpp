@@ -1,8 +1,10 @@
 // `polyvane-cli export IN OUT [--tim PATH]... [--do COMMAND]...`: opens IN as the editor does, runs the
 // commands and exports the model as OUT, in the format OUT's extension names, with the textures given.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 #include "exchange/ModelExporter.h"
+#include "formats/FormatRegistry.h"
 #include "texture/TimFiles.h"
 
 #include <vector>
@@ -20,11 +22,11 @@ int RunExport(std::span<const std::string> args) {
         return 2;
     });
     if (!parsed || parsed->positional.size() != 2) {
-        PrintUsageError("usage: polyvane-cli export IN OUT [--tim PATH]... [--do COMMAND]...");
+        PrintCommandUsage("export");
         return kExitUsage;
     }
     const std::string& out = parsed->positional[1];
-    if (!ExportFormatOf(out)) {
+    if (!Formats().ForPath(out, kExportRole)) {
         PrintUsageError("unknown export format: " + out + " (use .glb, .gltf or .obj)");
         return kExitUsage;
     }

@@ -1,6 +1,7 @@
 // `polyvane-cli gpu-draw SCENE.json OUT.png [--tim PATH]...`: drawing commands given as JSON drawn
 // into the frame-buffer memory by the chip's rasteriser, written as a 1024 x 512 picture.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "PngFile.h"
 #include "Subcommands.h"
 #include "texture/TimFiles.h"
@@ -19,8 +20,6 @@ namespace polyvane::cli {
 using nlohmann::json;
 
 namespace {
-
-constexpr const char* kUsage = "usage: polyvane-cli gpu-draw SCENE.json OUT.png [--tim PATH]...";
 
 // A scene item that does not say what it must; the message names the item.
 struct SceneError {
@@ -138,13 +137,13 @@ int RunGpuDraw(std::span<const std::string> args) {
         if (args[i] == "--tim" && i + 1 < args.size())
             tims.push_back(args[++i]);
         else if (args[i].starts_with("--")) {
-            PrintUsageError(kUsage);
+            PrintCommandUsage("gpu-draw");
             return kExitUsage;
         } else
             positional.push_back(args[i]);
     }
     if (positional.size() != 2) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("gpu-draw");
         return kExitUsage;
     }
     TimList list;

@@ -1,10 +1,14 @@
 // `polyvane-cli import IN OUT.tmd [--scale S] [--tim-out PATH]` and
 // `polyvane-cli tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]`.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 #include "exchange/ModelImporter.h"
 #include "exchange/PngCodec.h"
 #include "exchange/TimFromImage.h"
+#include "formats/FileMessages.h"
+#include "formats/FormatRegistry.h"
+#include "model/ModelFile.h"
 
 #include <charconv>
 #include <filesystem>
@@ -21,37 +25,37 @@ bool ParseNumber(std::string_view text, double& out) {
 } // namespace
 
 int RunImport(std::span<const std::string> args) {
-    constexpr const char* kUsage = "usage: polyvane-cli import IN OUT.tmd [--scale S] [--tim-out PATH]";
     std::optional<std::string> scaleText, timOut;
     auto parsed = ParseFileAndCommands(args, ValueOptions({{"--scale", &scaleText}, {"--tim-out", &timOut}}));
-    ImportOptions options;
+    ModelReadOptions options;
     if (parsed && scaleText) {
         double scale = 0;
         if (!ParseNumber(*scaleText, scale) || !(scale > 0)) {
             PrintUsageError("--scale needs a positive number");
             return kExitUsage;
         }
-        options.scale = scale;
+        options.importScale = scale;
     }
     if (!parsed || parsed->positional.size() != 2 || !parsed->commands.empty()) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("import");
         return kExitUsage;
     }
-    ImportResult result = ImportModelFile(parsed->positional[0], options);
-    for (const std::string& message : result.messages)
+    const FileFormat* format = Formats().ForPath(parsed->positional[0], kImportRole);
+    if (!format || !format->readModelFile)
+        return kExitFailed;
+    ModelReadResult result = format->readModelFile(parsed->positional[0], options);
+    for (const std::string& message : result ? result->notices : result.error())
         AfxMessageBox(message);
-    if (!result.ok)
+    if (!result)
         return kExitFailed;
-    CPolyvaneDoc doc;
-    doc.AdoptModel(std::move(result.model));
-    if (!doc.OnSaveDocument(parsed->positional[1]))
+    if (!SaveTmdFile(std::move(result->model), parsed->positional[1]))
         return kExitFailed;
-    if (!result.textures.empty() && !timOut)
-        AfxMessageBox(std::to_string(result.textures.size()) +
+    if (!result->textures.empty() && !timOut)
+        AfxMessageBox(std::to_string(result->textures.size()) +
                       " texture(s) made; give --tim-out PATH to write them");
-    for (std::size_t i = 0; timOut && i < result.textures.size(); ++i) {
+    for (std::size_t i = 0; timOut && i < result->textures.size(); ++i) {
         const std::string path = ImportedTexturePath(*timOut, i);
-        if (!WriteWholeFile(path, result.textures[i].tim)) {
+        if (!WriteWholeFile(path, result->textures[i])) {
             AfxMessageBox("Could not write " + path);
             return kExitFailed;
         }
@@ -60,8 +64,6 @@ int RunImport(std::span<const std::string> args) {
 }
 
 int RunTimFromImage(std::span<const std::string> args) {
-    constexpr const char* kUsage =
-        "usage: polyvane-cli tim-from-image IN.png OUT.tim [--bpp 4|8|15] [--at X,Y] [--clut-at X,Y]";
     std::optional<std::string> bpp, at, clutAt;
     auto parsed =
         ParseFileAndCommands(args, ValueOptions({{"--bpp", &bpp}, {"--at", &at}, {"--clut-at", &clutAt}}));
@@ -76,7 +78,7 @@ int RunTimFromImage(std::span<const std::string> args) {
     if (good && clutAt)
         good = ParsePair(*clutAt, options.clutX, options.clutY);
     if (!good) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("tim-from-image");
         return kExitUsage;
     }
     const auto image = ReadPngFile(parsed->positional[0]);

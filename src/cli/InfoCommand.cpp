@@ -1,5 +1,6 @@
 // `polyvane-cli info FILE`: a short human summary of a model.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 
 #include <cstdio>
@@ -10,7 +11,7 @@ namespace polyvane::cli {
 int RunInfo(std::span<const std::string> args) {
     auto parsed = ParseFileAndCommands(args);
     if (!parsed || parsed->positional.size() != 1 || !parsed->commands.empty()) {
-        PrintUsageError("usage: polyvane-cli info FILE");
+        PrintCommandUsage("info");
         return kExitUsage;
     }
     const std::string& path = parsed->positional[0];
@@ -23,10 +24,10 @@ int RunInfo(std::span<const std::string> args) {
     for (std::uint32_t i = 0; i < doc->ObjectCount(); ++i) {
         doc->SelectModelObject(i);
         doc->ComputeExtents();
-        const TmdObject& o = doc->m_objects[i];
+        const TmdObject& o = doc->ObjectEntry(i);
         unsigned triangles = 0, quads = 0, textured = 0, lit = 0, gouraud = 0, translucent = 0;
-        for (std::uint32_t j = 0; j < doc->WorkCount(); ++j) {
-            const std::uint16_t attr = doc->m_pWork[j].attr;
+        for (const WorkPrimitive& p : doc->Records()) {
+            const std::uint16_t attr = p.attr;
             (attr & PA_QUAD) ? ++quads : ++triangles;
             textured += (attr & PA_TEXTURED) ? 1 : 0;
             lit += (attr & PA_LIGHT) ? 1 : 0;
@@ -37,9 +38,15 @@ int RunInfo(std::span<const std::string> args) {
                   << ", primitives " << o.n_primitive << '\n';
         std::cout << "  triangles " << triangles << ", quads " << quads << ", textured " << textured
                   << ", lit " << lit << ", gouraud " << gouraud << ", translucent " << translucent << '\n';
-        std::cout << "  extents x " << doc->m_minExtent.vx << ".." << doc->m_maxExtent.vx << ", y "
-                  << doc->m_minExtent.vy << ".." << doc->m_maxExtent.vy << ", z " << doc->m_minExtent.vz
-                  << ".." << doc->m_maxExtent.vz << '\n';
+        if (const auto kept = doc->KeptPackets(i); !kept.empty()) {
+            const PacketCounts counts = CountPackets(kept);
+            std::cout << "  lines " << counts.lines << ", sprites " << counts.sprites << ", other packets "
+                      << counts.others << '\n';
+        }
+        const TmdVector& min = doc->MinExtent();
+        const TmdVector& max = doc->MaxExtent();
+        std::cout << "  extents x " << min.vx << ".." << max.vx << ", y " << min.vy << ".." << max.vy
+                  << ", z " << min.vz << ".." << max.vz << '\n';
     }
     return kExitOk;
 }

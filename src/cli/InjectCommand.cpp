@@ -1,6 +1,7 @@
 // `polyvane-cli inject ADDRESS NEWFILE` puts a model or texture back where the scan found it;
 // `inject --recover IMAGE` undoes a write into IMAGE that did not finish.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 #include "gamedata/DiscImage.h"
 #include "gamedata/WriteBack.h"
@@ -44,7 +45,7 @@ int RunInject(std::span<const std::string> args) {
     if (args.size() == 2 && args[0] == "--recover")
         return Recover(args[1]);
     if (args.size() != 2 || args[0].starts_with("--") || args[1].starts_with("--")) {
-        PrintUsageError("usage: polyvane-cli inject ADDRESS NEWFILE | inject --recover IMAGE");
+        PrintCommandUsage("inject");
         return kExitUsage;
     }
     std::ifstream in(args[1], std::ios::binary);

@@ -1,5 +1,5 @@
 #pragma once
-// PNG files of the software drawing surface's pixels.
+// PNG files of the software drawing surface's pixels, through the exchange library's codec.
 #include "platform/Geometry.h"
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // `polyvane-cli render FILE OUT.png [options]`: one model view painted by the view's own drawing code
 // onto the software surface and saved as a PNG.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "DocumentJson.h"
 #include "PngFile.h"
 #include "Subcommands.h"
@@ -55,16 +56,10 @@ bool ParseSide(std::string_view text, std::int32_t& out) {
 }
 
 bool ParseMode(std::string_view text, std::int32_t& mode) {
-    static constexpr std::pair<std::string_view, std::int32_t> kModes[] = {
-        {"wireframe", VM_WIREFRAME}, {"solid", VM_SOLID}, {"table", VM_OBJECT_TABLE},
-        {"vram", VM_VRAM},           {"blank", VM_BLANK}, {"textured", VM_TEXTURED},
-    };
-    for (const auto& [name, value] : kModes)
-        if (text == name) {
-            mode = value;
-            return true;
-        }
-    return false;
+    const ViewModeEntry* entry = ViewModeNamed(text);
+    if (entry)
+        mode = entry->mode;
+    return entry != nullptr;
 }
 
 bool ParseSize(std::string_view text, RenderOptions& o) {
@@ -168,12 +163,6 @@ int TakeOption(std::string_view option, std::span<const std::string> rest, Rende
     return ok ? 2 : -1;
 }
 
-constexpr const char* kUsage =
-    "usage: polyvane-cli render FILE OUT.png [--mode wireframe|solid|textured|table|vram|blank] "
-    "[--size WxH] [--angles AX,AY,AZ] [--distance D] [--fit] [--no-vertex-numbers] [--tim PATH]... "
-    "[--background 0xRRGGBB] [--dither] [--ambient A] [--light DX,DY,DZ,I]... [--no-lights] [--trace] "
-    "[--dump-json FILE] [--do COMMAND]...";
-
 } // namespace
 
 int RunRender(std::span<const std::string> args) {
@@ -182,16 +171,19 @@ int RunRender(std::span<const std::string> args) {
         return TakeOption(option, rest, options);
     });
     if (!parsed || parsed->positional.size() != 2) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("render");
         return kExitUsage;
     }
     auto doc = OpenDocumentFile(parsed->positional[0]);
     if (!doc)
         return kExitFailed;
     bool ok = RunDocCommands(*doc, parsed->commands);
-    for (const auto& tim : options.tims)
-        if (AddTimFile(doc->m_timList, tim) == doc->m_timList.end())
+    for (const auto& tim : options.tims) {
+        if (std::optional<TimImage> loaded = OpenTimFile(tim))
+            doc->AttachTexture(std::move(*loaded));
+        else
             ok = false;
+    }
 
     HeadlessViewHost host(CRect{0, 0, options.width, options.height});
     CPolyvaneView view;
@@ -227,7 +219,7 @@ int RunRender(std::span<const std::string> args) {
     }
     if (!options.jsonPath.empty()) {
         std::ofstream json(options.jsonPath, std::ios::binary | std::ios::trunc);
-        json << DocumentToJson(*doc, true).dump() << '\n';
+        json << DocumentToJson(*doc, true, view.Projection()).dump() << '\n';
         json.close();
         if (!json) {
             PrintUsageError("cannot write " + options.jsonPath);

@@ -1,6 +1,7 @@
 // `polyvane-cli scan INPUT [--formats tmd,tim] [--extract DIR] [--aligned]`: every model and texture
 // found in a file, an image or a cue sheet, one JSON object per line; a summary on standard error.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "Subcommands.h"
 #include "gamedata/Scanner.h"
 
@@ -18,9 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using gamedata::ItemFormat;
-
-constexpr const char* kUsage =
-    "usage: polyvane-cli scan INPUT [--formats tmd,tim] [--extract DIR] [--aligned]";
 
 struct ScanArgs {
     std::string input;
@@ -88,7 +86,7 @@ bool WriteExtracted(const gamedata::DiscImage& image, const gamedata::ScanHit& h
 int RunScan(std::span<const std::string> args) {
     const auto parsed = ParseScanArgs(args);
     if (!parsed) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("scan");
         return kExitUsage;
     }
     auto opened = gamedata::DiscImage::Open(parsed->input);

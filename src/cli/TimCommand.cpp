@@ -1,12 +1,13 @@
 // `polyvane-cli tim FILE [--png OUT.png]`: a TIM texture loaded as the TIM manager adds it, printed
 // as JSON, and optionally written as the picture the texture view shows.
 #include "CliSupport.h"
+#include "CommandUsage.h"
+#include "PngFile.h"
 #include "Subcommands.h"
 #include "formats/TimPicture.h"
 #include "texture/TimFiles.h"
 
 #include <nlohmann/json.hpp>
-#include <png.h>
 
 #include <iostream>
 #include <vector>
@@ -62,24 +63,9 @@ json TimToJson(const TimImage& tim) {
 }
 
 bool WritePicturePng(const TimPicture& picture, const std::string& path) {
-    std::vector<std::uint8_t> rgb;
-    rgb.reserve(picture.pixels.size() * 3);
-    for (COLORREF c : picture.pixels) {
-        rgb.push_back(GetRValue(c));
-        rgb.push_back(GetGValue(c));
-        rgb.push_back(GetBValue(c));
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = PNG_FORMAT_RGB;
-    const bool ok = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return ok;
+    return WritePng(path, RgbImage{static_cast<std::int32_t>(picture.width),
+                                   static_cast<std::int32_t>(picture.height), picture.pixels});
 }
-
-constexpr const char* kUsage = "usage: polyvane-cli tim FILE [--png OUT.png]";
 
 } // namespace
 
@@ -94,7 +80,7 @@ int RunTim(std::span<const std::string> args) {
         return 2;
     });
     if (!parsed || parsed->positional.size() != 1 || !parsed->commands.empty()) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("tim");
         return kExitUsage;
     }
     TimList list;

@@ -5,6 +5,7 @@
 // [--set-entry ROW,INDEX,0xWORD]` and `polyvane-cli tim-cut DUMP OUT.tim --rect X,Y,W,H --bpp 4|8|16 [--clut
 // X,Y]`.
 #include "CliSupport.h"
+#include "CommandUsage.h"
 #include "PngFile.h"
 #include "Subcommands.h"
 #include "exchange/PngCodec.h"
@@ -90,9 +91,6 @@ bool Refused(TimEditError error) {
 } // namespace
 
 int RunVram(std::span<const std::string> args) {
-    constexpr const char* kUsage =
-        "usage: polyvane-cli vram [--tim PATH]... [--dump-in FILE] [--dump-out FILE] "
-        "[--png OUT] [--page N --pmode M --clut X,Y]";
     std::vector<std::string> tims;
     std::optional<std::string> dumpIn, dumpOut, png, page, pmode, clut;
     const OptionHandler values = ValueOptions({{"--dump-in", &dumpIn},
@@ -119,7 +117,7 @@ int RunVram(std::span<const std::string> args) {
     else if (good)
         good = !pmode && !clut;
     if (!good) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("vram");
         return kExitUsage;
     }
     if (clutX < 0 || clutY < 0 || clutX + (mode.empty() || mode[0] == 0 ? 16 : 256) > kFrameBufferWidth ||
@@ -177,9 +175,6 @@ int RunVram(std::span<const std::string> args) {
 }
 
 int RunTimEdit(std::span<const std::string> args) {
-    constexpr const char* kUsage =
-        "usage: polyvane-cli tim-edit IN.tim OUT.tim [--move X,Y] [--clut-move X,Y] "
-        "[--palette-from FILE.png|FILE.tim --row N] [--set-entry ROW,INDEX,0xWORD]";
     std::optional<std::string> move, clutMove, paletteFrom, row, setEntry;
     auto parsed = ParseFileAndCommands(args, ValueOptions({{"--move", &move},
                                                            {"--clut-move", &clutMove},
@@ -195,7 +190,7 @@ int RunTimEdit(std::span<const std::string> args) {
     good = good && (!setEntry || (ParseList(*setEntry, entry, 3) && entry[0] >= 0 && entry[1] >= 0 &&
                                   entry[2] >= 0 && entry[2] <= 0xFFFF));
     if (!good) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("tim-edit");
         return kExitUsage;
     }
     auto tim = OpenTimFile(parsed->positional[0]);
@@ -221,8 +216,6 @@ int RunTimEdit(std::span<const std::string> args) {
 }
 
 int RunTimCut(std::span<const std::string> args) {
-    constexpr const char* kUsage =
-        "usage: polyvane-cli tim-cut DUMP OUT.tim --rect X,Y,W,H --bpp 4|8|16 [--clut X,Y]";
     std::optional<std::string> rect, bpp, clut;
     auto parsed =
         ParseFileAndCommands(args, ValueOptions({{"--rect", &rect}, {"--bpp", &bpp}, {"--clut", &clut}}));
@@ -233,7 +226,7 @@ int RunTimCut(std::span<const std::string> args) {
                 (depth[0] == 4 || depth[0] == 8 || depth[0] == 16);
     good = good && (depth[0] == 16 ? !clut : clut && ParsePair(*clut, clutX, clutY));
     if (!good) {
-        PrintUsageError(kUsage);
+        PrintCommandUsage("tim-cut");
         return kExitUsage;
     }
     const auto memory = ReadDump(parsed->positional[0]);

@@ -56,24 +56,24 @@ bool CDocumentDialogCommands::OnCmdMsg(unsigned id, CCmdUI* update) {
 
 void CDocumentDialogCommands::OnModifyPrim() {
     // An object without primitives has nothing to modify.
-    if (!m_doc.m_pWork || !m_doc.m_pCurPrim)
+    const WorkPrimitive* current = m_doc.CurrentPrimitive();
+    if (!current)
         return;
-    const WorkPrimitive before = *m_doc.m_pCurPrim;
     CPrimModifierDlg dlg(nullptr);
-    dlg.m_pTarget = m_doc.m_pCurPrim;
+    dlg.m_work = *current;
     dlg.m_pickTim = TimManagerPicker<CTimManagerDlg>(
-        m_doc.m_timList, std::function<void(CTimManagerDlg&)>(
-                             [this](CTimManagerDlg& manager) { HookTextureChanges(m_doc, manager); }));
+        m_doc.Textures(), std::function<void(CTimManagerDlg&)>(
+                              [this](CTimManagerDlg& manager) { HookTextureChanges(m_doc, manager); }));
     if (dlg.DoModal() != IDOK)
         return;
-    m_doc.RecordPrimitiveChange("Modify Primitive", before);
+    m_doc.ChangeCurrentPrimitive("Modify Primitive", [&dlg](WorkPrimitive& record) { record = dlg.m_work; });
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
 void CDocumentDialogCommands::OnSelectPrim() {
     // Without a current primitive there is no index to start from and none to choose.
     const std::optional<std::uint32_t> current = m_doc.CurrentPrimitiveIndex();
-    if (!m_doc.m_pWork || !current)
+    if (!current)
         return;
     CSelectPrimDlg dlg(nullptr);
     dlg.m_nPosition = static_cast<std::int32_t>(*current);
@@ -92,7 +92,7 @@ void CDocumentDialogCommands::OnStats() {
 
 void CDocumentDialogCommands::OnTimManager() {
     CTimManagerDlg dlg(nullptr);
-    dlg.m_pTimList = &m_doc.m_timList;
+    dlg.m_pTimList = &m_doc.Textures();
     HookTextureChanges(m_doc, dlg);
     dlg.DoModal();
     // Added or removed textures change what a texture view finds, whatever the dialog returned.

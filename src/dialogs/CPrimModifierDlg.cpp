@@ -74,8 +74,6 @@ bool CPrimModifierDlg::OnCmdMsg(unsigned id, CCmdUI* update) {
 
 bool CPrimModifierDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    if (m_pTarget)
-        m_work = *m_pTarget;
     WriteTextureEdits();
     return true;
 }
@@ -190,8 +188,6 @@ void CPrimModifierDlg::OnOK() {
     m_work.tpage = m_nTpage;
     m_work.clutX = static_cast<std::uint16_t>(m_nClutX);
     m_work.clutY = static_cast<std::uint16_t>(m_nClutY);
-    if (m_pTarget)
-        *m_pTarget = m_work;
     EndDialog(IDOK);
 }
 

@@ -71,11 +71,10 @@ class CPrimModifierDlg : public CDialog {
     void OnOK() override;
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
 
-    // Set by the caller before the dialog runs.
-    WorkPrimitive* m_pTarget = nullptr;
     // Runs the texture manager for "Select TIM"; without one the button picks nothing.
     TimPicker m_pickTim;
-    // The record every control edits.
+    // The record every control edits: the caller sets it before the dialog runs and, after OK, takes
+    // the edited record from it.
     WorkPrimitive m_work{};
     std::int32_t m_nClutX = 0;
     std::int32_t m_nClutY = 0;

@@ -1,5 +1,6 @@
 #pragma once
-// Shows the selected object's extents: smallest and largest X, Y and Z.
+// Shows the model's extents (smallest and largest X, Y and Z) and how many packets of each kind the
+// selected object has.
 #include "platform/CDialog.h"
 
 namespace polyvane {

@@ -30,12 +30,6 @@ std::array<float, 3> ExportNormal(const WorkPrimitive& p, int k) {
     return {static_cast<float>(x / length), static_cast<float>(-y / length), static_cast<float>(-z / length)};
 }
 
-std::array<double, 3> FaceCross(const WorkPrimitive& p) {
-    const double ax = p.x[1] - p.x[0], ay = p.y[1] - p.y[0], az = p.z[1] - p.z[0];
-    const double bx = p.x[2] - p.x[1], by = p.y[2] - p.y[1], bz = p.z[2] - p.z[1];
-    return {az * by - ay * bz, ax * bz - az * bx, ay * bx - ax * by};
-}
-
 std::array<float, 2> ExportUv(const WorkPrimitive& p, int k) {
     return {(p.u[k] + 0.5f) / kPageTexels, (p.v[k] + 0.5f) / kPageTexels};
 }

@@ -2,6 +2,7 @@
 // What glTF and OBJ export share: the change of axes and scale, normals, texture coordinates and the
 // material each primitive needs.
 #include "PageTextures.h"
+#include "formats/RecordGeometry.h"
 #include "formats/TmdTypes.h"
 
 #include <array>
@@ -22,8 +23,6 @@ inline constexpr double kExportScale = 1.0 / 1024.0;
 // the first (the face's); the face normal when the record's is zero, computed from the corners
 // when that is zero too.
 [[nodiscard]] std::array<float, 3> ExportNormal(const WorkPrimitive& p, int k);
-// The face normal of the first three corners, not normalised, pointing the way the editor's does.
-[[nodiscard]] std::array<double, 3> FaceCross(const WorkPrimitive& p);
 // Texel centre of (u, v) in a page picture, 0..1 across and down.
 [[nodiscard]] std::array<float, 2> ExportUv(const WorkPrimitive& p, int k);
 

@@ -1,40 +1,13 @@
 #include "ModelExporter.h"
 
-#include "GltfExporter.h"
-#include "ObjExporter.h"
+#include "ExchangeFormats.h"
 #include "PageTextures.h"
 #include "PngCodec.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
-
 namespace polyvane {
 
-std::optional<ExportFormat> ExportFormatOf(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".glb")
-        return ExportFormat::glb;
-    if (extension == ".gltf")
-        return ExportFormat::gltf;
-    if (extension == ".obj")
-        return ExportFormat::obj;
-    return std::nullopt;
-}
-
-std::string ExportFilter() {
-    return "glTF binary (*.glb);;glTF (*.gltf);;Wavefront OBJ (*.obj)";
-}
-
-ExportResult ExportModel(const ModelRef& model, std::span<const TimImage> tims, const std::string& path) {
-    ExportResult result;
-    const auto format = ExportFormatOf(path);
-    if (!format) {
-        result.messages.push_back("Unknown export format: " + path + " (use .glb, .gltf or .obj)");
-        return result;
-    }
+bool ExportWith(const ModelRef& model, std::span<const TimImage> tims, const std::string& path,
+                ExportWriter writer, std::vector<std::string>& messages) {
     PageTextures pages;
     pages.Load(tims);
     const PageTextures::Usage usage = pages.Collect(model);
@@ -45,15 +18,24 @@ ExportResult ExportModel(const ModelRef& model, std::span<const TimImage> tims, 
         textures.pngs.push_back(EncodePng(pages.Decode(key)));
     }
     if (!usage.missing.empty())
-        result.messages.push_back(MissingTexturesMessage(usage.missing));
-    const std::string error = *format == ExportFormat::obj
-                                  ? WriteObj(model, textures, path)
-                                  : WriteGltf(model, textures, path, *format == ExportFormat::glb);
+        messages.push_back(MissingTexturesMessage(usage.missing));
+    const std::string error = writer(model, textures, path);
     if (!error.empty()) {
-        result.messages.push_back(error);
+        messages.push_back(error);
+        return false;
+    }
+    return true;
+}
+
+ExportResult ExportModel(const ModelRef& model, std::span<const TimImage> tims, const std::string& path) {
+    RegisterExchangeFormats();
+    ExportResult result;
+    const FileFormat* format = Formats().ForPath(path, kExportRole);
+    if (!format || !format->exportModel) {
+        result.messages.push_back("Unknown export format: " + path + " (use .glb, .gltf or .obj)");
         return result;
     }
-    result.ok = true;
+    result.ok = format->exportModel(model, tims, path, result.messages);
     return result;
 }
 

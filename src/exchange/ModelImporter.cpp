@@ -253,11 +253,8 @@ void Converter::AddFace(WorkPrimitive& p, const aiMesh& mesh, const aiMatrix4x4&
     }
     p.attr = attr;
     // The face normal as the editor computes it, so the record is whole before its first save.
-    const auto [fx, fy, fz] = FaceCross(p);
-    const double length = std::sqrt(fx * fx + fy * fy + fz * fz);
-    if (length > 0) {
-        p.fnx = fx / length, p.fny = fy / length, p.fnz = fz / length;
-    }
+    const auto [fx, fy, fz] = FaceNormal(p);
+    p.fnx = fx, p.fny = fy, p.fnz = fz;
     if (!mesh.HasNormals())
         for (int k = 0; k < n; ++k)
             p.nx[k] = p.fnx, p.ny[k] = p.fny, p.nz[k] = p.fnz;
@@ -416,12 +413,6 @@ std::string ImportedTexturePath(const std::string& timPath, std::size_t index) {
     return (base.parent_path() /
             (base.stem().string() + '-' + std::to_string(index) + base.extension().string()))
         .string();
-}
-
-std::string ImportFilter() {
-    return "All models (*.gltf *.glb *.obj *.fbx *.dae *.ply *.stl);;glTF (*.gltf *.glb);;Wavefront OBJ "
-           "(*.obj);;"
-           "FBX (*.fbx);;COLLADA (*.dae);;PLY (*.ply);;STL (*.stl);;All files (*)";
 }
 
 } // namespace polyvane

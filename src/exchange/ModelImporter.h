@@ -38,7 +38,4 @@ struct ImportResult {
 // before its extension.
 [[nodiscard]] std::string ImportedTexturePath(const std::string& timPath, std::size_t index);
 
-// "All models (*.gltf *.glb *.obj ...)": the file dialog's filter.
-[[nodiscard]] std::string ImportFilter();
-
 } // namespace polyvane

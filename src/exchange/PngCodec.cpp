@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,17 +39,28 @@ std::optional<RgbaImage> ReadPngFile(const std::string& path) {
     return DecodePng(*bytes);
 }
 
-std::vector<std::uint8_t> EncodePng(const RgbaImage& image) {
+std::vector<std::uint8_t> EncodePng(const RgbaImage& image, bool withAlpha) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.rgba.size() != std::size_t(image.width) * std::size_t(image.height) * 4)
+        return {};
     png_image info{};
     info.version = PNG_IMAGE_VERSION;
     info.width = static_cast<png_uint_32>(image.width);
     info.height = static_cast<png_uint_32>(image.height);
-    info.format = PNG_FORMAT_RGBA;
+    info.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    const std::uint8_t* pixels = image.rgba.data();
+    std::vector<std::uint8_t> rgb;
+    if (!withAlpha) {
+        rgb.resize(image.rgba.size() / 4 * 3);
+        for (std::size_t i = 0, n = image.rgba.size() / 4; i < n; ++i)
+            std::copy_n(image.rgba.data() + 4 * i, 3, rgb.data() + 3 * i);
+        pixels = rgb.data();
+    }
     png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&info, nullptr, &size, 0, image.rgba.data(), 0, nullptr))
+    if (!png_image_write_to_memory(&info, nullptr, &size, 0, pixels, 0, nullptr))
         return {};
     std::vector<std::uint8_t> out(size);
-    if (!png_image_write_to_memory(&info, out.data(), &size, 0, image.rgba.data(), 0, nullptr))
+    if (!png_image_write_to_memory(&info, out.data(), &size, 0, pixels, 0, nullptr))
         return {};
     out.resize(size);
     return out;

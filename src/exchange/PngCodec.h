@@ -1,5 +1,5 @@
 #pragma once
-// PNG reading and writing for exchanged textures.
+// PNG reading and writing: exchanged textures and the command line's pictures.
 #include "RgbaImage.h"
 
 #include <cstdint>
@@ -13,8 +13,9 @@ namespace polyvane {
 // Any PNG as 8-bit RGBA; none when the bytes are not a PNG it can read.
 [[nodiscard]] std::optional<RgbaImage> DecodePng(std::span<const std::uint8_t> bytes);
 [[nodiscard]] std::optional<RgbaImage> ReadPngFile(const std::string& path);
-// An RGBA PNG; empty when it could not be encoded.
-[[nodiscard]] std::vector<std::uint8_t> EncodePng(const RgbaImage& image);
+// A PNG of the picture, RGBA or (`withAlpha` false) RGB without its alpha; empty when it could not
+// be encoded.
+[[nodiscard]] std::vector<std::uint8_t> EncodePng(const RgbaImage& image, bool withAlpha = true);
 
 // Whole-file helpers shared by the exchange formats.
 [[nodiscard]] std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);

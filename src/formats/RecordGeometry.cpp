@@ -6,19 +6,26 @@
 
 namespace polyvane {
 
+std::array<double, 3> FaceCross(const WorkPrimitive& p) {
+    const double ax = p.x[1] - p.x[0], ay = p.y[1] - p.y[0], az = p.z[1] - p.z[0];
+    const double bx = p.x[2] - p.x[1], by = p.y[2] - p.y[1], bz = p.z[2] - p.z[1];
+    return {az * by - ay * bz, ax * bz - az * bx, ay * bx - ax * by};
+}
+
+std::array<double, 3> FaceNormal(const WorkPrimitive& p) {
+    const auto [nx, ny, nz] = FaceCross(p);
+    double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (length == 0.0)
+        length = 1.0;
+    return {nx / length, ny / length, nz / length};
+}
+
 void ComputeRecordFaceNormals(std::span<WorkPrimitive> records) {
     for (WorkPrimitive& p : records) {
-        const double ax = p.x[1] - p.x[0], ay = p.y[1] - p.y[0], az = p.z[1] - p.z[0];
-        const double bx = p.x[2] - p.x[1], by = p.y[2] - p.y[1], bz = p.z[2] - p.z[1];
-        const double nx = az * by - ay * bz;
-        const double ny = ax * bz - az * bx;
-        const double nz = ay * bx - ax * by;
-        double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-        if (length == 0.0)
-            length = 1.0;
-        p.fnx = nx / length;
-        p.fny = ny / length;
-        p.fnz = nz / length;
+        const auto [nx, ny, nz] = FaceNormal(p);
+        p.fnx = nx;
+        p.fny = ny;
+        p.fnz = nz;
     }
 }
 

@@ -4,10 +4,15 @@
 #include "TmdTypes.h"
 #include "VertexSharing.h"
 
+#include <array>
 #include <span>
 
 namespace polyvane {
 
+// The cross product of a record's edges 0-1 and 1-2: its face normal before it is made unit length.
+[[nodiscard]] std::array<double, 3> FaceCross(const WorkPrimitive& p);
+// A record's unit face normal from its first three corners (zero for a degenerate face).
+[[nodiscard]] std::array<double, 3> FaceNormal(const WorkPrimitive& p);
 // Each record's unit normal from its first three corners (zero for a degenerate face).
 void ComputeRecordFaceNormals(std::span<WorkPrimitive> records);
 // The normals a save writes: a record that keeps the normals it was read with keeps them (the file's

@@ -28,8 +28,9 @@ enum class TmdReadError {
 inline constexpr std::uint64_t kMaxTmdRecords = 2'000'000;
 
 // Decodes a whole TMD file. Files that declare more than kMaxObjects objects keep the first
-// kMaxObjects. Every object gets a records array, empty ones included. More than `maxRecords` records
-// in all is a bad file.
+// kMaxObjects. Every object gets a records array, empty ones included, holding its polygons (its
+// entry's n_primitive counts them); every other packet is kept as read. More than `maxRecords`
+// packets in all is a bad file.
 [[nodiscard]] Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file,
                                                      std::uint64_t maxRecords = kMaxTmdRecords);
 
@@ -55,9 +56,20 @@ struct TmdBytes {
 };
 
 // Encodes every record as a polygon packet from its integer fields (ix.., inx..), with the vertices
-// and normals they share found by those values. The model is only read.
+// and normals they share found by those values, and writes every kept packet back in its place with
+// its vertex indices pointing at the coordinates it was read with. The model is only read.
 [[nodiscard]] Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model,
                                                          SharingMethod method = SharingMethod::hashed);
+
+// The same over a whole model value, as PrepareForSave returns it.
+[[nodiscard]] Result<TmdBytes, TmdWriteFailure> WriteTmd(const TmdModel& model,
+                                                         SharingMethod method = SharingMethod::hashed);
+
+// The model as a save writes it: its records with the normals a save stores (those read from the
+// file where the geometry is unchanged, otherwise unit face normals and normalised averages at shared
+// vertices) and the integer fields made from the coordinates, its counts those it holds. Saving is
+// WriteTmd(PrepareForSave(std::move(model))): a model taken by value is prepared without a copy.
+[[nodiscard]] TmdModel PrepareForSave(TmdModel model, SharingMethod method = SharingMethod::hashed);
 
 // One 28-byte entry of a TMD's object table, as it lies in the file.
 [[nodiscard]] TmdObject LoadTmdObjectEntry(const std::uint8_t* entry);

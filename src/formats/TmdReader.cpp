@@ -1,9 +1,10 @@
-// Reading a TMD file: the header, the image after it, and every primitive packet of every object
-// decoded into a WorkPrimitive. Every table, vertex, normal and packet is checked against the image
-// before it is read.
+// Reading a TMD file: the header, the image after it, and every polygon packet of every object
+// decoded into a WorkPrimitive; other packets are kept as they are. Every table, vertex, normal and packet is
+// checked against the image before it is read.
 #include "FrameBufferLayout.h"
 #include "TmdCodec.h"
 #include "TmdFormat.h"
+#include "TmdPackets.h"
 #include "platform/ByteReader.h"
 
 #include <cstring>
@@ -109,9 +110,37 @@ bool DecodePacket(std::span<const std::uint8_t> image, const TmdObject& object, 
     return true;
 }
 
-// Decodes object `object`'s packets into a new records array; null after a failure, with `error` set.
-std::unique_ptr<WorkPrimitive[]> DecodeObject(std::span<const std::uint8_t> image, const TmdObject& object,
-                                              std::uint64_t& primitiveBudget, TmdReadError& error) {
+// Keeps a packet that is not a polygon as it was read, with the coordinates its vertex indices name.
+bool KeepPacket(std::span<const std::uint8_t> image, const TmdObject& object, std::uint32_t header,
+                std::uint64_t position, std::uint32_t recordsBefore, std::vector<KeptPacket>& kept) {
+    const std::size_t ilen = static_cast<std::uint8_t>(header >> 8);
+    if (position + 4 + 4 * ilen > image.size())
+        return false;
+    KeptPacket packet;
+    packet.position = recordsBefore;
+    packet.header = header;
+    packet.words.resize(ilen);
+    for (std::size_t w = 0; w < ilen; ++w)
+        packet.words[w] = LoadU32LE(image.data() + position + 4 + 4 * w);
+    const VertexSlots slots = VertexSlotsOf(header, ilen);
+    for (int k = 0; k < slots.count; ++k) {
+        double x = 0, y = 0, z = 0;
+        if (!LoadVector(image, object.vert_top, object.n_vert, IndexAt(packet.words, slots.halfword[k]), x, y,
+                        z))
+            return false;
+        packet.vertices[k] = {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
+                              static_cast<std::int16_t>(z), 0};
+    }
+    packet.vertexCount = static_cast<std::uint8_t>(slots.count);
+    kept.push_back(std::move(packet));
+    return true;
+}
+
+// Decodes object `object`'s polygon packets into a new records array and keeps the others; null
+// after a failure, with `error` set. The entry's count becomes the number of records.
+std::unique_ptr<WorkPrimitive[]> DecodeObject(std::span<const std::uint8_t> image, TmdObject& object,
+                                              std::vector<KeptPacket>& kept, std::uint64_t& primitiveBudget,
+                                              TmdReadError& error) {
     error = TmdReadError::badFile;
     const std::size_t imageSize = image.size();
     const std::uint32_t count = object.n_primitive;
@@ -127,20 +156,28 @@ std::unique_ptr<WorkPrimitive[]> DecodeObject(std::span<const std::uint8_t> imag
         return nullptr;
     }
     std::uint64_t position = object.primitive_top;
+    std::uint32_t decoded = 0;
     for (std::uint32_t j = 0; j < count; ++j) {
         if (position + 4 > imageSize)
             return nullptr;
         const std::uint32_t header = LoadU32LE(image.data() + position);
         const std::uint8_t ilen = static_cast<std::uint8_t>(header >> 8);
-        const std::uint8_t flag = static_cast<std::uint8_t>(header >> 16);
-        const std::uint8_t mode = static_cast<std::uint8_t>(header >> 24);
-        ByteReader data(image.subspan(static_cast<std::size_t>(position) + 4));
-        WorkPrimitive& prim = records[j];
-        prim = WorkPrimitive{};
-        if (!DecodePacket(image, object, flag, mode, data, prim))
-            return nullptr;
+        if (KindOfPacket(header) != PacketKind::polygon) {
+            if (!KeepPacket(image, object, header, position, decoded, kept))
+                return nullptr;
+        } else {
+            const std::uint8_t flag = static_cast<std::uint8_t>(header >> 16);
+            const std::uint8_t mode = static_cast<std::uint8_t>(header >> 24);
+            ByteReader data(image.subspan(static_cast<std::size_t>(position) + 4));
+            WorkPrimitive& prim = records[decoded];
+            prim = WorkPrimitive{};
+            if (!DecodePacket(image, object, flag, mode, data, prim))
+                return nullptr;
+            ++decoded;
+        }
         position += 4 * (1 + std::uint64_t{ilen});
     }
+    object.n_primitive = decoded;
     return records;
 }
 
@@ -208,7 +245,7 @@ Result<TmdModel, TmdReadError> ReadTmd(std::span<const std::uint8_t> file, std::
         TmdModelObject& object = model.objects[i];
         object.entry = LoadTmdObjectEntry(image.data() + std::size_t{i} * kTmdObjectEntrySize);
         TmdReadError error{};
-        object.records = DecodeObject(image, object.entry, primitiveBudget, error);
+        object.records = DecodeObject(image, object.entry, object.kept, primitiveBudget, error);
         if (!object.records)
             return error;
     }

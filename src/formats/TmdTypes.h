@@ -46,12 +46,8 @@ constexpr std::uint16_t PA_TEXTURED = 0x20;
 constexpr std::uint16_t PA_TRANSLUCENT = 0x40;
 constexpr std::uint16_t PA_BRIGHTNESS = 0x80;
 
-struct ScreenPoint {
-    std::int32_t x;
-    std::int32_t y;
-};
-
-// One primitive, decoded. Plain data: arrays of these are copied as whole blocks.
+// One primitive, decoded: only what the model holds. Where a view draws it lives in the view.
+// Plain data: arrays of these are copied as whole blocks.
 struct WorkPrimitive {
     double x[4];
     double y[4];
@@ -67,7 +63,6 @@ struct WorkPrimitive {
     std::int16_t iny[4];
     std::int16_t inz[4];
     std::uint16_t attr;
-    ScreenPoint screen[4];
     std::uint8_t u[4];
     std::uint8_t v[4];
     std::uint32_t colour[4];
@@ -76,8 +71,6 @@ struct WorkPrimitive {
     std::uint8_t abr;
     std::uint16_t clutX;
     std::uint16_t clutY;
-    std::int32_t depth;
-    WorkPrimitive* pNext;
     std::int32_t style;
     // How many of nx.. hold the fixed-point normals (4096 = 1.0) the record was read with, which a
     // save writes back unchanged; 0 when its normals were computed or it came from no TMD file.

@@ -1,11 +1,14 @@
-// Writing a model as a TMD file: every object's records encoded as polygon packets, with the vertices
-// and normals they share found again by their integer values.
+// Writing a model as a TMD file: every object's records encoded as polygon packets and its kept
+// packets copied among them, with the vertices and normals they share found again by their values.
 #include "FrameBufferLayout.h"
+#include "RecordGeometry.h"
 #include "TmdCodec.h"
 #include "TmdFormat.h"
+#include "TmdPackets.h"
 #include "platform/ByteReader.h"
 
 #include <array>
+#include <cstdint>
 #include <new>
 #include <optional>
 #include <vector>
@@ -92,18 +95,33 @@ struct PacketIndices {
     std::array<std::uint16_t, 4> normal{};
 };
 
-// Finds the shared vertices and normals of one object's records. Fails when memory runs out or a
-// table outgrows what 16-bit indices can reach.
-std::optional<TmdWriteError> ShareVerticesAndNormals(std::span<const WorkPrimitive> records,
+// Finds the shared vertices and normals of one object's records and kept packets, in the order the
+// packets are written. Fails when memory runs out or a table outgrows what 16-bit indices can reach.
+std::optional<TmdWriteError> ShareVerticesAndNormals(const ObjectRef& object,
                                                      std::vector<PacketIndices>& indices,
+                                                     std::vector<PacketIndices>& keptIndices,
                                                      TriplePool& vertices, TriplePool& normals) {
+    const std::span<const WorkPrimitive> records = object.records;
     const std::size_t count = records.size();
-    if (!vertices.Reserve(count * 4))
+    if (!vertices.Reserve(count * 4 + object.kept.size() * 2))
         return TmdWriteError::noVertexMemory;
     if (!normals.Reserve(count * 4))
         return TmdWriteError::noNormalMemory;
     indices.resize(count);
+    keptIndices.resize(object.kept.size());
+    std::size_t next = 0;
+    auto shareKeptBefore = [&](std::size_t position) {
+        for (; next < object.kept.size() && object.kept[next].position <= position; ++next) {
+            const KeptPacket& packet = object.kept[next];
+            for (int k = 0; k < packet.vertexCount; ++k) {
+                const TmdVector& v = packet.vertices[static_cast<std::size_t>(k)];
+                keptIndices[next].vertex[static_cast<std::size_t>(k)] =
+                    static_cast<std::uint16_t>(vertices.IndexOf(v.vx, v.vy, v.vz));
+            }
+        }
+    };
     for (std::size_t r = 0; r < count; ++r) {
+        shareKeptBefore(r);
         const WorkPrimitive& p = records[r];
         const PacketLayout l = LayoutOf(p.attr);
         for (int k = 0; k < l.n; ++k)
@@ -111,11 +129,29 @@ std::optional<TmdWriteError> ShareVerticesAndNormals(std::span<const WorkPrimiti
         for (int k = 0; k < l.nn; ++k)
             indices[r].normal[k] = static_cast<std::uint16_t>(normals.IndexOf(p.inx[k], p.iny[k], p.inz[k]));
     }
+    shareKeptBefore(SIZE_MAX);
     if (vertices.Size() > kMaxTableEntries)
         return TmdWriteError::tooManyVertices;
     if (normals.Size() > kMaxTableEntries)
         return TmdWriteError::tooManyNormals;
     return std::nullopt;
+}
+
+// A kept packet as it was read, its vertex indices replaced by those of the written table.
+std::uint8_t* WriteKeptPacket(std::uint8_t* out, const KeptPacket& packet, const PacketIndices& indices) {
+    std::vector<std::uint32_t> words = packet.words;
+    const VertexSlots slots = VertexSlotsOf(packet.header, words.size());
+    for (int k = 0; k < slots.count && k < packet.vertexCount; ++k)
+        SetIndexAt(words, slots.halfword[static_cast<std::size_t>(k)],
+                   indices.vertex[static_cast<std::size_t>(k)]);
+    // The header's ilen stays as read: it is the number of words kept.
+    StoreU32LE(out, packet.header);
+    out += 4;
+    for (std::uint32_t word : words) {
+        StoreU32LE(out, word);
+        out += 4;
+    }
+    return out;
 }
 
 std::uint8_t* WritePacket(std::uint8_t* out, const WorkPrimitive& p, const PacketIndices& indices) {
@@ -181,8 +217,11 @@ std::size_t PacketSize(std::uint16_t attr) {
 Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model, SharingMethod method) {
     const auto nobj = static_cast<std::uint32_t>(model.objects.size());
     std::uint64_t size = kTmdHeaderSize + kTmdObjectEntrySize * std::uint64_t{nobj};
-    for (const ObjectRef& object : model.objects)
+    for (const ObjectRef& object : model.objects) {
         size += kMaxBytesPerPrimitive * object.records.size();
+        for (const KeptPacket& packet : object.kept)
+            size += 4 + 4 * std::uint64_t{packet.words.size()} + 2 * kTmdVectorSize;
+    }
     // Offsets in the file are 32-bit; a model that cannot be addressed cannot be written either.
     TmdBytes file;
     if (size - kTmdHeaderSize <= 0xFFFFFFFFu)
@@ -192,6 +231,7 @@ Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model, SharingMethod 
     TriplePool vertices(method);
     TriplePool normals(method);
     std::vector<PacketIndices> indices;
+    std::vector<PacketIndices> keptIndices;
 
     StoreU32LE(file.data.get(), model.header.id);
     StoreU32LE(file.data.get() + 4, model.header.flags);
@@ -201,15 +241,23 @@ Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model, SharingMethod 
     auto offset = [&] { return static_cast<std::uint32_t>(out - table); };
     for (std::uint32_t j = 0; j < nobj; ++j) {
         const ObjectRef& object = model.objects[j];
-        if (const auto error = ShareVerticesAndNormals(object.records, indices, vertices, normals))
+        if (const auto error = ShareVerticesAndNormals(object, indices, keptIndices, vertices, normals))
             return TmdWriteFailure{*error, j};
 
         TmdObject entry = object.entry;
         entry.n_vert = static_cast<std::uint32_t>(vertices.Size());
         entry.n_normal = static_cast<std::uint32_t>(normals.Size());
+        entry.n_primitive = static_cast<std::uint32_t>(object.records.size() + object.kept.size());
         entry.primitive_top = offset();
-        for (std::size_t r = 0; r < object.records.size(); ++r)
-            out = WritePacket(out, object.records[r], indices[r]);
+        std::size_t next = 0;
+        for (std::size_t r = 0; r <= object.records.size(); ++r) {
+            for (;
+                 next < object.kept.size() && (object.kept[next].position <= r || r == object.records.size());
+                 ++next)
+                out = WriteKeptPacket(out, object.kept[next], keptIndices[next]);
+            if (r < object.records.size())
+                out = WritePacket(out, object.records[r], indices[r]);
+        }
         entry.vert_top = offset();
         out = PutVectors(out, vertices.Entries());
         entry.normal_top = offset();
@@ -218,6 +266,27 @@ Result<TmdBytes, TmdWriteFailure> WriteTmd(const ModelRef& model, SharingMethod 
     }
     file.size = static_cast<std::size_t>(out - file.data.get());
     return file;
+}
+
+Result<TmdBytes, TmdWriteFailure> WriteTmd(const TmdModel& model, SharingMethod method) {
+    return WriteTmd(RefOf(model), method);
+}
+
+TmdModel PrepareForSave(TmdModel model, SharingMethod method) {
+    // The counts the file states agree with what the model holds.
+    if (model.objects.size() > kMaxObjects)
+        model.objects.resize(kMaxObjects);
+    model.header.nobj = static_cast<std::uint32_t>(model.objects.size());
+    for (TmdModelObject& object : model.objects) {
+        if (!object.records) {
+            object.entry.n_primitive = 0;
+            continue;
+        }
+        const std::span<WorkPrimitive> records(object.records.get(), object.entry.n_primitive);
+        ComputeSaveNormals(records, method);
+        ConvertRecordsToFixed(records);
+    }
+    return model;
 }
 
 } // namespace polyvane

@@ -385,4 +385,59 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     }
 }
 
+bool GpuRasteriser::OwnsRow(int y) const {
+    return y >= 0 && y < m_height && (m_parts == 1 || (y / kShareRows) % m_parts == m_part);
+}
+
+void GpuRasteriser::Line(const GpuVertex& a, const GpuVertex& b, const GpuDrawMode& mode) {
+    const std::int64_t dx = std::int64_t{b.x} - a.x, dy = std::int64_t{b.y} - a.y;
+    if (m_sizeLimit && (std::abs(dx) > 1023 || std::abs(dy) > 511))
+        return;
+    const std::int64_t steps = std::max(std::abs(dx), std::abs(dy));
+    // Positions and colours step in fixed point from the first end, rounding to the nearest pixel.
+    const std::int64_t one = std::int64_t{1} << kFractionBits;
+    auto step = [&](std::int64_t delta) { return steps ? delta * one / steps : 0; };
+    const std::int64_t sx = step(dx), sy = step(dy);
+    const std::int64_t sr = step(b.colour.r - a.colour.r), sg = step(b.colour.g - a.colour.g),
+                       sb = step(b.colour.b - a.colour.b);
+    std::int64_t x = std::int64_t{a.x} * one + kHalf, y = std::int64_t{a.y} * one + kHalf;
+    std::int64_t r = std::int64_t{a.colour.r} * one + kHalf, g = std::int64_t{a.colour.g} * one + kHalf,
+                 bl = std::int64_t{a.colour.b} * one + kHalf;
+    for (std::int64_t i = 0; i <= steps; ++i, x += sx, y += sy, r += sr, g += sg, bl += sb) {
+        const std::int64_t px = x >> kFractionBits, py = y >> kFractionBits;
+        if (px < 0 || px >= m_width || !OwnsRow(int(std::clamp<std::int64_t>(py, -1, m_height))))
+            continue;
+        int r8 = a.colour.r, g8 = a.colour.g, b8 = a.colour.b;
+        int offset = 0;
+        if (mode.gouraud) {
+            r8 = int(r >> kFractionBits);
+            g8 = int(g >> kFractionBits);
+            b8 = int(bl >> kFractionBits);
+            offset = m_dither ? DitherOffset(int(px), int(py)) : 0;
+        }
+        Plot(int(px), int(py), Pack(Cut(r8, offset), Cut(g8, offset), Cut(b8, offset)), mode.semi, mode.abr);
+    }
+}
+
+void GpuRasteriser::Sprite(int x, int y, int width, int height, std::uint8_t u, std::uint8_t v,
+                           const GpuDrawMode& mode) {
+    const int x0 = std::max(x, 0);
+    const int x1 = int(std::min<long long>(static_cast<long long>(x) + std::max(width, 0), m_width));
+    const int y0 = std::max(y, 0);
+    const int y1 = int(std::min<long long>(static_cast<long long>(y) + std::max(height, 0), m_height));
+    for (int row = y0; row < y1; ++row) {
+        if (!OwnsRow(row))
+            continue;
+        const auto tv = static_cast<std::uint8_t>(v + (row - y));
+        for (int col = x0; col < x1; ++col) {
+            const auto tu = static_cast<std::uint8_t>(u + (col - x));
+            const std::uint16_t texel =
+                FetchTexel(m_textures, mode.tpage, mode.pmode, mode.clutX, mode.clutY, tu, tv);
+            if (texel == 0)
+                continue;
+            Plot(col, row, texel, mode.semi && (texel & 0x8000), mode.abr);
+        }
+    }
+}
+
 } // namespace polyvane

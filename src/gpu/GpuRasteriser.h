@@ -75,8 +75,16 @@ class GpuRasteriser {
     // A polygon of 3 points, or 4 drawn as the triangles (0, 1, 2) and (1, 2, 3).
     void Polygon(std::span<const GpuVertex> points, const GpuDrawMode& mode);
     void Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVertex& c, const GpuDrawMode& mode);
+    // A line from a to b, both ends drawn, one pixel for each step along its longer axis; Gouraud
+    // runs from a's colour to b's (dithered when dither is on), semi-transparent at `mode.abr`.
+    void Line(const GpuVertex& a, const GpuVertex& b, const GpuDrawMode& mode);
+    // A textured rectangle: texel (u + i, v + j) of the mode's page at (x + i, y + j), drawn as it is;
+    // the transparent texel leaves the pixel, and only texels with bit 15 blend when `mode.semi`.
+    void Sprite(int x, int y, int width, int height, std::uint8_t u, std::uint8_t v, const GpuDrawMode& mode);
 
   private:
+    // Whether row y lies in the target and falls to this drawer's share.
+    [[nodiscard]] bool OwnsRow(int y) const;
     void Plot(int x, int y, std::uint16_t word, bool blend, std::uint8_t abr);
 
     std::uint16_t* m_target;

@@ -1,8 +1,10 @@
 #pragma once
-// The model document: the TMD image as read, the object table and every object's decoded primitives,
-// with one object selected (its records in the working array) and one primitive of it current.
+// The model document: a model value (header, object table, every object's decoded primitives), one
+// object selected and one primitive of it current, the attribute clipboard and the textures loaded
+// beside the model. Code outside src/model reads it through the accessors and changes it only through
+// the change functions, each a step of the history.
 #include "ModelSteps.h"
-#include "Projection.h"
+#include "formats/FormatRegistry.h"
 #include "formats/LwoSurface.h"
 #include "formats/TimList.h"
 #include "formats/TmdModel.h"
@@ -18,6 +20,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +32,7 @@ class CPolyvaneDoc : public CDocument {
     CPolyvaneDoc();
     ~CPolyvaneDoc() override;
 
-    // Loading picks the reader by the name's last three letters; storing always writes TMD.
+    // Loading picks the reader by the name's extension from the format table; storing writes TMD.
     void Serialize(CArchive& ar) override;
     [[nodiscard]] bool LoadSucceeded() const override { return m_bLoadOk; }
     [[nodiscard]] bool StoreSucceeded() const override { return m_bStoreOk; }
@@ -46,25 +49,13 @@ class CPolyvaneDoc : public CDocument {
     // has no such record.
     bool SelectPrimitive(std::uint32_t index);
 
-    // Before a save: selects every object in turn (the last stays selected), recomputes its normals
-    // and its integer fields. False when an object cannot be selected.
-    bool PrepareObjectsForSave(SharingMethod method);
-    // The selected object's normals as saving stores them: those read from the file where the
-    // geometry is unchanged, otherwise unit face normals and normalised averages at shared vertices.
-    void RecomputeNormalsForSave(SharingMethod method);
+    // Saves through the codec: writing is WriteTmd(PrepareForSave(model)). The document keeps the
+    // prepared records (the normals and integer fields the file now holds) and its selection; a failed
+    // write selects the object it failed at and says why. `method` picks the sharing searches.
+    bool WriteModel(CArchive& ar, SharingMethod method = SharingMethod::hashed);
 
-    // Derived fields of the selected object, and its extents.
-    void ComputeFaceNormals();
-    void ComputeVertexNormals();
-    void ConvertToFixed();
+    // Brings the extents up to date with the selected object's coordinates.
     void ComputeExtents();
-
-    // Projects the selected object for a view and orders it back to front, into the records' screen
-    // and draw-order fields, m_pDrawFirst and m_axisScreen.
-    void Project(double distance, double focal, std::int32_t centreX, std::int32_t centreY, double angleX,
-                 double angleY, double angleZ);
-    // Fills those fields from a view's own projection of the selected object.
-    void TakeProjection(const ProjectedObject& projected);
 
     // Commands.
     void OnNextPrim();
@@ -83,25 +74,29 @@ class CPolyvaneDoc : public CDocument {
     void OnUpdateEditRedo(CCmdUI* state);
 
     // Changes to the model, each recorded in the history as one step named `name`.
-    // Runs `change` on the current primitive.
-    void ChangeCurrentPrimitive(const std::string& name, const std::function<void(WorkPrimitive&)>& change);
-    // Records a change already made to the current primitive, which held `before`; steps of one
-    // `mergeKey` other than 0 on the same primitive become one (the moves of a drag).
-    void RecordPrimitiveChange(const std::string& name, const WorkPrimitive& before,
-                               std::uint64_t mergeKey = 0);
-    // Runs a tool over every record of the selected object.
+    // Runs `change` on a copy of the current primitive and makes the result the current primitive;
+    // steps of one `mergeKey` other than 0 on the same primitive become one (the moves of a drag).
+    void ChangeCurrentPrimitive(const std::string& name, const std::function<void(WorkPrimitive&)>& change,
+                                std::uint64_t mergeKey = 0);
+    // Runs a tool over every record of the selected object, then brings its derived fields, the
+    // extents and the views up to date. A `selfInverse` tool is taken back by running it again.
     void ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool,
                               bool selfInverse = false);
     // Adds a loaded texture at the end of the list, or removes the first one named `fileName`.
     void AddTexture(TimImage&& tim);
     bool RemoveTexture(std::string_view fileName);
+    // Textures that come with the model rather than from an edit (the CLI's --tim, a texture file
+    // changed on disk) are put in place outside the history: there is nothing to take back.
+    void AttachTexture(TimImage&& tim);
+    // Replaces every texture loaded from `fresh.fileName`; false when none is.
+    bool ReplaceTexture(const TimImage& fresh);
+    // The model of `fresh` (the same file read again) in place of this one, the selection kept where
+    // it can be; the history is cleared, since its steps name records of the old model.
+    void ReloadFrom(CPolyvaneDoc& fresh);
     // Replaces texture `position` of the list with `after`, and the records of `records` with their
     // texture fields after, as one step named `name`; false when there is no such texture.
     bool ChangeTexture(std::size_t position, const std::string& name, TimImage after,
                        std::vector<TexelFieldsEdit> records = {});
-    // Textures loaded beside the model, in order of adding, and the current primitive, or none.
-    [[nodiscard]] const TimList& Textures() const { return m_timList; }
-    [[nodiscard]] const WorkPrimitive* CurrentPrimitive() const { return m_pCurPrim; }
     // The frame-buffer memory the textures are written over (a loaded dump); null when there is none.
     [[nodiscard]] const FrameBuffer* FrameBufferDump() const { return m_frameBufferDump.get(); }
     // Sets or (with none) removes the dump, as one step.
@@ -109,60 +104,83 @@ class CPolyvaneDoc : public CDocument {
     // The last texture added now lives in the file at `path` (it was written there); not a step of
     // the history, as saving the model is not.
     void LastTextureSavedAs(std::string path);
-    // A key for RecordPrimitiveChange that no earlier change used.
+    // A key for ChangeCurrentPrimitive that no earlier change used.
     [[nodiscard]] std::uint64_t NewMergeKey() { return ++m_lastMergeKey; }
 
     // Where the selection is, and putting it back there; false when the object no longer exists.
     [[nodiscard]] StepPlace Place() const;
     bool ShowPlace(const StepPlace& place);
 
+    // Reading the model. Spans and pointers stay valid until the document next changes.
+    [[nodiscard]] const TmdHeader& Header() const { return m_model.header; }
     // Number of objects the document holds (never above kMaxObjects).
-    [[nodiscard]] std::uint32_t ObjectCount() const { return m_header.nobj; }
-    // Number of working records of the selected object; 0 when none is selected.
-    [[nodiscard]] std::uint32_t WorkCount() const {
-        return m_pWork && m_pObject ? m_pObject->n_primitive : 0;
+    [[nodiscard]] std::uint32_t ObjectCount() const {
+        return static_cast<std::uint32_t>(m_model.objects.size());
     }
-    // Index of the current primitive in the working array, or none.
-    [[nodiscard]] std::optional<std::uint32_t> CurrentPrimitiveIndex() const;
+    // True when an object is selected: always, unless the document holds none.
+    [[nodiscard]] bool HasSelection() const { return m_selected < ObjectCount(); }
+    // Index of the selected object (0 when there is none).
+    [[nodiscard]] std::uint32_t SelectedObject() const { return m_selected; }
+    // Object table entry `i`; an empty entry past the last object.
+    [[nodiscard]] const TmdObject& ObjectEntry(std::uint32_t i) const;
+    // Records of object `i`, and of the selected object; empty when there are none.
+    [[nodiscard]] std::span<const WorkPrimitive> ObjectRecords(std::uint32_t i) const;
+    [[nodiscard]] std::span<const WorkPrimitive> Records() const { return ObjectRecords(m_selected); }
+    // Number of records of the selected object; 0 when none is selected.
+    [[nodiscard]] std::uint32_t WorkCount() const { return static_cast<std::uint32_t>(Records().size()); }
+    // The current primitive of the selected object and its index, or none.
+    [[nodiscard]] const WorkPrimitive* CurrentPrimitive() const;
+    [[nodiscard]] std::optional<std::uint32_t> CurrentPrimitiveIndex() const { return m_current; }
+    // The attribute clipboard: meaningful when HasClipboard().
     [[nodiscard]] bool HasClipboard() const { return m_bClipValid; }
-    // Stored records of object `i` (the selected object's are in m_pWork); null when it has none.
-    [[nodiscard]] const WorkPrimitive* ObjectRecords(std::uint32_t i) const;
+    [[nodiscard]] const WorkPrimitive& Clipboard() const { return m_clipPrim; }
+    // The selected object's extents as ComputeExtents last found them (0 always inside).
+    [[nodiscard]] const TmdVector& MinExtent() const { return m_minExtent; }
+    [[nodiscard]] const TmdVector& MaxExtent() const { return m_maxExtent; }
+    // Surfaces of an LWOB file read; empty for a TMD file.
+    [[nodiscard]] const std::list<LwoSurface>& Surfaces() const { return m_surfaceList; }
+    // Textures loaded beside the model, in order of adding; never saved with it.
+    [[nodiscard]] const TimList& Textures() const { return m_timList; }
 
-    // A read-only look at the whole model, the selected object's records included; valid until the
-    // document next changes.
-    [[nodiscard]] ModelRef Model() const;
+    // Object `i`'s packets other than polygons, kept as read; empty when it has none.
+    [[nodiscard]] std::span<const KeptPacket> KeptPackets(std::uint32_t i) const;
+
+    // A read-only look at the whole model, as the writer and exporters take it.
+    [[nodiscard]] ModelRef Model() const { return RefOf(m_model); }
     // Replaces the model with `model` (an import's result), selects object 0 and computes the extents.
     void AdoptModel(TmdModel&& model);
     // The reverse: moves the whole model out, leaving the document without objects.
     [[nodiscard]] TmdModel TakeModel();
 
-    TmdHeader m_header{};
-    TmdObject* m_pObject = nullptr;
-    std::uint32_t m_nCurObject = 0;
-    std::unique_ptr<WorkPrimitive[]> m_pWork;
-    // The current record of m_pWork; null when no object is selected or the object has no primitives.
-    WorkPrimitive* m_pCurPrim = nullptr;
-    WorkPrimitive* m_pDrawFirst = nullptr;
-    // Stored records of every object but the selected one, whose records are in m_pWork (its entry is
-    // empty while it is selected). Read them through ObjectRecords().
-    std::array<std::unique_ptr<WorkPrimitive[]>, kMaxObjects> m_objectPrims;
-    WorkPrimitive m_clipPrim{};
-    std::array<TmdObject, kMaxObjects> m_objects{};
-    ScreenPoint m_axisScreen[3]{};
-    TmdVector m_maxExtent{};
-    TmdVector m_minExtent{};
-    std::list<LwoSurface> m_surfaceList;
-    // Textures loaded through the TIM manager, in order of adding; never saved with the model.
-    std::list<TimImage> m_timList;
-    double m_lwoScale = 100.0;
-
   private:
+    friend class RecordStep;
+    friend class ObjectStep;
+    friend class TextureStep;
+
     // Frees the whole model: the document then holds no objects.
     void ResetModel();
     // Reading and writing through the codecs, with their failures shown as messages.
-    bool LoadTmd(CArchive& ar);
-    bool LoadLwo(CArchive& ar);
-    bool SaveTmd(CArchive& ar);
+    bool LoadModel(CArchive& ar, const FileFormat& format);
+    // Derived fields of the selected object.
+    void ComputeFaceNormals();
+    void ComputeVertexNormals();
+    void ConvertToFixed();
+    // The selected object's records, for the document's own changes and its history's steps.
+    [[nodiscard]] std::span<WorkPrimitive> MutableRecords();
+    // Runs an object tool on the selected object's records and brings everything derived up to date.
+    void RunObjectTool(const ObjectStep::Tool& tool);
+    // Records a change made to the current primitive, which held `before`.
+    void RecordPrimitiveChange(const std::string& name, const WorkPrimitive& before, std::uint64_t mergeKey);
+
+    TmdModel m_model;
+    std::uint32_t m_selected = 0;
+    std::optional<std::uint32_t> m_current;
+    WorkPrimitive m_clipPrim{};
+    TmdVector m_maxExtent{};
+    TmdVector m_minExtent{};
+    std::list<LwoSurface> m_surfaceList;
+    TimList m_timList;
+    double m_lwoScale = 100.0;
 
     static inline CommandExtensionFactory s_makeCommandExtension = nullptr;
     std::unique_ptr<CCmdTarget> m_pCommandExtension;

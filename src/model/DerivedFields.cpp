@@ -7,30 +7,25 @@
 namespace polyvane {
 
 void CPolyvaneDoc::ComputeFaceNormals() {
-    if (m_pWork)
-        ComputeRecordFaceNormals({m_pWork.get(), WorkCount()});
+    ComputeRecordFaceNormals(MutableRecords());
 }
 
 void CPolyvaneDoc::ComputeVertexNormals() {
-    if (!m_pWork)
-        return;
-    AverageVertexNormals(m_pWork.get(), WorkCount());
+    const std::span<WorkPrimitive> records = MutableRecords();
+    AverageVertexNormals(records.data(), static_cast<std::uint32_t>(records.size()));
 }
 
 void CPolyvaneDoc::ConvertToFixed() {
-    if (m_pWork)
-        ConvertRecordsToFixed({m_pWork.get(), WorkCount()});
+    ConvertRecordsToFixed(MutableRecords());
 }
 
 void CPolyvaneDoc::ComputeExtents() {
     m_maxExtent = TmdVector{};
     m_minExtent = TmdVector{};
-    if (!m_pWork)
+    if (!HasSelection())
         return;
     ConvertToFixed();
-    const std::uint32_t count = WorkCount();
-    for (std::uint32_t r = 0; r < count; ++r) {
-        const WorkPrimitive& p = m_pWork[r];
+    for (const WorkPrimitive& p : Records()) {
         for (int k = 0; k < VertexCount(p); ++k) {
             if (p.ix[k] > m_maxExtent.vx)
                 m_maxExtent.vx = p.ix[k];

@@ -1,8 +1,8 @@
-// The document's files: TMD and LWOB read through the codecs and adopted, TMD saved from the model,
-// and every failure shown as the messages the user has always seen for it.
+// The document's files: a model read by its format's reader and adopted, TMD saved from the model,
+// and every failure shown as the messages the format gives for it.
 #include "CPolyvaneDoc.h"
-#include "FileMessages.h"
-#include "TmdWriter.h"
+#include "ModelFile.h"
+#include "formats/FileMessages.h"
 #include "formats/LwoImport.h"
 #include "formats/RecordGeometry.h"
 #include "formats/TmdCodec.h"
@@ -10,7 +10,9 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace polyvane {
 
@@ -45,66 +47,34 @@ void Show(const std::vector<std::string_view>& messages) {
 
 } // namespace
 
-std::vector<std::string_view> TmdReadMessages(TmdReadError error) {
-    switch (error) {
-    case TmdReadError::badId:
-    case TmdReadError::badFile:
-        return {TmdReadErrorText(error)};
-    case TmdReadError::noRecordMemory:
-        return {TmdReadErrorText(error), TmdReadErrorText(TmdReadError::badFile)};
-    case TmdReadError::truncatedHeader:
-    case TmdReadError::badObjectTable:
-        // Failures that once passed without a word: the user still learns the file is bad.
-        break;
-    }
-    return {TmdReadErrorText(TmdReadError::badFile)};
-}
-
-std::vector<std::string_view> TmdWriteMessages(TmdWriteError error) {
-    return {TmdWriteErrorText(error)};
-}
-
-std::vector<std::string_view> LwoImportMessages(LwoError error) {
-    // Too short to hold a FORM header is, to the user, not an IFF file.
-    if (error == LwoError::truncatedHeader)
-        return {LwoErrorText(LwoError::notIff)};
-    return {LwoErrorText(error)};
-}
-
-bool CPolyvaneDoc::LoadTmd(CArchive& ar) {
-    ResetModel();
-    const std::optional<FileBytes> file = ReadRest(ar);
-    if (!file) {
-        AfxMessageBox("Could not open file");
-        return false;
-    }
-    auto model = ReadTmd(file->bytes());
-    if (!model) {
-        Show(TmdReadMessages(model.error()));
-        ResetModel();
-        return false;
-    }
-    AdoptModel(std::move(model.value()));
-    CopyPrimitive();
-    return true;
-}
-
-bool CPolyvaneDoc::LoadLwo(CArchive& ar) {
+bool CPolyvaneDoc::LoadModel(CArchive& ar, const FileFormat& format) {
+    if (!format.openingNotice.empty())
+        AfxMessageBox(format.openingNotice);
     ResetModel();
     m_surfaceList.clear();
     const std::optional<FileBytes> file = ReadRest(ar);
-    if (!file) {
-        AfxMessageBox("Not enough memory for LWO");
+    if (!file || !format.readModel) {
+        AfxMessageBox(format.unreadableText);
         return false;
     }
-    auto imported = ImportLwo(file->bytes(), m_lwoScale);
-    if (!imported) {
-        Show(LwoImportMessages(imported.error()));
+    ModelReadOptions options;
+    options.lwoScale = m_lwoScale;
+    auto read = format.readModel(file->bytes(), options);
+    if (!read) {
+        for (const std::string& message : read.error())
+            AfxMessageBox(message);
+        ResetModel();
         return false;
     }
-    m_surfaceList = std::move(imported->surfaces);
-    AdoptModel(std::move(imported->model));
-    if (!m_pWork) {
+    for (const std::string& notice : read->notices)
+        AfxMessageBox(notice);
+    m_surfaceList = std::move(read->surfaces);
+    AdoptModel(std::move(read->model));
+    if (!read->needsNormals) {
+        CopyPrimitive();
+        return true;
+    }
+    if (!HasSelection()) {
         ResetModel();
         m_surfaceList.clear();
         return false;
@@ -116,39 +86,48 @@ bool CPolyvaneDoc::LoadLwo(CArchive& ar) {
     return true;
 }
 
-bool CPolyvaneDoc::SaveTmd(CArchive& ar) {
-    return WriteTmdWith(*this, ar, SharingMethod::hashed);
-}
+namespace {
 
-void CPolyvaneDoc::RecomputeNormalsForSave(SharingMethod method) {
-    if (!m_pWork)
-        return;
-    ComputeSaveNormals({m_pWork.get(), WorkCount()}, method);
-}
-
-bool CPolyvaneDoc::PrepareObjectsForSave(SharingMethod method) {
-    for (std::uint32_t j = 0; j < ObjectCount(); ++j) {
-        SelectModelObject(j);
-        if (!m_pWork)
-            return false; // the selection has said why
-        RecomputeNormalsForSave(method);
-        ConvertToFixed();
-    }
-    return true;
-}
-
-bool WriteTmdWith(CPolyvaneDoc& doc, CArchive& ar, SharingMethod method) {
-    if (!doc.PrepareObjectsForSave(method))
-        return false;
-    const auto written = WriteTmd(doc.Model(), method);
-    if (!written) {
-        // Saving used to stop at the object that failed, leaving it selected.
-        if (written.error().object < doc.ObjectCount())
-            doc.SelectModelObject(written.error().object);
-        Show(TmdWriteMessages(written.error().error));
-        return false;
-    }
+// Prepares `model` as a save writes it and writes it to `ar`; the failure, if any, is for the caller
+// to show.
+std::optional<TmdWriteFailure> Store(TmdModel& model, CArchive& ar, SharingMethod method) {
+    model = PrepareForSave(std::move(model), method);
+    const auto written = WriteTmd(model, method);
+    if (!written)
+        return written.error();
     ar.Write(written.value().data.get(), written.value().size);
+    return std::nullopt;
+}
+
+} // namespace
+
+bool CPolyvaneDoc::WriteModel(CArchive& ar, SharingMethod method) {
+    const std::optional<TmdWriteFailure> failure = Store(m_model, ar, method);
+    if (!failure)
+        return true;
+    // The user is shown the object that could not be written.
+    if (failure->object < ObjectCount())
+        SelectModelObject(failure->object);
+    Show(TmdWriteMessages(failure->error));
+    return false;
+}
+
+bool SaveTmdFile(TmdModel model, const std::string& path) {
+    CArchive ar;
+    if (!ar.OpenForStore(path)) {
+        AfxMessageBox("Could not save file");
+        return false;
+    }
+    if (const std::optional<TmdWriteFailure> failure = Store(model, ar, SharingMethod::hashed)) {
+        Show(TmdWriteMessages(failure->error));
+        ar.Abort();
+        return false;
+    }
+    ar.MarkComplete();
+    if (!ar.Commit()) {
+        AfxMessageBox("Could not save file");
+        return false;
+    }
     return true;
 }
 

@@ -1,33 +1,29 @@
 // Mirroring and reorienting the selected object.
 #include "CPolyvaneDoc.h"
 
+#include <span>
 #include <utility>
 
 namespace polyvane {
 
 namespace {
 
-// Applies `change` to every corner slot of the selected object (a triangle's unused fourth slot
-// too), then brings the derived fields and extents up to date; the history's step redraws the views.
-template <typename Change> void ApplyToCorners(CPolyvaneDoc& doc, Change change) {
-    for (std::uint32_t r = 0; r < doc.WorkCount(); ++r) {
-        WorkPrimitive& p = doc.m_pWork[r];
-        for (int k = 0; k < 4; ++k)
-            change(p.x[k], p.y[k], p.z[k]);
-        // The file's normals belong to the old geometry; the step's saved records bring them back.
-        p.fileNormals = 0;
-    }
-    doc.ComputeExtents();
-    doc.ComputeFaceNormals();
-    doc.ComputeVertexNormals();
-}
-
-// The tool as one step of the history. Each of these tools is its own inverse.
+// Applies `change` to every corner slot of the selected object (a triangle's unused fourth slot too),
+// as one step of the history. Each of these tools is its own inverse.
 template <typename Change> void ChangeCorners(CPolyvaneDoc& doc, const char* name, Change change) {
-    if (!doc.m_pWork)
+    if (!doc.HasSelection())
         return;
     doc.ChangeSelectedObject(
-        name, [change](CPolyvaneDoc& d) { ApplyToCorners(d, change); }, true);
+        name,
+        [change](std::span<WorkPrimitive> records) {
+            for (WorkPrimitive& p : records) {
+                for (int k = 0; k < 4; ++k)
+                    change(p.x[k], p.y[k], p.z[k]);
+                // The file's normals belong to the old geometry; the step's saved records bring them back.
+                p.fileNormals = 0;
+            }
+        },
+        true);
 }
 
 } // namespace

@@ -5,120 +5,99 @@
 
 namespace polyvane {
 
-namespace {
-
-// Adding or removing one texture of the list. The texture not in the list is held by the step.
-class TextureStep : public UndoStep {
-  public:
-    // `position` is the texture's place in the list, where it is at the time of the step.
-    TextureStep(CPolyvaneDoc& doc, bool adds, std::size_t position)
-        : m_doc(doc), m_adds(adds), m_position(position),
-          m_bytes(sizeof *this +
-                  std::next(doc.m_timList.begin(), static_cast<std::ptrdiff_t>(position))->pixels.size()) {}
-    void Undo() override { m_adds ? TakeOut() : PutBack(); }
-    void Redo() override { m_adds ? PutBack() : TakeOut(); }
-    [[nodiscard]] std::string Name() const override { return m_adds ? "Add Texture" : "Remove Texture"; }
-    [[nodiscard]] std::size_t Bytes() const override { return m_bytes; }
-    // Textures are loaded beside the model, never saved with it.
-    [[nodiscard]] bool ChangesFile() const override { return false; }
-
-  private:
-    void TakeOut() {
-        TimList& list = m_doc.m_timList;
-        if (m_position >= list.size())
-            return;
-        auto at = std::next(list.begin(), static_cast<std::ptrdiff_t>(m_position));
-        m_held = std::move(*at);
-        list.erase(at);
-        m_doc.UpdateAllViews(nullptr, 0, nullptr);
-    }
-    void PutBack() {
-        TimList& list = m_doc.m_timList;
-        if (m_position > list.size())
-            return;
-        list.insert(std::next(list.begin(), static_cast<std::ptrdiff_t>(m_position)), std::move(m_held));
-        m_held = TimImage{};
-        m_doc.UpdateAllViews(nullptr, 0, nullptr);
-    }
-
-    CPolyvaneDoc& m_doc;
-    bool m_adds;
-    std::size_t m_position;
-    std::size_t m_bytes;
-    TimImage m_held;
-};
-
-} // namespace
-
 StepPlace CPolyvaneDoc::Place() const {
-    return {m_nCurObject, CurrentPrimitiveIndex()};
+    return {m_selected, CurrentPrimitiveIndex()};
 }
 
 bool CPolyvaneDoc::ShowPlace(const StepPlace& place) {
     if (place.object >= ObjectCount())
         return false;
-    if (!m_pWork || place.object != m_nCurObject)
+    if (place.object != m_selected)
         SelectModelObject(place.object);
-    if (!m_pWork)
-        return false;
     if (place.primitive && *place.primitive < WorkCount())
-        m_pCurPrim = &m_pWork[*place.primitive];
+        m_current = *place.primitive;
     UpdateAllViews(nullptr, 0, nullptr);
     return true;
 }
 
 void CPolyvaneDoc::ChangeCurrentPrimitive(const std::string& name,
-                                          const std::function<void(WorkPrimitive&)>& change) {
-    if (!m_pCurPrim)
+                                          const std::function<void(WorkPrimitive&)>& change,
+                                          std::uint64_t mergeKey) {
+    if (!m_current || *m_current >= WorkCount())
         return;
-    const WorkPrimitive before = *m_pCurPrim;
-    change(*m_pCurPrim);
-    RecordPrimitiveChange(name, before);
+    WorkPrimitive& current = MutableRecords()[*m_current];
+    const WorkPrimitive before = current;
+    change(current);
+    RecordPrimitiveChange(name, before, mergeKey);
 }
 
 void CPolyvaneDoc::RecordPrimitiveChange(const std::string& name, const WorkPrimitive& before,
                                          std::uint64_t mergeKey) {
-    if (!m_pCurPrim)
-        return;
-    History().Push(std::make_unique<RecordStep>(*this, name, Place(), before, *m_pCurPrim, mergeKey));
+    if (const WorkPrimitive* current = CurrentPrimitive())
+        History().Push(std::make_unique<RecordStep>(*this, name, Place(), before, *current, mergeKey));
+}
+
+void CPolyvaneDoc::RunObjectTool(const ObjectStep::Tool& tool) {
+    tool(MutableRecords());
+    ComputeExtents();
+    ComputeFaceNormals();
+    ComputeVertexNormals();
 }
 
 void CPolyvaneDoc::ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool,
                                         bool selfInverse) {
-    if (!m_pWork)
+    if (!HasSelection())
         return;
-    const std::uint32_t count = WorkCount();
+    const std::span<const WorkPrimitive> records = Records();
+    const auto count = static_cast<std::uint32_t>(records.size());
     // The records before, held only while the step finds what it must keep of them.
     std::unique_ptr<WorkPrimitive[]> before(new (std::nothrow) WorkPrimitive[count]);
     if (!before) {
         // Without room to keep the records the change cannot be taken back: it is made all the same,
         // as before there was a history, and the history no longer reaches back past it.
-        tool(*this);
+        RunObjectTool(tool);
         UpdateAllViews(nullptr, 0, nullptr);
         History().Clear();
         SetModifiedFlag(true);
         return;
     }
-    std::copy(m_pWork.get(), m_pWork.get() + count, before.get());
+    std::copy(records.begin(), records.end(), before.get());
     const TmdVector minExtent = m_minExtent;
     const TmdVector maxExtent = m_maxExtent;
     const StepPlace place = Place();
-    tool(*this);
+    RunObjectTool(tool);
     // A tool that is its own inverse is run once more to see which records it would not give back,
     // and once more to make the change again.
     if (selfInverse)
-        tool(*this);
+        RunObjectTool(tool);
     std::vector<ObjectStep::KeptRecord> kept;
     for (std::uint32_t r = 0; r < count; ++r)
-        if (!SameModelFields(m_pWork[r], before[r]))
+        if (!SameModelFields(Records()[r], before[r]))
             kept.push_back({r, before[r]});
     if (selfInverse)
-        tool(*this);
+        RunObjectTool(tool);
     kept.shrink_to_fit();
     before.reset();
     UpdateAllViews(nullptr, 0, nullptr);
     History().Push(std::make_unique<ObjectStep>(*this, name, place, std::move(kept), count, minExtent,
                                                 maxExtent, tool, selfInverse));
+}
+
+void CPolyvaneDoc::AttachTexture(TimImage&& tim) {
+    m_timList.push_back(std::move(tim));
+    UpdateAllViews(nullptr, 0, nullptr);
+}
+
+bool CPolyvaneDoc::ReplaceTexture(const TimImage& fresh) {
+    bool replaced = false;
+    for (TimImage& tim : m_timList)
+        if (tim.fileName == fresh.fileName) {
+            tim = fresh;
+            replaced = true;
+        }
+    if (replaced)
+        UpdateAllViews(nullptr, 0, nullptr);
+    return replaced;
 }
 
 void CPolyvaneDoc::AddTexture(TimImage&& tim) {

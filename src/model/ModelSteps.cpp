@@ -4,18 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace polyvane {
-
-void CopyModelFields(WorkPrimitive& to, const WorkPrimitive& from) {
-    const ScreenPoint screen[4] = {to.screen[0], to.screen[1], to.screen[2], to.screen[3]};
-    const std::int32_t depth = to.depth;
-    WorkPrimitive* const next = to.pNext;
-    to = from;
-    std::copy(std::begin(screen), std::end(screen), to.screen);
-    to.depth = depth;
-    to.pNext = next;
-}
 
 RecordStep::RecordStep(CPolyvaneDoc& doc, std::string name, StepPlace place, const WorkPrimitive& before,
                        const WorkPrimitive& after, std::uint64_t mergeKey)
@@ -25,7 +16,7 @@ RecordStep::RecordStep(CPolyvaneDoc& doc, std::string name, StepPlace place, con
 void RecordStep::Put(const WorkPrimitive& record) {
     if (!m_doc.ShowPlace(m_place) || !m_place.primitive)
         return;
-    CopyModelFields(m_doc.m_pWork[*m_place.primitive], record);
+    m_doc.MutableRecords()[*m_place.primitive] = record;
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 
@@ -47,10 +38,7 @@ bool RecordStep::MergeWith(const UndoStep& next) {
 }
 
 bool SameModelFields(const WorkPrimitive& a, const WorkPrimitive& b) {
-    // The projection of `a` laid over a copy of `b` leaves only the model fields to differ.
-    WorkPrimitive mixed = b;
-    CopyModelFields(mixed, a);
-    return std::memcmp(&mixed, &b, sizeof mixed) == 0;
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 ObjectStep::ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::vector<KeptRecord> kept,
@@ -63,9 +51,10 @@ void ObjectStep::Undo() {
     if (!m_doc.ShowPlace(m_place) || m_doc.WorkCount() != m_count)
         return;
     if (m_selfInverse)
-        m_tool(m_doc);
+        m_doc.RunObjectTool(m_tool);
+    const std::span<WorkPrimitive> records = m_doc.MutableRecords();
     for (const KeptRecord& kept : m_kept)
-        CopyModelFields(m_doc.m_pWork[kept.index], kept.record);
+        records[kept.index] = kept.record;
     m_doc.m_minExtent = m_minExtent;
     m_doc.m_maxExtent = m_maxExtent;
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
@@ -74,7 +63,31 @@ void ObjectStep::Undo() {
 void ObjectStep::Redo() {
     if (!m_doc.ShowPlace(m_place))
         return;
-    m_tool(m_doc);
+    m_doc.RunObjectTool(m_tool);
+    m_doc.UpdateAllViews(nullptr, 0, nullptr);
+}
+
+TextureStep::TextureStep(CPolyvaneDoc& doc, bool adds, std::size_t position)
+    : m_doc(doc), m_adds(adds), m_position(position),
+      m_bytes(sizeof *this +
+              std::next(doc.m_timList.begin(), static_cast<std::ptrdiff_t>(position))->pixels.size()) {}
+
+void TextureStep::TakeOut() {
+    TimList& list = m_doc.m_timList;
+    if (m_position >= list.size())
+        return;
+    auto at = std::next(list.begin(), static_cast<std::ptrdiff_t>(m_position));
+    m_held = std::move(*at);
+    list.erase(at);
+    m_doc.UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void TextureStep::PutBack() {
+    TimList& list = m_doc.m_timList;
+    if (m_position > list.size())
+        return;
+    list.insert(std::next(list.begin(), static_cast<std::ptrdiff_t>(m_position)), std::move(m_held));
+    m_held = TimImage{};
     m_doc.UpdateAllViews(nullptr, 0, nullptr);
 }
 

@@ -2,6 +2,7 @@
 // The steps the model document records in its history. Each finds its records by object and
 // primitive index, so that a selection moving records between arrays never leaves one dangling, and
 // puts the selection back where the change was made, so the user sees what was taken back.
+#include "formats/TimImage.h"
 #include "formats/TmdTypes.h"
 #include "platform/UndoHistory.h"
 
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,7 +52,8 @@ class RecordStep : public UndoStep {
 // the step keeps only the records that running it twice would not give back as they were.
 class ObjectStep : public UndoStep {
   public:
-    using Tool = std::function<void(CPolyvaneDoc&)>;
+    // Changes the selected object's records; the document brings the derived fields up to date.
+    using Tool = std::function<void(std::span<WorkPrimitive>)>;
     // A record as it was before the step, and its index in the object.
     struct KeptRecord {
         std::uint32_t index;
@@ -84,11 +87,30 @@ struct TexelFieldsEdit {
     WorkPrimitive before{}, after{};
 };
 
-// Whether two records hold the same model, bit for bit, whatever their projections.
-[[nodiscard]] bool SameModelFields(const WorkPrimitive& a, const WorkPrimitive& b);
+// Adding or removing one texture of the list. The texture not in the list is held by the step.
+class TextureStep : public UndoStep {
+  public:
+    // `position` is the texture's place in the list, where it is at the time of the step.
+    TextureStep(CPolyvaneDoc& doc, bool adds, std::size_t position);
+    void Undo() override { m_adds ? TakeOut() : PutBack(); }
+    void Redo() override { m_adds ? PutBack() : TakeOut(); }
+    [[nodiscard]] std::string Name() const override { return m_adds ? "Add Texture" : "Remove Texture"; }
+    [[nodiscard]] std::size_t Bytes() const override { return m_bytes; }
+    // Textures are loaded beside the model, never saved with it.
+    [[nodiscard]] bool ChangesFile() const override { return false; }
 
-// Copies what a record holds of the model, leaving its projection (screen points, depth, drawing
-// link) as the last paint left it.
-void CopyModelFields(WorkPrimitive& to, const WorkPrimitive& from);
+  private:
+    void TakeOut();
+    void PutBack();
+
+    CPolyvaneDoc& m_doc;
+    bool m_adds;
+    std::size_t m_position;
+    std::size_t m_bytes;
+    TimImage m_held;
+};
+
+// Whether two records hold the same model, bit for bit.
+[[nodiscard]] bool SameModelFields(const WorkPrimitive& a, const WorkPrimitive& b);
 
 } // namespace polyvane

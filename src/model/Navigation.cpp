@@ -7,7 +7,7 @@ void CPolyvaneDoc::OnNextPrim() {
     const auto index = CurrentPrimitiveIndex();
     if (!index)
         return;
-    m_pCurPrim = &m_pWork[*index + 1 < WorkCount() ? *index + 1 : 0];
+    m_current = *index + 1 < WorkCount() ? *index + 1 : 0;
     UpdateAllViews(nullptr, 0, nullptr);
 }
 
@@ -15,18 +15,18 @@ void CPolyvaneDoc::OnPrevPrim() {
     const auto index = CurrentPrimitiveIndex();
     if (!index)
         return;
-    m_pCurPrim = &m_pWork[*index > 0 ? *index - 1 : WorkCount() - 1];
+    m_current = *index > 0 ? *index - 1 : WorkCount() - 1;
     UpdateAllViews(nullptr, 0, nullptr);
 }
 
 void CPolyvaneDoc::OnNextObject() {
-    const std::uint32_t next = m_nCurObject + 1;
+    const std::uint32_t next = m_selected + 1;
     SelectModelObject(next < ObjectCount() ? next : 0);
 }
 
 void CPolyvaneDoc::OnPrevObject() {
     // With no objects this asks for object 0xFFFFFFFF, which the selection refuses.
-    SelectModelObject(m_nCurObject == 0 ? ObjectCount() - 1 : m_nCurObject - 1);
+    SelectModelObject(m_selected == 0 ? ObjectCount() - 1 : m_selected - 1);
 }
 
 void CPolyvaneDoc::OnEditCopy() {
@@ -34,7 +34,7 @@ void CPolyvaneDoc::OnEditCopy() {
 }
 
 void CPolyvaneDoc::PastePrimitive() {
-    if (!m_pCurPrim || !HasClipboard())
+    if (!CurrentPrimitive() || !HasClipboard())
         return;
     ChangeCurrentPrimitive("Paste", [this](WorkPrimitive& target) {
         if (!(target.attr & PA_TEXTURED)) {
@@ -56,9 +56,9 @@ void CPolyvaneDoc::PastePrimitive() {
 }
 
 bool CPolyvaneDoc::SelectPrimitive(std::uint32_t index) {
-    if (!m_pWork || index >= WorkCount())
+    if (index >= WorkCount())
         return false;
-    m_pCurPrim = &m_pWork[index];
+    m_current = index;
     return true;
 }
 

@@ -134,13 +134,6 @@ bool OrderByDepth(std::span<const std::int32_t> depth, std::span<std::uint32_t> 
 
 } // namespace
 
-void ProjectRecords(std::span<WorkPrimitive> records, const Projector& projector) {
-    for (WorkPrimitive& p : records) {
-        p.depth = ProjectRecord(p, projector, p.screen);
-        p.pNext = nullptr;
-    }
-}
-
 void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out) {
     const std::size_t n = records.size();
     out.screen.resize(n);
@@ -171,59 +164,20 @@ void ProjectObject(std::span<const WorkPrimitive> records, const Projector& proj
     }
 }
 
-WorkPrimitive* LinkBySelection(std::span<WorkPrimitive> records) {
-    WorkPrimitive* first = nullptr;
-    WorkPrimitive* previous = nullptr;
-    for (std::size_t taken = 0; taken < records.size(); ++taken) {
-        WorkPrimitive* best = nullptr;
-        for (WorkPrimitive& p : records) {
-            if (p.depth == kDepthTaken)
-                continue;
-            if (!best || p.depth > best->depth)
-                best = &p;
+void ProjectPackets(std::span<const KeptPacket> packets, const Projector& projector,
+                    std::vector<ProjectedPacket>& out) {
+    out.resize(packets.size());
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        const KeptPacket& packet = packets[i];
+        std::int64_t sum = 0;
+        for (std::size_t k = 0; k < packet.vertexCount; ++k) {
+            std::int32_t depth = 0;
+            const TmdVector& v = packet.vertices[k];
+            out[i].screen[k] = projector.Project(v.vx, v.vy, v.vz, depth);
+            sum += depth;
         }
-        if (!best) {
-            // Only records whose own depth equals the mark are left: they follow in index order.
-            for (WorkPrimitive& p : records)
-                if (!p.pNext && &p != previous) {
-                    best = &p;
-                    break;
-                }
-        }
-        if (!best)
-            break;
-        if (previous)
-            previous->pNext = best;
-        else
-            first = best;
-        best->pNext = nullptr;
-        best->depth = kDepthTaken;
-        previous = best;
+        out[i].depth = packet.vertexCount ? static_cast<std::int32_t>(sum / packet.vertexCount) : 0;
     }
-    return first;
-}
-
-WorkPrimitive* LinkByDepth(std::span<WorkPrimitive> records) {
-    const std::size_t n = records.size();
-    if (n == 0)
-        return nullptr;
-    std::unique_ptr<std::uint32_t[]> buffer(new (std::nothrow) std::uint32_t[3 * n]);
-    const std::span<std::int32_t> depth(reinterpret_cast<std::int32_t*>(buffer.get()), buffer ? n : 0);
-    const std::span<std::uint32_t> order(buffer.get() + n, buffer ? n : 0);
-    for (std::size_t i = 0; i < depth.size(); ++i)
-        depth[i] = records[i].depth;
-    if (!buffer || !OrderByDepth(depth, order))
-        return LinkBySelection(records);
-    // Links are written in index order, walking the records once from front to back.
-    std::uint32_t* rank = buffer.get() + 2 * n;
-    for (std::size_t r = 0; r < n; ++r)
-        rank[order[r]] = static_cast<std::uint32_t>(r);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t r = rank[i];
-        records[i].pNext = r + 1 < n ? &records[order[r + 1]] : nullptr;
-        records[i].depth = kDepthTaken;
-    }
-    return &records[order[0]];
 }
 
 } // namespace polyvane

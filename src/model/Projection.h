@@ -1,16 +1,21 @@
 #pragma once
 // The steps of a view's projection: the rotation and perspective of one point, the projection of a
 // run of records into a projected object of the view's own, and their back-to-front drawing order.
-// CPolyvaneDoc::Project fills the records' own screen fields from the same object.
+// Where a record lands on the screen is the view's: the records hold only the model.
+#include "formats/TmdPackets.h"
 #include "formats/TmdTypes.h"
 
 #include <array>
-#include <climits>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 namespace polyvane {
+
+struct ScreenPoint {
+    std::int32_t x;
+    std::int32_t y;
+};
 
 // Truncates toward zero to 32 bits; values beyond the range saturate and NaN gives 0, so that a
 // point projected from just behind the eye stays a defined (far off-window) position.
@@ -36,21 +41,6 @@ class Projector {
     std::int32_t m_centreX, m_centreY;
 };
 
-// Projects every record into `screen` (a quad's points in outline order 0, 1, 3, 2), sets `depth`
-// to the average vertex depth and clears `pNext`.
-void ProjectRecords(std::span<WorkPrimitive> records, const Projector& projector);
-
-// Links the records from the greatest depth to the smallest, lower index first among equal depths,
-// and returns the first (null when there are none). Afterwards every `depth` holds
-// kDepthTaken, the mark of a record already placed in the order.
-WorkPrimitive* LinkByDepth(std::span<WorkPrimitive> records);
-// The same order by repeated maximum search: quadratic, kept for when the sort's memory cannot be
-// had and as the reference the fast order is checked against. Expects every `pNext` clear, as
-// ProjectRecords leaves them.
-WorkPrimitive* LinkBySelection(std::span<WorkPrimitive> records);
-
-constexpr std::int32_t kDepthTaken = INT32_MIN;
-
 // What a view draws of one object: each record's screen points (a quad's in outline order 0, 1, 3, 2)
 // and average depth, the records' indices from back to front, and the ends of the three axes.
 struct ProjectedObject {
@@ -68,7 +58,17 @@ struct ProjectedObject {
 [[nodiscard]] double ClosestApproach(std::span<const WorkPrimitive> records, double angleX, double angleY,
                                      double angleZ, const std::array<double, 3>& pivot, double margin);
 
-// Projects `records` into `out`, reusing its storage. The order is that of LinkByDepth.
+// Projects `records` into `out`, reusing its storage. The order is back to front: from the greatest
+// average depth to the smallest, the lower index first among equal depths.
 void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out);
+
+// A kept packet's vertices on the screen (as many as it names) and their average depth.
+struct ProjectedPacket {
+    std::array<ScreenPoint, 2> screen{};
+    std::int32_t depth = 0;
+};
+// Projects every kept packet into `out`, one each, reusing its storage.
+void ProjectPackets(std::span<const KeptPacket> packets, const Projector& projector,
+                    std::vector<ProjectedPacket>& out);
 
 } // namespace polyvane

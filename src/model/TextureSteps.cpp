@@ -75,12 +75,12 @@ class DumpStep : public UndoStep {
 };
 
 WorkPrimitive* CPolyvaneDoc::EditedRecord(const TexelFieldsEdit& edit) {
-    if (edit.object >= ObjectCount() || edit.primitive >= m_objects[edit.object].n_primitive)
+    if (edit.object >= ObjectCount())
         return nullptr;
-    if (edit.object == m_nCurObject && m_pWork)
-        return &m_pWork[edit.primitive];
-    WorkPrimitive* records = m_objectPrims[edit.object].get();
-    return records ? &records[edit.primitive] : nullptr;
+    TmdModelObject& object = m_model.objects[edit.object];
+    if (!object.records || edit.primitive >= object.entry.n_primitive)
+        return nullptr;
+    return &object.records[edit.primitive];
 }
 
 bool CPolyvaneDoc::ChangeTexture(std::size_t position, const std::string& name, TimImage after,

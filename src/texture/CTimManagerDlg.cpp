@@ -43,7 +43,7 @@ int CTimManagerDlg::SelectedLine() const {
 }
 
 void CTimManagerDlg::OnAdd() {
-    if (!m_pTimList)
+    if (!m_pTimList || !m_addTexture)
         return;
     CFileDialog dlg(kTimDefaultExtension, kTimFilter);
     if (dlg.DoModal() != IDOK)
@@ -52,25 +52,19 @@ void CTimManagerDlg::OnAdd() {
     if (!loaded)
         return;
     const std::string name = TimListLabel(*loaded);
-    if (m_addTexture)
-        m_addTexture(std::move(*loaded));
-    else
-        m_pTimList->push_back(std::move(*loaded));
+    m_addTexture(std::move(*loaded));
     if (GetHost())
         GetHost()->ListAddString(IDC_TIM_LIST, name);
 }
 
 void CTimManagerDlg::OnRemove() {
     const int line = SelectedLine();
-    if (line < 0 || !m_pTimList)
+    if (line < 0 || !m_pTimList || !m_removeTexture)
         return;
     // Lines are sorted, so the line's text, not its index, names the entry; with duplicates the
     // first-added one goes.
     const std::string name(TimNameOfLabel(GetHost()->ListGetText(IDC_TIM_LIST, line)));
-    if (m_removeTexture)
-        m_removeTexture(name);
-    else
-        RemoveTim(*m_pTimList, name);
+    m_removeTexture(name);
     GetHost()->ListDeleteString(IDC_TIM_LIST, line);
 }
 
@@ -102,13 +96,8 @@ void CTimManagerDlg::OnUsePalette() {
     const int row = host ? host->ListGetCurSel(IDC_TIM_PALETTES) : -1;
     if (row < 0 || !m_pTimList || m_paletteOwner.empty())
         return;
-    if (m_choosePalette) {
+    if (m_choosePalette)
         m_choosePalette(m_paletteOwner, std::size_t(row));
-    } else {
-        const auto found = FindTim(*m_pTimList, m_paletteOwner);
-        if (found != m_pTimList->end())
-            (void)ChooseTimPalette(*found, std::size_t(row));
-    }
     // The list follows: the chosen row is marked as shown.
     ShowPalettesOf(std::string(m_paletteOwner));
 }

@@ -25,17 +25,17 @@ class CTimManagerDlg : public CDialog {
     void OnShowPalettes();
     void OnUsePalette();
 
-    // The list edited; set by the caller before the dialog runs.
-    TimList* m_pTimList = nullptr;
-    // How a loaded texture joins the list and a named one leaves it, when the owner of the list
-    // keeps track of its changes; without them the list is changed directly.
+    // The list shown; set by the caller before the dialog runs. The dialog changes it only through
+    // its owner's functions below: without them Add and Remove do nothing.
+    const TimList* m_pTimList = nullptr;
+    // How a loaded texture joins the list and a named one leaves it.
     std::function<void(TimImage&&)> m_addTexture;
     std::function<bool(std::string_view)> m_removeTexture;
     // How the named texture comes to be shown through colour-table row `row`; without it the entry
     // is changed directly.
     std::function<void(std::string_view, std::size_t)> m_choosePalette;
     // The entry picked with "Done", or null; valid after the dialog returned IDOK.
-    TimImage* m_pChosen = nullptr;
+    const TimImage* m_pChosen = nullptr;
 
   private:
     // The index of the selected line, or -1.

@@ -111,9 +111,9 @@ CPolyvaneDoc* CTimView::GetDocument() const {
     return static_cast<CPolyvaneDoc*>(CView::GetDocument());
 }
 
-WorkPrimitive* CTimView::CurrentPrimitive() const {
+const WorkPrimitive* CTimView::CurrentPrimitive() const {
     const CPolyvaneDoc* doc = GetDocument();
-    return doc && doc->m_pWork ? doc->m_pCurPrim : nullptr;
+    return doc ? doc->CurrentPrimitive() : nullptr;
 }
 
 void CTimView::OnInitialUpdate() {
@@ -223,7 +223,7 @@ bool CTimView::PaletteMouse(bool press, unsigned flags, CPoint point) {
 }
 
 void CTimView::OnLButtonDown(unsigned flags, CPoint point) {
-    WorkPrimitive* prim = CurrentPrimitive();
+    const WorkPrimitive* prim = CurrentPrimitive();
     if (!prim)
         return;
     const CPoint p = ClientToLogical(point);
@@ -246,20 +246,21 @@ void CTimView::OnLButtonUp(unsigned flags, CPoint point) {
 }
 
 void CTimView::OnMouseMove(unsigned flags, CPoint point) {
-    WorkPrimitive* prim = CurrentPrimitive();
+    const WorkPrimitive* prim = CurrentPrimitive();
     if (!prim)
         return;
     const CPoint p = ClientToLogical(point);
     if (m_bDragging) {
         const TimViewScene scene = ComposeTimView(*GetDocument(), m_nScale);
-        const WorkPrimitive before = *prim;
-        const bool changed = m_nCorner >= 0 ? MoveCorner(*prim, m_nCorner, p, m_nScale, scene.offset)
-                                            : MoveOutline(*prim, m_ptLast, p, m_nScale);
+        WorkPrimitive moved = *prim;
+        const bool changed = m_nCorner >= 0 ? MoveCorner(moved, m_nCorner, p, m_nScale, scene.offset)
+                                            : MoveOutline(moved, m_ptLast, p, m_nScale);
         Invalidate(true);
         if (changed) {
             // The edit is the document's: it needs saving, and its other views show it now.
-            GetDocument()->RecordPrimitiveChange(
-                m_nCorner >= 0 ? "Move Texture Corner" : "Move Texture Outline", before, m_nDragKey);
+            GetDocument()->ChangeCurrentPrimitive(
+                m_nCorner >= 0 ? "Move Texture Corner" : "Move Texture Outline",
+                [&moved](WorkPrimitive& record) { record = moved; }, m_nDragKey);
             GetDocument()->UpdateAllViews(this, 0, nullptr);
         }
     }

@@ -41,7 +41,7 @@ class CTimView : public CScrollView {
     int m_nPressedEntry = -1;
 
   private:
-    [[nodiscard]] WorkPrimitive* CurrentPrimitive() const;
+    [[nodiscard]] const WorkPrimitive* CurrentPrimitive() const;
     // Presses and releases over the row chooser and the palette strip; true when taken.
     bool PaletteMouse(bool press, unsigned flags, CPoint point);
 };

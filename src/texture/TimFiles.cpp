@@ -1,5 +1,6 @@
 #include "TimFiles.h"
 
+#include "formats/FormatRegistry.h"
 #include "platform/CArchive.h"
 #include "platform/ItemNames.h"
 #include "platform/MessageBox.h"
@@ -12,10 +13,14 @@ namespace polyvane {
 
 namespace {
 
-bool Fail(TimImage& tim, const char* message) {
+bool Fail(TimImage& tim, std::string_view message) {
     tim.pixels.Reset();
     AfxMessageBox(message);
     return false;
+}
+
+const FileFormat& TimFormat() {
+    return *Formats().ByName("TIM");
 }
 
 } // namespace
@@ -28,7 +33,7 @@ bool LoadTim(TimImage& tim) {
     }
     CArchive ar;
     if (!ar.OpenForLoad(tim.fileName))
-        return Fail(tim, "Could not open file");
+        return Fail(tim, TimFormat().unreadableText);
     // Read in pieces up to the limit, so a small file costs a small buffer and a huge one is not
     // swallowed whole; anything past the limit is beyond what the reader would accept anyway.
     std::vector<std::uint8_t> bytes;
@@ -46,9 +51,13 @@ bool LoadTim(TimImage& tim) {
 }
 
 bool LoadTimFromBytes(TimImage& tim, std::span<const std::uint8_t> bytes) {
-    auto read = ReadTim(bytes);
-    if (!read)
-        return Fail(tim, TimErrorText(read.error()));
+    auto read = TimFormat().readTexture(bytes);
+    if (!read) {
+        tim.pixels.Reset();
+        for (const std::string& message : read.error())
+            AfxMessageBox(message);
+        return false;
+    }
     std::string fileName = std::move(tim.fileName);
     tim = std::move(read.value());
     tim.fileName = std::move(fileName);

@@ -1,9 +1,9 @@
 #include "TimFolder.h"
 
 #include "TimFiles.h"
+#include "formats/FormatRegistry.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <vector>
 
@@ -12,10 +12,8 @@ namespace polyvane {
 namespace {
 
 bool IsTimName(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".tim";
+    const FileFormat* format = Formats().ForPath(path.filename().string(), kTextureRole);
+    return format && format->name == "TIM";
 }
 
 } // namespace

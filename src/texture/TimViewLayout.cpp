@@ -86,7 +86,7 @@ bool MoveOutline(WorkPrimitive& prim, CPoint from, CPoint to, int scale) {
 TimViewScene ComposeTimView(const CPolyvaneDoc& doc, int scale) {
     TimViewScene scene;
     // An object without primitives has no current primitive to show either.
-    const WorkPrimitive* prim = doc.m_pWork ? doc.m_pCurPrim : nullptr;
+    const WorkPrimitive* prim = doc.CurrentPrimitive();
     if (!prim) {
         scene.status = kTimViewNoObject;
         return scene;
@@ -95,11 +95,11 @@ TimViewScene ComposeTimView(const CPolyvaneDoc& doc, int scale) {
         scene.status = kTimViewNotTextured;
         return scene;
     }
-    if (doc.m_timList.empty()) {
+    if (doc.Textures().empty()) {
         scene.status = kTimViewNoTims;
         return scene;
     }
-    scene.tim = FindPrimitiveTim(doc.m_timList, *prim);
+    scene.tim = FindPrimitiveTim(doc.Textures(), *prim);
     if (!scene.tim) {
         scene.status = kTimViewNoTimFound;
         return scene;

@@ -26,12 +26,6 @@ namespace {
 
 using Entry = CommandEntry<CPolyvaneView>;
 constexpr Entry kCommands[] = {
-    {ID_VIEW_WIREFRAME, &CPolyvaneView::OnViewWireframe, &CPolyvaneView::OnUpdateViewWireframe},
-    {ID_VIEW_SOLID, &CPolyvaneView::OnViewSolid, &CPolyvaneView::OnUpdateViewSolid},
-    {ID_VIEW_VRAM, &CPolyvaneView::OnViewVram, &CPolyvaneView::OnUpdateViewVram},
-    {ID_VIEW_OBJECT_TABLE, &CPolyvaneView::OnViewObjectTable, &CPolyvaneView::OnUpdateViewObjectTable},
-    {ID_VIEW_BLANK, &CPolyvaneView::OnViewBlank, &CPolyvaneView::OnUpdateViewBlank},
-    {ID_VIEW_TEXTURED, &CPolyvaneView::OnViewTextured, &CPolyvaneView::OnUpdateViewTextured},
     {ID_VIEW_DITHER, &CPolyvaneView::OnViewDither, &CPolyvaneView::OnUpdateViewDither},
     {ID_VIEW_SHOW_VERTEX_NUMBERS, &CPolyvaneView::OnViewShowVertexNumbers,
      &CPolyvaneView::OnUpdateViewShowVertexNumbers},
@@ -145,7 +139,52 @@ CPolyvaneDoc* CPolyvaneView::GetDocument() const {
     return dynamic_cast<CPolyvaneDoc*>(CView::GetDocument());
 }
 
+std::span<const ViewModeEntry> CPolyvaneView::Modes() {
+    // In the order of the View menu's items and of the toolbar's buttons.
+    static constexpr ViewModeEntry kModes[] = {
+        {VM_WIREFRAME, ID_VIEW_WIREFRAME, "&Wireframe", "Change to wireframe view", "Wireframe View", true,
+         ViewIcon::wireCube, "wireframe", &CPolyvaneView::ModeWireframe},
+        {VM_SOLID, ID_VIEW_SOLID, "So&lid", "Change to a solid polygon view", "Solid View", false,
+         ViewIcon::solidCube, "solid", &CPolyvaneView::ModeSolid},
+        {VM_TEXTURED, ID_VIEW_TEXTURED, "Te&xtured",
+         "Change to a textured view drawn as the console draws it", "Textured View", false,
+         ViewIcon::texturedCube, "textured", &CPolyvaneView::ModeTextured},
+        {VM_VRAM, ID_VIEW_VRAM, "T&IM", "Change to VRAM view", "VRAM View", false, ViewIcon::none, "vram",
+         &CPolyvaneView::ModeVram},
+        {VM_BLANK, ID_VIEW_BLANK, nullptr, "Change to a blank view", "Blank View", false, ViewIcon::blankPage,
+         "blank", &CPolyvaneView::ModeBlank},
+        {VM_OBJECT_TABLE, ID_VIEW_OBJECT_TABLE, "&Object Table", "Change to object table view",
+         "Object Table View", false, ViewIcon::table, "table", &CPolyvaneView::ModeObjectTable},
+    };
+    return kModes;
+}
+
+std::span<const ViewModeEntry> ViewModes() {
+    return CPolyvaneView::Modes();
+}
+
+const ViewModeEntry* ViewModeOfCommand(unsigned command) {
+    for (const ViewModeEntry& entry : ViewModes())
+        if (entry.command == command)
+            return &entry;
+    return nullptr;
+}
+
+const ViewModeEntry* ViewModeNamed(std::string_view cliName) {
+    for (const ViewModeEntry& entry : ViewModes())
+        if (cliName == entry.cliName)
+            return &entry;
+    return nullptr;
+}
+
 bool CPolyvaneView::OnCmdMsg(unsigned id, CCmdUI* update) {
+    if (const ViewModeEntry* entry = ViewModeOfCommand(id)) {
+        if (update)
+            update->SetCheck(m_viewMode == entry->mode);
+        else
+            SetViewMode(entry->mode);
+        return true;
+    }
     return DispatchCommand<CPolyvaneView>(this, kCommands, id, update);
 }
 
@@ -154,25 +193,6 @@ void CPolyvaneView::SetViewMode(std::int32_t mode) {
     Invalidate(true);
 }
 
-void CPolyvaneView::OnViewWireframe() {
-    SetViewMode(VM_WIREFRAME);
-}
-void CPolyvaneView::OnViewSolid() {
-    SetViewMode(VM_SOLID);
-}
-void CPolyvaneView::OnViewVram() {
-    SetViewMode(VM_VRAM);
-}
-void CPolyvaneView::OnViewObjectTable() {
-    SetViewMode(VM_OBJECT_TABLE);
-}
-void CPolyvaneView::OnViewBlank() {
-    SetViewMode(VM_BLANK);
-}
-
-void CPolyvaneView::OnViewTextured() {
-    SetViewMode(VM_TEXTURED);
-}
 void CPolyvaneView::OnViewDither() {
     m_textured.dither = !m_textured.dither;
     Invalidate(true);
@@ -242,9 +262,9 @@ bool CPolyvaneView::FitToWindow(std::int32_t width, std::int32_t height) {
     // A margin around the fitted object, so that its outline does not touch the window's edges.
     constexpr double kFilled = 0.9;
     const CPolyvaneDoc* doc = GetDocument();
-    if (!doc || !doc->m_pWork || width <= 0 || height <= 0)
+    if (!doc || !doc->HasSelection() || width <= 0 || height <= 0)
         return false;
-    const std::optional<ModelBounds> bounds = BoundsOf({doc->m_pWork.get(), doc->WorkCount()});
+    const std::optional<ModelBounds> bounds = BoundsOf(doc->Records());
     if (!bounds)
         return false;
     m_centre = bounds->centre;
@@ -259,24 +279,6 @@ void CPolyvaneView::OnViewFitToWindow() {
     FitToWindow(client.right - client.left, client.bottom - client.top);
 }
 
-void CPolyvaneView::OnUpdateViewWireframe(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_WIREFRAME);
-}
-void CPolyvaneView::OnUpdateViewSolid(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_SOLID);
-}
-void CPolyvaneView::OnUpdateViewVram(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_VRAM);
-}
-void CPolyvaneView::OnUpdateViewObjectTable(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_OBJECT_TABLE);
-}
-void CPolyvaneView::OnUpdateViewBlank(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_BLANK);
-}
-void CPolyvaneView::OnUpdateViewTextured(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_viewMode == VM_TEXTURED);
-}
 void CPolyvaneView::OnUpdateViewDither(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_textured.dither);
 }
@@ -329,10 +331,9 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
         // Moving nearer stops before the model's nearest point reaches the eye, where the picture
         // would turn inside out; moving away is never held back.
         const CPolyvaneDoc* doc = GetDocument();
-        if (next < m_distance && doc && doc->m_pWork)
-            next = std::min(m_distance,
-                            std::max(next, ClosestApproach({doc->m_pWork.get(), doc->WorkCount()}, m_angleX,
-                                                           m_angleY, m_angleZ, m_centre, kNearestDepth)));
+        if (next < m_distance && doc && doc->HasSelection())
+            next = std::min(m_distance, std::max(next, ClosestApproach(doc->Records(), m_angleX, m_angleY,
+                                                                       m_angleZ, m_centre, kNearestDepth)));
         m_distance = next;
         Invalidate(true);
     } else if (m_dragMode == DRAG_ROTATE && HasCapture()) {
@@ -354,49 +355,61 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
 
 void CPolyvaneView::OnDraw(CDC* pDC) {
     CPolyvaneDoc* doc = GetDocument();
-    if (!pDC || !doc || !doc->m_pWork || !doc->m_pObject)
+    if (!pDC || !doc || !doc->HasSelection())
         return;
     pDC->SetTextColor(kGrey);
     pDC->SetBkMode(TRANSPARENT);
     const HGDIOBJ highlightPen = pDC->CreatePen(PS_INSIDEFRAME, 1, kHighlightColour);
     const CRect client = pDC->GetClientRect();
-    const CPoint centre{client.right / 2, client.bottom / 2};
     if (m_fitOnOpen && client.right > 0 && client.bottom > 0) {
         // A model that would open larger than the window is fitted once; smaller ones open as ever.
         m_fitOnOpen = false;
-        const std::optional<ModelBounds> bounds = BoundsOf({doc->m_pWork.get(), doc->WorkCount()});
+        const std::optional<ModelBounds> bounds = BoundsOf(doc->Records());
         if (bounds && m_distance < FitDistance(bounds->radius, m_focal, client.right, client.bottom, 1.0))
             FitToWindow(client.right, client.bottom);
     }
-    HGDIOBJ axisPen = 0;
-    switch (m_viewMode) {
-    case VM_WIREFRAME:
-    case VM_TEXTURED:
-        ProjectDocument(*doc, centre);
-        if (m_viewMode == VM_WIREFRAME)
-            DrawWireframe(pDC, *doc, highlightPen);
-        else
-            DrawTextured(pDC, *doc, highlightPen);
-        axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
-        DrawAxes(pDC, centre, axisPen);
-        break;
-    case VM_VRAM:
-        DrawVram(pDC, *doc, highlightPen);
-        break;
-    case VM_SOLID:
-        ProjectDocument(*doc, centre);
-        DrawSolid(pDC, *doc, highlightPen);
-        break;
-    case VM_OBJECT_TABLE:
-        DrawObjectTable(pDC, *doc);
-        break;
-    default:
-        break;
-    }
+    ViewPaintTools tools;
+    tools.highlightPen = highlightPen;
+    tools.centre = CPoint{client.right / 2, client.bottom / 2};
+    for (const ViewModeEntry& entry : Modes())
+        if (entry.mode == m_viewMode)
+            (this->*entry.paint)(pDC, *doc, tools);
     pDC->DeleteObject(highlightPen);
-    if (axisPen)
-        pDC->DeleteObject(axisPen);
+    if (tools.axisPen)
+        pDC->DeleteObject(tools.axisPen);
 }
+
+void CPolyvaneView::ModeWireframe(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    ProjectDocument(doc, tools.centre);
+    DrawWireframe(pDC, doc, tools.highlightPen);
+    DrawLines(pDC, doc);
+    tools.axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
+    DrawAxes(pDC, tools.centre, tools.axisPen);
+}
+
+void CPolyvaneView::ModeTextured(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    ProjectDocument(doc, tools.centre);
+    DrawTextured(pDC, doc, tools.highlightPen);
+    tools.axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
+    DrawAxes(pDC, tools.centre, tools.axisPen);
+}
+
+void CPolyvaneView::ModeSolid(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    ProjectDocument(doc, tools.centre);
+    DrawSolid(pDC, doc, tools.highlightPen);
+    DrawLines(pDC, doc);
+}
+
+void CPolyvaneView::ModeVram(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
+    DrawVram(pDC, doc, tools.highlightPen);
+}
+
+void CPolyvaneView::ModeObjectTable(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools&) {
+    DrawObjectTable(pDC, doc);
+}
+
+// The blank mode draws nothing: the window shows only its background.
+void CPolyvaneView::ModeBlank(CDC*, CPolyvaneDoc&, ViewPaintTools&) {}
 
 void CPolyvaneView::DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen) {
     const HGDIOBJ oldPen = pDC->SelectObject(axisPen);
@@ -414,13 +427,13 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     const CRect client = pDC->GetClientRect();
     const std::int32_t width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
-        RebuildFrameBuffer(m_memory, doc.m_timList, doc.FrameBufferDump());
+        RebuildFrameBuffer(m_memory, doc.Textures(), doc.FrameBufferDump());
         m_picture.resize(std::size_t(width) * std::size_t(height));
-        m_painter.Paint({doc.m_pWork.get(), doc.WorkCount()}, m_projected, m_memory, m_picture, width, height,
-                        m_textured);
+        m_painter.Paint(doc.Records(), m_projected, m_memory, m_picture, width, height, m_textured,
+                        doc.KeptPackets(doc.SelectedObject()), m_packetsProjected);
         BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
     }
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     if (!cur)
         return;
     const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
@@ -432,11 +445,46 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     pDC->SelectObject(oldPen);
 }
 
-void CPolyvaneView::ProjectDocument(CPolyvaneDoc& doc, CPoint centre) {
-    ProjectObject({doc.m_pWork.get(), doc.WorkCount()},
-                  Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ, m_centre),
-                  m_projected);
-    doc.TakeProjection(m_projected);
+void CPolyvaneView::ProjectDocument(const CPolyvaneDoc& doc, CPoint centre) {
+    const Projector projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ,
+                              m_centre);
+    ProjectObject(doc.Records(), projector, m_projected);
+    ProjectPackets(doc.KeptPackets(doc.SelectedObject()), projector, m_packetsProjected);
+    m_hasProjection = true;
+}
+
+void CPolyvaneView::DrawLines(CDC* pDC, const CPolyvaneDoc& doc) {
+    const auto packets = doc.KeptPackets(doc.SelectedObject());
+    if (packets.size() != m_packetsProjected.size())
+        return;
+    // A Gouraud line is drawn as this many pieces, each in the colour at its middle.
+    constexpr int kGouraudPieces = 8;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        if (packets[i].Kind() != PacketKind::line || packets[i].vertexCount != 2)
+            continue;
+        const LineLook look = LineLookOf(packets[i]);
+        const ScreenPoint a = m_packetsProjected[i].screen[0], b = m_packetsProjected[i].screen[1];
+        const int pieces = look.gouraud ? kGouraudPieces : 1;
+        for (int k = 0; k < pieces; ++k) {
+            auto mix = [&](int shift, double t) {
+                const int c0 = int(look.colour[0] >> shift) & 0xFF, c1 = int(look.colour[1] >> shift) & 0xFF;
+                return static_cast<std::uint8_t>(c0 + (c1 - c0) * t);
+            };
+            const double mid = (k + 0.5) / pieces;
+            const HGDIOBJ pen = pDC->CreatePen(PS_SOLID, 1, RGB(mix(0, mid), mix(8, mid), mix(16, mid)));
+            const HGDIOBJ oldPen = pDC->SelectObject(pen);
+            auto at = [&](int step) {
+                const double t = double(step) / pieces;
+                return CPoint{static_cast<std::int32_t>(a.x + (double(b.x) - a.x) * t),
+                              static_cast<std::int32_t>(a.y + (double(b.y) - a.y) * t)};
+            };
+            const CPoint from = at(k), to = at(k + 1);
+            pDC->MoveTo(from.x, from.y);
+            pDC->LineTo(to.x, to.y);
+            pDC->SelectObject(oldPen);
+            pDC->DeleteObject(pen);
+        }
+    }
 }
 
 void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
@@ -445,7 +493,7 @@ void CPolyvaneView::DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlight
     for (std::uint32_t i = 0; i < n; ++i)
         DrawOutline(pDC, m_projected.screen[i], m_projected.corners[i]);
     pDC->SelectObject(oldBrush);
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
     if (!cur || !index)
         return; // an object without primitives: only the axes
@@ -480,7 +528,7 @@ void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen)
         m_outlineCounts[k] = m_projected.corners[order[k]];
     }
     pDC->Polygons(m_outlines, m_outlineCounts);
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     const std::optional<std::uint32_t> index = doc.CurrentPrimitiveIndex();
     if (!cur || !index)
         return;
@@ -490,7 +538,7 @@ void CPolyvaneView::DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen)
 }
 
 void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
-    const TmdObject& object = *doc.m_pObject;
+    const TmdObject& object = doc.ObjectEntry(doc.SelectedObject());
     std::int32_t y = 0;
     auto line = [&](const std::string& text) {
         pDC->TextOut(0, y, text);
@@ -498,13 +546,13 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
     };
     line(Format("Vertices : %u  Normals : %u  Prims : %u", static_cast<unsigned>(object.n_vert),
                 static_cast<unsigned>(object.n_normal), static_cast<unsigned>(object.n_primitive)));
-    const WorkPrimitive* cur = doc.m_pCurPrim;
+    const WorkPrimitive* cur = doc.CurrentPrimitive();
     const auto index = doc.CurrentPrimitiveIndex();
     if (!cur || !index || doc.WorkCount() == 0)
         return; // an object without primitives has no record to describe
     line(Format("Current Primitive : %u   Current Object : %u / %u   pmode : %u",
-                static_cast<unsigned>(*index), static_cast<unsigned>(doc.m_nCurObject),
-                static_cast<unsigned>(doc.m_header.nobj), static_cast<unsigned>(doc.m_pWork[0].pmode)));
+                static_cast<unsigned>(*index), static_cast<unsigned>(doc.SelectedObject()),
+                static_cast<unsigned>(doc.Header().nobj), static_cast<unsigned>(doc.Records()[0].pmode)));
     const std::uint16_t attr = cur->attr;
     line(attr & PA_GOURAUD ? "Gouraud shaded" : "Flat shaded");
     line(attr & PA_TEXTURED ? "Textured" : "Not textured");
@@ -523,9 +571,7 @@ void CPolyvaneView::DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc) {
 // about its vertical axis.
 void CPolyvaneView::OnPreview() {
     CPolyvaneDoc* doc = GetDocument();
-    const std::span<const WorkPrimitive> records =
-        doc && doc->m_pWork ? std::span<const WorkPrimitive>(doc->m_pWork.get(), doc->WorkCount())
-                            : std::span<const WorkPrimitive>();
+    const std::span<const WorkPrimitive> records = doc ? doc->Records() : std::span<const WorkPrimitive>();
     const bool large = records.size() > kLargePreviewPrimitives;
     const std::int32_t width = large ? 640 : 320, height = large ? 480 : 240;
     // The picture holds what the window holds: the focal length follows the change of size.
@@ -534,7 +580,7 @@ void CPolyvaneView::OnPreview() {
                              ? std::min(double(width) / client.right, double(height) / client.bottom)
                              : 1.0;
     if (doc)
-        RebuildFrameBuffer(m_memory, doc->m_timList);
+        RebuildFrameBuffer(m_memory, doc->Textures());
     ProjectedObject projected;
     RunPreview(DisplayService(), GetHost(), width, height,
                [&](std::span<std::uint16_t> picture, std::int32_t w, std::int32_t h, int frame) {

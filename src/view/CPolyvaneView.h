@@ -7,6 +7,7 @@
 // messages through the CView handlers and commands through OnCmdMsg (the view answers before its
 // document). Every state change invalidates the whole window with erasing.
 #include "TexturedPaint.h"
+#include "ViewModes.h"
 #include "model/Projection.h"
 #include "platform/CDC.h"
 #include "platform/CView.h"
@@ -25,14 +26,6 @@ namespace polyvane {
 class CPolyvaneDoc;
 class CCmdUI;
 
-// View modes (m_viewMode).
-constexpr std::int32_t VM_WIREFRAME = 1;
-constexpr std::int32_t VM_SOLID = 2;
-constexpr std::int32_t VM_VRAM = 8;
-constexpr std::int32_t VM_OBJECT_TABLE = 16;
-constexpr std::int32_t VM_BLANK = 32;
-constexpr std::int32_t VM_TEXTURED = 64;
-
 // Drag states (m_dragMode).
 constexpr std::int32_t DRAG_NONE = 0;
 constexpr std::int32_t DRAG_DISTANCE = 1;
@@ -49,6 +42,11 @@ class CPolyvaneView : public CView {
     [[nodiscard]] CPolyvaneDoc* GetDocument() const;
 
     void OnDraw(CDC* pDC) override;
+    // What the last paint that projected the model drew from (the wireframe, solid and textured
+    // modes do): each record's screen points, the drawing order and the axis ends; null before one.
+    [[nodiscard]] const ProjectedObject* Projection() const {
+        return m_hasProjection ? &m_projected : nullptr;
+    }
     bool OnCmdMsg(unsigned id, CCmdUI* update) override;
     // A document opening in the view: its first paint fits a selected object larger than the window.
     void OnInitialUpdate() override;
@@ -59,13 +57,7 @@ class CPolyvaneView : public CView {
     void OnRButtonUp(unsigned flags, CPoint point) override;
     void OnMouseMove(unsigned flags, CPoint point) override;
 
-    // Commands and their check marks.
-    void OnViewWireframe();
-    void OnViewSolid();
-    void OnViewVram();
-    void OnViewObjectTable();
-    void OnViewBlank();
-    void OnViewTextured();
+    // Commands and their check marks (the modes' own come from the mode table).
     void OnViewDither();
     void OnViewShowVertexNumbers();
     void OnViewFront();
@@ -79,12 +71,6 @@ class CPolyvaneView : public CView {
     void OnPreview();
     // Textures, View: the texture view replaces this one in its window.
     void OnTexturesView();
-    void OnUpdateViewWireframe(CCmdUI* pCmdUI);
-    void OnUpdateViewSolid(CCmdUI* pCmdUI);
-    void OnUpdateViewVram(CCmdUI* pCmdUI);
-    void OnUpdateViewObjectTable(CCmdUI* pCmdUI);
-    void OnUpdateViewBlank(CCmdUI* pCmdUI);
-    void OnUpdateViewTextured(CCmdUI* pCmdUI);
     void OnUpdateViewDither(CCmdUI* pCmdUI);
     void OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI);
     void OnUpdateTexturesView(CCmdUI* pCmdUI);
@@ -137,15 +123,25 @@ class CPolyvaneView : public CView {
     // Background, dither switch and light of the textured mode.
     TexturedPaintOptions m_textured;
 
+    // The mode table; defined with the paints it names.
+    static std::span<const ViewModeEntry> Modes();
+
   private:
+    // The modes' paints.
+    void ModeWireframe(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeSolid(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeTextured(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeVram(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeObjectTable(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
+    void ModeBlank(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools);
     // Set as a document opens, cleared by the first paint.
     bool m_fitOnOpen = false;
 
     void SetViewMode(std::int32_t mode);
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
-    // Projects the document's selected object into m_projected and hands the result to the document.
-    void ProjectDocument(CPolyvaneDoc& doc, CPoint centre);
+    // Projects the document's selected object into m_projected.
+    void ProjectDocument(const CPolyvaneDoc& doc, CPoint centre);
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
@@ -164,6 +160,8 @@ class CPolyvaneView : public CView {
     };
     [[nodiscard]] VramLayout LayOutVram(CRect client) const;
     void DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen);
+    // The selected object's kept lines over the polygons, each in its colour (a Gouraud one in steps).
+    void DrawLines(CDC* pDC, const CPolyvaneDoc& doc);
 
     // The textured picture and the bitmap bits it is shown through, kept between paints so that
     // turning the model allocates nothing.
@@ -178,6 +176,9 @@ class CPolyvaneView : public CView {
 
     // What this view last projected: the screen points it draws, their order and the axis ends.
     ProjectedObject m_projected;
+    bool m_hasProjection = false;
+    // The selected object's kept packets as last projected.
+    std::vector<ProjectedPacket> m_packetsProjected;
 };
 
 // The sphere about a run of records' vertices: the middle of their bounding box and the greatest

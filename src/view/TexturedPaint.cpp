@@ -145,6 +145,7 @@ void TexturedPainter::PlaceItems(const ProjectedObject& projected, std::size_t f
             continue;
         placed.mode = item.mode;
         placed.attr = item.attr;
+        placed.kind = ItemKind::polygon;
         std::memcpy(placed.corner, item.corner, sizeof placed.corner);
         const int corners = (item.attr & PA_QUAD) ? 4 : 3;
         std::int32_t top = INT32_MAX, bottom = INT32_MIN;
@@ -168,6 +169,25 @@ void TexturedPainter::PlaceItems(const ProjectedObject& projected, std::size_t f
     }
 }
 
+void TexturedPainter::DrawListShare(GpuRasteriser& chip) const {
+    for (const Item& item : m_drawList) {
+        if (item.top >= item.bottom || !chip.SharesRows(item.top, item.bottom - 1))
+            continue;
+        switch (item.kind) {
+        case ItemKind::polygon:
+            chip.Polygon(std::span<const GpuVertex>(item.corner, (item.attr & PA_QUAD) ? 4u : 3u), item.mode);
+            break;
+        case ItemKind::line:
+            chip.Line(item.corner[0], item.corner[1], item.mode);
+            break;
+        case ItemKind::sprite:
+            chip.Sprite(item.corner[0].x, item.corner[0].y, item.corner[1].x, item.corner[1].y,
+                        item.corner[0].u, item.corner[0].v, item.mode);
+            break;
+        }
+    }
+}
+
 void TexturedPainter::DrawShare(GpuRasteriser& chip, unsigned share, unsigned parts) const {
     for (unsigned part = 0; part < parts; ++part) {
         for (const std::uint32_t k : m_bins[std::size_t(part) * parts + share]) {
@@ -177,9 +197,76 @@ void TexturedPainter::DrawShare(GpuRasteriser& chip, unsigned share, unsigned pa
     }
 }
 
+void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<const KeptPacket> packets,
+                                   std::span<const ProjectedPacket> screens) {
+    m_packetItems.clear();
+    m_packetDepths.clear();
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        const KeptPacket& packet = packets[i];
+        const auto& screen = screens[i].screen;
+        Item item{};
+        if (packet.Kind() == PacketKind::line && packet.vertexCount == 2) {
+            const LineLook look = LineLookOf(packet);
+            item.kind = ItemKind::line;
+            item.mode.gouraud = look.gouraud;
+            item.mode.semi = look.semi;
+            for (std::size_t k = 0; k < 2; ++k) {
+                item.corner[k].x = screen[k].x;
+                item.corner[k].y = screen[k].y;
+                item.corner[k].colour = Unpack(look.colour[k]);
+            }
+            item.top = std::min(screen[0].y, screen[1].y);
+            item.bottom = std::max(screen[0].y, screen[1].y) + 1;
+        } else if (packet.Kind() == PacketKind::sprite && packet.vertexCount == 1) {
+            const SpriteLook look = SpriteLookOf(packet);
+            item.kind = ItemKind::sprite;
+            item.mode.textured = true;
+            item.mode.semi = look.semi;
+            item.mode.abr = look.abr;
+            item.mode.tpage = look.tpage;
+            item.mode.pmode = look.pmode;
+            item.mode.clutX = look.clutX;
+            item.mode.clutY = look.clutY;
+            item.corner[0].x = screen[0].x - look.width / 2;
+            item.corner[0].y = screen[0].y - look.height / 2;
+            item.corner[0].u = look.u;
+            item.corner[0].v = look.v;
+            item.corner[1].x = look.width;
+            item.corner[1].y = look.height;
+            item.top = item.corner[0].y;
+            item.bottom = item.corner[0].y + look.height;
+        } else {
+            continue; // nothing the chip draws
+        }
+        m_packetItems.push_back(item);
+        m_packetDepths.push_back(screens[i].depth);
+    }
+    if (m_packetItems.empty())
+        return;
+    std::vector<std::uint32_t> byDepth(m_packetItems.size());
+    for (std::size_t i = 0; i < byDepth.size(); ++i)
+        byDepth[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(byDepth.begin(), byDepth.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return m_packetDepths[a] > m_packetDepths[b]; });
+    m_merged.clear();
+    m_merged.reserve(m_drawList.size() + byDepth.size());
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < m_drawList.size(); ++k) {
+        const std::int32_t depth = projected.depth[projected.order[k]];
+        for (; next < byDepth.size() && m_packetDepths[byDepth[next]] > depth; ++next)
+            m_merged.push_back(m_packetItems[byDepth[next]]);
+        m_merged.push_back(m_drawList[k]);
+    }
+    for (; next < byDepth.size(); ++next)
+        m_merged.push_back(m_packetItems[byDepth[next]]);
+    m_drawList.swap(m_merged);
+}
+
 void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
                             const FrameBuffer& textures, std::span<std::uint16_t> picture, int width,
-                            int height, const TexturedPaintOptions& options) {
+                            int height, const TexturedPaintOptions& options,
+                            std::span<const KeptPacket> packets,
+                            std::span<const ProjectedPacket> packetScreens) {
     if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height))
         return;
     std::fill(picture.begin(), picture.begin() + std::ptrdiff_t(width) * height, options.background);
@@ -203,14 +290,24 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
         PlaceItems(projected, n * part / parts, n * (part + 1) / parts, height, parts,
                    &m_bins[std::size_t(part) * parts]);
     });
+    auto drawShares = [&](const auto& draw) {
+        RunParts(parts, [&](unsigned part) {
+            GpuRasteriser chip(picture, width, height, textures);
+            chip.SetSizeLimit(false);
+            chip.SetDither(options.dither);
+            chip.SetRowShare(int(part), int(parts));
+            draw(chip, part);
+        });
+    };
+    if (!packets.empty() && packetScreens.size() == packets.size()) {
+        // Kept lines and sprites take their places among the polygons by depth; every thread then
+        // draws the whole list on the rows of its share.
+        PlacePackets(projected, packets, packetScreens);
+        drawShares([&](GpuRasteriser& chip, unsigned) { DrawListShare(chip); });
+        return;
+    }
     // Then every thread draws the items binned to its share, only on the rows of that share.
-    RunParts(parts, [&](unsigned part) {
-        GpuRasteriser chip(picture, width, height, textures);
-        chip.SetSizeLimit(false);
-        chip.SetDither(options.dither);
-        chip.SetRowShare(int(part), int(parts));
-        DrawShare(chip, part, parts);
-    });
+    drawShares([&](GpuRasteriser& chip, unsigned part) { DrawShare(chip, part, parts); });
 }
 
 void PaintTextured(std::span<const WorkPrimitive> records, const ProjectedObject& projected,

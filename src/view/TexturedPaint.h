@@ -2,6 +2,7 @@
 // The selected object drawn as the console's graphics chip would: each projected primitive, back to
 // front, filled by the chip's rasteriser from the document's frame-buffer memory into a 15-bit
 // picture, lit by a light model like the console's geometry unit.
+#include "formats/TmdPackets.h"
 #include "formats/TmdTypes.h"
 #include "gpu/FrameBuffer.h"
 #include "gpu/GpuRasteriser.h"
@@ -50,18 +51,25 @@ class TexturedPainter {
   public:
     // Draws `records` as `projected` places them into `picture` (width x height 15-bit words, row
     // after row), which is first cleared to the background. Nothing is drawn when the projection is
-    // not of these records.
+    // not of these records. The object's kept lines and sprites, as `packetScreens` places them, are
+    // drawn among the records by depth: lines as the chip draws them, sprites as their texture
+    // rectangles centred on their vertex.
     void Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
                const FrameBuffer& textures, std::span<std::uint16_t> picture, int width, int height,
-               const TexturedPaintOptions& options);
+               const TexturedPaintOptions& options, std::span<const KeptPacket> packets = {},
+               std::span<const ProjectedPacket> packetScreens = {});
 
   private:
     // What the chip is given for one record: its corners in the packet's order, and how it is
     // drawn. Kept first by record, without screen points, then in drawing order, placed.
+    enum class ItemKind : std::uint8_t { polygon, line, sprite };
     struct Item {
+        // A polygon's corners; a line's two ends; a sprite's top-left corner with its texture
+        // coordinate, then its width and height as corner[1]'s x and y.
         GpuVertex corner[4];
         GpuDrawMode mode;
         std::uint16_t attr;
+        ItemKind kind;
         std::int32_t top, bottom; // in drawing order: the rows it may cover, top <= y < bottom
     };
     void PrepareItems(std::span<const WorkPrimitive> records, std::size_t from, std::size_t to,
@@ -72,12 +80,21 @@ class TexturedPainter {
                     unsigned shares, std::vector<std::uint32_t>* bins);
     // Draws the items binned to the chip's share, in drawing order.
     void DrawShare(GpuRasteriser& chip, unsigned share, unsigned parts) const;
+    // Places the kept lines and sprites among the drawing list by depth, farthest first; a packet
+    // goes after the records of its own depth.
+    void PlacePackets(const ProjectedObject& projected, std::span<const KeptPacket> packets,
+                      std::span<const ProjectedPacket> screens);
+    // Draws the whole drawing list, polygons, lines and sprites, on the rows of the chip's share.
+    void DrawListShare(GpuRasteriser& chip) const;
 
     std::vector<Item> m_items;
     std::vector<Item> m_drawList;
     // For each placing part, for each share of rows, the drawing positions of the items it touches:
     // the parts' runs of the order follow one another, so their bins read in turn keep the order.
     std::vector<std::vector<std::uint32_t>> m_bins;
+    std::vector<Item> m_packetItems;
+    std::vector<std::int32_t> m_packetDepths;
+    std::vector<Item> m_merged;
 };
 
 // The same, with storage of its own.

@@ -1,5 +1,6 @@
 // polyvane-cli info and dump, run as a user runs them: output, messages on standard error, exit codes.
 #include "CliRunner.h"
+#include "PngFile.h"
 #include "TmdBuilder.h"
 
 #include <gtest/gtest.h>
@@ -159,4 +160,41 @@ TEST(CliInfo, AFailedOpenSaysWhyOnce) {
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(result.out, "");
     }
+}
+
+// A model with a line and a sprite among its triangles goes through convert, keeps both, and its line
+// shows in the textured picture.
+TEST(CliKeptPackets, ALineAndASpriteSurviveConvertAndTheLineIsDrawn) {
+    TmdObjectSpec o;
+    o.vertices = {-100, 50, 0, 100, 50, 0, 0, -150, 400, 10, -150, 400, 0, -160, 400};
+    o.packets = {PacketHeader(4, 3, 1, 0x20),
+                 0x00808080,
+                 Halves(2, 3),
+                 Halves(4, 0),
+                 PacketHeader(3, 2, 1, 0x40),
+                 0x400000FF,
+                 Halves(0, 1),
+                 PacketHeader(4, 3, 1, 0x64),
+                 Halves(2, 0),
+                 Halves(0, 0),
+                 Halves(4, 4)};
+    o.nPrimitive = 3;
+    const std::string in = WriteTemp("kept.tmd", BuildTmd({o}).data());
+    const std::string out = in + ".out.tmd";
+    const std::string png = in + ".png";
+    ASSERT_EQ(RunCli({"convert", in, out}).exitCode, 0);
+    const auto info = RunCli({"info", out});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("Object 0: vertices 5, normals 0, primitives 1\n"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("  lines 1, sprites 1, other packets 0\n"), std::string::npos) << info.out;
+
+    ASSERT_EQ(RunCli({"render", out, png, "--mode", "textured"}).exitCode, 0);
+    const auto image = polyvane::cli::ReadPng(png);
+    ASSERT_TRUE(image);
+    // The line runs along y = 50 of the model: row 240 - 50 of the 640 x 480 picture.
+    EXPECT_EQ(image->pixels[190 * 640 + 300], polyvane::RGB(255, 0, 0));
+    EXPECT_EQ(image->pixels[150 * 640 + 300], polyvane::RGB(255, 255, 255));
+    for (const auto& path : {in, out, png})
+        std::filesystem::remove(path);
 }

@@ -95,7 +95,7 @@ template <typename T> T* ControlOf(QWidget* window, int id) {
 
 // Opens the modifier on `prim` and shows it; its first refresh has run when this returns true.
 bool ShowModifier(QtDialogHost& host, CPrimModifierDlg& dlg, WorkPrimitive& prim) {
-    dlg.m_pTarget = &prim;
+    dlg.m_work = prim;
     host.Open(dlg);
     host.Window()->show();
     if (!QTest::qWaitForWindowExposed(host.Window()))
@@ -245,26 +245,26 @@ class DialogsTest : public QObject {
         QTRY_COMPARE(v2->Fill()->second, QColor(10, 200, 30));
         QTest::mouseClick(ControlOf<QPushButton>(host.Window(), IDOK), Qt::LeftButton);
         QCOMPARE(host.Result(), std::optional<int>(IDOK));
-        QCOMPARE(prim.colour[2], RGB(10, 200, 30));
+        QCOMPARE(dlg.m_work.colour[2], RGB(10, 200, 30));
     }
 
     void modifierOkWritesTheDocumentAndMarksItModified() {
         auto doc = Triangles(3);
         QtDialogService service;
         ScopedDialogService scoped(service);
-        const std::uint16_t attr = doc->m_pCurPrim->attr;
+        const std::uint16_t attr = doc->CurrentPrimitive()->attr;
         WhenModal([](QtDialogWindow* window) {
             QTest::mouseClick(ControlOf<QCheckBox>(window, IDC_TEXTURED), Qt::LeftButton);
             QTest::mouseClick(ControlOf<QPushButton>(window, IDOK), Qt::LeftButton);
         });
         doc->OnCmdMsg(ID_OBJECT_MODIFY_PRIM, nullptr);
-        QCOMPARE(doc->m_pCurPrim->attr, static_cast<std::uint16_t>(attr | PA_TEXTURED));
+        QCOMPARE(doc->CurrentPrimitive()->attr, static_cast<std::uint16_t>(attr | PA_TEXTURED));
         QVERIFY(doc->IsModified());
     }
 
     void modifierInvalidOkKeepsTheDialogOpenAndCancelChangesNothing() {
         auto doc = Triangles(2);
-        const WorkPrimitive before = *doc->m_pCurPrim;
+        const WorkPrimitive before = *doc->CurrentPrimitive();
         QtDialogService service;
         ScopedDialogService scoped(service);
         HeadlessMessageBox box;
@@ -284,13 +284,13 @@ class DialogsTest : public QObject {
         QVERIFY(stayedOpen);
         QVERIFY(focused);
         QCOMPARE(box.Texts(), std::vector<std::string>{"Please enter an integer between 0 and 1023."});
-        QCOMPARE(std::memcmp(&before, doc->m_pCurPrim, sizeof before), 0);
+        QCOMPARE(std::memcmp(&before, doc->CurrentPrimitive(), sizeof before), 0);
         QVERIFY(!doc->IsModified());
     }
 
     void selectPrimitiveSliderChoosesTheCurrentPrimitive() {
         auto doc = Triangles(30);
-        doc->m_pCurPrim = &doc->m_pWork[12];
+        doc->SelectPrimitive(12);
         QtDialogService service;
         ScopedDialogService scoped(service);
         int maximum = -1, position = -1, ticks = -1;
@@ -318,7 +318,7 @@ class DialogsTest : public QObject {
 
     void selectPrimitiveCancelKeepsTheCurrentPrimitive() {
         auto doc = Triangles(5);
-        doc->m_pCurPrim = &doc->m_pWork[4];
+        doc->SelectPrimitive(4);
         QtDialogService service;
         ScopedDialogService scoped(service);
         WhenModal([](QtDialogWindow* window) {
@@ -409,7 +409,7 @@ class DialogsTest : public QObject {
         QCOMPARE(afterRemove, QStringList{line});
         QCOMPARE(selectedAfterRemove, 0);
         QCOMPARE(countAfterSecondRemove, 1);
-        QCOMPARE(doc->m_timList.size(), std::size_t{1});
+        QCOMPARE(doc->Textures().size(), std::size_t{1});
 
         // Done right after a Remove has no line chosen and chooses nothing.
         files.Push(path);
@@ -419,15 +419,20 @@ class DialogsTest : public QObject {
             QTest::mouseClick(ControlOf<QPushButton>(window, IDC_TIM_REMOVE), Qt::LeftButton);
             QTest::mouseClick(ControlOf<QPushButton>(window, IDOK), Qt::LeftButton);
         });
-        QVERIFY(!TimManagerPicker<CTimManagerDlg>(doc->m_timList)().has_value());
-        QCOMPARE(doc->m_timList.size(), std::size_t{1});
+        // Through the document, as the modifier's Select TIM runs it.
+        const std::function<void(CTimManagerDlg&)> hook = [&doc](CTimManagerDlg& manager) {
+            manager.m_addTexture = [&doc](TimImage&& tim) { doc->AddTexture(std::move(tim)); };
+            manager.m_removeTexture = [&doc](std::string_view name) { return doc->RemoveTexture(name); };
+        };
+        QVERIFY(!TimManagerPicker<CTimManagerDlg>(doc->Textures(), hook)().has_value());
+        QCOMPARE(doc->Textures().size(), std::size_t{1});
 
         // "Done" on the line hands the entry to Select TIM.
         WhenModal([](QtDialogWindow* window) {
             ControlOf<QListWidget>(window, IDC_TIM_LIST)->setCurrentRow(0);
             QTest::mouseClick(ControlOf<QPushButton>(window, IDOK), Qt::LeftButton);
         });
-        const std::optional<TimTextureSettings> chosen = TimManagerPicker<CTimManagerDlg>(doc->m_timList)();
+        const std::optional<TimTextureSettings> chosen = TimManagerPicker<CTimManagerDlg>(doc->Textures())();
         QVERIFY(chosen.has_value());
         QCOMPARE(TexturePageAt(chosen->imageX, chosen->imageY), 26);
         QCOMPARE(chosen->pixelMode, 2);

@@ -61,7 +61,7 @@ void ShellExchangeTest::importOpensANewDocumentWithItsTexture() {
     CPolyvaneDoc& doc = ActiveDocument(shell);
     QCOMPARE(doc.GetTitle(), std::string("quad"));
     QCOMPARE(doc.ObjectCount(), 1u);
-    QCOMPARE(doc.m_timList.size(), std::size_t{1});
+    QCOMPARE(doc.Textures().size(), std::size_t{1});
     QVERIFY(doc.IsModified());
     QVERIFY(shell.Messages().isEmpty());
     // A file no reader takes: one message and no new document.
@@ -99,18 +99,18 @@ void ShellExchangeTest::importImageAddsATextureThatSaveTimAsWrites() {
     const QString saved = m_files.filePath(QStringLiteral("saved.tim"));
     shell.prompts.exchangePaths = {picture, saved};
     QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_IMPORT_IMAGE));
-    QCOMPARE(ActiveDocument(shell).m_timList.size(), std::size_t{1});
+    QCOMPARE(ActiveDocument(shell).Textures().size(), std::size_t{1});
     shell.Frame().RefreshCommandStates();
     QVERIFY(shell.Frame().Action(ID_TEXTURES_SAVE_TIM_AS)->isEnabled());
     // Until it is written, the texture lives only in memory.
-    QVERIFY(ActiveDocument(shell).m_timList.back().unsaved);
+    QVERIFY(ActiveDocument(shell).Textures().back().unsaved);
     QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_SAVE_TIM_AS));
-    QVERIFY(!ActiveDocument(shell).m_timList.back().unsaved);
-    QCOMPARE(QString::fromStdString(ActiveDocument(shell).m_timList.back().fileName), saved);
+    QVERIFY(!ActiveDocument(shell).Textures().back().unsaved);
+    QCOMPARE(QString::fromStdString(ActiveDocument(shell).Textures().back().fileName), saved);
     TimImage back;
     back.fileName = saved.toStdString();
     QVERIFY(LoadTim(back));
-    const TimImage& added = ActiveDocument(shell).m_timList.back();
+    const TimImage& added = ActiveDocument(shell).Textures().back();
     QCOMPARE(back.imageWidth, added.imageWidth);
     QVERIFY(back.pixels.bytes().size() == added.pixels.bytes().size() &&
             std::equal(back.pixels.bytes().begin(), back.pixels.bytes().end(), added.pixels.bytes().begin()));

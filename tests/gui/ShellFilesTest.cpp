@@ -226,10 +226,10 @@ void ShellFilesTest::savedModelReadsBack() {
     QVERIFY(sample.OnOpenDocument(kCube.toStdString()));
     QVERIFY(reopened.OnOpenDocument(path.toStdString()));
     QCOMPARE(reopened.ObjectCount(), doc.ObjectCount());
-    QVERIFY(sample.m_pCurPrim && reopened.m_pCurPrim);
-    QVERIFY(sample.m_pCurPrim->x[0] != 0.0);
-    QCOMPARE(reopened.m_pCurPrim->x[0], -sample.m_pCurPrim->x[0]);
-    QCOMPARE(reopened.m_pCurPrim->y[0], sample.m_pCurPrim->y[0]);
+    QVERIFY(sample.CurrentPrimitive() && reopened.CurrentPrimitive());
+    QVERIFY(sample.CurrentPrimitive()->x[0] != 0.0);
+    QCOMPARE(reopened.CurrentPrimitive()->x[0], -sample.CurrentPrimitive()->x[0]);
+    QCOMPARE(reopened.CurrentPrimitive()->y[0], sample.CurrentPrimitive()->y[0]);
 }
 
 void ShellFilesTest::saveAsSuggestsTmdName() {

@@ -2,6 +2,7 @@
 // document, the toolbar's groups and tooltips, and the status bar's prompts and indicators.
 #include "CommandTable.h"
 #include "ShellTestSupport.h"
+#include "view/ViewModes.h"
 
 #include <QAction>
 #include <QLabel>
@@ -213,14 +214,17 @@ void ShellMenusTest::menusWithDocument() {
     };
     QCOMPARE(shape, expectedShape);
 
-    // Every item's prompt is the table's.
+    // Every item's prompt is the command table's, or for a view mode the mode table's.
     for (QMenu* menu : shell.Frame().CurrentMenus())
         for (QAction* action : menu->actions())
             if (!action->isSeparator() && action->isVisible() &&
                 !shell.Frame().WindowListActions().contains(action)) {
-                const resources::CommandInfo* info = resources::FindCommand(action->data().toUInt());
-                QVERIFY(info);
-                QCOMPARE(action->statusTip(), QString::fromUtf8(info->prompt ? info->prompt : ""));
+                const unsigned id = action->data().toUInt();
+                const resources::CommandInfo* info = resources::FindCommand(id);
+                const ViewModeEntry* mode = ViewModeOfCommand(id);
+                QVERIFY(info || mode);
+                const char* prompt = info ? info->prompt : mode->prompt;
+                QCOMPARE(action->statusTip(), QString::fromUtf8(prompt ? prompt : ""));
             }
 }
 

@@ -150,13 +150,13 @@ void ShellReloadTest::changedTextureIsReadAgain() {
     QVERIFY(OpenWatched(shell));
     CPolyvaneDoc* doc = shell.app->OpenDocumentFile(texturePath);
     QVERIFY(doc);
-    QCOMPARE(doc->m_timList.size(), std::size_t{1});
-    QCOMPARE(doc->m_timList.front().imageWidth, std::uint16_t{2});
+    QCOMPARE(doc->Textures().size(), std::size_t{1});
+    QCOMPARE(doc->Textures().front().imageWidth, std::uint16_t{2});
     QTRY_VERIFY_WITH_TIMEOUT(shell.app->Watch().IsWatching(texturePath), kWaitMs);
 
     QVERIFY(Replace(texturePath, TextureBytes(4)));
-    QTRY_COMPARE_WITH_TIMEOUT(doc->m_timList.front().imageWidth, std::uint16_t{4}, kWaitMs);
-    QCOMPARE(doc->m_timList.front().fileName, texturePath.toStdString());
+    QTRY_COMPARE_WITH_TIMEOUT(doc->Textures().front().imageWidth, std::uint16_t{4}, kWaitMs);
+    QCOMPARE(doc->Textures().front().fileName, texturePath.toStdString());
     QCOMPARE(doc->ObjectCount(), 1u);
     QVERIFY(shell.Messages().isEmpty());
 }

@@ -84,7 +84,7 @@ void ShellScanTest::scanWindowListsOpensLoadsAndExtracts() {
 
     tree->setCurrentItem(textureRow);
     QCOMPARE(window->LoadTextures(false), 1);
-    QCOMPARE(doc.m_timList.size(), std::size_t{1});
+    QCOMPARE(doc.Textures().size(), std::size_t{1});
 
     tree->clearSelection();
     modelRow->setSelected(true);

@@ -75,7 +75,7 @@ void ShellUndoTest::shortcutsUndoAndRedoAndTheMarkFollowsTheSavedState() {
     frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     CPolyvaneDoc& doc = shell.Active()->GetDocument();
-    const double x = doc.m_pWork[0].x[0];
+    const double x = doc.Records()[0].x[0];
 
     QVERIFY(frame.ExecuteCommand(ID_TOOLS_FLIP_X));
     QVERIFY(frame.ExecuteCommand(ID_FILE_SAVE));
@@ -87,10 +87,10 @@ void ShellUndoTest::shortcutsUndoAndRedoAndTheMarkFollowsTheSavedState() {
     QTest::keySequence(&frame, QKeySequence(Qt::CTRL | Qt::Key_Z));
     frame.RefreshCommandStates();
     QVERIFY(!shell.Active()->isWindowModified()); // back at the saved state
-    QCOMPARE(doc.m_pWork[0].x[0], -x);
+    QCOMPARE(doc.Records()[0].x[0], -x);
     QTest::keySequence(&frame, QKeySequence(Qt::CTRL | Qt::Key_Z));
     frame.RefreshCommandStates();
-    QCOMPARE(doc.m_pWork[0].x[0], x);
+    QCOMPARE(doc.Records()[0].x[0], x);
     QVERIFY(shell.Active()->isWindowModified()); // before the saved state
     QTest::keySequence(&frame, QKeySequence(Qt::CTRL | Qt::Key_Y));
     QTest::keySequence(&frame, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));

@@ -55,7 +55,7 @@ bool OpenSample(Shell& shell, CPolyvaneView*& view, ViewWidget*& widget) {
 bool SelectTexturedPrimitive(Shell& shell) {
     CPolyvaneDoc& doc = shell.Active()->GetDocument();
     for (int i = 0; i < 64; ++i) {
-        if (doc.m_pCurPrim && (doc.m_pCurPrim->attr & PA_TEXTURED))
+        if (doc.CurrentPrimitive() && (doc.CurrentPrimitive()->attr & PA_TEXTURED))
             return true;
         shell.Frame().ExecuteCommand(ID_OBJECT_NEXT_PRIM);
     }
@@ -139,7 +139,7 @@ void ShellViewsTest::texturesViewReplacesTheModelViewInTheSameWindow() {
     QVERIFY(texture);
     QCOMPARE(frame->CurrentViewId(), kTextureViewId);
     QCOMPARE(frame->ActiveViewWidget()->ControlId(), kFirstPaneId);
-    QCOMPARE(&texture->GetDocument()->m_header, &frame->GetDocument().m_header);
+    QCOMPARE(&texture->GetDocument()->Header(), &frame->GetDocument().Header());
     // The model view stays in the window, hidden, under its own ID and with its state.
     ViewWidget* hidden = frame->FindView(kModelViewId);
     QVERIFY(hidden);
@@ -179,7 +179,9 @@ void ShellViewsTest::textureViewShowsTheTextureAndScrolls() {
     QVERIFY(SelectTexturedPrimitive(shell));
     CChildFrame* frame = shell.Active();
     CPolyvaneDoc& doc = frame->GetDocument();
-    QVERIFY(AddTimFile(doc.m_timList, kCubeTim) != doc.m_timList.end());
+    std::optional<TimImage> cube = OpenTimFile(kCubeTim);
+    QVERIFY(cube);
+    doc.AttachTexture(std::move(*cube));
     QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_VIEW));
     ViewWidget* widget = frame->ActiveViewWidget();
     auto* texture = dynamic_cast<CTimView*>(&widget->View());

@@ -37,9 +37,12 @@ bool OpenWindows(Shell& shell, int windows) {
 // Puts the active window on the texture view of the sample's first textured primitive.
 CTimView* ShowTexture(Shell& shell) {
     CPolyvaneDoc& doc = shell.Active()->GetDocument();
-    if (AddTimFile(doc.m_timList, kCubeTim) == doc.m_timList.end())
+    std::optional<TimImage> cube = OpenTimFile(kCubeTim);
+    if (cube)
+        doc.AttachTexture(std::move(*cube));
+    else
         return nullptr;
-    for (int i = 0; i < 64 && !(doc.m_pCurPrim && (doc.m_pCurPrim->attr & PA_TEXTURED)); ++i)
+    for (int i = 0; i < 64 && !(doc.CurrentPrimitive() && (doc.CurrentPrimitive()->attr & PA_TEXTURED)); ++i)
         shell.Frame().ExecuteCommand(ID_OBJECT_NEXT_PRIM);
     if (!shell.Frame().ExecuteCommand(ID_TEXTURES_VIEW))
         return nullptr;
@@ -192,7 +195,7 @@ class ShellWindowsTest : public QObject {
         CTimView* texture = ShowTexture(shell);
         QVERIFY(texture);
         ViewWidget* widget = shell.Active()->ActiveViewWidget();
-        const WorkPrimitive* prim = shell.Active()->GetDocument().m_pCurPrim;
+        const WorkPrimitive* prim = shell.Active()->GetDocument().CurrentPrimitive();
         const int scale = texture->m_nScale;
         const CPoint offset = ComposeTimView(shell.Active()->GetDocument(), scale).offset;
         // Corner 0's spot in the window, then a drag to well left of and above the window.

@@ -33,8 +33,8 @@ WorkPrimitive MakePrimitive(std::uint16_t attr) {
 // The modifier opened on one record, with scripted message box, colour chooser and TIM picker.
 class Modifier {
   public:
-    explicit Modifier(std::uint16_t attr) : target(MakePrimitive(attr)), before(target) {
-        dlg.m_pTarget = &target;
+    explicit Modifier(std::uint16_t attr) : before(MakePrimitive(attr)) {
+        dlg.m_work = before;
         dlg.m_pickTim = [this]() -> std::optional<TimTextureSettings> {
             ++timRuns;
             return tim;
@@ -44,13 +44,16 @@ class Modifier {
     bool Enabled(int id) const { return host.IsControlEnabled(id); }
     std::string Text(int id) const { return host.GetControlText(id); }
     bool Checked(int id) const { return host.GetCheck(id) == BST_CHECKED; }
-    bool TargetUnchanged() const { return std::memcmp(&target, &before, sizeof target) == 0; }
+    // The record the caller takes: the edited one after OK, else the one it had.
+    const WorkPrimitive& Target() const {
+        return host.Ended() && host.Result() == IDOK ? dlg.m_work : before;
+    }
+    bool TargetUnchanged() const { return std::memcmp(&Target(), &before, sizeof before) == 0; }
 
     HeadlessMessageBox box;
     ScopedMessageBox scopedBox{box};
     ScriptedColorChooser colours;
     ScopedColorChooser scopedColours{colours};
-    WorkPrimitive target;
     const WorkPrimitive before;
     std::optional<TimTextureSettings> tim;
     int timRuns = 0;
@@ -212,10 +215,10 @@ TEST(PrimModifierDlg, ClearingTexturedKeepsTheShownValuesAndOkStillWritesThem) {
     m.host.PressEnter();
     ASSERT_TRUE(m.host.Ended());
     EXPECT_EQ(m.host.Result(), IDOK);
-    EXPECT_EQ(m.target.attr, S);
-    EXPECT_EQ(m.target.tpage, 12);
-    EXPECT_EQ(m.target.clutX, 320);
-    EXPECT_EQ(m.target.clutY, 480);
+    EXPECT_EQ(m.Target().attr, S);
+    EXPECT_EQ(m.Target().tpage, 12);
+    EXPECT_EQ(m.Target().clutX, 320);
+    EXPECT_EQ(m.Target().clutY, 480);
 }
 
 TEST(PrimModifierDlg, FifteenBitDisablesTheClutEditsWhichAreStillValidatedAndWritten) {
@@ -242,8 +245,8 @@ TEST(PrimModifierDlg, FifteenBitDisablesTheClutEditsWhichAreStillValidatedAndWri
     m.host.Click(IDC_MODE_15BIT);
     m.host.PressEnter();
     ASSERT_TRUE(m.host.Ended());
-    EXPECT_EQ(m.target.pmode, 2);
-    EXPECT_EQ(m.target.clutY, 96);
+    EXPECT_EQ(m.Target().pmode, 2);
+    EXPECT_EQ(m.Target().clutY, 96);
 }
 
 TEST(PrimModifierDlg, RadioButtonsStoreModesAndOnlyColourModeRepaints) {
@@ -494,7 +497,7 @@ TEST(PrimModifierDlg, OkWritesTheWholeWorkingCopyBack) {
     expected.clutX = 1023;
     expected.clutY = 511;
     expected.tpage = 31;
-    EXPECT_EQ(std::memcmp(&expected, &m.target, sizeof expected), 0);
+    EXPECT_EQ(std::memcmp(&expected, &m.Target(), sizeof expected), 0);
     EXPECT_TRUE(m.box.Texts().empty());
 }
 
@@ -513,7 +516,7 @@ TEST(PrimModifierDlg, CancelAfterChangesLeavesTheTargetAlone) {
 // Through the document's command, with the headless dialog service.
 TEST(PrimModifierCommand, OkRedrawsEveryViewAndMarksTheDocumentModified) {
     DocWithView d(TrianglesTmd(3));
-    d.doc().m_pCurPrim = &d.doc().m_pWork[1];
+    d.doc().SelectPrimitive(1);
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     dialogs.Push([](HeadlessDialogHost& host) {
@@ -522,11 +525,11 @@ TEST(PrimModifierCommand, OkRedrawsEveryViewAndMarksTheDocumentModified) {
         host.Type(IDC_TPAGE, "9");
         host.PressEnter();
     });
-    const std::uint16_t attr = d.doc().m_pWork[1].attr;
+    const std::uint16_t attr = d.doc().Records()[1].attr;
     EXPECT_TRUE(d.doc().OnCmdMsg(ID_OBJECT_MODIFY_PRIM, nullptr));
     EXPECT_EQ(dialogs.Opened(), std::vector<int>{IDD_PRIM_MODIFIER});
-    EXPECT_EQ(d.doc().m_pWork[1].attr, attr ^ (PA_GOURAUD | PA_TEXTURED));
-    EXPECT_EQ(d.doc().m_pWork[1].tpage, 9);
+    EXPECT_EQ(d.doc().Records()[1].attr, attr ^ (PA_GOURAUD | PA_TEXTURED));
+    EXPECT_EQ(d.doc().Records()[1].tpage, 9);
     EXPECT_EQ(d.view.updates, 1);
     EXPECT_TRUE(d.doc().IsModified());
 }
@@ -545,10 +548,10 @@ TEST(PrimModifierCommand, InvalidOkThenCancelLeavesTheDocumentAsItWas) {
         EXPECT_FALSE(host.Ended());
         host.PressEscape();
     });
-    std::vector<WorkPrimitive> before(d.doc().m_pWork.get(), d.doc().m_pWork.get() + 2);
+    std::vector<WorkPrimitive> before(d.doc().Records().data(), d.doc().Records().data() + 2);
     d.doc().OnCmdMsg(ID_OBJECT_MODIFY_PRIM, nullptr);
     EXPECT_EQ(box.Texts(), std::vector<std::string>{"Please enter an integer between 0 and 1023."});
-    EXPECT_EQ(std::memcmp(before.data(), d.doc().m_pWork.get(), sizeof(WorkPrimitive) * 2), 0);
+    EXPECT_EQ(std::memcmp(before.data(), d.doc().Records().data(), sizeof(WorkPrimitive) * 2), 0);
     EXPECT_EQ(d.view.updates, 0);
     EXPECT_FALSE(d.doc().IsModified());
 }
@@ -559,7 +562,7 @@ TEST(PrimModifierCommand, NothingOpensWithoutAPrimitive) {
     CPolyvaneDoc empty;
     empty.OnCmdMsg(ID_OBJECT_MODIFY_PRIM, nullptr);
     DocWithView d(TrianglesTmd(0));
-    ASSERT_NE(d.doc().m_pWork, nullptr);
+    ASSERT_TRUE(d.doc().HasSelection());
     d.doc().OnCmdMsg(ID_OBJECT_MODIFY_PRIM, nullptr);
     EXPECT_TRUE(dialogs.Opened().empty());
     EXPECT_EQ(d.view.updates, 0);

@@ -1,5 +1,6 @@
 // Picking a primitive with the slider, and the statistics fields.
 #include "DialogTestSupport.h"
+#include "WorkDocBuilder.h"
 #include "dialogs/CSelectPrimDlg.h"
 #include "dialogs/CStatsDlg.h"
 
@@ -100,7 +101,7 @@ TEST(SelectPrimDlg, TheTypedNumberIsAppliedAndOneOutOfRangeIsRefused) {
 
 TEST(SelectPrimCommand, OkMakesTheChosenPrimitiveCurrentAndRedrawsWithoutModifying) {
     DocWithView d(TrianglesTmd(250));
-    d.doc().m_pCurPrim = &d.doc().m_pWork[180];
+    d.doc().SelectPrimitive(180);
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     dialogs.Push([](HeadlessDialogHost& host) {
@@ -132,7 +133,7 @@ TEST(SelectPrimCommand, OnePrimitiveObjectChoosesIndexZero) {
 
 TEST(SelectPrimCommand, CancelKeepsTheCurrentPrimitiveButStillRedraws) {
     DocWithView d(TrianglesTmd(5));
-    d.doc().m_pCurPrim = &d.doc().m_pWork[4];
+    d.doc().SelectPrimitive(4);
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     dialogs.Push([](HeadlessDialogHost& host) {
@@ -156,10 +157,8 @@ TEST(SelectPrimCommand, AnObjectWithoutPrimitivesDoesNotOpenIt) {
 }
 
 TEST(StatsCommand, ShowsTheRecomputedExtentsAsSignedDecimals) {
-    // Vertices (-32768, 0, 7) and (32767, -5, 0); the document's extents start stale.
+    // Vertices (-32768, 0, 7) and (32767, -5, 0).
     DocWithView d(TrianglesTmd(2, {-32768, 0, 7, 32767, -5, 0}));
-    d.doc().m_maxExtent = TmdVector{1, 1, 1, 0};
-    d.doc().m_minExtent = TmdVector{-1, -1, -1, 0};
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     std::vector<std::string> shown;
@@ -175,16 +174,20 @@ TEST(StatsCommand, ShowsTheRecomputedExtentsAsSignedDecimals) {
 }
 
 TEST(StatsDlg, RepaintReplacesThePlaceholders) {
-    CPolyvaneDoc doc;
-    doc.m_minExtent = TmdVector{-3, 0, -32768, 0};
-    doc.m_maxExtent = TmdVector{12, 0, 32767, 0};
+    const auto doc = test::MakeDoc({test::Record({{-3, 0, -32768}, {12, 0, 32767}, {0, 0, 0}})});
     CStatsDlg dlg;
-    dlg.m_pDoc = &doc;
+    dlg.m_pDoc = doc.get();
     HeadlessDialogHost host(TemplateOf(IDD_STATS));
     EXPECT_EQ(host.GetControlText(IDC_MIN_X), "-32768");
     host.Open(dlg);
-    const std::pair<int, const char*> fields[] = {{IDC_MIN_X, "-3"}, {IDC_MIN_Y, "0"}, {IDC_MIN_Z, "-32768"},
-                                                  {IDC_MAX_X, "12"}, {IDC_MAX_Y, "0"}, {IDC_MAX_Z, "32767"}};
+    const std::pair<int, const char*> fields[] = {
+        {IDC_MIN_X, "-3"},
+        {IDC_MIN_Y, "0"},
+        {IDC_MIN_Z, "-32768"},
+        {IDC_MAX_X, "12"},
+        {IDC_MAX_Y, "0"},
+        {IDC_MAX_Z, "32767"},
+        {IDC_PACKET_COUNTS, "Polygons 1, lines 0, sprites 0, other 0"}};
     for (auto [id, text] : fields)
         EXPECT_EQ(host.GetControlText(id), text) << id;
 }

@@ -212,6 +212,94 @@ TEST(GpuRules, FillRoundsToSixteenWordsAndPolygonsOverTheSizeLimitAreSkipped) {
 
 } // namespace
 
+namespace {
+
+TEST(GpuRules, LinesDrawBothEndsOnePixelAStepAndBlendWhereSemi) {
+    struct Case {
+        const char* name;
+        GpuVertex a, b;
+        bool gouraud, semi;
+        std::vector<std::tuple<int, int, std::uint16_t>> pixels; // x, y, word expected
+        int drawn;                                               // pixels changed in all
+    };
+    const GpuColour red{248, 0, 0}, blue{0, 0, 248};
+    const std::uint16_t back = Word(4, 4, 4);
+    const Case cases[] = {
+        {"flat across",
+         {2, 3, red},
+         {9, 3, blue},
+         false,
+         false,
+         {{2, 3, Word(31, 0, 0)}, {9, 3, Word(31, 0, 0)}},
+         8},
+        {"steep, one pixel a row",
+         {5, 1, red},
+         {7, 9, red},
+         false,
+         false,
+         {{5, 1, Word(31, 0, 0)}, {7, 9, Word(31, 0, 0)}},
+         9},
+        {"backwards",
+         {9, 9, red},
+         {1, 1, red},
+         false,
+         false,
+         {{1, 1, Word(31, 0, 0)}, {5, 5, Word(31, 0, 0)}},
+         9},
+        {"gouraud ends",
+         {0, 0, red},
+         {8, 0, blue},
+         true,
+         false,
+         {{0, 0, Word(31, 0, 0)}, {8, 0, Word(0, 0, 31)}, {4, 0, Word(15, 0, 15)}},
+         9},
+        {"semi averages", {0, 0, red}, {3, 0, red}, false, true, {{1, 0, Word(17, 2, 2)}}, 4},
+        {"a point", {6, 6, red}, {6, 6, red}, false, false, {{6, 6, Word(31, 0, 0)}}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameBuffer memory;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                memory.SetWord(x, y, back);
+        GpuDrawMode mode;
+        mode.gouraud = c.gouraud;
+        mode.semi = c.semi;
+        GpuRasteriser(memory).Line(c.a, c.b, mode);
+        for (const auto& [x, y, word] : c.pixels)
+            EXPECT_EQ(memory.Word(x, y), word) << x << "," << y;
+        int drawn = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                drawn += memory.Word(x, y) != back;
+        EXPECT_EQ(drawn, c.drawn);
+    }
+}
+
+TEST(GpuRules, SpritesCopyTheirTexelsAndSkipTheTransparentOne) {
+    FrameBuffer memory;
+    // A 15-bit texture on page 8 (x 512): texel (u, v) = word (512 + u, v).
+    memory.SetWord(512 + 3, 2, Word(1, 2, 3));
+    memory.SetWord(512 + 4, 2, 0);
+    memory.SetWord(512 + 3, 3, 0x8000 | Word(8, 8, 8));
+    memory.SetWord(100, 200, Word(4, 4, 4));
+    memory.SetWord(101, 200, Word(5, 5, 5));
+    memory.SetWord(100, 201, Word(6, 6, 6));
+    GpuDrawMode mode;
+    mode.textured = true;
+    mode.tpage = 8;
+    mode.pmode = 2;
+    mode.semi = true;
+    mode.abr = 1;
+    GpuRasteriser(memory).Sprite(100, 200, 2, 2, 3, 2, mode);
+    EXPECT_EQ(memory.Word(100, 200), Word(1, 2, 3)) << "opaque texel without bit 15";
+    EXPECT_EQ(memory.Word(101, 200), Word(5, 5, 5)) << "transparent texel";
+    EXPECT_EQ(memory.Word(100, 201), 0x8000 | Word(14, 14, 14)) << "bit 15 blends";
+    EXPECT_EQ(memory.Word(102, 200), 0) << "the rectangle ends at its width";
+}
+
+} // namespace
+
 // A rectangle written to the memory keeps the part inside it and drops the rest, however far out it
 // lies (a texture placed past the memory's edge).
 TEST(GpuRules, WrittenRectanglesAreCutToTheMemory) {

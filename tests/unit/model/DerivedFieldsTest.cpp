@@ -1,5 +1,8 @@
 // Face and vertex normals, the integer and fixed-point copies, and the extents.
+#include "WorkDocBuilder.h"
 #include "formats/FixedPoint.h"
+#include "formats/RecordGeometry.h"
+#include "formats/VertexSharing.h"
 #include "model/CPolyvaneDoc.h"
 
 #include <gtest/gtest.h>
@@ -10,18 +13,6 @@
 using namespace polyvane;
 
 namespace {
-
-// A document whose selected object holds the given records.
-struct DocWith {
-    explicit DocWith(std::vector<WorkPrimitive> records) {
-        doc.m_header = {0x41, 0, 1};
-        doc.m_objects[0].n_primitive = static_cast<std::uint32_t>(records.size());
-        doc.m_objectPrims[0].reset(new WorkPrimitive[records.size()]);
-        std::copy(records.begin(), records.end(), doc.m_objectPrims[0].get());
-        doc.SelectModelObject(0);
-    }
-    CPolyvaneDoc doc;
-};
 
 WorkPrimitive Triangle(std::initializer_list<std::array<double, 3>> corners, std::uint16_t attr = 0) {
     WorkPrimitive p{};
@@ -39,10 +30,10 @@ WorkPrimitive Triangle(std::initializer_list<std::array<double, 3>> corners, std
 } // namespace
 
 TEST(DerivedFields, FaceNormalIsUnitLengthOrZeroWhenDegenerate) {
-    DocWith d({Triangle({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}), Triangle({{5, 5, 5}, {5, 5, 5}, {5, 5, 5}}),
-               Triangle({{0, 0, 0}, {0, 0, 3}, {0, 4, 0}})});
-    d.doc.ComputeFaceNormals();
-    const WorkPrimitive* w = d.doc.m_pWork.get();
+    std::vector<WorkPrimitive> w = {Triangle({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}),
+                                    Triangle({{5, 5, 5}, {5, 5, 5}, {5, 5, 5}}),
+                                    Triangle({{0, 0, 0}, {0, 0, 3}, {0, 4, 0}})};
+    ComputeRecordFaceNormals(w);
     // a = (10,0,0), b = (-10,10,0): N = (0, 0, -100) → (0, 0, -1).
     EXPECT_EQ(w[0].fnx, 0.0);
     EXPECT_EQ(w[0].fny, 0.0);
@@ -56,10 +47,11 @@ TEST(DerivedFields, FaceNormalIsUnitLengthOrZeroWhenDegenerate) {
 
 TEST(DerivedFields, SharedVertexGetsTheUnscaledAverageOfItsFaces) {
     // Two triangles meeting at the origin with perpendicular unit normals.
-    DocWith d({Triangle({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}), Triangle({{0, 0, 0}, {0, 0, 3}, {0, 4, 0}})});
-    d.doc.ComputeFaceNormals();
-    d.doc.ComputeVertexNormals();
-    const WorkPrimitive& p = d.doc.m_pWork[0];
+    std::vector<WorkPrimitive> w = {Triangle({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}),
+                                    Triangle({{0, 0, 0}, {0, 0, 3}, {0, 4, 0}})};
+    ComputeRecordFaceNormals(w);
+    AverageVertexNormals(w.data(), static_cast<std::uint32_t>(w.size()));
+    const WorkPrimitive& p = w[0];
     EXPECT_DOUBLE_EQ(p.nx[0], 0.5);
     EXPECT_DOUBLE_EQ(p.nz[0], -0.5);
     EXPECT_NEAR(std::sqrt(p.nx[0] * p.nx[0] + p.ny[0] * p.ny[0] + p.nz[0] * p.nz[0]), 0.7071, 1e-4);
@@ -67,7 +59,7 @@ TEST(DerivedFields, SharedVertexGetsTheUnscaledAverageOfItsFaces) {
     EXPECT_EQ(p.nz[1], -1.0);
     EXPECT_EQ(p.nx[1], 0.0);
     // The vertex (0, 4, 0) is shared with (0, 10, 0)? No: only exact matches count.
-    EXPECT_EQ(d.doc.m_pWork[1].nx[2], 1.0);
+    EXPECT_EQ(w[1].nx[2], 1.0);
 }
 
 TEST(DerivedFields, ConvertToFixedTruncatesTowardZero) {
@@ -76,11 +68,10 @@ TEST(DerivedFields, ConvertToFixedTruncatesTowardZero) {
     lit.ny[0] = -0.25;
     WorkPrimitive unlit = Triangle({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}});
     unlit.nx[0] = 0.9; // not used: an unlit record's entry 0 is its face normal
-    DocWith d({lit, unlit});
-    d.doc.m_pWork[0].fnx = 0.125;
-    d.doc.m_pWork[1].fnz = -0.5;
-    d.doc.ConvertToFixed();
-    const WorkPrimitive* w = d.doc.m_pWork.get();
+    lit.fnx = 0.125;
+    unlit.fnz = -0.5;
+    std::vector<WorkPrimitive> w = {lit, unlit};
+    ConvertRecordsToFixed(w);
     EXPECT_EQ(w[0].ix[0], -2);
     EXPECT_EQ(w[0].iy[0], 2);
     EXPECT_EQ(w[0].iz[0], static_cast<std::int16_t>(40000 - 65536)); // low 16 bits
@@ -106,14 +97,13 @@ TEST(DerivedFields, TruncationIsDefinedForEveryDouble) {
 }
 
 TEST(DerivedFields, ExtentsAlwaysContainZero) {
-    DocWith d({Triangle({{10, 20, -30}, {50, 25, -35}, {30, 22, -31}}),
-               Triangle({{10, 20, -30}, {15, 20, -30}, {10, 21, -30}}, PA_QUAD)});
-    d.doc.m_pWork[1].x[3] = 60.9; // the fourth corner counts only for a quad
-    d.doc.ComputeExtents();
-    EXPECT_EQ(d.doc.m_minExtent.vx, 0);
-    EXPECT_EQ(d.doc.m_maxExtent.vx, 60);
-    EXPECT_EQ(d.doc.m_minExtent.vy, 0);
-    EXPECT_EQ(d.doc.m_maxExtent.vy, 25);
-    EXPECT_EQ(d.doc.m_minExtent.vz, -35);
-    EXPECT_EQ(d.doc.m_maxExtent.vz, 0);
+    WorkPrimitive quad = Triangle({{10, 20, -30}, {15, 20, -30}, {10, 21, -30}}, PA_QUAD);
+    quad.x[3] = 60.9; // the fourth corner counts only for a quad
+    const auto doc = test::MakeDoc({Triangle({{10, 20, -30}, {50, 25, -35}, {30, 22, -31}}), quad});
+    EXPECT_EQ(doc->MinExtent().vx, 0);
+    EXPECT_EQ(doc->MaxExtent().vx, 60);
+    EXPECT_EQ(doc->MinExtent().vy, 0);
+    EXPECT_EQ(doc->MaxExtent().vy, 25);
+    EXPECT_EQ(doc->MinExtent().vz, -35);
+    EXPECT_EQ(doc->MaxExtent().vz, 0);
 }

@@ -1,5 +1,5 @@
 // What a user is shown for each way a file can fail to read or write, by the codec's error code.
-#include "model/FileMessages.h"
+#include "formats/FileMessages.h"
 #include "formats/TimImage.h"
 
 #include <gtest/gtest.h>

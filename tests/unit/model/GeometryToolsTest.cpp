@@ -5,6 +5,7 @@
 #include "TmdBuilder.h"
 
 #include "CommandIds.h"
+#include "formats/RecordGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +37,8 @@ struct Extents {
 };
 
 Extents ExtentsOf(const CPolyvaneDoc& doc) {
-    return {doc.m_minExtent.vx, doc.m_maxExtent.vx, doc.m_minExtent.vy,
-            doc.m_maxExtent.vy, doc.m_minExtent.vz, doc.m_maxExtent.vz};
+    return {doc.MinExtent().vx, doc.MaxExtent().vx, doc.MinExtent().vy,
+            doc.MaxExtent().vy, doc.MinExtent().vz, doc.MaxExtent().vz};
 }
 
 } // namespace
@@ -57,14 +58,14 @@ TEST(GeometryTools, ChangeEveryCornerAndTheExtents) {
         SCOPED_TRACE(c.id);
         auto doc = Model();
         EXPECT_EQ(ExtentsOf(*doc), (Extents{0, 50, -7, 3, -20, 0}));
-        const WorkPrimitive before = doc->m_pWork[0];
+        const WorkPrimitive before = doc->Records()[0];
         CountingView view;
         view.SetDocument(doc.get());
         EXPECT_TRUE(doc->OnCmdMsg(c.id, nullptr));
         EXPECT_EQ(ExtentsOf(*doc), c.extents);
         EXPECT_EQ(view.updates, 1);
         EXPECT_TRUE(doc->IsModified());
-        const WorkPrimitive& p = doc->m_pWork[0];
+        const WorkPrimitive& p = doc->Records()[0];
         for (int k = 0; k < 4; ++k) {
             const double x = before.x[k], y = before.y[k], z = before.z[k];
             const double ex = c.id == ID_TOOLS_FLIP_X ? -x : c.id == ID_TOOLS_SWAP_XZ ? z : x;
@@ -84,10 +85,10 @@ TEST(GeometryTools, ChangeEveryCornerAndTheExtents) {
 
 TEST(GeometryTools, SwapRecomputesTheFaceNormalFromTheNewCorners) {
     auto doc = Model();
-    doc->ComputeFaceNormals();
-    const WorkPrimitive before = doc->m_pWork[1];
+    WorkPrimitive before = doc->Records()[1];
+    ComputeRecordFaceNormals({&before, 1});
     doc->OnSwapXZ();
-    const WorkPrimitive& p = doc->m_pWork[1];
+    const WorkPrimitive& p = doc->Records()[1];
     // Exchanging two axes mirrors the face, so the normal's x and z trade places and all turn round.
     EXPECT_DOUBLE_EQ(p.fnx, -before.fnz);
     EXPECT_DOUBLE_EQ(p.fny, -before.fny);
@@ -102,8 +103,8 @@ TEST(GeometryTools, ApplyingATwiceRestoresTheModelExactly) {
         twice->OnCmdMsg(id, nullptr);
         twice->OnCmdMsg(id, nullptr);
         for (std::uint32_t r = 0; r < 2; ++r) {
-            const WorkPrimitive& a = once->m_pWork[r];
-            const WorkPrimitive& b = twice->m_pWork[r];
+            const WorkPrimitive& a = once->Records()[r];
+            const WorkPrimitive& b = twice->Records()[r];
             EXPECT_EQ(std::memcmp(a.x, b.x, sizeof a.x), 0);
             EXPECT_EQ(std::memcmp(a.y, b.y, sizeof a.y), 0);
             EXPECT_EQ(std::memcmp(a.z, b.z, sizeof a.z), 0);
@@ -126,7 +127,7 @@ TEST(GeometryTools, DoNothingWithoutASelectedObject) {
         EXPECT_TRUE(doc.OnCmdMsg(id, nullptr));
     EXPECT_EQ(view.updates, 0);
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(doc.m_pWork, nullptr);
+    EXPECT_FALSE(doc.HasSelection());
 }
 
 // Each tool is its own inverse: its steps keep only the records running it twice would not give back
@@ -138,12 +139,12 @@ TEST(GeometryTools, StepsOfToolsThatAreTheirOwnInverseKeepOnlyWhatTheyCannotGive
         SCOPED_TRACE(id);
         auto doc = Model();
         auto records = [](const CPolyvaneDoc& d) {
-            return std::vector<WorkPrimitive>(d.m_pWork.get(), d.m_pWork.get() + d.WorkCount());
+            return std::vector<WorkPrimitive>(d.Records().begin(), d.Records().end());
         };
         auto same = [&](const CPolyvaneDoc& d, const std::vector<WorkPrimitive>& expected,
                         const Extents& extents) {
             for (std::uint32_t r = 0; r < d.WorkCount(); ++r)
-                if (!SameModelFields(d.m_pWork[r], expected[r]))
+                if (!SameModelFields(d.Records()[r], expected[r]))
                     return false;
             return ExtentsOf(d) == extents;
         };

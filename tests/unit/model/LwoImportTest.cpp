@@ -120,7 +120,7 @@ TEST(LwoImport, ScalesPointsAndReversesCornerOrder) {
                         .File());
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.messages, std::vector<std::string>{"Read LWO"});
-    const WorkPrimitive& tri = r.doc->m_pWork[0];
+    const WorkPrimitive& tri = r.doc->Records()[0];
     // (a, b, c) becomes corners (c, b, a).
     EXPECT_EQ(tri.x[2], 150.0);
     EXPECT_EQ(tri.y[2], -200.0);
@@ -128,7 +128,7 @@ TEST(LwoImport, ScalesPointsAndReversesCornerOrder) {
     EXPECT_EQ(tri.x[1], 100.0);
     EXPECT_EQ(tri.y[0], 100.0);
     // (a, b, c, d) becomes corners (d, c, a, b).
-    const WorkPrimitive& quad = r.doc->m_pWork[1];
+    const WorkPrimitive& quad = r.doc->Records()[1];
     EXPECT_EQ(quad.z[0], 100.0); // d
     EXPECT_EQ(quad.y[1], 100.0); // c
     EXPECT_EQ(quad.x[2], 150.0); // a
@@ -144,23 +144,23 @@ TEST(LwoImport, MakesAOneObjectModelWithNormalsAndExtents) {
                         .File());
     ASSERT_TRUE(r.ok);
     const CPolyvaneDoc& doc = *r.doc;
-    EXPECT_EQ(doc.m_header.id, 0x41u);
-    EXPECT_EQ(doc.m_header.flags, 0u);
-    EXPECT_EQ(doc.m_header.nobj, 1u);
-    EXPECT_EQ(doc.m_objects[0].n_vert, 4u);
-    EXPECT_EQ(doc.m_objects[0].n_normal, 0u);
-    EXPECT_EQ(doc.m_objects[0].n_primitive, 2u);
-    EXPECT_EQ(doc.m_nCurObject, 0u);
-    EXPECT_EQ(doc.m_pCurPrim, &doc.m_pWork[0]);
+    EXPECT_EQ(doc.Header().id, 0x41u);
+    EXPECT_EQ(doc.Header().flags, 0u);
+    EXPECT_EQ(doc.Header().nobj, 1u);
+    EXPECT_EQ(doc.ObjectEntry(0).n_vert, 4u);
+    EXPECT_EQ(doc.ObjectEntry(0).n_normal, 0u);
+    EXPECT_EQ(doc.ObjectEntry(0).n_primitive, 2u);
+    EXPECT_EQ(doc.SelectedObject(), 0u);
+    EXPECT_EQ(doc.CurrentPrimitive(), &doc.Records()[0]);
     EXPECT_FALSE(doc.HasClipboard());
-    EXPECT_EQ(doc.m_maxExtent.vx, 100);
-    EXPECT_EQ(doc.m_maxExtent.vy, 100);
-    EXPECT_EQ(doc.m_maxExtent.vz, 10);
-    EXPECT_EQ(doc.m_minExtent.vz, 0);
+    EXPECT_EQ(doc.MaxExtent().vx, 100);
+    EXPECT_EQ(doc.MaxExtent().vy, 100);
+    EXPECT_EQ(doc.MaxExtent().vz, 10);
+    EXPECT_EQ(doc.MinExtent().vz, 0);
     // Face normals of unit length and, at the shared corners, the average of both faces.
-    const WorkPrimitive& p = doc.m_pWork[0];
+    const WorkPrimitive& p = doc.Records()[0];
     EXPECT_NEAR(p.fnx * p.fnx + p.fny * p.fny + p.fnz * p.fnz, 1.0, 1e-12);
-    const WorkPrimitive& q = doc.m_pWork[1];
+    const WorkPrimitive& q = doc.Records()[1];
     EXPECT_DOUBLE_EQ(p.nz[1], (p.fnz + q.fnz) / 2); // point 1 is corner 1 of the first triangle
     EXPECT_NE(p.inz[0], 0);
 }
@@ -182,7 +182,7 @@ TEST(LwoImport, AppliesSurfaces) {
                                              {{0, 1, 2, 3}, 6}}))
                         .File());
     ASSERT_TRUE(r.ok);
-    ASSERT_EQ(r.doc->m_surfaceList.size(), 5u);
+    ASSERT_EQ(r.doc->Surfaces().size(), 5u);
     struct Expect {
         std::uint16_t attr;
         std::uint32_t colour;
@@ -199,12 +199,12 @@ TEST(LwoImport, AppliesSurfaces) {
     };
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
-        const WorkPrimitive& p = r.doc->m_pWork[i];
+        const WorkPrimitive& p = r.doc->Records()[i];
         EXPECT_EQ(p.attr, expected[i].attr);
         EXPECT_EQ(p.colour[0], expected[i].colour);
         EXPECT_EQ(p.style, expected[i].style);
     }
-    const LwoSurface& red = r.doc->m_surfaceList.front();
+    const LwoSurface& red = r.doc->Surfaces().front();
     EXPECT_EQ(red.name, "Red");
     EXPECT_EQ(red.attr, 0x08);
     for (std::uint32_t c : red.colour)
@@ -225,10 +225,10 @@ TEST(LwoImport, MatchesSurfaceNamesExactlyByteForByte) {
                         .Chunk("POLS", Pols({{{0, 1, 2}, 1}, {{0, 1, 2}, 2}, {{0, 1, 2}, 3}}))
                         .File());
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.doc->m_pWork[0].colour[0], 0x010101u);
-    EXPECT_EQ(r.doc->m_pWork[1].colour[0], 0x020202u);
-    EXPECT_EQ(r.doc->m_pWork[2].colour[0], 0x030303u);
-    auto it = std::next(r.doc->m_surfaceList.begin());
+    EXPECT_EQ(r.doc->Records()[0].colour[0], 0x010101u);
+    EXPECT_EQ(r.doc->Records()[1].colour[0], 0x020202u);
+    EXPECT_EQ(r.doc->Records()[2].colour[0], 0x030303u);
+    auto it = std::next(r.doc->Surfaces().begin());
     EXPECT_EQ(it->name, std::string(48, 'n')); // 60 characters kept as 48
     EXPECT_EQ(std::next(it)->name, highBytes);
 }
@@ -242,7 +242,7 @@ TEST(LwoImport, SkipsPolygonsOfFewerThanThreePointsAndCutsLargerOnes) {
     ASSERT_TRUE(r.ok);
     // The five-point polygon gives three triangles between the two triangles.
     ASSERT_EQ(r.doc->WorkCount(), 5u);
-    EXPECT_EQ(r.doc->m_pWork[4].x[2], 75.0); // point 3 is the last corner of the last triangle
+    EXPECT_EQ(r.doc->Records()[4].x[2], 75.0); // point 3 is the last corner of the last triangle
 }
 
 TEST(LwoImport, AConcavePolygonBecomesTrianglesCoveringItWithItsSurface) {
@@ -258,7 +258,7 @@ TEST(LwoImport, AConcavePolygonBecomesTrianglesCoveringItWithItsSurface) {
     ASSERT_EQ(r.doc->WorkCount(), 4u);
     double total = 0;
     for (std::uint32_t i = 0; i < 4; ++i) {
-        const WorkPrimitive& p = r.doc->m_pWork[i];
+        const WorkPrimitive& p = r.doc->Records()[i];
         EXPECT_EQ(p.attr & PA_QUAD, 0);
         EXPECT_EQ(p.style, 2) << i;
         EXPECT_EQ(p.colour[0], 0x203040u) << i;
@@ -313,10 +313,10 @@ TEST(LwoImport, FailuresShowTheirMessagesAndLeaveNoModel) {
         auto r = Import(c.bytes);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.messages, c.messages);
-        EXPECT_EQ(r.doc->m_pWork, nullptr);
-        EXPECT_EQ(r.doc->m_pCurPrim, nullptr);
+        EXPECT_FALSE(r.doc->HasSelection());
+        EXPECT_EQ(r.doc->CurrentPrimitive(), nullptr);
         EXPECT_EQ(r.doc->ObjectCount(), 0u);
-        EXPECT_TRUE(r.doc->m_surfaceList.empty());
+        EXPECT_TRUE(r.doc->Surfaces().empty());
     }
 }
 
@@ -372,10 +372,10 @@ TEST(LwoImport, MalformedPolygonsAndChunksAreSkippedInsideTheData) {
                              .Chunk("POLS", cases[5].pols)
                              .File());
     ASSERT_EQ(detail.doc->WorkCount(), 3u);
-    EXPECT_EQ(detail.doc->m_pWork[0].attr, 0x18);
-    EXPECT_EQ(detail.doc->m_pWork[0].style, 2);
-    EXPECT_EQ(detail.doc->m_pWork[1].style, 1);
-    EXPECT_EQ(detail.doc->m_pWork[2].attr, 0x19);
+    EXPECT_EQ(detail.doc->Records()[0].attr, 0x18);
+    EXPECT_EQ(detail.doc->Records()[0].style, 2);
+    EXPECT_EQ(detail.doc->Records()[1].style, 1);
+    EXPECT_EQ(detail.doc->Records()[2].attr, 0x19);
 }
 
 TEST(LwoImport, SubChunkRunningPastTheSurfaceEndsItsWalk) {
@@ -394,8 +394,8 @@ TEST(LwoImport, SubChunkRunningPastTheSurfaceEndsItsWalk) {
                         .Chunk("POLS", Pols({{{0, 1, 2}, 1}}))
                         .File());
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.doc->m_pWork[0].attr, 0x0A);
-    EXPECT_EQ(r.doc->m_pWork[0].colour[0], 0x808080u);
+    EXPECT_EQ(r.doc->Records()[0].attr, 0x0A);
+    EXPECT_EQ(r.doc->Records()[0].colour[0], 0x808080u);
 }
 
 TEST(LwoImport, FileWithoutPolygonsImportsAnObjectWithoutPrimitives) {
@@ -403,10 +403,10 @@ TEST(LwoImport, FileWithoutPolygonsImportsAnObjectWithoutPrimitives) {
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.messages, std::vector<std::string>{"Read LWO"});
     EXPECT_EQ(r.doc->ObjectCount(), 1u);
-    EXPECT_EQ(r.doc->m_objects[0].n_vert, 6u);
+    EXPECT_EQ(r.doc->ObjectEntry(0).n_vert, 6u);
     EXPECT_EQ(r.doc->WorkCount(), 0u);
-    EXPECT_NE(r.doc->m_pWork, nullptr);
-    EXPECT_EQ(r.doc->m_pCurPrim, nullptr);
+    EXPECT_TRUE(r.doc->HasSelection());
+    EXPECT_EQ(r.doc->CurrentPrimitive(), nullptr);
 }
 
 TEST(LwoImport, EveryPrefixOfAValidFileFailsCleanlyOrImports) {
@@ -421,7 +421,7 @@ TEST(LwoImport, EveryPrefixOfAValidFileFailsCleanlyOrImports) {
             Import(std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n)));
         // The FORM length always claims more than a prefix holds.
         EXPECT_FALSE(r.ok) << n;
-        EXPECT_EQ(r.doc->m_pWork, nullptr);
+        EXPECT_FALSE(r.doc->HasSelection());
     }
     EXPECT_TRUE(Import(full).ok);
 }
@@ -452,14 +452,14 @@ TEST(LwoImport, RealFilesOfOtherProjectsImport) {
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.messages, std::vector<std::string>{"Read LWO"});
         EXPECT_EQ(r.doc->WorkCount(), primitives);
-        EXPECT_FALSE(r.doc->m_surfaceList.empty());
+        EXPECT_FALSE(r.doc->Surfaces().empty());
     }
     // The six surfaces of the coloured box: each face its own colour.
     auto in = std::ifstream(dir / "blenderimportlwo_box1.5.lwo", std::ios::binary);
     const std::vector<std::uint8_t> box((std::istreambuf_iterator<char>(in)),
                                         std::istreambuf_iterator<char>());
     auto r = Import(box);
-    ASSERT_EQ(r.doc->m_surfaceList.size(), 6u);
-    EXPECT_EQ(r.doc->m_surfaceList.front().name, "Bottom");
-    EXPECT_EQ(r.doc->m_surfaceList.front().colour[0], 0x000040u);
+    ASSERT_EQ(r.doc->Surfaces().size(), 6u);
+    EXPECT_EQ(r.doc->Surfaces().front().name, "Bottom");
+    EXPECT_EQ(r.doc->Surfaces().front().colour[0], 0x000040u);
 }

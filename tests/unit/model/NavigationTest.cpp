@@ -61,15 +61,15 @@ TEST(Navigation, ObjectsWrapBothWaysAndSelectTheFirstPrimitive) {
     auto doc = ThreeObjects();
     Command(*doc, ID_OBJECT_NEXT_PRIM);
     Command(*doc, ID_OBJECT_PREV_OBJECT);
-    EXPECT_EQ(doc->m_nCurObject, 2u);
+    EXPECT_EQ(doc->SelectedObject(), 2u);
     EXPECT_EQ(doc->CurrentPrimitiveIndex(), 0u);
     Command(*doc, ID_OBJECT_NEXT_OBJECT);
-    EXPECT_EQ(doc->m_nCurObject, 0u);
+    EXPECT_EQ(doc->SelectedObject(), 0u);
     Command(*doc, ID_OBJECT_NEXT_OBJECT);
-    EXPECT_EQ(doc->m_nCurObject, 1u);
-    EXPECT_EQ(doc->m_pCurPrim, nullptr); // no primitives
+    EXPECT_EQ(doc->SelectedObject(), 1u);
+    EXPECT_EQ(doc->CurrentPrimitive(), nullptr); // no primitives
     Command(*doc, ID_OBJECT_PREV_OBJECT);
-    EXPECT_EQ(doc->m_nCurObject, 0u);
+    EXPECT_EQ(doc->SelectedObject(), 0u);
     EXPECT_FALSE(doc->IsModified());
 }
 
@@ -84,7 +84,7 @@ TEST(Navigation, OneObjectIsReselectedWithItsFirstPrimitive) {
         Command(*r.doc, ID_OBJECT_NEXT_PRIM);
         ASSERT_EQ(r.doc->CurrentPrimitiveIndex(), 1u);
         Command(*r.doc, id);
-        EXPECT_EQ(r.doc->m_nCurObject, 0u);
+        EXPECT_EQ(r.doc->SelectedObject(), 0u);
         EXPECT_EQ(r.doc->CurrentPrimitiveIndex(), 0u);
     }
 }
@@ -97,7 +97,7 @@ TEST(Navigation, PrimitiveCommandsDoNothingWithoutACurrentPrimitive) {
     view.SetDocument(doc.get());
     for (unsigned id : {ID_OBJECT_NEXT_PRIM, ID_OBJECT_PREV_PRIM, ID_EDIT_COPY, ID_EDIT_PASTE}) {
         Command(*doc, id);
-        EXPECT_EQ(doc->m_pCurPrim, nullptr);
+        EXPECT_EQ(doc->CurrentPrimitive(), nullptr);
     }
     EXPECT_EQ(view.updates, 0);
     EXPECT_FALSE(doc->IsModified());
@@ -107,8 +107,8 @@ TEST(Navigation, PrimitiveCommandsDoNothingWithoutACurrentPrimitive) {
     for (unsigned id : {ID_OBJECT_NEXT_PRIM, ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_OBJECT,
                         ID_OBJECT_PREV_OBJECT, ID_EDIT_COPY, ID_EDIT_PASTE}) {
         Command(empty, id);
-        EXPECT_EQ(empty.m_pWork, nullptr);
-        EXPECT_EQ(empty.m_nCurObject, 0u);
+        EXPECT_FALSE(empty.HasSelection());
+        EXPECT_EQ(empty.SelectedObject(), 0u);
     }
     EXPECT_FALSE(empty.HasClipboard());
     EXPECT_FALSE(empty.IsModified());
@@ -149,11 +149,11 @@ TEST(Clipboard, PasteOntoAnUntexturedPrimitiveTakesTheTextureFields) {
     view.SetDocument(doc.get());
     Command(*doc, ID_EDIT_COPY); // the textured triangle
     Command(*doc, ID_OBJECT_NEXT_PRIM);
-    const WorkPrimitive before = *doc->m_pCurPrim;
+    const WorkPrimitive before = *doc->CurrentPrimitive();
     const int updates = view.updates;
     Command(*doc, ID_EDIT_PASTE);
-    const WorkPrimitive& p = *doc->m_pCurPrim;
-    const WorkPrimitive& clip = doc->m_clipPrim;
+    const WorkPrimitive& p = *doc->CurrentPrimitive();
+    const WorkPrimitive& clip = doc->Clipboard();
     EXPECT_EQ(p.attr, (clip.attr & ~PA_QUAD) | PA_QUAD); // still a quad: attributes, not geometry
     EXPECT_EQ(p.tpage, 7);
     EXPECT_EQ(p.abr, 2);
@@ -176,10 +176,10 @@ TEST(Clipboard, PasteOntoATexturedPrimitiveKeepsItsTextureFields) {
     Command(*doc, ID_OBJECT_NEXT_PRIM);
     Command(*doc, ID_EDIT_COPY); // the untextured quad
     Command(*doc, ID_OBJECT_PREV_PRIM);
-    const WorkPrimitive before = *doc->m_pCurPrim;
+    const WorkPrimitive before = *doc->CurrentPrimitive();
     Command(*doc, ID_EDIT_PASTE);
-    const WorkPrimitive& p = *doc->m_pCurPrim;
-    EXPECT_EQ(p.attr, doc->m_clipPrim.attr & ~PA_QUAD); // untextured now, and still a triangle
+    const WorkPrimitive& p = *doc->CurrentPrimitive();
+    EXPECT_EQ(p.attr, doc->Clipboard().attr & ~PA_QUAD); // untextured now, and still a triangle
     EXPECT_EQ(p.attr & PA_TEXTURED, 0);
     EXPECT_EQ(p.tpage, before.tpage);
     EXPECT_EQ(p.clutY, before.clutY);
@@ -193,17 +193,17 @@ TEST(Clipboard, SurvivesChangesOfObjectAndPrimitive) {
     Command(*doc, ID_EDIT_COPY);
     Command(*doc, ID_OBJECT_NEXT_OBJECT);
     Command(*doc, ID_EDIT_PASTE);
-    EXPECT_EQ(doc->m_nCurObject, 1u);
-    EXPECT_EQ(doc->m_pWork[0].colour[2], 0x333333u);
-    EXPECT_EQ(doc->m_pWork[0].attr & PA_QUAD, 0);
+    EXPECT_EQ(doc->SelectedObject(), 1u);
+    EXPECT_EQ(doc->Records()[0].colour[2], 0x333333u);
+    EXPECT_EQ(doc->Records()[0].attr & PA_QUAD, 0);
 }
 
 TEST(Clipboard, PasteWithoutCopyUsesWhatTheReaderCopied) {
     auto doc = TexturedAndPlain();
     Command(*doc, ID_OBJECT_NEXT_PRIM);
     Command(*doc, ID_EDIT_PASTE);
-    EXPECT_EQ(doc->m_pWork[1].attr, (doc->m_pWork[0].attr & ~PA_QUAD) | PA_QUAD);
-    EXPECT_EQ(doc->m_pWork[1].colour[0], 0xABCDEFu);
+    EXPECT_EQ(doc->Records()[1].attr, (doc->Records()[0].attr & ~PA_QUAD) | PA_QUAD);
+    EXPECT_EQ(doc->Records()[1].colour[0], 0xABCDEFu);
 }
 
 TEST(Clipboard, PasteBeforeAnyCopyDoesNothingAfterAnImport) {
@@ -223,8 +223,8 @@ TEST(Clipboard, PasteBeforeAnyCopyDoesNothingAfterAnImport) {
     auto r = LoadBytes(lwo.data(), "a.lwo");
     ASSERT_TRUE(r.ok);
     ASSERT_FALSE(r.doc->HasClipboard());
-    const WorkPrimitive before = *r.doc->m_pCurPrim;
+    const WorkPrimitive before = *r.doc->CurrentPrimitive();
     Command(*r.doc, ID_EDIT_PASTE);
-    EXPECT_EQ(std::memcmp(r.doc->m_pCurPrim, &before, sizeof before), 0);
+    EXPECT_EQ(std::memcmp(r.doc->CurrentPrimitive(), &before, sizeof before), 0);
     EXPECT_FALSE(r.doc->IsModified());
 }

@@ -1,6 +1,7 @@
 // Saving to disk through the document: the file is replaced only when the whole of it was written.
 #include "DocTestSupport.h"
 #include "TmdBuilder.h"
+#include "WorkDocBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -160,12 +161,14 @@ TEST(SaveFile, AnObjectBeyond16BitIndicesIsRefusedAndTheOldFileKept) {
     WriteFile(target, old);
     // 21846 triangles with corners of their own: 65538 distinct vertices, two more than an index reaches.
     auto doc = Triangles(21846);
-    for (std::uint32_t r = 0; r < doc->WorkCount(); ++r)
-        for (int k = 0; k < 3; ++k) {
-            doc->m_pWork[r].x[k] = static_cast<double>(r % 30000);
-            doc->m_pWork[r].y[k] = static_cast<double>(r / 30000);
-            doc->m_pWork[r].z[k] = k;
-        }
+    test::EditRecords(*doc, 0, [](std::span<WorkPrimitive> records) {
+        for (std::size_t r = 0; r < records.size(); ++r)
+            for (int k = 0; k < 3; ++k) {
+                records[r].x[k] = static_cast<double>(r % 30000);
+                records[r].y[k] = static_cast<double>(r / 30000);
+                records[r].z[k] = k;
+            }
+    });
     HeadlessMessageBox box;
     ScopedMessageBox scoped(box);
     EXPECT_FALSE(doc->OnSaveDocument(target.string()));

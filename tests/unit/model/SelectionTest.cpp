@@ -50,10 +50,9 @@ TEST(Selection, NewDocumentHasNothingToSelect) {
     CountingView view;
     view.SetDocument(&doc);
     doc.SelectModelObject(0);
-    EXPECT_EQ(doc.m_pWork, nullptr);
-    EXPECT_EQ(doc.m_pCurPrim, nullptr);
+    EXPECT_FALSE(doc.HasSelection());
+    EXPECT_EQ(doc.CurrentPrimitive(), nullptr);
     EXPECT_EQ(view.updates, 0);
-    EXPECT_EQ(doc.m_lwoScale, 100.0);
     EXPECT_EQ(doc.ObjectCount(), 0u);
     EXPECT_FALSE(doc.HasClipboard());
 }
@@ -65,58 +64,45 @@ TEST(Selection, SelectingMakesTheFirstPrimitiveCurrentAndRedraws) {
     CountingView view;
     view.SetDocument(&doc);
 
-    doc.m_pCurPrim = &doc.m_pWork[2];
+    doc.SelectPrimitive(2);
     doc.SelectModelObject(0); // the selected object again: records kept, first primitive current
-    EXPECT_EQ(doc.m_pCurPrim, &doc.m_pWork[0]);
-    EXPECT_EQ(doc.m_pWork[2].x[0], 2.0);
+    EXPECT_EQ(doc.CurrentPrimitive(), &doc.Records()[0]);
+    EXPECT_EQ(doc.Records()[2].x[0], 2.0);
     EXPECT_EQ(view.updates, 1);
     EXPECT_EQ(view.lastHint, 0);
     EXPECT_EQ(view.lastObject, nullptr);
 
     doc.SelectModelObject(2);
-    EXPECT_EQ(doc.m_nCurObject, 2u);
-    EXPECT_EQ(doc.m_pObject, &doc.m_objects[2]);
+    EXPECT_EQ(doc.SelectedObject(), 2u);
     EXPECT_EQ(doc.WorkCount(), 2u);
-    EXPECT_EQ(doc.m_pWork[1].x[0], 201.0);
+    EXPECT_EQ(doc.Records()[1].x[0], 201.0);
     EXPECT_EQ(doc.CurrentPrimitiveIndex(), 0u);
 
     doc.SelectModelObject(3); // beyond the object count: nothing happens
-    EXPECT_EQ(doc.m_nCurObject, 2u);
+    EXPECT_EQ(doc.SelectedObject(), 2u);
     EXPECT_EQ(view.updates, 2);
 }
 
-TEST(Selection, EditsOfTheWorkingRecordsSurviveSelectingAway) {
-    auto r = LoadBytes(ThreeObjects());
-    CPolyvaneDoc& doc = *r.doc;
-    doc.m_pWork[1].colour[0] = 0xABCDEF;
-    doc.SelectModelObject(2);
-    doc.m_pWork[0].attr = PA_QUAD;
-    doc.SelectModelObject(0);
-    EXPECT_EQ(doc.m_pWork[1].colour[0], 0xABCDEFu);
-    EXPECT_EQ(doc.ObjectRecords(2)[0].attr, PA_QUAD);
-    EXPECT_EQ(doc.ObjectRecords(0), doc.m_pWork.get());
-}
-
-TEST(Selection, AnObjectWithoutPrimitivesHasAWorkingArrayButNoCurrentPrimitive) {
+TEST(Selection, AnObjectWithoutPrimitivesIsSelectedWithNoCurrentPrimitive) {
     auto r = LoadBytes(ThreeObjects());
     CPolyvaneDoc& doc = *r.doc;
     doc.SelectModelObject(1);
-    EXPECT_NE(doc.m_pWork, nullptr);
+    EXPECT_TRUE(doc.HasSelection());
     EXPECT_EQ(doc.WorkCount(), 0u);
-    EXPECT_EQ(doc.m_pCurPrim, nullptr);
+    EXPECT_EQ(doc.CurrentPrimitive(), nullptr);
     EXPECT_FALSE(doc.CurrentPrimitiveIndex().has_value());
     doc.CopyPrimitive(); // nothing to copy: the clipboard keeps what the reader put there
-    EXPECT_EQ(doc.m_clipPrim.x[0], 0.0);
+    EXPECT_EQ(doc.Clipboard().x[0], 0.0);
     doc.ComputeExtents();
-    EXPECT_EQ(doc.m_maxExtent.vx, 0);
-    EXPECT_EQ(doc.m_minExtent.vx, 0);
+    EXPECT_EQ(doc.MaxExtent().vx, 0);
+    EXPECT_EQ(doc.MinExtent().vx, 0);
 }
 
 TEST(Selection, CopyPrimitiveCopiesTheWholeRecord) {
     auto r = LoadBytes(ThreeObjects());
     CPolyvaneDoc& doc = *r.doc;
-    doc.m_pCurPrim = &doc.m_pWork[2];
+    doc.SelectPrimitive(2);
     doc.CopyPrimitive();
-    EXPECT_EQ(std::memcmp(&doc.m_clipPrim, &doc.m_pWork[2], sizeof(WorkPrimitive)), 0);
+    EXPECT_EQ(std::memcmp(&doc.Clipboard(), &doc.Records()[2], sizeof(WorkPrimitive)), 0);
     EXPECT_FALSE(doc.IsModified());
 }

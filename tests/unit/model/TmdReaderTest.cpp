@@ -110,7 +110,7 @@ TEST(TmdReader, DecodesEveryRowOfThePacketTableAsTriangleAndQuad) {
             auto r = LoadBytes(BuildTmd({o}).data());
             ASSERT_TRUE(r.ok);
             EXPECT_TRUE(r.messages.empty());
-            const WorkPrimitive& p = r.doc->m_pWork[0];
+            const WorkPrimitive& p = r.doc->Records()[0];
             const int n = quad ? 4 : 3;
 
             std::uint16_t attr = static_cast<std::uint16_t>(
@@ -152,23 +152,22 @@ TEST(TmdReader, DecodesEveryRowOfThePacketTableAsTriangleAndQuad) {
                 EXPECT_EQ(p.clutX + p.clutY + p.tpage + p.abr + p.pmode, 0);
             }
             EXPECT_EQ(p.style, 0);
-            EXPECT_EQ(p.pNext, nullptr);
             // The second packet decoded from where the first one's ilen said.
-            EXPECT_EQ(r.doc->m_pWork[1].attr, PA_LIGHT | PA_BRIGHTNESS);
-            EXPECT_EQ(r.doc->m_pWork[1].x[2], 21);
+            EXPECT_EQ(r.doc->Records()[1].attr, PA_LIGHT | PA_BRIGHTNESS);
+            EXPECT_EQ(r.doc->Records()[1].x[2], 21);
         }
     }
 }
 
 TEST(TmdReader, DecodesTheOtherHeaderBits) {
     TmdObjectSpec o = BaseObject();
-    // Unlit flat triangle with FCE, ABE and TGE set, and a primitive code other than polygon.
-    o.packets = {PacketHeader(3, 3, LGT | FCE, 0x40 | ABE | TGE), 0x00112233, Halves(0, 1), Halves(2, 0)};
+    // Unlit flat triangle with FCE, ABE and TGE set.
+    o.packets = {PacketHeader(3, 3, LGT | FCE, 0x20 | ABE | TGE), 0x00112233, Halves(0, 1), Halves(2, 0)};
     o.nPrimitive = 1;
     auto r = LoadBytes(BuildTmd({o}).data());
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.doc->m_pWork[0].attr, PA_DOUBLE | PA_TRANSLUCENT);
-    EXPECT_EQ(r.doc->m_pWork[0].colour[0], 0x112233u);
+    EXPECT_EQ(r.doc->Records()[0].attr, PA_DOUBLE | PA_TRANSLUCENT);
+    EXPECT_EQ(r.doc->Records()[0].colour[0], 0x112233u);
 }
 
 TEST(TmdReader, IlenLargerThanTheDataSkipsToTheNextPacket) {
@@ -179,8 +178,8 @@ TEST(TmdReader, IlenLargerThanTheDataSkipsToTheNextPacket) {
     o.nPrimitive = 2;
     auto r = LoadBytes(BuildTmd({o}).data());
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.doc->m_pWork[1].attr, PA_QUAD | PA_LIGHT | PA_BRIGHTNESS);
-    EXPECT_EQ(r.doc->m_pWork[1].x[3], 31);
+    EXPECT_EQ(r.doc->Records()[1].attr, PA_QUAD | PA_LIGHT | PA_BRIGHTNESS);
+    EXPECT_EQ(r.doc->Records()[1].x[3], 31);
 }
 
 TEST(TmdReader, SharedVertexIsCopiedIntoEveryPrimitive) {
@@ -190,9 +189,9 @@ TEST(TmdReader, SharedVertexIsCopiedIntoEveryPrimitive) {
     o.nPrimitive = 2;
     auto r = LoadBytes(BuildTmd({o}).data());
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.doc->m_pWork[0].x[0], 41);
-    EXPECT_EQ(r.doc->m_pWork[1].x[1], 41);
-    EXPECT_EQ(r.doc->m_pWork[1].y[1], -80);
+    EXPECT_EQ(r.doc->Records()[0].x[0], 41);
+    EXPECT_EQ(r.doc->Records()[1].x[1], 41);
+    EXPECT_EQ(r.doc->Records()[1].y[1], -80);
 }
 
 TEST(TmdReader, LoadSelectsObjectZeroPrimesTheClipboardAndComputesExtents) {
@@ -206,23 +205,22 @@ TEST(TmdReader, LoadSelectsObjectZeroPrimesTheClipboardAndComputesExtents) {
     auto r = LoadBytes(BuildTmd({a, b}, 0x1234).data());
     ASSERT_TRUE(r.ok);
     CPolyvaneDoc& doc = *r.doc;
-    EXPECT_EQ(doc.m_header.id, 0x41u);
-    EXPECT_EQ(doc.m_header.flags, 0x1234u);
-    EXPECT_EQ(doc.m_header.nobj, 2u);
-    EXPECT_EQ(doc.m_nCurObject, 0u);
-    EXPECT_EQ(doc.m_pObject, &doc.m_objects[0]);
-    EXPECT_EQ(doc.m_pCurPrim, &doc.m_pWork[0]);
-    EXPECT_EQ(doc.m_objects[0].scale, -7);
-    EXPECT_EQ(doc.m_objects[1].n_primitive, 1u);
+    EXPECT_EQ(doc.Header().id, 0x41u);
+    EXPECT_EQ(doc.Header().flags, 0x1234u);
+    EXPECT_EQ(doc.Header().nobj, 2u);
+    EXPECT_EQ(doc.SelectedObject(), 0u);
+    EXPECT_EQ(doc.CurrentPrimitive(), &doc.Records()[0]);
+    EXPECT_EQ(doc.ObjectEntry(0).scale, -7);
+    EXPECT_EQ(doc.ObjectEntry(1).n_primitive, 1u);
     ASSERT_TRUE(doc.HasClipboard());
-    EXPECT_EQ(std::memcmp(&doc.m_clipPrim, &doc.m_pWork[0], sizeof(WorkPrimitive)), 0);
+    EXPECT_EQ(std::memcmp(&doc.Clipboard(), &doc.Records()[0], sizeof(WorkPrimitive)), 0);
     // Vertices x 1..31, y 0..-60, z -3..18 (quad uses vertices 0..3); extents always include 0.
-    EXPECT_EQ(doc.m_maxExtent.vx, 31);
-    EXPECT_EQ(doc.m_minExtent.vx, 0);
-    EXPECT_EQ(doc.m_minExtent.vy, -60);
-    EXPECT_EQ(doc.m_maxExtent.vy, 0);
-    EXPECT_EQ(doc.m_minExtent.vz, -3);
-    EXPECT_EQ(doc.m_maxExtent.vz, 18);
+    EXPECT_EQ(doc.MaxExtent().vx, 31);
+    EXPECT_EQ(doc.MinExtent().vx, 0);
+    EXPECT_EQ(doc.MinExtent().vy, -60);
+    EXPECT_EQ(doc.MaxExtent().vy, 0);
+    EXPECT_EQ(doc.MinExtent().vz, -3);
+    EXPECT_EQ(doc.MaxExtent().vz, 18);
     EXPECT_FALSE(doc.IsModified());
 }
 
@@ -240,8 +238,8 @@ TEST(TmdReader, ZeroObjectsLoadsAnEmptyModelWithoutMessage) {
         EXPECT_TRUE(r.ok);
         EXPECT_TRUE(r.messages.empty());
         EXPECT_EQ(r.doc->ObjectCount(), 0u);
-        EXPECT_EQ(r.doc->m_pWork, nullptr);
-        EXPECT_EQ(r.doc->m_pCurPrim, nullptr);
+        EXPECT_FALSE(r.doc->HasSelection());
+        EXPECT_EQ(r.doc->CurrentPrimitive(), nullptr);
         EXPECT_FALSE(r.doc->HasClipboard());
     }
 }
@@ -318,8 +316,8 @@ TEST(TmdReader, FailuresShowTheirMessagesAndLeaveNoModel) {
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.messages, c.messages);
         EXPECT_EQ(r.doc->ObjectCount(), 0u);
-        EXPECT_EQ(r.doc->m_pWork, nullptr);
-        EXPECT_EQ(r.doc->m_pCurPrim, nullptr);
+        EXPECT_FALSE(r.doc->HasSelection());
+        EXPECT_EQ(r.doc->CurrentPrimitive(), nullptr);
     }
 }
 
@@ -332,9 +330,9 @@ TEST(TmdReader, HoldsTheObjectCountAt4096) {
     auto r = LoadBytes(BuildTmd(objects, 0, 5000).data());
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.doc->ObjectCount(), 4096u);
-    EXPECT_EQ(r.doc->m_header.nobj, 4096u);
-    EXPECT_NE(r.doc->ObjectRecords(4095), nullptr);
-    EXPECT_EQ(r.doc->m_objects[4095].n_primitive, 1u);
+    EXPECT_EQ(r.doc->Header().nobj, 4096u);
+    EXPECT_EQ(r.doc->ObjectRecords(4095).size(), 1u);
+    EXPECT_EQ(r.doc->ObjectEntry(4095).n_primitive, 1u);
 }
 
 TEST(TmdReader, ObjectsSharingOnePacketBlockLoadWithinTheRecordLimit) {

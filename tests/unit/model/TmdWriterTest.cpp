@@ -4,8 +4,9 @@
 #include "RoundTrip.h"
 #include "TmdBuilder.h"
 
+#include "WorkDocBuilder.h"
+#include "formats/TmdCodec.h"
 #include "formats/VertexSharing.h"
-#include "model/TmdWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -154,7 +155,7 @@ TEST(TmdWriter, WritesEachWorkedPacketExactly) {
         EXPECT_EQ(Word(b, 12 + 8), vertTop + 8 * static_cast<std::uint32_t>(c.vertices));
         EXPECT_EQ(Word(b, 12 + 12), static_cast<std::uint32_t>(c.normals));
         EXPECT_EQ(b.size(), 12 + Word(b, 12 + 8) + 8 * Word(b, 12 + 12));
-        EXPECT_EQ(PacketSize(saved.doc->m_pWork[0].attr), 4 * c.expected.size());
+        EXPECT_EQ(PacketSize(saved.doc->Records()[0].attr), 4 * c.expected.size());
     }
 }
 
@@ -201,22 +202,24 @@ std::unique_ptr<CPolyvaneDoc> VariedModel(int count, std::uint16_t (*attrOf)(int
     auto loaded = LoadBytes(BuildTmd({o, o}, 0x5).data());
     EXPECT_TRUE(loaded.ok);
     for (std::uint32_t object = 0; object < 2; ++object) {
-        loaded.doc->SelectModelObject(object);
-        for (int i = 0; i < 2 * count; ++i) {
-            WorkPrimitive& p = loaded.doc->m_pWork[i];
-            p.attr = static_cast<std::uint16_t>((attrOf(i) & ~PA_QUAD) | (p.attr & PA_QUAD));
-            for (int k = 0; k < 4; ++k) {
-                p.colour[k] = 0xAB000000u | static_cast<std::uint32_t>(i * 4099 + k * 77);
-                p.u[k] = static_cast<std::uint8_t>(i + k * 3);
-                p.v[k] = static_cast<std::uint8_t>(i * 5 + k);
+        EditRecords(*loaded.doc, object, [&](std::span<WorkPrimitive> records) {
+            for (int i = 0; i < 2 * count; ++i) {
+                WorkPrimitive& p = records[static_cast<std::size_t>(i)];
+                p.attr = static_cast<std::uint16_t>((attrOf(i) & ~PA_QUAD) | (p.attr & PA_QUAD));
+                for (int k = 0; k < 4; ++k) {
+                    p.colour[k] = 0xAB000000u | static_cast<std::uint32_t>(i * 4099 + k * 77);
+                    p.u[k] = static_cast<std::uint8_t>(i + k * 3);
+                    p.v[k] = static_cast<std::uint8_t>(i * 5 + k);
+                }
+                p.tpage = static_cast<std::uint8_t>(i % 32);
+                p.abr = static_cast<std::uint8_t>(i % 4);
+                p.pmode = static_cast<std::uint8_t>((i / 4) % 3);
+                p.clutX = static_cast<std::uint16_t>((i % 64) * 16);
+                p.clutY = static_cast<std::uint16_t>((i * 37) % 512);
             }
-            p.tpage = static_cast<std::uint8_t>(i % 32);
-            p.abr = static_cast<std::uint8_t>(i % 4);
-            p.pmode = static_cast<std::uint8_t>((i / 4) % 3);
-            p.clutX = static_cast<std::uint16_t>((i % 64) * 16);
-            p.clutY = static_cast<std::uint16_t>((i * 37) % 512);
-        }
+        });
     }
+    loaded.doc->SelectModelObject(1);
     return std::move(loaded.doc);
 }
 
@@ -285,8 +288,8 @@ TEST(TmdWriter, EveryPacketKindOfTheReaderTableIsWrittenBackFieldByField) {
     EXPECT_EQ(SavedDifference(*first.doc, *again.doc), "");
     // The attributes survive, brightness calculation aside, which every lit packet gets.
     for (std::uint32_t j = 0; j < o.nPrimitive; ++j) {
-        const std::uint16_t before = first.doc->m_pWork[j].attr;
-        EXPECT_EQ(again.doc->m_pWork[j].attr, before | ((before & PA_LIGHT) ? PA_BRIGHTNESS : 0)) << j;
+        const std::uint16_t before = first.doc->Records()[j].attr;
+        EXPECT_EQ(again.doc->Records()[j].attr, before | ((before & PA_LIGHT) ? PA_BRIGHTNESS : 0)) << j;
     }
 }
 
@@ -320,11 +323,13 @@ TEST(TmdWriter, SharesVerticesByTheirTruncatedIntegers) {
                          Case{-2.7, -3.1, false}, Case{9.99, 10.0, false}}) {
         SCOPED_TRACE(c.a);
         // Each triangle's last corner moves to (a or b, 50, 50), away from every other vertex.
-        for (int r = 0; r < 2; ++r) {
-            doc.m_pWork[r].x[2] = r == 0 ? c.a : c.b;
-            doc.m_pWork[r].y[2] = 50;
-            doc.m_pWork[r].z[2] = 50;
-        }
+        EditRecords(doc, doc.SelectedObject(), [&c](std::span<WorkPrimitive> records) {
+            for (std::size_t r = 0; r < 2; ++r) {
+                records[r].x[2] = r == 0 ? c.a : c.b;
+                records[r].y[2] = 50;
+                records[r].z[2] = 50;
+            }
+        });
         bytes = SaveToMemory(doc);
         EXPECT_EQ(Word(bytes, 12 + 4), c.merged ? 4u : 5u);
         EXPECT_EQ(vertexIndex(bytes, 1, 2) == vertexIndex(bytes, 0, 2), c.merged);
@@ -346,14 +351,14 @@ TEST(TmdWriter, NormalsOfEveryObjectReachTheFileAsTheyWereRead) {
             << k;
 }
 
-TEST(TmdWriter, SavingSelectsTheLastObject) {
+// Saving once selected every object in turn and left the user on the last one.
+TEST(TmdWriter, SavingLeavesTheSelectionWhereItWas) {
     auto doc = VariedModel(3, EveryAttr);
     doc->SelectModelObject(0);
-    doc->m_pCurPrim = &doc->m_pWork[2];
+    doc->SelectPrimitive(2);
     SaveToMemory(*doc);
-    EXPECT_EQ(doc->m_nCurObject, 1u);
-    EXPECT_EQ(doc->m_pObject, &doc->m_objects[1]);
-    EXPECT_EQ(doc->m_pCurPrim, &doc->m_pWork[0]);
+    EXPECT_EQ(doc->SelectedObject(), 0u);
+    EXPECT_EQ(doc->CurrentPrimitiveIndex(), 2u);
 }
 
 TEST(TmdWriter, PlainAndHashedSharingWriteTheSameFile) {
@@ -361,13 +366,13 @@ TEST(TmdWriter, PlainAndHashedSharingWriteTheSameFile) {
     auto plainDoc = VariedModel(300, EveryAttr);
     CArchive hashed = CArchive::ToMemory("a.tmd");
     CArchive plain = CArchive::ToMemory("b.tmd");
-    ASSERT_TRUE(WriteTmdWith(*hashedDoc, hashed, SharingMethod::hashed));
-    ASSERT_TRUE(WriteTmdWith(*plainDoc, plain, SharingMethod::plain));
+    ASSERT_TRUE(hashedDoc->WriteModel(hashed, SharingMethod::hashed));
+    ASSERT_TRUE(plainDoc->WriteModel(plain, SharingMethod::plain));
     EXPECT_EQ(hashed.StoredBytes(), plain.StoredBytes());
     for (std::uint32_t i = 0; i < 2; ++i)
-        EXPECT_EQ(
-            std::memcmp(hashedDoc->ObjectRecords(i), plainDoc->ObjectRecords(i), sizeof(WorkPrimitive) * 600),
-            0);
+        EXPECT_EQ(std::memcmp(hashedDoc->ObjectRecords(i).data(), plainDoc->ObjectRecords(i).data(),
+                              sizeof(WorkPrimitive) * 600),
+                  0);
 }
 
 TEST(VertexSharing, HashedNormalsAreBitIdenticalToAllPairs) {
@@ -492,7 +497,7 @@ TEST(TmdWriter, SavingAnUntouchedModelKeepsWhatTheFileHeld) {
         ASSERT_TRUE(again.ok);
         ASSERT_EQ(again.doc->ObjectCount(), first.doc->ObjectCount());
         for (std::uint32_t i = 0; i < first.doc->ObjectCount(); ++i) {
-            ASSERT_EQ(again.doc->m_objects[i].n_primitive, c.objects[i].nPrimitive);
+            ASSERT_EQ(again.doc->ObjectEntry(i).n_primitive, c.objects[i].nPrimitive);
             for (std::uint32_t j = 0; j < c.objects[i].nPrimitive; ++j) {
                 WorkPrimitive expected = first.doc->ObjectRecords(i)[j];
                 // The one known change: a lit packet is written with brightness calculation on.
@@ -519,8 +524,8 @@ TEST(TmdWriter, NormalsComputedForChangedGeometryAreUnitLength) {
     auto again = LoadBytes(SaveToMemory(doc));
     ASSERT_TRUE(again.ok);
     for (std::uint32_t i = 0; i < 2; ++i) {
-        const WorkPrimitive* flipped = doc.ObjectRecords(i);
-        for (std::uint32_t j = 0; j < doc.m_objects[i].n_primitive; ++j) {
+        const WorkPrimitive* flipped = doc.ObjectRecords(i).data();
+        for (std::uint32_t j = 0; j < doc.ObjectEntry(i).n_primitive; ++j) {
             const WorkPrimitive& p = again.doc->ObjectRecords(i)[j];
             if (!(p.attr & PA_LIGHT))
                 continue;

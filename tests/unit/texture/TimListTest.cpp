@@ -38,8 +38,8 @@ class TimListTest : public ::testing::Test {
 
 TEST_F(TimListTest, ADocumentStartsWithNoTextures) {
     CPolyvaneDoc doc;
-    EXPECT_TRUE(doc.m_timList.empty());
-    EXPECT_EQ(FindTim(doc.m_timList, "anything.tim"), doc.m_timList.end());
+    EXPECT_TRUE(doc.Textures().empty());
+    EXPECT_EQ(FindTim(doc.Textures(), "anything.tim"), doc.Textures().end());
 }
 
 TEST_F(TimListTest, AddingAppendsAtTheTail) {

@@ -54,6 +54,8 @@ class TimManagerTest : public ::testing::Test {
   protected:
     void Open() {
         dlg.m_pTimList = &list;
+        dlg.m_addTexture = [this](TimImage&& tim) { list.push_back(std::move(tim)); };
+        dlg.m_removeTexture = [this](std::string_view name) { return RemoveTim(list, name); };
         host.Open(dlg);
     }
     std::vector<std::string> Lines() const { return host.Control(IDC_TIM_LIST)->lines; }
@@ -137,6 +139,9 @@ TEST_F(TimManagerTest, RemovingEitherDuplicateLineRemovesTheFirstAddedEntryAndOn
         const TimImage* second = &duplicates.back();
         CTimManagerDlg manager(nullptr);
         manager.m_pTimList = &duplicates;
+        manager.m_removeTexture = [&duplicates](std::string_view name) {
+            return RemoveTim(duplicates, name);
+        };
         HeadlessDialogHost h(ManagerTemplate());
         h.Open(manager);
         h.SelectLine(IDC_TIM_LIST, line);
@@ -280,8 +285,8 @@ TEST(TimManagerCommand, RunsTheManagerOnTheDocumentsListAndRedrawsWhateverTheRes
         host.PressEscape();
     });
     EXPECT_TRUE(d.doc().OnCmdMsg(ID_TEXTURES_TIM_MANAGER, nullptr));
-    ASSERT_EQ(d.doc().m_timList.size(), 1u);
-    EXPECT_EQ(d.doc().m_timList.front().fileName, path);
+    ASSERT_EQ(d.doc().Textures().size(), 1u);
+    EXPECT_EQ(d.doc().Textures().front().fileName, path);
     EXPECT_EQ(d.view.updates, 1);
 
     dialogs.Push([](HeadlessDialogHost& host) {
@@ -296,10 +301,10 @@ TEST(TimManagerCommand, RunsTheManagerOnTheDocumentsListAndRedrawsWhateverTheRes
     // Adding is a step of the history, but textures are not saved with the model.
     EXPECT_EQ(d.doc().History().UndoNames(), std::vector<std::string>{"Add Texture"});
     d.doc().OnCmdMsg(ID_EDIT_UNDO, nullptr);
-    EXPECT_TRUE(d.doc().m_timList.empty());
+    EXPECT_TRUE(d.doc().Textures().empty());
     d.doc().OnCmdMsg(ID_EDIT_REDO, nullptr);
-    ASSERT_EQ(d.doc().m_timList.size(), 1u);
-    EXPECT_EQ(d.doc().m_timList.front().fileName, path);
+    ASSERT_EQ(d.doc().Textures().size(), 1u);
+    EXPECT_EQ(d.doc().Textures().front().fileName, path);
     EXPECT_FALSE(d.doc().IsModified());
 }
 
@@ -307,11 +312,11 @@ TEST(TimManagerCommand, TheTextureViewCommandReachingTheDocumentDoesNothing) {
     HeadlessDialogService dialogs;
     ScopedDialogService scoped(dialogs);
     TexturedDoc d;
-    const WorkPrimitive before = *d.doc().m_pCurPrim;
+    const WorkPrimitive before = *d.doc().CurrentPrimitive();
     EXPECT_TRUE(d.doc().OnCmdMsg(ID_TEXTURES_VIEW, nullptr));
     EXPECT_TRUE(dialogs.Opened().empty());
     EXPECT_EQ(d.view.updates, 0);
-    EXPECT_EQ(std::memcmp(&before, d.doc().m_pCurPrim, sizeof before), 0);
+    EXPECT_EQ(std::memcmp(&before, d.doc().CurrentPrimitive(), sizeof before), 0);
 }
 
 TEST(TimManagerCommand, SelectTimInTheModifierRunsTheManagerOnTheDocumentsTextures) {
@@ -332,11 +337,11 @@ TEST(TimManagerCommand, SelectTimInTheModifierRunsTheManagerOnTheDocumentsTextur
         HeadlessDialogService dialogs;
         ScopedDialogService scoped(dialogs);
         TexturedDoc d;
-        AddTimFile(d.doc().m_timList, dir.Write("other.tim", DirectTim(0, 0)));
+        d.doc().AttachTexture(*OpenTimFile(dir.Write("other.tim", DirectTim(0, 0))));
         const auto path = dir.Write(c.name, c.tim);
-        AddTimFile(d.doc().m_timList, path);
-        ASSERT_EQ(d.doc().m_pCurPrim->clutX, 512);
-        ASSERT_EQ(d.doc().m_pCurPrim->clutY, 480);
+        d.doc().AttachTexture(*OpenTimFile(path));
+        ASSERT_EQ(d.doc().CurrentPrimitive()->clutX, 512);
+        ASSERT_EQ(d.doc().CurrentPrimitive()->clutY, 480);
         dialogs.Push([](HeadlessDialogHost& host) {
             host.Click(IDC_SELECT_TIM);
             host.PressEnter();
@@ -349,12 +354,12 @@ TEST(TimManagerCommand, SelectTimInTheModifierRunsTheManagerOnTheDocumentsTextur
         });
         d.doc().OnCmdMsg(ID_OBJECT_MODIFY_PRIM, nullptr);
         EXPECT_EQ(dialogs.Opened(), (std::vector<int>{IDD_PRIM_MODIFIER, IDD_TIM_MANAGER})) << c.name;
-        const WorkPrimitive& p = *d.doc().m_pCurPrim;
+        const WorkPrimitive& p = *d.doc().CurrentPrimitive();
         EXPECT_EQ(p.tpage, c.tpage) << c.name;
         EXPECT_EQ(p.pmode, c.pmode) << c.name;
         EXPECT_EQ(p.clutX, c.clutX) << c.name;
         EXPECT_EQ(p.clutY, c.clutY) << c.name;
         EXPECT_TRUE(d.doc().IsModified()) << c.name;
-        EXPECT_EQ(d.doc().m_timList.size(), 2u) << c.name;
+        EXPECT_EQ(d.doc().Textures().size(), 2u) << c.name;
     }
 }

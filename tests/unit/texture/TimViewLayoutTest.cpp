@@ -1,5 +1,6 @@
 // The texture view's search, placement, hit test and drag arithmetic, without painting.
 #include "texture/TimViewLayout.h"
+#include "WorkDocBuilder.h"
 #include "model/CPolyvaneDoc.h"
 
 #include <gtest/gtest.h>
@@ -187,12 +188,9 @@ namespace {
 
 // A document whose selected object holds `prims`, the first one current.
 struct SceneDoc {
-    explicit SceneDoc(const std::vector<WorkPrimitive>& prims) {
-        doc.m_pWork = std::make_unique<WorkPrimitive[]>(prims.size());
-        std::copy(prims.begin(), prims.end(), doc.m_pWork.get());
-        doc.m_pCurPrim = prims.empty() ? nullptr : &doc.m_pWork[0];
-    }
-    CPolyvaneDoc doc;
+    explicit SceneDoc(const std::vector<WorkPrimitive>& prims) : owned(test::MakeDoc(prims)), doc(*owned) {}
+    std::unique_ptr<CPolyvaneDoc> owned;
+    CPolyvaneDoc& doc;
 };
 
 } // namespace
@@ -206,23 +204,23 @@ TEST(TimViewLayout, StatusTextsInTheirOrder) {
     WorkPrimitive plain = Textured(5, 0, {40}, {10});
     plain.attr = PA_QUAD;
     SceneDoc untextured({plain});
-    untextured.doc.m_timList.push_back(Tim("t", 0, 320, 0, 16, 256));
+    untextured.doc.AttachTexture(Tim("t", 0, 320, 0, 16, 256));
     EXPECT_EQ(ComposeTimView(untextured.doc, s).status, "Not Textured");
 
     SceneDoc textured({Textured(5, 0, {40}, {10})});
     EXPECT_EQ(ComposeTimView(textured.doc, s).status, "No TIM's loaded");
-    textured.doc.m_timList.push_back(Tim("t", 0, 336, 0, 16, 256));
+    textured.doc.AttachTexture(Tim("t", 0, 336, 0, 16, 256));
     EXPECT_EQ(ComposeTimView(textured.doc, s).status, "No TIM found");
     EXPECT_EQ(ComposeTimView(textured.doc, s).tim, nullptr);
 }
 
 TEST(TimViewLayout, SceneOfAFoundTextureHoldsItsSizeAndTheOutlineInOrder) {
     SceneDoc d({Textured(5, 0, {40, 50, 40, 50}, {10, 10, 30, 30})});
-    d.doc.m_timList.push_back(Tim("a", 0, 320, 0, 16, 256));
-    d.doc.m_timList.push_back(Tim("b", 0, 320, 0, 16, 256));
+    d.doc.AttachTexture(Tim("a", 0, 320, 0, 16, 256));
+    d.doc.AttachTexture(Tim("b", 0, 320, 0, 16, 256));
     const TimViewScene scene = ComposeTimView(d.doc, s);
     EXPECT_TRUE(scene.status.empty());
-    EXPECT_EQ(scene.tim, &d.doc.m_timList.front());
+    EXPECT_EQ(scene.tim, &d.doc.Textures().front());
     EXPECT_EQ(scene.size, (CSize{192, 768}));
     ASSERT_EQ(scene.outlineCount, 4);
     EXPECT_EQ(scene.outline[0], (CPoint{121, 31}));

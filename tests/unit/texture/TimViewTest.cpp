@@ -2,6 +2,7 @@
 // mouse does to the current primitive and the document.
 #include "DocTestSupport.h"
 #include "TimBuilder.h"
+#include "WorkDocBuilder.h"
 #include "platform/CDC.h"
 #include "platform/CRasterDC.h"
 #include "texture/CTimView.h"
@@ -27,9 +28,7 @@ class TimViewTest : public ::testing::Test {
         const std::uint8_t u[4] = {10, 20, 10, 20}, v[4] = {20, 20, 30, 30};
         std::copy(u, u + 4, p.u);
         std::copy(v, v + 4, p.v);
-        doc.m_pWork = std::make_unique<WorkPrimitive[]>(1);
-        doc.m_pWork[0] = p;
-        doc.m_pCurPrim = &doc.m_pWork[0];
+        doc.AdoptModel(test::MakeModel({{p}}));
         view.SetHost(&host);
         view.SetDocument(&doc);
         other.SetDocument(&doc);
@@ -38,10 +37,14 @@ class TimViewTest : public ::testing::Test {
         view.SetDocument(nullptr);
         other.SetDocument(nullptr);
     }
-    WorkPrimitive& Prim() { return *doc.m_pCurPrim; }
+    const WorkPrimitive& Prim() { return *doc.CurrentPrimitive(); }
+    // Sets the current primitive up before a test acts on it.
+    template <typename Change> void Edit(Change change) {
+        test::EditRecords(doc, 0, [&](std::span<WorkPrimitive> records) { change(records[0]); });
+    }
     // Loads a 4-bit texture of `width` units by `height` rows at (x, y) into the document's list.
-    TimImage& AddTexture(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
-                         std::vector<std::uint8_t> pixels = {}) {
+    const TimImage& AddTexture(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
+                               std::vector<std::uint8_t> pixels = {}, std::string name = {}) {
         TimSpec s;
         s.clut = std::vector<std::uint16_t>(16);
         for (std::uint16_t i = 0; i < 16; ++i)
@@ -53,9 +56,10 @@ class TimViewTest : public ::testing::Test {
         s.pixels = pixels.empty() ? std::vector<std::uint8_t>(std::size_t{width} * height * 2) : pixels;
         TimLoad load = LoadTimBytes(BuildTim(s).data());
         EXPECT_TRUE(load.ok);
-        load.tim.fileName = "/textures/" + std::to_string(x) + "_" + std::to_string(y) + ".tim";
-        doc.m_timList.push_back(std::move(load.tim));
-        return doc.m_timList.back();
+        load.tim.fileName =
+            name.empty() ? "/textures/" + std::to_string(x) + "_" + std::to_string(y) + ".tim" : name;
+        doc.AttachTexture(std::move(load.tim));
+        return doc.Textures().back();
     }
     std::vector<std::string> Paint() {
         CRecordingDC dc;
@@ -87,7 +91,7 @@ TEST_F(TimViewTest, StatusTextsAreDrawnAloneAtTheOrigin) {
     EXPECT_EQ(Paint(), std::vector<std::string>{"TextOut 0 0 \"No TIM's loaded\""});
     AddTexture(336, 0, 16, 256);
     EXPECT_EQ(Paint(), std::vector<std::string>{"TextOut 0 0 \"No TIM found\""});
-    Prim().attr = PA_QUAD;
+    Edit([](WorkPrimitive& p) { p.attr = PA_QUAD; });
     EXPECT_EQ(Paint(), std::vector<std::string>{"TextOut 0 0 \"Not Textured\""});
     EXPECT_TRUE(host.m_windowText.empty());
 }
@@ -122,7 +126,7 @@ TEST_F(TimViewTest, AFoundTextureIsDrawnMagnifiedWithTheLabelledOutline) {
 
 TEST_F(TimViewTest, ATriangleIsOutlinedThroughThreeCorners) {
     AddTexture(320, 0, 16, 256);
-    Prim().attr = PA_TEXTURED;
+    Edit([](WorkPrimitive& p) { p.attr = PA_TEXTURED; });
     const std::vector<std::string> lines = Paint();
     const std::vector<std::string> expected = {
         "MoveTo 31 61",        "LineTo 61 61",        "LineTo 31 91",       "LineTo 31 61",
@@ -132,7 +136,7 @@ TEST_F(TimViewTest, ATriangleIsOutlinedThroughThreeCorners) {
 
 TEST_F(TimViewTest, TheFirstAddedCoveringTextureIsShown) {
     AddTexture(320, 0, 16, 256);
-    AddTexture(320, 0, 16, 128).fileName = "/textures/second.tim";
+    AddTexture(320, 0, 16, 128, {}, "/textures/second.tim");
     Paint();
     EXPECT_EQ(host.m_windowText, "/textures/320_0.tim");
 }
@@ -140,7 +144,7 @@ TEST_F(TimViewTest, TheFirstAddedCoveringTextureIsShown) {
 TEST_F(TimViewTest, NoTextureFoundKeepsTheLastScrollSize) {
     AddTexture(320, 0, 16, 256);
     Paint();
-    Prim().tpage = 6;
+    Edit([](WorkPrimitive& p) { p.tpage = 6; });
     EXPECT_EQ(Paint(), std::vector<std::string>{"TextOut 0 0 \"No TIM found\""});
     EXPECT_EQ(host.m_scrollSize, (CSize{224, 790}));
 }
@@ -148,13 +152,15 @@ TEST_F(TimViewTest, NoTextureFoundKeepsTheLastScrollSize) {
 TEST_F(TimViewTest, TheTextureIsShownWithItsFirstRowAtTheTop) {
     // Two rows of eight 4-bit texels: the first row all index 15, the second all index 1.
     AddTexture(320, 0, 2, 2, {0xFF, 0xFF, 0xFF, 0xFF, 0x11, 0x11, 0x11, 0x11});
-    Prim().attr = PA_TEXTURED;
+    Edit([](WorkPrimitive& p) { p.attr = PA_TEXTURED; });
     // Corner 0 on the last texel of the first row, the others far off, so the outline and its
     // labels run right and down from (22, 4), clear of the pixels looked at.
-    std::fill(Prim().u, Prim().u + 4, 200);
-    std::fill(Prim().v, Prim().v + 4, 200);
-    Prim().u[0] = 7;
-    Prim().v[0] = 1;
+    Edit([](WorkPrimitive& p) {
+        std::fill(p.u, p.u + 4, 200);
+        std::fill(p.v, p.v + 4, 200);
+        p.u[0] = 7;
+        p.v[0] = 1;
+    });
     CRasterDC dc(40, 20);
     view.OnDraw(&dc);
     EXPECT_EQ(dc.GetPixel(1, 1), RGB(240, 0, 0)); // index 15: red 30 x 8
@@ -172,6 +178,7 @@ TEST_F(TimViewTest, APressPicksTheCornerAtTheScrolledPointAndADragMovesIt) {
     EXPECT_EQ(view.m_nCorner, 0);
     EXPECT_EQ(view.m_ptLast, (CPoint{31, 61}));
     const int invalidations = host.m_invalidations;
+    const int updates = other.updates;
     view.OnMouseMove(MK_LBUTTON, {770, 61}); // logical x 800: u = 266, held at the page's edge
     EXPECT_EQ(Prim().u[0], 255);
     view.OnMouseMove(MK_LBUTTON, {20, 91});
@@ -180,7 +187,7 @@ TEST_F(TimViewTest, APressPicksTheCornerAtTheScrolledPointAndADragMovesIt) {
     EXPECT_EQ(host.m_invalidations, invalidations + 2);
     EXPECT_TRUE(host.m_lastErase);
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(other.updates, 2);
+    EXPECT_EQ(other.updates, updates + 2);
     view.OnLButtonUp(0, {20, 91});
     EXPECT_FALSE(view.m_bDragging);
     view.OnMouseMove(0, {200, 200});
@@ -207,8 +214,10 @@ TEST_F(TimViewTest, TheCornerUnderTheMouseMovesForATextureInsideItsPage) {
     // 8 units (32 texels) right of and 16 lines below page 5's origin.
     AddTexture(328, 16, 8, 64);
     const std::uint8_t u[4] = {40, 60, 40, 60}, v[4] = {20, 20, 40, 40};
-    std::copy(u, u + 4, Prim().u);
-    std::copy(v, v + 4, Prim().v);
+    Edit([&](WorkPrimitive& p) {
+        std::copy(u, u + 4, p.u);
+        std::copy(v, v + 4, p.v);
+    });
     const std::vector<std::string> lines = Paint();
     EXPECT_TRUE(Has(lines, "TextOut 85 73 \"3\"")); // corner 3 at ((60 - 32) * 3 + 1, (40 - 16) * 3 + 1)
     view.OnLButtonDown(MK_LBUTTON, {85, 73});
@@ -220,7 +229,7 @@ TEST_F(TimViewTest, TheCornerUnderTheMouseMovesForATextureInsideItsPage) {
 }
 
 TEST_F(TimViewTest, MouseWithoutACurrentPrimitiveIsIgnored) {
-    doc.m_pCurPrim = nullptr;
+    doc.AdoptModel(test::MakeModel({{}}));
     view.OnLButtonDown(MK_LBUTTON, {31, 61});
     EXPECT_FALSE(view.m_bDragging);
     view.m_bDragging = true;

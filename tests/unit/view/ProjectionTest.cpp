@@ -102,30 +102,26 @@ TEST(Projection, AverageDepthTruncatesTowardZero) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        WorkPrimitive p = c.record;
-        p.pNext = &p;
-        ProjectRecords({&p, 1}, Projector(c.distance, 1000, 0, 0, 0, 0, 0));
-        EXPECT_EQ(p.depth, c.depth);
-        EXPECT_EQ(p.pNext, nullptr);
+        ProjectedObject projected;
+        ProjectObject({&c.record, 1}, Projector(c.distance, 1000, 0, 0, 0, 0, 0), projected);
+        ASSERT_EQ(projected.depth.size(), 1u);
+        EXPECT_EQ(projected.depth[0], c.depth);
     }
 }
 
 TEST(Projection, QuadScreenPointsRunAroundTheOutlineAfterEveryProjection) {
     // Strip order: 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.
-    auto doc = MakeDoc({Record({{-10, 10, 0}, {10, 10, 0}, {-10, -10, 0}, {10, -10, 0}})});
+    const WorkPrimitive quad = Record({{-10, 10, 0}, {10, 10, 0}, {-10, -10, 0}, {10, -10, 0}});
+    ProjectedObject projected;
     for (int pass = 0; pass < 3; ++pass) {
         SCOPED_TRACE(pass);
-        doc->Project(1000, 1000, 200, 150, 0, 0, 0);
-        const WorkPrimitive& p = doc->m_pWork[0];
+        ProjectObject({&quad, 1}, Projector(1000, 1000, 200, 150, 0, 0, 0), projected);
         const ScreenPoint expected[4] = {{190, 140}, {210, 140}, {210, 160}, {190, 160}};
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(p.screen[i].x, expected[i].x) << i;
-            EXPECT_EQ(p.screen[i].y, expected[i].y) << i;
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(projected.screen[0][i].x, expected[i].x) << i;
+            EXPECT_EQ(projected.screen[0][i].y, expected[i].y) << i;
         }
-        // The stored vertices keep their order.
-        EXPECT_EQ(p.x[2], -10);
-        EXPECT_EQ(p.y[2], -10);
-        EXPECT_EQ(p.x[3], 10);
+        EXPECT_EQ(projected.corners[0], 4);
     }
 }
 
@@ -134,112 +130,73 @@ WorkPrimitive AtDepth(double z) {
     return Record({{0, 0, z}, {1, 0, z}, {0, 1, z}});
 }
 
-std::vector<std::uint32_t> DrawOrder(const CPolyvaneDoc& doc) {
-    std::vector<std::uint32_t> order;
-    for (const WorkPrimitive* p = doc.m_pDrawFirst; p && order.size() <= doc.WorkCount(); p = p->pNext)
-        order.push_back(static_cast<std::uint32_t>(p - doc.m_pWork.get()));
-    return order;
-}
-
 TEST(Projection, OrdersFarthestFirstAndLowerIndexFirstAmongEquals) {
     const struct {
         const char* name;
         std::vector<double> zs;
         std::vector<std::uint32_t> order;
     } cases[] = {
+        {"none", {}, {}},
         {"single", {0}, {0}},
         {"already far to near", {30, 20, 10}, {0, 1, 2}},
         {"near to far", {10, 20, 30}, {2, 1, 0}},
         {"equal depths keep index order", {5, 9, 5, 9, 1}, {1, 3, 0, 2, 4}},
         {"all equal", {7, 7, 7, 7}, {0, 1, 2, 3}},
         {"negative depths", {-1500, -1200, 300, -1200}, {2, 1, 3, 0}},
+        {"depths across the sign and digit boundaries",
+         {-1000, 255, -744, 65535, -1001, 256},
+         {3, 5, 1, 2, 0, 4}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<WorkPrimitive> records;
         for (double z : c.zs)
             records.push_back(AtDepth(z));
-        auto doc = MakeDoc(records);
-        doc->Project(1000, 1000, 200, 150, 0, 0, 0);
-        EXPECT_EQ(DrawOrder(*doc), c.order);
-        const WorkPrimitive* last = &doc->m_pWork[c.order.back()];
-        EXPECT_EQ(last->pNext, nullptr);
-        // Every record carries the taken mark afterwards.
-        for (std::uint32_t i = 0; i < doc->WorkCount(); ++i)
-            EXPECT_EQ(doc->m_pWork[i].depth, kDepthTaken);
+        ProjectedObject projected;
+        ProjectObject(records, Projector(1000, 1000, 200, 150, 0, 0, 0), projected);
+        EXPECT_EQ(projected.order, c.order);
+    }
+}
+
+// On many records with many ties, the order is every index once, depths never rising and indices
+// rising among equal depths.
+TEST(Projection, LargeOrdersAreBackToFrontAndStable) {
+    std::mt19937 random(1234);
+    for (const int spread : {3, 40, 100000}) {
+        SCOPED_TRACE(spread);
+        std::uniform_int_distribution<int> z(-spread, spread);
+        std::vector<WorkPrimitive> records;
+        for (int i = 0; i < 3000; ++i)
+            records.push_back(AtDepth(z(random)));
+        ProjectedObject projected;
+        ProjectObject(records, Projector(1000, 1000, 200, 150, 0, 0, 0), projected);
+        ASSERT_EQ(projected.order.size(), records.size());
+        std::vector<bool> seen(records.size());
+        for (std::size_t k = 0; k < projected.order.size(); ++k) {
+            const std::uint32_t i = projected.order[k];
+            ASSERT_FALSE(seen[i]) << k;
+            seen[i] = true;
+            if (k == 0)
+                continue;
+            const std::uint32_t before = projected.order[k - 1];
+            ASSERT_GE(projected.depth[before], projected.depth[i]) << k;
+            if (projected.depth[before] == projected.depth[i]) {
+                ASSERT_LT(before, i) << k;
+            }
+        }
     }
 }
 
 TEST(Projection, ObjectWithoutPrimitivesGetsAxesAndNoOrder) {
-    auto doc = MakeDocObjects({{AtDepth(0)}, {}}, 1);
-    ASSERT_EQ(doc->WorkCount(), 0u);
-    doc->m_pDrawFirst = reinterpret_cast<WorkPrimitive*>(doc->m_pWork.get());
-    doc->Project(1000, 1000, 200, 150, 0, 0, 0);
-    EXPECT_EQ(doc->m_pDrawFirst, nullptr);
-    EXPECT_EQ(doc->m_axisScreen[0].x, 264);
-    EXPECT_EQ(doc->m_axisScreen[0].y, 150);
-    EXPECT_EQ(doc->m_axisScreen[1].x, 200);
-    EXPECT_EQ(doc->m_axisScreen[1].y, 86);
-    EXPECT_EQ(doc->m_axisScreen[2].x, 200);
-    EXPECT_EQ(doc->m_axisScreen[2].y, 150);
-}
-
-TEST(Projection, WithoutAnObjectNothingIsWritten) {
-    CPolyvaneDoc doc;
-    doc.m_axisScreen[0] = {7, 8};
-    doc.Project(1000, 1000, 200, 150, 0, 0, 0);
-    EXPECT_EQ(doc.m_axisScreen[0].x, 7);
-    EXPECT_EQ(doc.m_axisScreen[0].y, 8);
-    EXPECT_EQ(doc.m_pDrawFirst, nullptr);
-}
-
-// The sorted order against the repeated maximum search, on random records with many ties.
-TEST(Projection, SortedOrderMatchesRepeatedMaximumSearch) {
-    std::mt19937 random(1234);
-    const struct {
-        std::size_t count;
-        int spread;
-    } cases[] = {{2, 1}, {17, 3}, {200, 5}, {1000, 100000}, {3000, 40}, {513, 1 << 30}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.count);
-        std::uniform_int_distribution<int> depth(-c.spread, c.spread);
-        std::vector<WorkPrimitive> a(c.count);
-        for (auto& p : a) {
-            p = AtDepth(0);
-            p.depth = depth(random);
-            p.pNext = nullptr;
-        }
-        std::vector<WorkPrimitive> b = a;
-        const WorkPrimitive* fastFirst = LinkByDepth(a);
-        const WorkPrimitive* plainFirst = LinkBySelection(b);
-        std::size_t seen = 0;
-        for (const WorkPrimitive *p = fastFirst, *q = plainFirst; p || q;
-             p = p->pNext, q = q->pNext, ++seen) {
-            ASSERT_TRUE(p && q);
-            ASSERT_EQ(p - a.data(), q - b.data()) << "position " << seen;
-            ASSERT_LE(seen, c.count);
-        }
-        EXPECT_EQ(seen, c.count);
-    }
-}
-
-TEST(Projection, RecordsAtTheMarkValueStillJoinTheOrderOnce) {
-    // A depth equal to the mark can only come from saturated arithmetic; such records go last, in
-    // index order, with both orderings.
-    std::vector<WorkPrimitive> a(4);
-    const std::int32_t depths[4] = {kDepthTaken, 5, kDepthTaken, 7};
-    for (int i = 0; i < 4; ++i) {
-        a[static_cast<std::size_t>(i)] = AtDepth(0);
-        a[static_cast<std::size_t>(i)].depth = depths[i];
-        a[static_cast<std::size_t>(i)].pNext = nullptr;
-    }
-    std::vector<WorkPrimitive> b = a;
-    for (auto* records : {&a, &b}) {
-        const WorkPrimitive* first = records == &a ? LinkByDepth(*records) : LinkBySelection(*records);
-        std::vector<long> order;
-        for (const WorkPrimitive* p = first; p && order.size() < 8; p = p->pNext)
-            order.push_back(p - records->data());
-        EXPECT_EQ(order, (std::vector<long>{3, 1, 0, 2}));
+    ProjectedObject projected;
+    projected.order = {3};
+    ProjectObject({}, Projector(1000, 1000, 200, 150, 0, 0, 0), projected);
+    EXPECT_TRUE(projected.order.empty());
+    EXPECT_TRUE(projected.screen.empty());
+    const ScreenPoint axis[3] = {{264, 150}, {200, 86}, {200, 150}};
+    for (std::size_t a = 0; a < 3; ++a) {
+        EXPECT_EQ(projected.axis[a].x, axis[a].x) << a;
+        EXPECT_EQ(projected.axis[a].y, axis[a].y) << a;
     }
 }
 

@@ -110,9 +110,9 @@ TEST(TexturedPaint, TexturesComeFromTheDocumentsMemory) {
     p.tpage = 10;
     p.pmode = 2;
     for (std::uint8_t u : {0, 1}) {
+        p.u[0] = p.u[1] = p.u[2] = u;
         auto doc = MakeDoc({p});
-        doc->m_pWork[0].u[0] = doc->m_pWork[0].u[1] = doc->m_pWork[0].u[2] = u;
-        doc->m_timList.push_back(LoadTimBytes(BuildTim(spec).data()).tim);
+        doc->AttachTexture(LoadTimBytes(BuildTim(spec).data()).tim);
         const auto pixels = PaintPixels(*doc, VM_TEXTURED);
         EXPECT_EQ(At(pixels, 220, 130), u == 0 ? RGB(0, 0, 255) : RGB(255, 255, 255)) << int(u);
     }
@@ -143,13 +143,13 @@ TEST(TexturedPaint, RealTexturesShowInTheVramViewAndOnTheSampleModel) {
         auto load = test::LoadTimFile(entry.path().string());
         if (!load.ok)
             continue;
-        loaded.doc->m_timList.push_back(std::move(load.tim));
+        loaded.doc->AttachTexture(std::move(load.tim));
         const auto textured = PaintPixels(*loaded.doc, VM_TEXTURED);
         EXPECT_EQ(textured.size(), std::size_t(kWidth) * kHeight);
         const auto vram = PaintPixels(*loaded.doc, VM_VRAM, {}, 1024, 512);
-        const FrameBuffer memory = BuildFrameBuffer(loaded.doc->m_timList);
+        const FrameBuffer memory = BuildFrameBuffer(loaded.doc->Textures());
         // A pixel inside the image, clear of the outline and the label.
-        const TimImage& tim = loaded.doc->m_timList.front();
+        const TimImage& tim = loaded.doc->Textures().front();
         const int x = std::min(tim.imageX + tim.imageWidth - 2, 1023);
         const int y = std::min(tim.imageY + tim.imageHeight - 2, 511);
         EXPECT_EQ(At(vram, x, y, 1024), WidenWord(memory.Word(x, y))) << entry.path();
@@ -175,7 +175,7 @@ TEST(TexturedPaint, TheSamplesFacesShowTheirOutside) {
     const double angles[][3] = {{0.5, 0.6, 0.0}, {-0.5, 2.5, 0.0}, {0.3, -1.2, 0.4}, {-0.6, 0.6, 0.0}};
     for (std::uint32_t object = 0; object < 2; ++object) {
         loaded.doc->SelectModelObject(object);
-        const std::span<const WorkPrimitive> records(loaded.doc->m_pWork.get(), loaded.doc->WorkCount());
+        const std::span<const WorkPrimitive> records(loaded.doc->Records().data(), loaded.doc->WorkCount());
         V centre{};
         double corners = 0;
         for (const WorkPrimitive& p : records)
@@ -251,6 +251,47 @@ TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
             PaintTextured(records, projected, memory, pictures[k], 320, 240, options);
         }
         EXPECT_TRUE(pictures[0] == pictures[1]) << "dither " << dither;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A kept line takes its place among the polygons by depth: in front of a face it shows, behind it the
+// face covers it.
+TEST(TexturedPaint, KeptLinesAreDrawnAmongThePolygonsByDepth) {
+    WorkPrimitive quad{};
+    quad.attr = PA_QUAD | PA_DOUBLE;
+    quad.colour[0] = 0x0000FF00; // green
+    const double corners[4][2] = {{-100, -100}, {100, -100}, {-100, 100}, {100, 100}};
+    for (int k = 0; k < 4; ++k) {
+        quad.x[k] = corners[k][0];
+        quad.y[k] = corners[k][1];
+    }
+    struct Case {
+        const char* name;
+        std::int16_t z; // of the line; the face is at 0
+        std::uint16_t expected;
+    };
+    const Case cases[] = {{"in front", -500, 31}, {"behind", 500, 31 << 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        KeptPacket line;
+        line.header = 3u | (2u << 8) | (1u << 16) | (0x40u << 24);
+        line.words = {0x400000FF, 0};
+        line.vertexCount = 2;
+        line.vertices = {TmdVector{-200, 0, c.z, 0}, TmdVector{200, 0, c.z, 0}};
+        const Projector projector(1000, 1000, 100, 100, 0, 0, 0);
+        ProjectedObject projected;
+        ProjectObject({&quad, 1}, projector, projected);
+        std::vector<ProjectedPacket> screens;
+        ProjectPackets({&line, 1}, projector, screens);
+        std::vector<std::uint16_t> picture(200 * 200);
+        TexturedPainter painter;
+        painter.Paint({&quad, 1}, projected, FrameBuffer{}, picture, 200, 200, {}, {&line, 1}, screens);
+        EXPECT_EQ(picture[100 * 200 + 150], c.expected);
+        EXPECT_EQ(picture[50 * 200 + 150], 31 << 5) << "the face elsewhere";
     }
 }
 

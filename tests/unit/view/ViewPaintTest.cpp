@@ -88,7 +88,7 @@ TEST(ViewPaint, WireframeWithoutVertexNumbersStillDrawsTheAxes) {
 
 TEST(ViewPaint, QuadNumbersFollowTheOutlineOrder) {
     auto doc = MakeDoc(Scene());
-    doc->m_pCurPrim = &doc->m_pWork[1];
+    doc->SelectPrimitive(1);
     const Lines lines = Paint(doc.get(), VM_WIREFRAME);
     const Lines labels = {"SelectObject pen1", "Polygon 154,105 245,105 245,195 154,195",
                           "TextOut 154 105 \"1\"", "TextOut 245 105 \"2\"",
@@ -158,7 +158,7 @@ TEST(ViewPaint, ObjectTableNamesEveryAttributeBitAndPlacesTheQuadStyleLowerDown)
     first.pmode = 2;
     quad.pmode = 1;
     auto doc = MakeDoc({first, quad});
-    doc->m_pCurPrim = &doc->m_pWork[1];
+    doc->SelectPrimitive(1);
     const Lines lines = Paint(doc.get(), VM_OBJECT_TABLE);
     const Lines expected = {"TextOut 0 16 \"Current Primitive : 1   Current Object : 0 / 1   pmode : 2\"",
                             "TextOut 0 32 \"Gouraud shaded\"",
@@ -194,7 +194,7 @@ TEST(ViewPaint, EmptyDocumentDrawsNothingInAnyMode) {
 
 TEST(ViewPaint, ObjectWithoutPrimitivesDrawsAxesOrTheFirstTableLineOnly) {
     auto doc = MakeDocObjects({Scene(), {}}, 1);
-    ASSERT_EQ(doc->m_pCurPrim, nullptr);
+    ASSERT_EQ(doc->CurrentPrimitive(), nullptr);
     EXPECT_EQ(Paint(doc.get(), VM_WIREFRAME),
               Concat({kPaintStart,
                       {"SelectStockObject NULL_BRUSH", "SelectObject WHITE_BRUSH"},

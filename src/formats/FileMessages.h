@@ -1,7 +1,7 @@
 #pragma once
 // The messages a user is shown when a file cannot be read or written, by the codec's error code.
-#include "formats/LwoImport.h"
-#include "formats/TmdCodec.h"
+#include "LwoImport.h"
+#include "TmdCodec.h"
 
 #include <string_view>
 #include <vector>
