@@ -48,6 +48,28 @@ constexpr CommandInfo kCommands[] = {
     {ID_TEXTURES_WRITE_BACK, "Write the last texture read from game data back where it was found", nullptr,
      Check::none},
     {ID_TEXTURES_LOAD_FOLDER, "Add every TIM of a folder to the textures", nullptr, Check::none},
+    {ID_VIEW_VRAM_RAW, "Show the frame buffer as 15-bit colours", "15-bit words", Check::checkable},
+    {ID_VIEW_VRAM_4BIT, "Show the frame buffer as 4-bit texels through the chosen colour-table row",
+     "4-bit pages", Check::checkable},
+    {ID_VIEW_VRAM_8BIT, "Show the frame buffer as 8-bit texels through the chosen colour-table row",
+     "8-bit pages", Check::checkable},
+    {ID_VIEW_VRAM_WHOLE_WIDTH, "Show the whole width of the frame buffer, or one texture page", nullptr,
+     Check::checkable},
+    {ID_VIEW_VRAM_CLUT_FROM_PRIM, "Read texels through the current primitive's colour table and page",
+     nullptr, Check::none},
+    {ID_TEXTURES_LIST_OVERLAPS, "List where textures' images and colour tables overlap", nullptr,
+     Check::none},
+    {ID_TEXTURES_UPDATE_MODEL, "Offer to keep the model's primitives on a texture's texels when it is moved",
+     nullptr, Check::checked},
+    {ID_TEXTURES_LOAD_DUMP, "Load a raw frame-buffer dump under the textures", nullptr, Check::none},
+    {ID_TEXTURES_SAVE_DUMP, "Save the frame-buffer memory as a raw dump", nullptr, Check::none},
+    {ID_TEXTURES_SAVE_VRAM_PNG, "Save the frame-buffer memory as a PNG picture", nullptr, Check::none},
+    {ID_TEXTURES_CUT_TIM, "Add the marked rectangle of the frame buffer as a new texture", nullptr,
+     Check::none},
+    {ID_TEXTURES_EXPORT_PAGE_PNG, "Save the shown texture page as a PNG through the chosen colour-table row",
+     nullptr, Check::none},
+    {ID_TEXTURES_REPLACE_ROW, "Replace the shown palette row with another TIM's or a PNG's colours", nullptr,
+     Check::none},
     {ID_TEXTURES_SCALE_PROMPT, "Scale 1 to 1", nullptr, Check::none},
     {ID_TEXTURES_SCALE_1_1, "Scale 1 to 1", nullptr, Check::checked},
     {ID_TOOLS_SWAP_XZ, "Swap X and Z values of all points", nullptr, Check::none},
@@ -89,6 +111,12 @@ constexpr MenuItem kDocView[] = {
     kSeparator,
     {"", kViewModesHere},
     kSeparator,
+    {"TIM as &15-bit Words", ID_VIEW_VRAM_RAW},
+    {"TIM as &4-bit Pages", ID_VIEW_VRAM_4BIT},
+    {"TIM as &8-bit Pages", ID_VIEW_VRAM_8BIT},
+    {"TIM Whole Widt&h", ID_VIEW_VRAM_WHOLE_WIDTH},
+    {"TIM Colour Table from &Primitive", ID_VIEW_VRAM_CLUT_FROM_PRIM},
+    kSeparator,
     {"Show &Vertex Numbers", ID_VIEW_SHOW_VERTEX_NUMBERS},
     {"&Dither", ID_VIEW_DITHER},
     kSeparator,
@@ -105,10 +133,23 @@ constexpr MenuItem kDocObject[] = {
     {"S&tats", ID_OBJECT_STATS},
 };
 constexpr MenuItem kDocTextures[] = {
-    {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},    {"&View", ID_TEXTURES_VIEW},
-    {"&Load Folder...", ID_TEXTURES_LOAD_FOLDER}, {"&Import Image...", ID_TEXTURES_IMPORT_IMAGE},
-    {"Save TIM &As...", ID_TEXTURES_SAVE_TIM_AS}, {"&Write Back", ID_TEXTURES_WRITE_BACK},
+    {"&TIM Manager", ID_TEXTURES_TIM_MANAGER},
+    {"&View", ID_TEXTURES_VIEW},
+    {"&Load Folder...", ID_TEXTURES_LOAD_FOLDER},
+    {"&Import Image...", ID_TEXTURES_IMPORT_IMAGE},
+    {"Save TIM &As...", ID_TEXTURES_SAVE_TIM_AS},
+    {"&Write Back", ID_TEXTURES_WRITE_BACK},
     {"Scale &1:1", ID_TEXTURES_SCALE_1_1},
+    kSeparator,
+    {"Load Frame-Buffer &Dump...", ID_TEXTURES_LOAD_DUMP},
+    {"Save Frame-Buffer D&ump...", ID_TEXTURES_SAVE_DUMP},
+    {"Save Frame Buffer as &PNG...", ID_TEXTURES_SAVE_VRAM_PNG},
+    {"&Export Page as PNG...", ID_TEXTURES_EXPORT_PAGE_PNG},
+    {"&Cut Marked Rectangle as TIM", ID_TEXTURES_CUT_TIM},
+    kSeparator,
+    {"List &Overlaps", ID_TEXTURES_LIST_OVERLAPS},
+    {"Offer Model Update on &Move", ID_TEXTURES_UPDATE_MODEL},
+    {"&Replace Palette Row...", ID_TEXTURES_REPLACE_ROW},
 };
 constexpr MenuItem kDocTools[] = {
     {"&Swap X and Z", ID_TOOLS_SWAP_XZ},
@@ -156,6 +197,7 @@ constexpr unsigned kGroupFile[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE};
 constexpr unsigned kGroupEdit[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_REDO};
 constexpr unsigned kGroupPrint[] = {ID_FILE_PRINT};
 constexpr unsigned kGroupModes[] = {kViewModesHere};
+constexpr unsigned kGroupVram[] = {ID_VIEW_VRAM, ID_VIEW_VRAM_RAW, ID_VIEW_VRAM_4BIT, ID_VIEW_VRAM_8BIT};
 constexpr unsigned kGroupPresets[] = {ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_TOP, ID_VIEW_FIT_TO_WINDOW};
 constexpr unsigned kGroupPrims[] = {ID_OBJECT_PREV_PRIM, ID_OBJECT_NEXT_PRIM};
 constexpr unsigned kGroupObjects[] = {ID_OBJECT_PREV_OBJECT, ID_OBJECT_NEXT_OBJECT};
@@ -163,8 +205,8 @@ constexpr unsigned kGroupModify[] = {ID_OBJECT_MODIFY_PRIM};
 constexpr unsigned kGroupAbout[] = {ID_APP_ABOUT};
 
 constexpr std::span<const unsigned> kToolbarGroups[] = {
-    kGroupFile,  kGroupEdit,    kGroupPrint,  kGroupModes, kGroupPresets,
-    kGroupPrims, kGroupObjects, kGroupModify, kGroupAbout,
+    kGroupFile,    kGroupEdit,  kGroupPrint,   kGroupModes,  kGroupVram,
+    kGroupPresets, kGroupPrims, kGroupObjects, kGroupModify, kGroupAbout,
 };
 
 constexpr Accelerator kAccelerators[] = {

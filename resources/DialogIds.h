@@ -15,6 +15,9 @@ constexpr int IDC_PRIM_INDEX = 1003;
 constexpr int IDC_TIM_LIST = 1004;
 constexpr int IDC_TIM_ADD = 1005;
 constexpr int IDC_TIM_REMOVE = 1006;
+constexpr int IDC_TIM_PALETTES = 1044;
+constexpr int IDC_TIM_SHOW_PALETTES = 1045;
+constexpr int IDC_TIM_USE_PALETTE = 1046;
 
 // Primitive modifier.
 constexpr int IDC_GOURAUD = 1009;

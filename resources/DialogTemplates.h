@@ -27,6 +27,9 @@ inline constexpr DialogControl kTimManagerControls[] = {
      229, 80},
     {IDC_TIM_ADD, K::PushButton, "&Add", TabStop, 259, 24, 47, 13},
     {IDC_TIM_REMOVE, K::PushButton, "&Remove", TabStop, 259, 41, 47, 13},
+    {IDC_TIM_PALETTES, K::ListBox, "", VScroll | Border | NoIntegralHeight | TabStop, 13, 95, 229, 56},
+    {IDC_TIM_SHOW_PALETTES, K::PushButton, "&Palettes", TabStop, 259, 95, 47, 13},
+    {IDC_TIM_USE_PALETTE, K::PushButton, "&Use Palette", TabStop, 259, 112, 47, 13},
 };
 
 inline constexpr DialogControl kPrimModifierControls[] = {

@@ -112,6 +112,12 @@ bool CChildFrame::OnCmdMsg(unsigned id, CCmdUI* update) {
         {ID_TEXTURES_IMPORT_IMAGE, &CChildFrame::OnTexturesImportImage, nullptr},
         {ID_TEXTURES_SAVE_TIM_AS, &CChildFrame::OnTexturesSaveTimAs, &CChildFrame::OnUpdateTexturesSaveTimAs},
         {ID_TEXTURES_WRITE_BACK, &CChildFrame::OnTexturesWriteBack, &CChildFrame::OnUpdateTexturesWriteBack},
+        {ID_TEXTURES_LOAD_DUMP, &CChildFrame::OnTexturesLoadDump, nullptr},
+        {ID_TEXTURES_SAVE_DUMP, &CChildFrame::OnTexturesSaveDump, nullptr},
+        {ID_TEXTURES_SAVE_VRAM_PNG, &CChildFrame::OnTexturesSaveVramPng, nullptr},
+        {ID_TEXTURES_EXPORT_PAGE_PNG, &CChildFrame::OnTexturesExportPagePng, nullptr},
+        {ID_TEXTURES_REPLACE_ROW, &CChildFrame::OnTexturesReplaceRow,
+         &CChildFrame::OnUpdateTexturesReplaceRow},
     };
     return DispatchCommand<CChildFrame>(this, kCommands, id, update);
 }

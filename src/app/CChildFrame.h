@@ -63,6 +63,13 @@ class CChildFrame final : public QMdiSubWindow, public CCmdTarget, public IFrame
     void OnUpdateTexturesSaveTimAs(CCmdUI* state);
     void OnTexturesWriteBack();
     void OnUpdateTexturesWriteBack(CCmdUI* state);
+    // The frame-buffer memory as files, and palettes from files, in FrameBufferMenuCommands.cpp.
+    void OnTexturesLoadDump();
+    void OnTexturesSaveDump();
+    void OnTexturesSaveVramPng();
+    void OnTexturesExportPagePng();
+    void OnTexturesReplaceRow();
+    void OnUpdateTexturesReplaceRow(CCmdUI* state);
 
     CPolyvaneApp& m_app;
     CPolyvaneDoc& m_doc;

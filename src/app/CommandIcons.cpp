@@ -154,7 +154,8 @@ bool PaintViewMode(QPainter& p, ViewIcon icon) {
 }
 
 bool PaintCommand(QPainter& p, unsigned id) {
-    if (const ViewModeEntry* mode = ViewModeOfCommand(id))
+    // A mode without a picture in the table (the memory view) draws its own below.
+    if (const ViewModeEntry* mode = ViewModeOfCommand(id); mode && mode->icon != ViewIcon::none)
         return PaintViewMode(p, mode->icon);
     switch (id) {
     case ID_FILE_NEW:
@@ -232,6 +233,26 @@ bool PaintCommand(QPainter& p, unsigned id) {
         p.setBrush(kPaper);
         p.drawRect(QRectF(4.5, 10.5, 7, 4));
         p.fillRect(QRectF(12, 8, 1, 1), kAccent);
+        return true;
+    case ID_VIEW_VRAM:
+        // The memory: a grid of pages, two of them filled.
+        p.setPen(Ink());
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(1.5, 3.5, 13, 9));
+        p.fillRect(QRectF(2, 4, 3, 4), kBlue);
+        p.fillRect(QRectF(8, 8, 3, 4), kYellow);
+        p.setPen(Ink(1.0, kGrey));
+        for (int x = 5; x < 14; x += 3)
+            p.drawLine(QPointF(x + 0.5, 4), QPointF(x + 0.5, 12));
+        return true;
+    case ID_VIEW_VRAM_RAW:
+        Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('W'));
+        return true;
+    case ID_VIEW_VRAM_4BIT:
+        Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('4'));
+        return true;
+    case ID_VIEW_VRAM_8BIT:
+        Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('8'));
         return true;
     case ID_VIEW_FRONT:
         Letter(p, QRectF(1.5, 1.5, 13, 13), QLatin1Char('F'));
@@ -366,8 +387,8 @@ void PaintAppIconInRect(QPainter& painter, const QRectF& rect, unsigned) {
 } // namespace
 
 bool HasCommandIcon(unsigned id) {
-    if (const ViewModeEntry* mode = ViewModeOfCommand(id))
-        return mode->icon != ViewIcon::none;
+    if (const ViewModeEntry* mode = ViewModeOfCommand(id); mode && mode->icon != ViewIcon::none)
+        return true;
     for (const auto& group : resources::ToolbarGroups())
         for (unsigned button : group)
             if (button == id)

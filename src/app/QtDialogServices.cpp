@@ -3,9 +3,12 @@
 #include "QtDialogHost.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QVBoxLayout>
 
 namespace polyvane {
 
@@ -28,6 +31,34 @@ std::optional<COLORREF> QtColorChooser::ChooseColor(COLORREF initial) {
         return std::nullopt;
     return RGB(static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
                static_cast<std::uint8_t>(chosen.blue()));
+}
+
+// The platform's colour chooser inside a dialog of its own, with the switch under it.
+std::optional<IColorChooser::ColourAndFlag> QtColorChooser::ChooseColorAndFlag(COLORREF initial, bool flag,
+                                                                               std::string_view flagName) {
+    QDialog dialog(DialogOwnerWindow());
+    dialog.setWindowTitle(QStringLiteral("Colour"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* colours =
+        new QColorDialog(QColor(GetRValue(initial), GetGValue(initial), GetBValue(initial)), &dialog);
+    colours->setWindowFlags(Qt::Widget);
+    colours->setOptions(QColorDialog::DontUseNativeDialog | QColorDialog::NoButtons);
+    auto* check =
+        new QCheckBox(QString::fromUtf8(flagName.data(), static_cast<qsizetype>(flagName.size())), &dialog);
+    check->setChecked(flag);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(colours);
+    layout->addWidget(check);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QColor chosen = colours->currentColor();
+    return ColourAndFlag{RGB(static_cast<std::uint8_t>(chosen.red()),
+                             static_cast<std::uint8_t>(chosen.green()),
+                             static_cast<std::uint8_t>(chosen.blue())),
+                         check->isChecked()};
 }
 
 QStringList ToQtNameFilters(std::string_view filter) {

@@ -26,6 +26,8 @@ class QtDialogService final : public IDialogService {
 class QtColorChooser final : public IColorChooser {
   public:
     std::optional<COLORREF> ChooseColor(COLORREF initial) override;
+    std::optional<ColourAndFlag> ChooseColorAndFlag(COLORREF initial, bool flag,
+                                                    std::string_view flagName) override;
 };
 
 class QtFileChooser final : public IFileChooser {

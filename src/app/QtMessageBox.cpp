@@ -34,4 +34,13 @@ void QtMessageBox::Show(std::string_view text) {
     box.exec();
 }
 
+bool QtMessageBox::AskYesNo(std::string_view text) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(resources::kAppName),
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    FitCaption(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace polyvane

@@ -14,6 +14,7 @@ void FitCaption(QMessageBox& box);
 class QtMessageBox final : public IMessageBox {
   public:
     void Show(std::string_view text) override;
+    bool AskYesNo(std::string_view text) override;
 };
 
 } // namespace polyvane

@@ -2,10 +2,12 @@
 
 #include "ViewFactory.h"
 
+#include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -29,6 +31,8 @@ ViewWidget::ViewWidget(std::unique_ptr<CView> view, int controlId, IFrameHost* f
     setPalette(palette);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::ClickFocus);
+    // Views read the mouse without a button too (the frame-buffer readout).
+    setMouseTracking(true);
     m_view->SetHost(this);
 }
 
@@ -130,6 +134,11 @@ bool ViewWidget::HasCapture() const {
 
 void ViewWidget::SetWindowText(const std::string& text) {
     setWindowTitle(QString::fromStdString(text));
+}
+
+void ViewWidget::SetStatusText(const std::string& text) {
+    if (auto* frame = qobject_cast<QMainWindow*>(window()))
+        frame->statusBar()->showMessage(QString::fromStdString(text));
 }
 
 unsigned ViewWidget::KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {

@@ -27,6 +27,7 @@ class ViewWidget final : public QWidget, public IViewHost {
     void ReleaseCapture() override;
     [[nodiscard]] bool HasCapture() const override;
     void SetWindowText(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
     [[nodiscard]] IFrameHost* GetParentFrame() const override { return m_frame; }
     void SetScrollSizes(CSize total) override;
     [[nodiscard]] CPoint GetScrollPosition() const override;

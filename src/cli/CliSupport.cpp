@@ -77,4 +77,27 @@ std::optional<FileAndCommands> ParseFileAndCommands(std::span<const std::string>
     return out;
 }
 
+bool ParsePair(std::string_view text, int& x, int& y) {
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return false;
+    const auto first = std::from_chars(text.data(), text.data() + comma, x);
+    const auto second = std::from_chars(text.data() + comma + 1, text.data() + text.size(), y);
+    return first.ec == std::errc() && first.ptr == text.data() + comma && second.ec == std::errc() &&
+           second.ptr == text.data() + text.size();
+}
+
+OptionHandler ValueOptions(std::vector<std::pair<std::string_view, std::optional<std::string>*>> options) {
+    return [options](std::string_view option, std::span<const std::string> rest) {
+        for (const auto& [name, value] : options)
+            if (option == name) {
+                if (rest.empty() || *value)
+                    return -1;
+                *value = rest[0];
+                return 2;
+            }
+        return 0;
+    };
+}
+
 } // namespace polyvane::cli

@@ -52,4 +52,9 @@ bool RunDocCommands(CPolyvaneDoc& doc, const std::vector<DocCommand>& commands);
 
 void PrintUsageError(std::string_view what);
 
+// "X,Y" as two integers; false when the text is anything else.
+bool ParsePair(std::string_view text, int& x, int& y);
+// Options given as `--name VALUE`, each at most once.
+OptionHandler ValueOptions(std::vector<std::pair<std::string_view, std::optional<std::string>*>> options);
+
 } // namespace polyvane::cli

@@ -55,6 +55,19 @@ constexpr CommandUsage kUsages[] = {
      "Finds every TMD model and TIM texture inside a file, an ISO 9660 image, a raw CD image or a cue "
      "sheet, lists each with its address and, with --extract, writes each to a file of its own.",
      RunScan},
+    {"vram", "[--tim PATH]... [--dump-in FILE] [--dump-out FILE] [--png OUT] [--page N --pmode M --clut X,Y]",
+     "Builds the frame-buffer memory from a dump and the textures given, and writes it as a raw dump, a PNG "
+     "of the whole memory or of one texture page read through a colour-table row; with no output, prints "
+     "the textures and their overlaps as JSON.",
+     RunVram},
+    {"tim-edit",
+     "IN.tim OUT.tim [--move X,Y] [--clut-move X,Y] [--palette-from FILE.png|FILE.tim --row N] "
+     "[--set-entry ROW,INDEX,0xWORD]",
+     "Moves a texture's image or colour table in the frame buffer, replaces a colour-table row from a "
+     "picture or another texture, or sets one entry, and writes the result.",
+     RunTimEdit},
+    {"tim-cut", "DUMP OUT.tim --rect X,Y,W,H --bpp 4|8|16 [--clut X,Y]",
+     "Cuts a rectangle of a frame-buffer dump out as a new TIM texture of the depth given.", RunTimCut},
 };
 
 // Text for troff: a backslash is doubled and every hyphen is a minus sign.

@@ -14,6 +14,9 @@ int RunExport(std::span<const std::string> args);
 int RunImport(std::span<const std::string> args);
 int RunTimFromImage(std::span<const std::string> args);
 int RunGpuDraw(std::span<const std::string> args);
+int RunVram(std::span<const std::string> args);
+int RunTimEdit(std::span<const std::string> args);
+int RunTimCut(std::span<const std::string> args);
 int RunInject(std::span<const std::string> args);
 int RunScan(std::span<const std::string> args);
 

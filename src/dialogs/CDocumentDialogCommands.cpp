@@ -7,6 +7,7 @@
 #include "model/CPolyvaneDoc.h"
 #include "platform/CommonDialogs.h"
 #include "texture/CTimManagerDlg.h"
+#include "texture/TextureWorkbench.h"
 #include "texture/TimFolder.h"
 
 #include <functional>
@@ -32,6 +33,12 @@ constexpr Entry kCommands[] = {
 void HookTextureChanges(CPolyvaneDoc& doc, CTimManagerDlg& dlg) {
     dlg.m_addTexture = [&doc](TimImage&& tim) { doc.AddTexture(std::move(tim)); };
     dlg.m_removeTexture = [&doc](std::string_view name) { return doc.RemoveTexture(name); };
+    dlg.m_choosePalette = [&doc](std::string_view name, std::size_t row) {
+        const auto found = FindTim(doc.Textures(), name);
+        if (found != doc.Textures().end())
+            (void)EditTexture(doc, static_cast<std::size_t>(std::distance(doc.Textures().begin(), found)),
+                              "Choose Palette", [row](TimImage& tim) { return ChooseTimPalette(tim, row); });
+    };
 }
 
 std::unique_ptr<CCmdTarget> MakeCommands(CPolyvaneDoc& doc) {

@@ -31,10 +31,9 @@ void PageTextures::Load(std::span<const TimImage> tims) {
     }
     for (const TimImage& tim : tims) {
         if (tim.hasClut && tim.clutWidth > 0) {
-            // The record keeps at most 256 colour words: as many whole rows as fit.
-            const int rows = std::min<int>(tim.clutHeight, int(kTimClutEntries) / tim.clutWidth);
-            m_memory->WriteRect(tim.clutX, tim.clutY, tim.clutWidth, rows,
-                                std::span(tim.clut, std::size_t(rows) * tim.clutWidth));
+            // Every whole row of the colour table the record keeps.
+            const int rows = static_cast<int>(tim.ClutRows());
+            m_memory->WriteRect(tim.clutX, tim.clutY, tim.clutWidth, rows, tim.clutTable);
             Mark(tim.clutX, tim.clutY, tim.clutWidth, rows);
         }
         const std::vector<std::uint16_t> words = FrameBufferWords(tim);

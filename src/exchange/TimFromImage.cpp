@@ -1,5 +1,7 @@
 #include "TimFromImage.h"
 
+#include "PngCodec.h"
+#include "formats/TimEdits.h"
 #include "formats/TimImage.h"
 #include "platform/ByteReader.h"
 
@@ -112,12 +114,36 @@ std::vector<std::uint8_t> EncodeTim(const TimImage& tim) {
     if (tim.hasClut && tim.clutWidth > 0) {
         // Whole rows of the colour words the record keeps.
         clutWidth = tim.clutWidth;
-        const std::size_t rows = std::min<std::size_t>(tim.clutHeight, kTimClutEntries / clutWidth);
-        clut.assign(tim.clut, tim.clut + rows * clutWidth);
+        clut.assign(tim.clutTable.begin(),
+                    tim.clutTable.begin() + std::ptrdiff_t(tim.ClutRows() * clutWidth));
     }
     const TimFromImageOptions placement{0, tim.imageX, tim.imageY, tim.clutX, tim.clutY};
     return TimBytes(tim.pixelMode | (clut.empty() ? 0u : 0x08u), clut, clutWidth, placement, tim.imageWidth,
                     tim.imageHeight, words);
+}
+
+PaletteFromFile ReadPaletteFile(const std::string& path, std::size_t rowLength) {
+    PaletteFromFile result;
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        result.error = "Cannot read " + path;
+        return result;
+    }
+    if (auto image = DecodePng(*bytes)) {
+        // One more than the row holds is enough to tell that the picture has too many.
+        result.words = DistinctColourWords(image->rgba, rowLength);
+        return result;
+    }
+    auto tim = ReadTim(*bytes);
+    if (!tim) {
+        result.error = path + ": neither a PNG picture nor a TIM texture (" + TimErrorText(tim.error()) + ")";
+        return result;
+    }
+    const std::size_t length = std::min(tim->ClutRowLength(), tim->clutTable.size());
+    result.words.assign(tim->clutTable.begin(), tim->clutTable.begin() + std::ptrdiff_t(length));
+    if (result.words.empty())
+        result.error = path + ": the texture has no colour table";
+    return result;
 }
 
 std::vector<std::uint16_t> FrameBufferWords(const TimImage& tim) {

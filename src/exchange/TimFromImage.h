@@ -32,6 +32,15 @@ struct TimFromImageResult {
 // A loaded texture as a TIM file again (4-, 8- and 15-bit; the colour words the record keeps).
 [[nodiscard]] std::vector<std::uint8_t> EncodeTim(const TimImage& tim);
 
+// The colour words a palette row is replaced with from a file: a PNG's distinct colours (nearest
+// 15-bit words, first seen first), or a TIM's first colour-table row. Empty words and an error text
+// when the file cannot be read or holds no colours.
+struct PaletteFromFile {
+    std::vector<std::uint16_t> words;
+    std::string error;
+};
+[[nodiscard]] PaletteFromFile ReadPaletteFile(const std::string& path, std::size_t rowLength);
+
 [[nodiscard]] TimFromImageResult MakeTimFromImage(const RgbaImage& image, const TimFromImageOptions& options);
 
 } // namespace polyvane

@@ -14,6 +14,12 @@ inline constexpr std::uint8_t kPixelMode4Bit = 0;
 inline constexpr std::uint8_t kPixelMode8Bit = 1;
 inline constexpr std::uint8_t kPixelMode15Bit = 2;
 
+// True when the rectangle of `width` words by `height` rows at (x, y) lies wholly in the memory.
+[[nodiscard]] constexpr bool InsideFrameBuffer(long long x, long long y, long long width, long long height) {
+    return x >= 0 && y >= 0 && width >= 0 && height >= 0 && x + width <= kFrameBufferWidth &&
+           y + height <= kFrameBufferHeight;
+}
+
 // Texels in one 16-bit frame-buffer word for a texture colour mode: 4 (4-bit), 2 (8-bit), else 1.
 [[nodiscard]] constexpr int TexelsPerUnit(std::uint8_t mode) {
     return mode == kPixelMode4Bit ? 4 : mode == kPixelMode8Bit ? 2 : 1;

@@ -90,8 +90,8 @@ Result<TimImage, TimError> ReadTim(std::span<const std::uint8_t> bytes) {
     if (tim.hasClut) {
         if (!reader.readU32LE(tim.clutLength))
             return TimError::noClutLength;
-        // The block must hold at least its own 8-byte header. Longer blocks (several palettes) keep
-        // their first 256 colour words; the rest is skipped.
+        // The block must hold at least its own 8-byte header. Every row of a longer block (several
+        // palettes) is kept; `clut` holds the first 256 colour words.
         if (tim.clutLength < 12)
             return TimError::badClut;
         auto block = reader.take(tim.clutLength - 4);
@@ -102,9 +102,10 @@ Result<TimImage, TimError> ReadTim(std::span<const std::uint8_t> bytes) {
         tim.clutY = LoadU16LE(p + 2);
         tim.clutWidth = LoadU16LE(p + 4);
         tim.clutHeight = LoadU16LE(p + 6);
-        const std::size_t words = tim.ClutEntries();
-        for (std::size_t i = 0; i < words; ++i)
-            tim.clut[i] = LoadU16LE(p + 8 + 2 * i);
+        tim.clutTable.resize((tim.clutLength - 12) / 2);
+        for (std::size_t i = 0; i < tim.clutTable.size(); ++i)
+            tim.clutTable[i] = LoadU16LE(p + 8 + 2 * i);
+        std::copy_n(tim.clutTable.begin(), tim.ClutEntries(), tim.clut);
     } else {
         tim.clutLength = 0;
         tim.clutX = tim.clutY = tim.clutWidth = tim.clutHeight = 0;
@@ -174,7 +175,25 @@ std::size_t TimImage::ClutEntries() const {
     return std::min<std::size_t>((clutLength - 12) / 2, kTimClutEntries);
 }
 
+std::size_t TimImage::ClutRowLength() const {
+    return clutWidth > 0 ? clutWidth : std::max<std::size_t>(clutTable.size(), 1);
+}
+
+std::size_t TimImage::ClutRows() const {
+    return clutTable.size() / ClutRowLength();
+}
+
+void TimImage::TableChanged() {
+    std::fill(std::begin(clut), std::end(clut), std::uint16_t{0});
+    std::copy_n(clutTable.begin(), std::min(clutTable.size(), kTimClutEntries), clut);
+    MakeBitmapInfo(true);
+}
+
 void TimImage::BuildBitmapInfo() {
+    MakeBitmapInfo(false);
+}
+
+void TimImage::MakeBitmapInfo(bool paletteOnly) {
     bitmapInfo = BITMAPINFO{};
     BITMAPINFOHEADER& h = bitmapInfo.bmiHeader;
     h.biSize = sizeof(BITMAPINFOHEADER);
@@ -185,11 +204,12 @@ void TimImage::BuildBitmapInfo() {
     h.biBitCount = DisplayBitCount();
     h.biClrUsed = h.biBitCount == 4 ? 16 : h.biBitCount == 8 ? 256 : 0;
 
-    const std::size_t supplied = ClutEntries();
+    const std::size_t first = std::size_t{paletteRow} * ClutRowLength();
+    const std::size_t supplied = first < clutTable.size() ? clutTable.size() - first : 0;
     for (std::uint32_t i = 0; i < h.biClrUsed; ++i) {
         RGBQUAD& q = bitmapInfo.bmiColors[i];
         if (i < supplied) {
-            const COLORREF c = TimWordToColour(clut[i]);
+            const COLORREF c = TimWordToColour(clutTable[first + i]);
             q.rgbRed = GetRValue(c);
             q.rgbGreen = GetGValue(c);
             q.rgbBlue = GetBValue(c);
@@ -200,7 +220,7 @@ void TimImage::BuildBitmapInfo() {
         }
     }
 
-    if (pixelMode == kTimMode4Bit && pixels) {
+    if (pixelMode == kTimMode4Bit && pixels && !paletteOnly) {
         // The TIM holds the left pixel of a byte in its low half, the bitmap format in its high half.
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(ImageBytes(), pixels.size()));
         std::uint8_t* p = pixels.data();

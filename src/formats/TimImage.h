@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace polyvane {
 
@@ -71,7 +72,11 @@ struct TimImage {
     std::uint16_t clutY = 0;
     std::uint16_t clutWidth = 0;
     std::uint16_t clutHeight = 0;
-    std::uint16_t clut[kTimClutEntries] = {};
+    std::uint16_t clut[kTimClutEntries] = {}; // the table's first 256 words
+    // Every colour word of the table, row after row of clutWidth words; clut keeps the first 256.
+    std::vector<std::uint16_t> clutTable;
+    // The colour-table row the picture is shown through.
+    std::uint16_t paletteRow = 0;
     std::uint32_t imageLength = 0; // as read: bytes in the image block, its length word and header included
     std::uint16_t imageX = 0;
     std::uint16_t imageY = 0;
@@ -84,6 +89,12 @@ struct TimImage {
 
     // Builds bitmapInfo and reorders 4-bit pixel data; the last step of loading.
     void BuildBitmapInfo();
+    // After a change to clutTable or paletteRow: clut and the display palette follow it.
+    void TableChanged();
+
+    // Words of one colour-table row (clutWidth, or the whole table when that is 0) and rows held.
+    [[nodiscard]] std::size_t ClutRowLength() const;
+    [[nodiscard]] std::size_t ClutRows() const;
 
     // Colour words the file supplied (at most 256); palette entries beyond them are a grey ramp.
     [[nodiscard]] std::size_t ClutEntries() const;
@@ -94,6 +105,10 @@ struct TimImage {
     [[nodiscard]] std::uint16_t DisplayBitCount() const;
     // Bytes of pixel data the image's size covers: imageWidth x imageHeight x 2.
     [[nodiscard]] std::uint64_t ImageBytes() const { return std::uint64_t{imageWidth} * imageHeight * 2; }
+
+  private:
+    // The header and palette, and with !paletteOnly the 4-bit reorder too.
+    void MakeBitmapInfo(bool paletteOnly);
 };
 
 enum class TimError {

@@ -10,6 +10,7 @@
 #include "formats/TmdModel.h"
 #include "formats/TmdTypes.h"
 #include "formats/VertexSharing.h"
+#include "gpu/FrameBuffer.h"
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
 
@@ -92,6 +93,14 @@ class CPolyvaneDoc : public CDocument {
     // The model of `fresh` (the same file read again) in place of this one, the selection kept where
     // it can be; the history is cleared, since its steps name records of the old model.
     void ReloadFrom(CPolyvaneDoc& fresh);
+    // Replaces texture `position` of the list with `after`, and the records of `records` with their
+    // texture fields after, as one step named `name`; false when there is no such texture.
+    bool ChangeTexture(std::size_t position, const std::string& name, TimImage after,
+                       std::vector<TexelFieldsEdit> records = {});
+    // The frame-buffer memory the textures are written over (a loaded dump); null when there is none.
+    [[nodiscard]] const FrameBuffer* FrameBufferDump() const { return m_frameBufferDump.get(); }
+    // Sets or (with none) removes the dump, as one step.
+    void SetFrameBufferDump(std::optional<FrameBuffer> dump);
     // The last texture added now lives in the file at `path` (it was written there); not a step of
     // the history, as saving the model is not.
     void LastTextureSavedAs(std::string path);
@@ -175,6 +184,12 @@ class CPolyvaneDoc : public CDocument {
 
     static inline CommandExtensionFactory s_makeCommandExtension = nullptr;
     std::unique_ptr<CCmdTarget> m_pCommandExtension;
+
+    friend class TextureChangeStep;
+    friend class DumpStep;
+    // The record `edit` names; null when there is none.
+    WorkPrimitive* EditedRecord(const TexelFieldsEdit& edit);
+    std::shared_ptr<const FrameBuffer> m_frameBufferDump;
 
     std::uint64_t m_lastMergeKey = 0;
     bool m_bClipValid = false;

@@ -79,6 +79,14 @@ class ObjectStep : public UndoStep {
     bool m_selfInverse;
 };
 
+// One record's texture fields (page, colour table, coordinates) before and after a change made with
+// a texture's, found by object and primitive index.
+struct TexelFieldsEdit {
+    std::uint32_t object = 0;
+    std::uint32_t primitive = 0;
+    WorkPrimitive before{}, after{};
+};
+
 // Adding or removing one texture of the list. The texture not in the list is held by the step.
 class TextureStep : public UndoStep {
   public:

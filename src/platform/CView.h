@@ -31,6 +31,8 @@ class IViewHost {
     virtual void ReleaseCapture() = 0;
     [[nodiscard]] virtual bool HasCapture() const = 0;
     virtual void SetWindowText(const std::string& text) = 0;
+    // A line in the frame's status bar (what lies under the mouse); ignored without one.
+    virtual void SetStatusText(const std::string& text) { (void)text; }
     // The frame around the view's window; null without one.
     [[nodiscard]] virtual IFrameHost* GetParentFrame() const { return nullptr; }
 

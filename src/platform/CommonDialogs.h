@@ -19,6 +19,18 @@ class IColorChooser {
     // Shows the chooser fully expanded, any colour allowed, preset to `initial`; the chosen colour,
     // or none when cancelled.
     virtual std::optional<COLORREF> ChooseColor(COLORREF initial) = 0;
+    // The same with a switch named `flagName` beside the colours, preset to `flag`; the colour and
+    // the switch, or none when cancelled. Without a switch of its own the chooser keeps `flag`.
+    struct ColourAndFlag {
+        COLORREF colour;
+        bool flag;
+    };
+    virtual std::optional<ColourAndFlag> ChooseColorAndFlag(COLORREF initial, bool flag,
+                                                            std::string_view flagName) {
+        (void)flagName;
+        const auto colour = ChooseColor(initial);
+        return colour ? std::optional<ColourAndFlag>(ColourAndFlag{*colour, flag}) : std::nullopt;
+    }
 };
 
 class IFileChooser {

@@ -40,4 +40,8 @@ void AfxMessageBox(std::string_view text) {
     MessageBoxService().Show(text);
 }
 
+bool AfxAskYesNo(std::string_view text) {
+    return MessageBoxService().AskYesNo(text);
+}
+
 } // namespace polyvane

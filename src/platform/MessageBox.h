@@ -14,6 +14,12 @@ class IMessageBox {
     virtual ~IMessageBox() = default;
     // Shows `text` with one OK button and returns when the user has closed it.
     virtual void Show(std::string_view text) = 0;
+    // Asks `text` with Yes and No buttons: true for Yes. Without buttons of its own the box shows the
+    // text and answers Yes.
+    virtual bool AskYesNo(std::string_view text) {
+        Show(text);
+        return true;
+    }
 };
 
 // Collects every text shown; the default service, and the one tests inspect.
@@ -36,6 +42,8 @@ HeadlessMessageBox& DefaultHeadlessMessageBox();
 
 // Shows one message with an OK button through the installed service.
 void AfxMessageBox(std::string_view text);
+// Asks one question with Yes and No buttons through the installed service; true for Yes.
+bool AfxAskYesNo(std::string_view text);
 
 // Installs a service for the lifetime of a scope.
 using ScopedMessageBox = ScopedService<IMessageBox, SetMessageBoxService>;

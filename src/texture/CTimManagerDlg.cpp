@@ -2,6 +2,7 @@
 
 #include "DialogIds.h"
 #include "TimFiles.h"
+#include "formats/TimEdits.h"
 #include "platform/CommonDialogs.h"
 
 namespace polyvane {
@@ -12,6 +13,8 @@ using Entry = CommandEntry<CTimManagerDlg>;
 constexpr Entry kControls[] = {
     {IDC_TIM_ADD, &CTimManagerDlg::OnAdd, nullptr},
     {IDC_TIM_REMOVE, &CTimManagerDlg::OnRemove, nullptr},
+    {IDC_TIM_SHOW_PALETTES, &CTimManagerDlg::OnShowPalettes, nullptr},
+    {IDC_TIM_USE_PALETTE, &CTimManagerDlg::OnUsePalette, nullptr},
 };
 
 constexpr const char* kTimDefaultExtension = ".TIM";
@@ -63,6 +66,40 @@ void CTimManagerDlg::OnRemove() {
     const std::string name(TimNameOfLabel(GetHost()->ListGetText(IDC_TIM_LIST, line)));
     m_removeTexture(name);
     GetHost()->ListDeleteString(IDC_TIM_LIST, line);
+}
+
+void CTimManagerDlg::OnShowPalettes() {
+    const int line = SelectedLine();
+    if (line >= 0)
+        ShowPalettesOf(GetHost()->ListGetText(IDC_TIM_LIST, line));
+}
+
+void CTimManagerDlg::ShowPalettesOf(const std::string& name) {
+    IDialogHost* host = GetHost();
+    if (!host || !m_pTimList)
+        return;
+    while (host->ListGetCount(IDC_TIM_PALETTES) > 0)
+        host->ListDeleteString(IDC_TIM_PALETTES, 0);
+    m_paletteOwner = name;
+    const auto found = FindTim(*m_pTimList, m_paletteOwner);
+    if (found == m_pTimList->end() || !found->hasClut)
+        return;
+    for (std::size_t row = 0; row < found->ClutRows(); ++row)
+        host->ListAddString(IDC_TIM_PALETTES, "Row " + std::to_string(row) + " at (" +
+                                                  std::to_string(found->clutX) + ", " +
+                                                  std::to_string(found->clutY + row) + ")" +
+                                                  (row == found->paletteRow ? "  (shown)" : ""));
+}
+
+void CTimManagerDlg::OnUsePalette() {
+    IDialogHost* host = GetHost();
+    const int row = host ? host->ListGetCurSel(IDC_TIM_PALETTES) : -1;
+    if (row < 0 || !m_pTimList || m_paletteOwner.empty())
+        return;
+    if (m_choosePalette)
+        m_choosePalette(m_paletteOwner, std::size_t(row));
+    // The list follows: the chosen row is marked as shown.
+    ShowPalettesOf(std::string(m_paletteOwner));
 }
 
 void CTimManagerDlg::OnOK() {

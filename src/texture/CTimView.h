@@ -1,7 +1,10 @@
 #pragma once
 // The texture view: the texture the current primitive uses, magnified, with the primitive's
 // texture outline over it; dragging a corner, or the whole outline, changes u and v. Textures, View
-// given again brings back the model view the texture view stands in for.
+// given again brings back the model view the texture view stands in for. Under the texture, a
+// texture with several colour-table rows shows a row chooser, and the shown row's entries stand in a
+// palette strip: click an entry to change its colour, drag one onto another to swap them, click a row
+// to show the texture through it, Ctrl+click a row to copy the shown row over it.
 #include "model/CPolyvaneDoc.h"
 #include "platform/CScrollView.h"
 
@@ -34,8 +37,13 @@ class CTimView : public CScrollView {
     // The last mouse position, in logical coordinates.
     CPoint m_ptLast{};
 
+    // The palette entry a press in the strip took, for a swap on release; -1 without one.
+    int m_nPressedEntry = -1;
+
   private:
     [[nodiscard]] const WorkPrimitive* CurrentPrimitive() const;
+    // Presses and releases over the row chooser and the palette strip; true when taken.
+    bool PaletteMouse(bool press, unsigned flags, CPoint point);
 };
 
 } // namespace polyvane

@@ -16,11 +16,10 @@ void PutInside(FrameBuffer& memory, long long x, long long y, std::uint16_t word
 } // namespace
 
 void UploadTim(FrameBuffer& memory, const TimImage& tim) {
-    const std::size_t entries = tim.ClutEntries();
-    const std::size_t clutRow = tim.clutWidth > 0 ? tim.clutWidth : std::max<std::size_t>(entries, 1);
-    for (std::size_t i = 0; i < entries; ++i)
+    const std::size_t clutRow = tim.ClutRowLength();
+    for (std::size_t i = 0; tim.hasClut && i < tim.clutTable.size(); ++i)
         PutInside(memory, tim.clutX + static_cast<long long>(i % clutRow),
-                  tim.clutY + static_cast<long long>(i / clutRow), tim.clut[i]);
+                  tim.clutY + static_cast<long long>(i / clutRow), tim.clutTable[i]);
 
     if (!tim.pixels || tim.imageWidth == 0)
         return;
@@ -49,8 +48,11 @@ FrameBuffer BuildFrameBuffer(const TimList& list) {
     return memory;
 }
 
-void RebuildFrameBuffer(FrameBuffer& memory, const TimList& list) {
-    memory.Clear();
+void RebuildFrameBuffer(FrameBuffer& memory, const TimList& list, const FrameBuffer* under) {
+    if (under)
+        memory = *under;
+    else
+        memory.Clear();
     for (const TimImage& tim : list)
         UploadTim(memory, tim);
 }

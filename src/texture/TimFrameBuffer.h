@@ -12,7 +12,7 @@ void UploadTim(FrameBuffer& memory, const TimImage& tim);
 
 // A memory holding every texture of `list`, the first written first.
 [[nodiscard]] FrameBuffer BuildFrameBuffer(const TimList& list);
-// The same into an existing memory, which is cleared first.
-void RebuildFrameBuffer(FrameBuffer& memory, const TimList& list);
+// The same into an existing memory, which first holds `under` (a loaded dump) or is cleared.
+void RebuildFrameBuffer(FrameBuffer& memory, const TimList& list, const FrameBuffer* under = nullptr);
 
 } // namespace polyvane

@@ -1,5 +1,6 @@
 #include "CPolyvaneView.h"
 #include "CPreviewScreen.h"
+#include "ViewDrawing.h"
 #include "ViewIds.h"
 #include "platform/DisplayService.h"
 
@@ -34,13 +35,20 @@ constexpr Entry kCommands[] = {
     {ID_VIEW_FIT_TO_WINDOW, &CPolyvaneView::OnViewFitToWindow, nullptr},
     {ID_OBJECT_PREVIEW, &CPolyvaneView::OnPreview, nullptr},
     {ID_TEXTURES_VIEW, &CPolyvaneView::OnTexturesView, &CPolyvaneView::OnUpdateTexturesView},
+    {ID_VIEW_VRAM_RAW, &CPolyvaneView::OnViewVramRaw, &CPolyvaneView::OnUpdateViewVramRaw},
+    {ID_VIEW_VRAM_4BIT, &CPolyvaneView::OnViewVram4Bit, &CPolyvaneView::OnUpdateViewVram4Bit},
+    {ID_VIEW_VRAM_8BIT, &CPolyvaneView::OnViewVram8Bit, &CPolyvaneView::OnUpdateViewVram8Bit},
+    {ID_VIEW_VRAM_WHOLE_WIDTH, &CPolyvaneView::OnViewVramWholeWidth,
+     &CPolyvaneView::OnUpdateViewVramWholeWidth},
+    {ID_VIEW_VRAM_CLUT_FROM_PRIM, &CPolyvaneView::OnViewVramClutFromPrim, nullptr},
+    {ID_TEXTURES_LIST_OVERLAPS, &CPolyvaneView::OnTexturesListOverlaps, nullptr},
+    {ID_TEXTURES_UPDATE_MODEL, &CPolyvaneView::OnTexturesUpdateModel,
+     &CPolyvaneView::OnUpdateTexturesUpdateModel},
+    {ID_TEXTURES_CUT_TIM, &CPolyvaneView::OnTexturesCutTim, &CPolyvaneView::OnUpdateTexturesCutTim},
 };
 
 constexpr COLORREF kHighlightColour = RGB(255, 64, 0);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
-// Texture names in the VRAM mode: light letters on a dark plate read over any picture.
-constexpr COLORREF kLabelPlate = RGB(16, 16, 32);
-constexpr COLORREF kLabelInk = RGB(255, 255, 224);
 constexpr std::int32_t kLineHeight = 16;
 
 // Draws record `p`'s outline through its projected screen points.
@@ -79,9 +87,20 @@ std::string Fixed(double value) {
     return error == std::errc{} ? std::string(text.data(), end) : std::string();
 }
 
-// Blits frame-buffer words (width x height, row after row) widened to 8 bits a channel onto the
-// surface's rectangle (x, y, destWidth, destHeight).
-// `bits` is the buffer the bitmap is built in.
+void Wrap(double& angle) {
+    if (angle > kAngleWrap)
+        angle -= kAngleWrap;
+    if (angle < -kAngleWrap)
+        angle += kAngleWrap;
+}
+
+// Differences of mouse positions as a 32-bit register forms them: wrapping, never undefined.
+std::int32_t Difference(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+} // namespace
+
 void BlitWords(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t destWidth, std::int32_t destHeight,
                std::span<const std::uint16_t> words, std::int32_t width, std::int32_t height,
                std::vector<std::uint8_t>& bits) {
@@ -102,27 +121,12 @@ void BlitWords(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t destWidth,
     pDC->StretchDIBits(x, y, destWidth, destHeight, 0, 0, width, height, bits, info);
 }
 
-// A rectangle's outline in the current pen, nothing filled.
 void Outline(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
     const HGDIOBJ oldBrush = pDC->SelectStockObject(NULL_BRUSH);
     const CPoint corners[4] = {{x, y}, {x + width, y}, {x + width, y + height}, {x, y + height}};
     pDC->Polygon(corners, 4);
     pDC->SelectObject(oldBrush);
 }
-
-void Wrap(double& angle) {
-    if (angle > kAngleWrap)
-        angle -= kAngleWrap;
-    if (angle < -kAngleWrap)
-        angle += kAngleWrap;
-}
-
-// Differences of mouse positions as a 32-bit register forms them: wrapping, never undefined.
-std::int32_t Difference(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-} // namespace
 
 std::int32_t VramScaleHalves(std::int32_t width, std::int32_t height) {
     const std::int32_t halves = std::min(width * 2 / kFrameBufferWidth, height * 2 / kFrameBufferHeight);
@@ -298,20 +302,26 @@ void CPolyvaneView::EndDrag() {
         ReleaseCapture();
 }
 
-void CPolyvaneView::OnLButtonDown(unsigned, CPoint point) {
-    BeginDrag(DRAG_ROTATE, point);
+void CPolyvaneView::OnLButtonDown(unsigned flags, CPoint point) {
+    if (!VramMouse(VramEvent::leftDown, flags, point))
+        BeginDrag(DRAG_ROTATE, point);
 }
-void CPolyvaneView::OnRButtonDown(unsigned, CPoint point) {
-    BeginDrag(DRAG_DISTANCE, point);
+void CPolyvaneView::OnRButtonDown(unsigned flags, CPoint point) {
+    if (!VramMouse(VramEvent::rightDown, flags, point))
+        BeginDrag(DRAG_DISTANCE, point);
 }
-void CPolyvaneView::OnLButtonUp(unsigned, CPoint) {
-    EndDrag();
+void CPolyvaneView::OnLButtonUp(unsigned flags, CPoint point) {
+    if (!VramMouse(VramEvent::leftUp, flags, point))
+        EndDrag();
 }
-void CPolyvaneView::OnRButtonUp(unsigned, CPoint) {
-    EndDrag();
+void CPolyvaneView::OnRButtonUp(unsigned flags, CPoint point) {
+    if (!VramMouse(VramEvent::rightUp, flags, point))
+        EndDrag();
 }
 
 void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
+    if (VramMouse(VramEvent::move, flags, point))
+        return;
     if (m_dragMode == DRAG_DISTANCE && HasCapture()) {
         const std::int32_t dy = Difference(point.y, m_lastY);
         m_lastX = point.x;
@@ -417,7 +427,7 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
     const CRect client = pDC->GetClientRect();
     const std::int32_t width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
-        RebuildFrameBuffer(m_memory, doc.Textures());
+        RebuildFrameBuffer(m_memory, doc.Textures(), doc.FrameBufferDump());
         m_picture.resize(std::size_t(width) * std::size_t(height));
         m_painter.Paint(doc.Records(), m_projected, m_memory, m_picture, width, height, m_textured,
                         doc.KeptPackets(doc.SelectedObject()), m_packetsProjected);
@@ -433,46 +443,6 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightP
         DrawRecord(pDC, *cur, m_projected.screen[*index]);
     pDC->SelectObject(oldBrush);
     pDC->SelectObject(oldPen);
-}
-
-// The whole frame-buffer memory scaled by whole or half steps to fit, the loaded textures' image
-// rectangles named, and the current primitive's texture page and colour-table row outlined.
-void CPolyvaneView::DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
-    const CRect client = pDC->GetClientRect();
-    const std::int32_t halves = VramScaleHalves(client.right, client.bottom);
-    auto scaled = [halves](std::int32_t v) {
-        return static_cast<std::int32_t>(std::int64_t(v) * halves / 2);
-    };
-    RebuildFrameBuffer(m_memory, doc.Textures());
-    BlitWords(pDC, 0, 0, scaled(kFrameBufferWidth), scaled(kFrameBufferHeight), m_memory.Words(),
-              kFrameBufferWidth, kFrameBufferHeight, m_pictureBits);
-    const HGDIOBJ greyPen = pDC->CreatePen(PS_SOLID, 1, kGrey);
-    const HGDIOBJ penBefore = pDC->SelectObject(greyPen);
-    for (const TimImage& tim : doc.Textures())
-        Outline(pDC, scaled(tim.imageX), scaled(tim.imageY), scaled(tim.imageWidth), scaled(tim.imageHeight));
-    pDC->SelectObject(penBefore);
-    pDC->DeleteObject(greyPen);
-    const WorkPrimitive* cur = doc.CurrentPrimitive();
-    if (cur && (cur->attr & PA_TEXTURED)) {
-        const HGDIOBJ oldPen = pDC->SelectObject(highlightPen);
-        Outline(pDC, scaled(TexturePageX(cur->tpage)), scaled(TexturePageY(cur->tpage)),
-                scaled(TexturePageWords(cur->pmode)), scaled(256));
-        if (cur->pmode == kPixelMode4Bit || cur->pmode == kPixelMode8Bit)
-            Outline(pDC, scaled(cur->clutX), scaled(cur->clutY),
-                    scaled(cur->pmode == kPixelMode4Bit ? 16 : 256), std::max(scaled(1), 1));
-        pDC->SelectObject(oldPen);
-    }
-    // The names last, each on a plate of its own, so that neither busy texels nor a later outline
-    // hide a letter; a name never starts off the window.
-    const int modeBefore = pDC->SetBkMode(OPAQUE);
-    const COLORREF plateBefore = pDC->SetBkColor(kLabelPlate);
-    const COLORREF inkBefore = pDC->SetTextColor(kLabelInk);
-    for (const TimImage& tim : doc.Textures())
-        pDC->TextOut(std::max(scaled(tim.imageX) + 2, 0), std::max(scaled(tim.imageY) + 2, 0),
-                     " " + std::filesystem::path(tim.fileName).filename().string() + " ");
-    pDC->SetTextColor(inkBefore);
-    pDC->SetBkColor(plateBefore);
-    pDC->SetBkMode(modeBefore);
 }
 
 void CPolyvaneView::ProjectDocument(const CPolyvaneDoc& doc, CPoint centre) {

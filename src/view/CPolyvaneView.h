@@ -11,6 +11,7 @@
 #include "model/Projection.h"
 #include "platform/CDC.h"
 #include "platform/CView.h"
+#include "texture/TextureWorkbench.h"
 
 #include <array>
 #include <cstddef>
@@ -74,6 +75,38 @@ class CPolyvaneView : public CView {
     void OnUpdateViewShowVertexNumbers(CCmdUI* pCmdUI);
     void OnUpdateTexturesView(CCmdUI* pCmdUI);
 
+    // The VRAM mode's workbench (VramMode.cpp): how the memory is read, and the drag under way.
+    void OnViewVramRaw();
+    void OnViewVram4Bit();
+    void OnViewVram8Bit();
+    void OnViewVramWholeWidth();
+    void OnViewVramClutFromPrim();
+    void OnUpdateViewVramRaw(CCmdUI* pCmdUI);
+    void OnUpdateViewVram4Bit(CCmdUI* pCmdUI);
+    void OnUpdateViewVram8Bit(CCmdUI* pCmdUI);
+    void OnUpdateViewVramWholeWidth(CCmdUI* pCmdUI);
+    void OnTexturesListOverlaps();
+    void OnTexturesUpdateModel();
+    void OnUpdateTexturesUpdateModel(CCmdUI* pCmdUI);
+    void OnTexturesCutTim();
+    void OnUpdateTexturesCutTim(CCmdUI* pCmdUI);
+
+    struct VramState {
+        int pmode = -1;         // -1: 15-bit words; else 4- or 8-bit texels (kPixelMode4Bit, ...)
+        bool wholeWidth = true; // else only texture page `page`
+        std::uint8_t page = 0;
+        std::uint16_t clutX = 0; // the colour-table row texels are read through
+        std::uint16_t clutY = 0;
+        bool updateModel = true; // moves keep the model's primitives on their texels
+        std::optional<TexturePart> moving;
+        CPoint grab{};   // the pressed word less the moved part's corner
+        CPoint target{}; // where the moved part's corner would go
+        bool marking = false;
+        CPoint markFrom{};
+        std::optional<WordRect> mark; // the rectangle Cut Marked Rectangle takes
+    };
+    VramState m_vram;
+
     double m_distance = 1000.0;
     double m_focal = 1000.0;
     std::int32_t m_viewMode = VM_WIREFRAME;
@@ -114,6 +147,18 @@ class CPolyvaneView : public CView {
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
     void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen);
+    // The VRAM mode's mouse: true when it took the event.
+    enum class VramEvent { leftDown, leftUp, rightDown, rightUp, move };
+    bool VramMouse(VramEvent event, unsigned flags, CPoint point);
+    // Where the VRAM mode shows the memory in a client area.
+    struct VramLayout {
+        int x0 = 0, y0 = 0, widthWords = kFrameBufferWidth, height = kFrameBufferHeight;
+        int perWord = 1;    // texels a word shows as
+        double scale = 1.0; // pixels a texel
+        [[nodiscard]] CPoint Screen(int x, int y) const;
+        [[nodiscard]] CPoint Word(CPoint screen) const;
+    };
+    [[nodiscard]] VramLayout LayOutVram(CRect client) const;
     void DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen);
     // The selected object's kept lines over the polygons, each in its colour (a Gouraud one in steps).
     void DrawLines(CDC* pDC, const CPolyvaneDoc& doc);

@@ -55,7 +55,7 @@ class ShellMenusTest : public QObject {
     void menusWithDocument();
     void commandsNobodyHandlesAreDisabled_data();
     void commandsNobodyHandlesAreDisabled();
-    void toolbarHasNineGroupsWithTips();
+    void toolbarHasTenGroupsWithTips();
     void toolbarDocksOnAnySide();
     void statusBarShowsReadyThenPrompts();
     void statusBarHasLockIndicators();
@@ -160,6 +160,12 @@ void ShellMenusTest::menusWithDocument() {
         "T&IM|32773",
         "&Object Table|32782",
         "-",
+        "TIM as &15-bit Words|32870",
+        "TIM as &4-bit Pages|32871",
+        "TIM as &8-bit Pages|32872",
+        "TIM Whole Widt&h|32873",
+        "TIM Colour Table from &Primitive|32874",
+        "-",
         "Show &Vertex Numbers|32809",
         "&Dither|32816",
         "-",
@@ -181,6 +187,16 @@ void ShellMenusTest::menusWithDocument() {
         "Save TIM &As...|32823",
         "&Write Back|32840",
         "Scale &1:1|32806",
+        "-",
+        "Load Frame-Buffer &Dump...|32877",
+        "Save Frame-Buffer D&ump...|32878",
+        "Save Frame Buffer as &PNG...|32879",
+        "&Export Page as PNG...|32881",
+        "&Cut Marked Rectangle as TIM|32880",
+        "-",
+        "List &Overlaps|32875",
+        "Offer Model Update on &Move|32876",
+        "&Replace Palette Row...|32882",
         "Too&ls",
         "&Swap X and Z|32811",
         "Flip &X points|32813",
@@ -233,7 +249,7 @@ void ShellMenusTest::commandsNobodyHandlesAreDisabled() {
     QVERIFY(!shell.Frame().ExecuteCommand(id));
 }
 
-void ShellMenusTest::toolbarHasNineGroupsWithTips() {
+void ShellMenusTest::toolbarHasTenGroupsWithTips() {
     Shell shell(m_settings.path());
     QVERIFY(shell.Start());
     QStringList groups{QString()};
@@ -252,6 +268,7 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
         "57635 57634 57637 57643 57644 ",
         "57607 ",
         "32775 32785 32815 32797 32782 ",
+        "32773 32870 32871 32872 ",
         "32789 32790 32791 32830 ",
         "32794 32793 ",
         "32801 32800 ",
@@ -273,6 +290,10 @@ void ShellMenusTest::toolbarHasNineGroupsWithTips() {
                                 "Textured View",
                                 "Blank View",
                                 "Object Table View",
+                                "VRAM View",
+                                "15-bit words",
+                                "4-bit pages",
+                                "8-bit pages",
                                 "Front View",
                                 "Side View",
                                 "Top View",

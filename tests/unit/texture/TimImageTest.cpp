@@ -1,6 +1,8 @@
 // The TIM reader: the record's fields by pixel mode, the display header and palette, the 4-bit
 // nibble order, every failure message, and the unusual files real converters write.
 #include "TimBuilder.h"
+#include "formats/TimEdits.h"
+#include "texture/TimFrameBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -170,7 +172,7 @@ TEST(TimReader, ExchangesTheNibblesOfFourBitPixelsOnly) {
     }
 }
 
-TEST(TimReader, KeepsTheFirst256WordsOfALongClutAndReadsTheImageAfterIt) {
+TEST(TimReader, KeepsEveryRowOfALongClutAndReadsTheImageAfterIt) {
     // Two 256-entry palettes, as an 8-bit TIM with several palettes carries them.
     TimSpec spec = Spec(1, true, 2, 2);
     spec.clut = Ramp(512, 1);
@@ -186,6 +188,16 @@ TEST(TimReader, KeepsTheFirst256WordsOfALongClutAndReadsTheImageAfterIt) {
     const COLORREF c255 = TimWordToColour((*spec.clut)[255]);
     EXPECT_EQ(r.tim.bitmapInfo.bmiColors[255].rgbRed, GetRValue(c255));
     EXPECT_EQ(r.tim.bitmapInfo.bmiColors[255].rgbBlue, GetBValue(c255));
+
+    // Every row is kept: the memory holds both, and the picture can be shown through the second.
+    EXPECT_EQ(r.tim.ClutRows(), 2u);
+    TimList list{r.tim};
+    EXPECT_EQ(BuildFrameBuffer(list).Word(spec.clutX + 3, spec.clutY + 1), (*spec.clut)[259]);
+    ASSERT_EQ(ChooseTimPalette(r.tim, 1), TimEditError::none);
+    const COLORREF c300 = TimWordToColour((*spec.clut)[300]);
+    const RGBQUAD& shown = r.tim.bitmapInfo.bmiColors[44];
+    EXPECT_EQ(RGB(shown.rgbRed, shown.rgbGreen, shown.rgbBlue), c300);
+    EXPECT_EQ(ChooseTimPalette(r.tim, 2), TimEditError::rowOutOfRange);
 }
 
 TEST(TimReader, FourBitPaletteComesFromTheFirstSixteenOfSeveralPalettes) {

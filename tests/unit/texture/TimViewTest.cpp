@@ -107,7 +107,8 @@ TEST_F(TimViewTest, InitialUpdateSetsA400By400ScrollSize) {
 TEST_F(TimViewTest, AFoundTextureIsDrawnMagnifiedWithTheLabelledOutline) {
     AddTexture(320, 0, 16, 256);
     const std::vector<std::string> lines = Paint();
-    ASSERT_EQ(lines.size(), 14u);
+    // The texture, its outline, then the palette strip's 16 entries under it.
+    ASSERT_EQ(lines.size(), 14u + 16u);
     EXPECT_EQ(lines[0].rfind("StretchDIBits 0 0 192 768 0 0 64 256 64x-256x32 ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1], "CreatePen PS_SOLID 1 0xffff00");
     const std::vector<std::string> outline(lines.begin() + 3, lines.begin() + 12);
@@ -115,8 +116,10 @@ TEST_F(TimViewTest, AFoundTextureIsDrawnMagnifiedWithTheLabelledOutline) {
               (std::vector<std::string>{"MoveTo 31 61", "LineTo 61 61", "LineTo 61 91", "LineTo 31 91",
                                         "LineTo 31 61", "TextOut 31 61 \"1\"", "TextOut 61 61 \"2\"",
                                         "TextOut 61 91 \"3\"", "TextOut 31 91 \"4\""}));
+    EXPECT_EQ(lines[14].rfind("FillSolidRect 0 776 ", 0), 0u) << lines[14];
     EXPECT_EQ(host.m_windowText, "/textures/320_0.tim");
-    EXPECT_EQ(host.m_scrollSize, (CSize{192, 768}));
+    EXPECT_EQ(host.m_scrollSize, (CSize{224, 790}))
+        << "the strip's 16 entries of 14 pixels under the texture";
     EXPECT_EQ(host.m_resizeToFit, 1);
     EXPECT_TRUE(host.m_lastShrinkOnly);
 }
@@ -143,7 +146,7 @@ TEST_F(TimViewTest, NoTextureFoundKeepsTheLastScrollSize) {
     Paint();
     Edit([](WorkPrimitive& p) { p.tpage = 6; });
     EXPECT_EQ(Paint(), std::vector<std::string>{"TextOut 0 0 \"No TIM found\""});
-    EXPECT_EQ(host.m_scrollSize, (CSize{192, 768}));
+    EXPECT_EQ(host.m_scrollSize, (CSize{224, 790}));
 }
 
 TEST_F(TimViewTest, TheTextureIsShownWithItsFirstRowAtTheTop) {
