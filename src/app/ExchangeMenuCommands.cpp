@@ -143,7 +143,7 @@ void CChildFrame::OnUpdateTexturesSaveTimAs(CCmdUI* state) {
 }
 
 void CChildFrame::OnTexturesWriteBack() {
-    const TimImage* tim = LastTextureFromAddress(m_doc.m_timList);
+    const TimImage* tim = LastTextureFromAddress(m_doc.Textures());
     if (!tim || !m_app.ConfirmWriteBack(tim->fileName))
         return;
     // A refusal leaves the image as it was; a texture of another layout is written, with the warning.
@@ -155,7 +155,7 @@ void CChildFrame::OnTexturesWriteBack() {
 }
 
 void CChildFrame::OnUpdateTexturesWriteBack(CCmdUI* state) {
-    state->Enable(LastTextureFromAddress(m_doc.m_timList) != nullptr);
+    state->Enable(LastTextureFromAddress(m_doc.Textures()) != nullptr);
 }
 
 } // namespace polyvane

@@ -64,7 +64,7 @@ void ShellWriteBackTest::saveWritesBackAfterOneConfirmationAndUndoneChangesGoBac
 
     std::vector<std::uint8_t> expected = ReadAll(image);
     QCOMPARE(shell.app->OpenDocumentFile(QString::fromStdString(image.string() + "@0x800")), &doc);
-    QCOMPARE(doc.m_timList.size(), std::size_t{1});
+    QCOMPARE(doc.Textures().size(), std::size_t{1});
     shell.prompts.writeBackAnswers = {false, true};
     QVERIFY(shell.Frame().ExecuteCommand(ID_TEXTURES_WRITE_BACK));
     QCOMPARE(shell.prompts.writeBackAsked.value(2), QStringLiteral("game.dat@0x800 > game.dat"));
