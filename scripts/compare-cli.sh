@@ -5,6 +5,9 @@
 set -uo pipefail
 old=$(realpath "$1")
 new=$(realpath "$2")
+for cli in "$old" "$new"; do
+    [ -x "$cli" ] || { echo "compare-cli: no program at $cli" >&2; exit 2; }
+done
 work=${3:-$(mktemp -d)}
 root=$(cd "$(dirname "$0")/.." && pwd)
 real=${POLYVANE_REALDATA_DIR:-/work/shared/realdata}
