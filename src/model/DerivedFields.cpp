@@ -24,8 +24,9 @@ void CPolyvaneDoc::ComputeExtents() {
     m_minExtent = TmdVector{};
     if (!HasSelection())
         return;
-    ConvertToFixed();
-    for (const WorkPrimitive& p : Records()) {
+    // Each record is converted and measured in one pass, while its lines are at hand.
+    for (WorkPrimitive& p : MutableRecords()) {
+        ConvertRecordToFixed(p);
         for (int k = 0; k < VertexCount(p); ++k) {
             if (p.ix[k] > m_maxExtent.vx)
                 m_maxExtent.vx = p.ix[k];

@@ -105,6 +105,12 @@ std::size_t CArchive::Read(void* buffer, std::size_t count) {
     return got;
 }
 
+std::span<const std::uint8_t> CArchive::UnreadMemory() const {
+    if (m_mode != load || !m_inMemory || m_position >= m_length)
+        return {};
+    return std::span<const std::uint8_t>(m_memory).subspan(static_cast<std::size_t>(m_position));
+}
+
 void CArchive::Write(const void* buffer, std::size_t count) {
     if (m_mode == store && m_inMemory) {
         const auto* bytes = static_cast<const std::uint8_t*>(buffer);

@@ -44,6 +44,9 @@ class CArchive {
     [[nodiscard]] const std::string& GetFilePath() const { return m_path; }
     // Length of the file in bytes (loading: the whole file; storing: what was written so far).
     [[nodiscard]] std::uint64_t GetLength() const;
+    // Loading from memory: the bytes not yet read, which stay valid while the archive lives; empty
+    // for a file, whose bytes must be read.
+    [[nodiscard]] std::span<const std::uint8_t> UnreadMemory() const;
     // Position of the next byte read or written.
     [[nodiscard]] std::uint64_t GetPosition() const { return m_position; }
 
