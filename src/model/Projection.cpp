@@ -1,6 +1,8 @@
 // Projection of an object for a view, and its back-to-front drawing order.
 #include "Projection.h"
 
+#include "platform/Parallel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -168,18 +170,14 @@ bool OrderByDepth(std::span<const std::int32_t> depth, std::span<std::uint32_t> 
     return true;
 }
 
-} // namespace
-
-void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out) {
-    const std::size_t n = records.size();
-    out.screen.resize(n);
-    out.depth.resize(n);
-    out.corners.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
+// Projects records from..to of `records` into their places in `out`, whose storage is sized.
+void ProjectRun(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out,
+                std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
 #if defined(__GNUC__)
         // A record's corners and attributes lie on three lines apart, which the processor does not
         // fetch ahead on its own: those of a record a few places on are asked for meanwhile.
-        if (i + kRecordsAhead < n) {
+        if (i + kRecordsAhead < to) {
             const WorkPrimitive& ahead = records[i + kRecordsAhead];
             __builtin_prefetch(&ahead.x[0]);
             __builtin_prefetch(&ahead.z[3]);
@@ -199,6 +197,22 @@ void ProjectObject(std::span<const WorkPrimitive> records, const Projector& proj
         out.corners[i] = static_cast<std::uint8_t>(corners);
         std::copy(std::begin(screen), std::end(screen), out.screen[i].begin());
     }
+}
+
+} // namespace
+
+void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out) {
+    const std::size_t n = records.size();
+    out.screen.resize(n);
+    out.depth.resize(n);
+    out.corners.resize(n);
+    // Large objects are shared among the processors: a thread's start costs what a few hundred
+    // records do.
+    constexpr std::size_t kThreadedRecords = 16384;
+    const unsigned parts = n >= kThreadedRecords ? WorkerCount() : 1u;
+    RunParts(parts, [&](unsigned part) {
+        ProjectRun(records, projector, out, n * part / parts, n * (part + 1) / parts);
+    });
     out.order.resize(n);
     if (!OrderByDepth(out.depth, out.order)) {
         // Without the radix sort's memory: a stable sort gives the same order (it falls back to an

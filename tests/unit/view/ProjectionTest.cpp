@@ -196,19 +196,21 @@ TEST(Projection, OrdersFarthestFirstAndLowerIndexFirstAmongEquals) {
     }
 }
 
-// On many records with many ties, the order is every index once, depths never rising and indices
-// rising among equal depths.
+// On many records with many ties (enough to be shared among threads), every record has its own depth
+// and the order is every index once, depths never rising and indices rising among equal depths.
 TEST(Projection, LargeOrdersAreBackToFrontAndStable) {
     std::mt19937 random(1234);
     for (const int spread : {3, 40, 100000, 700000000}) {
         SCOPED_TRACE(spread);
         std::uniform_int_distribution<int> z(-spread, spread);
         std::vector<WorkPrimitive> records;
-        for (int i = 0; i < 3000; ++i)
+        for (int i = 0; i < 20000; ++i)
             records.push_back(AtDepth(z(random)));
         ProjectedObject projected;
         ProjectObject(records, Projector(1000, 1000, 200, 150, 0, 0, 0), projected);
         ASSERT_EQ(projected.order.size(), records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            ASSERT_EQ(projected.depth[i], 1000 + std::int32_t(records[i].z[0])) << i;
         std::vector<bool> seen(records.size());
         for (std::size_t k = 0; k < projected.order.size(); ++k) {
             const std::uint32_t i = projected.order[k];
