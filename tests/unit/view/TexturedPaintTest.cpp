@@ -254,6 +254,80 @@ TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
     }
 }
 
+// Each primitive the paint places is the chip's polygon at its screen points, drawn back to front:
+// the picture of a random unlit scene, single- and double-sided faces among them, is the one the chip
+// gives drawing every face that is not culled, in the projection's order.
+TEST(TexturedPaint, PlacedPrimitivesAreTheChipsPolygonsBackToFront) {
+    std::vector<WorkPrimitive> records = RandomFaces(5000, 8);
+    std::mt19937 random(21);
+    for (WorkPrimitive& p : records) {
+        const std::uint32_t bits = random();
+        p.attr = static_cast<std::uint16_t>(
+            (p.attr & PA_QUAD) |
+            (bits & (PA_TEXTURED | PA_GOURAUD | PA_TRANSLUCENT | PA_BRIGHTNESS | PA_GRADATION | PA_DOUBLE)));
+        p.abr = static_cast<std::uint8_t>(bits >> 16 & 3);
+        p.pmode = static_cast<std::uint8_t>(bits >> 18 & 3);
+        p.tpage = static_cast<std::uint8_t>(bits >> 20 & 31);
+        p.clutX = static_cast<std::uint16_t>(random() % 1024);
+        p.clutY = static_cast<std::uint16_t>(random() % 512);
+        for (int k = 0; k < 4; ++k) {
+            p.u[k] = static_cast<std::uint8_t>(random());
+            p.v[k] = static_cast<std::uint8_t>(random());
+            p.colour[k] = random() & 0xFFFFFF;
+        }
+    }
+    FrameBuffer memory;
+    for (std::int32_t y = 0; y < kFrameBufferHeight; ++y)
+        for (std::int32_t x = 0; x < kFrameBufferWidth; ++x)
+            memory.SetWord(x, y, static_cast<std::uint16_t>(random() % 5 == 0 ? 0 : random()));
+    constexpr int kW = 320, kH = 240;
+    ProjectedObject projected;
+    ProjectObject(records, Projector(1000.0, 1000.0, kW / 2, kH / 2, 0.6, -0.2, 0.9), projected);
+
+    std::vector<std::uint16_t> expected(kW * kH, TexturedPaintOptions{}.background);
+    GpuRasteriser chip(expected, kW, kH, memory);
+    chip.SetSizeLimit(false);
+    std::size_t culled = 0;
+    for (const std::uint32_t i : projected.order) {
+        const WorkPrimitive& p = records[i];
+        if (IsCulled(p.attr, projected.screen[i])) {
+            ++culled;
+            continue;
+        }
+        GpuDrawMode mode;
+        mode.textured = p.attr & PA_TEXTURED;
+        mode.raw = mode.textured && !(p.attr & PA_BRIGHTNESS);
+        mode.gouraud = p.attr & (PA_GOURAUD | PA_GRADATION);
+        mode.semi = p.attr & PA_TRANSLUCENT;
+        mode.abr = p.abr;
+        mode.tpage = p.tpage;
+        mode.pmode = p.pmode;
+        mode.clutX = p.clutX;
+        mode.clutY = p.clutY;
+        // The packet's corners from the projection's outline order 0, 1, 3, 2; a flat face's one colour.
+        constexpr int kOutline[4] = {0, 1, 3, 2};
+        GpuVertex corners[4];
+        for (int c = 0; c < VertexCount(p); ++c) {
+            const ScreenPoint s = projected.screen[i][std::size_t((p.attr & PA_QUAD) ? kOutline[c] : c)];
+            const std::uint32_t colour = p.colour[mode.gouraud ? c : 0];
+            corners[c] = {
+                s.x, s.y,
+                GpuColour{std::uint8_t(colour), std::uint8_t(colour >> 8), std::uint8_t(colour >> 16)},
+                p.u[c], p.v[c]};
+        }
+        chip.Polygon(std::span<const GpuVertex>(corners, std::size_t(VertexCount(p))), mode);
+    }
+    ASSERT_GT(culled, records.size() / 8); // single-sided faces seen from behind are among them
+
+    for (const unsigned threads : {1u, 3u}) {
+        TexturedPaintOptions options;
+        options.threads = threads;
+        std::vector<std::uint16_t> picture(kW * kH);
+        PaintTextured(records, projected, memory, picture, kW, kH, options);
+        EXPECT_TRUE(picture == expected) << threads << " threads";
+    }
+}
+
 } // namespace
 
 namespace {
