@@ -211,16 +211,16 @@ TEST(TexturedPaint, TheSamplesFacesShowTheirOutside) {
     }
 }
 
-// Shared among threads, the paint gives the picture one thread gives, for any mix of primitives:
-// textured at each depth, Gouraud, lit, semi-transparent at each rate, dithered.
-TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
-    std::vector<WorkPrimitive> records = RandomFaces(6000, 3);
-    std::mt19937 random(11);
+// Random faces with every field the paint reads drawn at random: the attributes below plus `more`,
+// blend rates, pixel depths, pages, colour tables, texture coordinates, colours and normals.
+std::vector<WorkPrimitive> RandomScene(std::size_t count, unsigned seed, std::uint16_t more,
+                                       std::mt19937& random) {
+    std::vector<WorkPrimitive> records = RandomFaces(count, seed);
+    const std::uint16_t attrs = static_cast<std::uint16_t>(more | PA_TEXTURED | PA_GOURAUD | PA_TRANSLUCENT |
+                                                           PA_BRIGHTNESS | PA_GRADATION | PA_DOUBLE);
     for (WorkPrimitive& p : records) {
         const std::uint32_t bits = random();
-        p.attr = static_cast<std::uint16_t>((p.attr & PA_QUAD) |
-                                            (bits & (PA_TEXTURED | PA_GOURAUD | PA_LIGHT | PA_TRANSLUCENT |
-                                                     PA_BRIGHTNESS | PA_GRADATION | PA_DOUBLE)));
+        p.attr = static_cast<std::uint16_t>((p.attr & PA_QUAD) | (bits & attrs));
         p.abr = static_cast<std::uint8_t>(bits >> 16 & 3);
         p.pmode = static_cast<std::uint8_t>(bits >> 18 & 3);
         p.tpage = static_cast<std::uint8_t>(bits >> 20 & 31);
@@ -235,10 +235,24 @@ TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
             p.nz[k] = double(int(random() % 200) - 100);
         }
     }
+    return records;
+}
+
+// Memory of random words, one in five the transparent 0.
+FrameBuffer RandomMemory(std::mt19937& random) {
     FrameBuffer memory;
     for (std::int32_t y = 0; y < kFrameBufferHeight; ++y)
         for (std::int32_t x = 0; x < kFrameBufferWidth; ++x)
             memory.SetWord(x, y, static_cast<std::uint16_t>(random() % 5 == 0 ? 0 : random()));
+    return memory;
+}
+
+// Shared among threads, the paint gives the picture one thread gives, for any mix of primitives:
+// textured at each depth, Gouraud, lit, semi-transparent at each rate, dithered.
+TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
+    std::mt19937 random(11);
+    const std::vector<WorkPrimitive> records = RandomScene(6000, 3, PA_LIGHT, random);
+    const FrameBuffer memory = RandomMemory(random);
     ProjectedObject projected;
     ProjectObject(records, Projector(1000.0, 1000.0, 160, 120, 0.3, 0.4, 0.5), projected);
     for (const bool dither : {false, true}) {
@@ -258,28 +272,9 @@ TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
 // the picture of a random unlit scene, single- and double-sided faces among them, is the one the chip
 // gives drawing every face that is not culled, in the projection's order.
 TEST(TexturedPaint, PlacedPrimitivesAreTheChipsPolygonsBackToFront) {
-    std::vector<WorkPrimitive> records = RandomFaces(5000, 8);
     std::mt19937 random(21);
-    for (WorkPrimitive& p : records) {
-        const std::uint32_t bits = random();
-        p.attr = static_cast<std::uint16_t>(
-            (p.attr & PA_QUAD) |
-            (bits & (PA_TEXTURED | PA_GOURAUD | PA_TRANSLUCENT | PA_BRIGHTNESS | PA_GRADATION | PA_DOUBLE)));
-        p.abr = static_cast<std::uint8_t>(bits >> 16 & 3);
-        p.pmode = static_cast<std::uint8_t>(bits >> 18 & 3);
-        p.tpage = static_cast<std::uint8_t>(bits >> 20 & 31);
-        p.clutX = static_cast<std::uint16_t>(random() % 1024);
-        p.clutY = static_cast<std::uint16_t>(random() % 512);
-        for (int k = 0; k < 4; ++k) {
-            p.u[k] = static_cast<std::uint8_t>(random());
-            p.v[k] = static_cast<std::uint8_t>(random());
-            p.colour[k] = random() & 0xFFFFFF;
-        }
-    }
-    FrameBuffer memory;
-    for (std::int32_t y = 0; y < kFrameBufferHeight; ++y)
-        for (std::int32_t x = 0; x < kFrameBufferWidth; ++x)
-            memory.SetWord(x, y, static_cast<std::uint16_t>(random() % 5 == 0 ? 0 : random()));
+    const std::vector<WorkPrimitive> records = RandomScene(5000, 8, 0, random);
+    const FrameBuffer memory = RandomMemory(random);
     constexpr int kW = 320, kH = 240;
     ProjectedObject projected;
     ProjectObject(records, Projector(1000.0, 1000.0, kW / 2, kH / 2, 0.6, -0.2, 0.9), projected);
