@@ -83,14 +83,12 @@ Result<LoadedItem, std::string> LoadItem(const DiscImage& image, const Address& 
         return std::string(text + " lies past the end of its data");
     LoadedItem loaded;
     loaded.address = address;
-    loaded.bytes.resize(static_cast<std::size_t>(std::min(kMaxItemBytes, size - address.offset)));
-    loaded.bytes.resize(image.Read(*file, address.offset, loaded.bytes));
-    const bool toEnd = address.offset + loaded.bytes.size() == size;
-    if (DetectItem(loaded.bytes, toEnd, kAllFormats, loaded.item) != Detection::found)
+    constexpr std::size_t kFirstRead = 64 << 10;
+    if (DetectInImage(image, *file, address.offset, kFirstRead, kAllFormats, loaded.item, loaded.bytes) !=
+        Detection::found)
         return std::string("No TMD model or TIM texture starts at " + text);
     if (!loaded.item.complete)
         return std::string("The item at " + text + " is cut off by the end of its file");
-    loaded.bytes.resize(static_cast<std::size_t>(loaded.item.size));
     return loaded;
 }
 

@@ -198,23 +198,18 @@ class ScanJob {
 
     // Looks for items starting in the first `count` bytes of `view`, which holds the region's data from
     // `at` (`viewEnds`: up to where the run of user data ends).
-    void ScanRun(const Region& region, std::uint64_t regionEnd, std::uint64_t at, std::uint64_t count,
+    void ScanRun(const Region& region, std::uint64_t at, std::uint64_t count,
                  std::span<const std::uint8_t> view, bool viewEnds, std::vector<std::uint8_t>& scratch,
                  std::vector<ScanHit>& hits) const {
         ForEachCandidate(view, static_cast<std::size_t>(count), m_options, [&](std::size_t i) {
             const std::uint64_t offset = at + i;
             DetectedItem item;
-            const std::size_t rest = view.size() - i;
-            const bool capped = rest > kMaxItemBytes;
-            const auto window = view.subspan(i, capped ? static_cast<std::size_t>(kMaxItemBytes) : rest);
-            Detection result = DetectItem(window, viewEnds && !capped, m_options.formats, item);
-            if (result == Detection::needMore && !capped && !viewEnds) {
-                const auto wanted = static_cast<std::size_t>(std::min(kMaxItemBytes, regionEnd - offset));
-                scratch.resize(wanted);
-                scratch.resize(m_image.Read(region.file, offset, scratch));
-                result = DetectItem(scratch, scratch.size() < wanted || offset + scratch.size() == regionEnd,
-                                    m_options.formats, item);
-            }
+            Detection result = DetectItem(view.subspan(i), viewEnds, m_options.formats, item);
+            // An item that reaches past the chunk is read on by the share that found its start, as far
+            // as the item claims.
+            if (result == Detection::needMore)
+                result = DetectInImage(m_image, region.file, offset, 2 * (view.size() - i), m_options.formats,
+                                       item, scratch);
             if (result == Detection::found)
                 hits.push_back({region.file ? std::optional<std::string>(region.file->path) : std::nullopt,
                                 offset, item});
@@ -243,7 +238,7 @@ class ScanJob {
                     static_cast<std::size_t>(std::min(taskEnd - at + kChunkTail, regionEnd - at));
                 buffer.resize(wanted);
                 buffer.resize(m_image.Read(region.file, at, buffer));
-                ScanRun(region, regionEnd, at, std::min<std::uint64_t>(taskEnd - at, buffer.size()), buffer,
+                ScanRun(region, at, std::min<std::uint64_t>(taskEnd - at, buffer.size()), buffer,
                         buffer.size() < wanted || at + buffer.size() == regionEnd, scratch, hits);
                 if (at + buffer.size() >= taskEnd)
                     break;
