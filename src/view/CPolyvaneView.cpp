@@ -355,7 +355,8 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
 
 void CPolyvaneView::OnDraw(CDC* pDC) {
     CPolyvaneDoc* doc = GetDocument();
-    if (!pDC || !doc || !doc->HasSelection())
+    // The frame-buffer view shows the textures, with or without a model.
+    if (!pDC || !doc || (!doc->HasSelection() && m_viewMode != VM_VRAM))
         return;
     pDC->SetTextColor(kGrey);
     pDC->SetBkMode(TRANSPARENT);
