@@ -355,8 +355,10 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
 
 void CPolyvaneView::OnDraw(CDC* pDC) {
     CPolyvaneDoc* doc = GetDocument();
-    // The frame-buffer view shows the textures, with or without a model.
-    if (!pDC || !doc || (!doc->HasSelection() && m_viewMode != VM_VRAM))
+    if (!pDC || !doc)
+        return;
+    // An empty document stays blank; one holding only textures shows them in the frame-buffer view.
+    if (!doc->HasSelection() && !(m_viewMode == VM_VRAM && !doc->Textures().empty()))
         return;
     pDC->SetTextColor(kGrey);
     pDC->SetBkMode(TRANSPARENT);
