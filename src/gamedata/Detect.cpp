@@ -16,10 +16,11 @@ namespace polyvane::gamedata {
 
 namespace {
 
-// The format table's entry the scanner asks for each format it finds.
+// The format table's entry the scanner asks for each format it finds, copied once: later additions to
+// the table may move its entries.
 const FileFormat& EntryOf(ItemFormat format) {
-    static const FileFormat* const entries[] = {Formats().ByName("TMD"), Formats().ByName("TIM")};
-    return *entries[static_cast<unsigned>(format)];
+    static const FileFormat entries[] = {*Formats().ByName("TMD"), *Formats().ByName("TIM")};
+    return entries[static_cast<unsigned>(format)];
 }
 
 bool ReadsWhole(const FileFormat& entry, std::span<const std::uint8_t> bytes) {
