@@ -24,8 +24,8 @@ inline constexpr FormatMask kAllFormats = 0x3;
 }
 
 // The largest item the scanner accepts: the packets of a model at the reader's record limit, every one
-// the largest polygon, take 96 MB, and a texture inside the frame buffer is far smaller. Only an item that really
-// claims this much is read whole; the scan otherwise looks at a chunk at a time.
+// the largest polygon, take 96 MB, and a texture inside the frame buffer is far smaller. Only an item
+// that really claims this much is read whole; the scan otherwise looks at a chunk at a time.
 inline constexpr std::uint64_t kMaxItemBytes = std::uint64_t{128} << 20;
 
 struct DetectedItem {
