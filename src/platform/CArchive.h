@@ -23,7 +23,8 @@ class CArchive {
     [[nodiscard]] bool OpenForLoad(const std::string& path);
     // Opens a temporary file beside `path` for storing. Returns false when it cannot be created.
     [[nodiscard]] bool OpenForStore(const std::string& path);
-    // Loads from bytes held in memory, under the given file name (tests, fuzzers).
+    // Loads from bytes held in memory, under the given file name. The archive reads them in place:
+    // they must outlive it.
     static CArchive FromMemory(std::span<const std::uint8_t> bytes, const std::string& fileName);
     // Stores into memory under the given file name; StoredBytes() holds what was written (tests,
     // fuzzers, benchmarks).
@@ -70,7 +71,8 @@ class CArchive {
     std::string m_tempPath;
     // Storing: the file the temporary replaces (a symbolic link's destination, not the link).
     std::string m_targetPath;
-    std::vector<std::uint8_t> m_memory;
+    std::vector<std::uint8_t> m_memory;     // a memory store's output
+    std::span<const std::uint8_t> m_source; // a memory load's input, the caller's
     bool m_inMemory = false;
     std::uint64_t m_position = 0;
     std::uint64_t m_length = 0;
