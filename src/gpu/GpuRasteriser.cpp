@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -23,17 +24,28 @@ constexpr std::array<std::array<int, 4>, 4> kDitherMatrix = {{
 }};
 
 // Exact floor and truncating division by one positive divisor.
+// Small triangles, nearly all of them, divide in 32 bits: a shorter division than one of 64.
 class Divisor {
   public:
-    explicit Divisor(std::int64_t d) : m_d(d) {}
+    explicit Divisor(std::int64_t d) : m_d(d), m_narrow(d <= INT32_MAX) {}
     [[nodiscard]] std::int64_t Floor(std::int64_t n) const {
+        if (Narrow(n)) {
+            const auto n32 = static_cast<std::int32_t>(n), d32 = static_cast<std::int32_t>(m_d);
+            return n32 / d32 - ((n32 % d32) < 0 ? 1 : 0);
+        }
         const std::int64_t q = n / m_d;
         return q - ((n % m_d) < 0 ? 1 : 0);
     }
-    [[nodiscard]] std::int64_t Trunc(std::int64_t n) const { return n / m_d; }
+    [[nodiscard]] std::int64_t Trunc(std::int64_t n) const {
+        return Narrow(n) ? static_cast<std::int32_t>(n) / static_cast<std::int32_t>(m_d) : n / m_d;
+    }
 
   private:
+    [[nodiscard]] bool Narrow(std::int64_t n) const {
+        return m_narrow && n >= INT32_MIN + 1 && n <= INT32_MAX;
+    }
     std::int64_t m_d;
+    bool m_narrow;
 };
 
 // The first pixel column at or right of edge p-q on successive rows: ceil(x) of the edge, stepped
