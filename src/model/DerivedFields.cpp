@@ -6,17 +6,28 @@
 
 namespace polyvane {
 
-void CPolyvaneDoc::ComputeFaceNormals() {
-    ComputeRecordFaceNormals(MutableRecords());
-}
-
-void CPolyvaneDoc::ComputeVertexNormals() {
-    const std::span<WorkPrimitive> records = MutableRecords();
+void CPolyvaneDoc::RefreshRecords(std::span<WorkPrimitive> records) {
+    for (WorkPrimitive& p : records)
+        p.fileNormals = 0;
+    ComputeRecordFaceNormals(records);
     AverageVertexNormals(records.data(), static_cast<std::uint32_t>(records.size()));
+    ConvertRecordsToFixed(records);
 }
 
-void CPolyvaneDoc::ConvertToFixed() {
-    ConvertRecordsToFixed(MutableRecords());
+void CPolyvaneDoc::RefreshDerivedFields() {
+    RefreshRecords(SelectedRecords());
+    ComputeExtents();
+    if (HasSelection())
+        SetDerivedFieldsFresh(m_selected, true);
+}
+
+bool CPolyvaneDoc::DerivedFieldsFresh() const {
+    return m_selected < m_derivedFresh.size() && m_derivedFresh[m_selected];
+}
+
+void CPolyvaneDoc::SetDerivedFieldsFresh(std::uint32_t object, bool fresh) {
+    if (object < m_derivedFresh.size())
+        m_derivedFresh[object] = fresh;
 }
 
 void CPolyvaneDoc::ComputeExtents() {
@@ -24,7 +35,8 @@ void CPolyvaneDoc::ComputeExtents() {
     m_minExtent = TmdVector{};
     if (!HasSelection())
         return;
-    ConvertToFixed();
+    // With fresh derived fields the integer copies are already these, so the mark stays.
+    ConvertRecordsToFixed(SelectedRecords());
     for (const WorkPrimitive& p : Records()) {
         for (int k = 0; k < VertexCount(p); ++k) {
             if (p.ix[k] > m_maxExtent.vx)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 using namespace polyvane;
@@ -170,5 +171,51 @@ TEST(GeometryTools, StepsOfToolsThatAreTheirOwnInverseKeepOnlyWhatTheyCannotGive
         CCmdUI undo(ID_EDIT_UNDO);
         doc->OnCmdMsg(ID_EDIT_UNDO, &undo);
         EXPECT_EQ(undo.m_text.value_or(""), "&Undo (oldest steps dropped)");
+    }
+}
+
+// An object's line and sprite move with its triangle, are saved where the triangle went and come back
+// on undo.
+TEST(GeometryTools, MoveTheObjectsLinesAndSpritesToo) {
+    TmdObjectSpec o;
+    o.vertices = {10, -7, 1, 50, 3, -20, 30, -7, -5, -4, 6, 8};
+    o.packets = {
+        PacketHeader(4, 3, 0x01, 0x20), 0x00405060, Halves(0, 1), Halves(2, 0), // triangle
+        PacketHeader(3, 2, 1, 0x40), 0x40102030, Halves(0, 3),                   // line 0-3
+        PacketHeader(3, 2, 1, 0x74), Halves(3, 0x0012), Halves(0x0804, 0x0040),  // 8 x 8 sprite at 3
+    };
+    o.nPrimitive = 3;
+    using V = std::array<std::int16_t, 3>;
+    struct Case {
+        unsigned id;
+        V v0, v3;
+    };
+    const Case cases[] = {
+        {ID_TOOLS_FLIP_X, {-10, -7, 1}, {4, 6, 8}},
+        {ID_TOOLS_FLIP_Y, {10, 7, 1}, {-4, -6, 8}},
+        {ID_TOOLS_FLIP_Z, {10, -7, -1}, {-4, 6, -8}},
+        {ID_TOOLS_SWAP_XZ, {1, -7, 10}, {8, 6, -4}},
+    };
+    auto of = [](const TmdVector& v) { return V{v.vx, v.vy, v.vz}; };
+    auto expect = [&](const CPolyvaneDoc& doc, const V& v0, const V& v3) {
+        const auto kept = doc.KeptPackets(0);
+        ASSERT_EQ(kept.size(), 2u);
+        EXPECT_EQ(of(kept[0].vertices[0]), v0);
+        EXPECT_EQ(of(kept[0].vertices[1]), v3);
+        EXPECT_EQ(of(kept[1].vertices[0]), v3);
+        // The triangle's first corner went where the line's first end went.
+        EXPECT_EQ((V{doc.Records()[0].ix[0], doc.Records()[0].iy[0], doc.Records()[0].iz[0]}), v0);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        auto r = LoadBytes(BuildTmd({o}).data());
+        ASSERT_TRUE(r.ok);
+        r.doc->OnCmdMsg(c.id, nullptr);
+        expect(*r.doc, c.v0, c.v3);
+        auto saved = LoadBytes(SaveToMemory(*r.doc));
+        ASSERT_TRUE(saved.ok);
+        expect(*saved.doc, c.v0, c.v3);
+        r.doc->OnCmdMsg(ID_EDIT_UNDO, nullptr);
+        expect(*r.doc, {10, -7, 1}, {-4, 6, 8});
     }
 }
