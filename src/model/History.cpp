@@ -40,6 +40,25 @@ void CPolyvaneDoc::RecordPrimitiveChange(const std::string& name, const WorkPrim
         History().Push(std::make_unique<RecordStep>(*this, name, Place(), before, *current, mergeKey));
 }
 
+namespace {
+
+// The records of `from` (as many as `records`) where `records` and `other` differ, with their indices:
+// found first, so that the kept copies are allocated once at their size.
+std::vector<ObjectStep::KeptRecord> KeepDiffering(std::span<const WorkPrimitive> records,
+                                                  const WorkPrimitive* other, const WorkPrimitive* from) {
+    std::vector<std::uint32_t> differing;
+    for (std::uint32_t r = 0; r < records.size(); ++r)
+        if (!SameModelFields(records[r], other[r]))
+            differing.push_back(r);
+    std::vector<ObjectStep::KeptRecord> kept;
+    kept.reserve(differing.size());
+    for (std::uint32_t r : differing)
+        kept.push_back({r, from[r]});
+    return kept;
+}
+
+} // namespace
+
 std::span<KeptPacket> CPolyvaneDoc::SelectedPackets() {
     if (!HasSelection())
         return {};
@@ -79,23 +98,19 @@ void CPolyvaneDoc::ChangeSelectedObject(const std::string& name, const ObjectSte
             return;
         }
         std::copy(records.begin(), records.end(), copy.get());
+        const WorkPrimitive* before = copy.get();
         if (selfInverse) {
             // What taking the step back by running the tool again would leave of each record.
             RefreshRecords({copy.get(), count});
-            for (std::uint32_t r = 0; r < count; ++r)
-                if (!SameModelFields(records[r], copy[r]))
-                    kept.push_back({r, records[r]});
+            kept = KeepDiffering(records, copy.get(), records.data());
             RunObjectTool(tool);
         } else {
             const auto packets = KeptPackets(m_selected);
             if (!packets.empty())
                 packetsBefore.emplace(packets.begin(), packets.end());
             RunObjectTool(tool);
-            for (std::uint32_t r = 0; r < count; ++r)
-                if (!SameModelFields(Records()[r], copy[r]))
-                    kept.push_back({r, copy[r]});
+            kept = KeepDiffering(Records(), before, before);
         }
-        kept.shrink_to_fit();
     } else {
         RunObjectTool(tool);
     }
