@@ -180,9 +180,9 @@ TEST(GeometryTools, MoveTheObjectsLinesAndSpritesToo) {
     TmdObjectSpec o;
     o.vertices = {10, -7, 1, 50, 3, -20, 30, -7, -5, -4, 6, 8};
     o.packets = {
-        PacketHeader(4, 3, 0x01, 0x20), 0x00405060, Halves(0, 1), Halves(2, 0), // triangle
-        PacketHeader(3, 2, 1, 0x40), 0x40102030, Halves(0, 3),                   // line 0-3
-        PacketHeader(3, 2, 1, 0x74), Halves(3, 0x0012), Halves(0x0804, 0x0040),  // 8 x 8 sprite at 3
+        PacketHeader(4, 3, 0x01, 0x20), 0x00405060,        Halves(0, 1),           Halves(2, 0), // triangle
+        PacketHeader(3, 2, 1, 0x40),    0x40102030,        Halves(0, 3),                         // line 0-3
+        PacketHeader(3, 2, 1, 0x74),    Halves(3, 0x0012), Halves(0x0804, 0x0040), // 8 x 8 sprite at 3
     };
     o.nPrimitive = 3;
     using V = std::array<std::int16_t, 3>;
