@@ -35,8 +35,8 @@ void ScanFile(const std::vector<std::uint8_t>& bytes) {
     options.threads = 1;
     const auto report = polyvane::gamedata::Scan(**image, options);
     for (const auto& hit : report.hits) {
-        const polyvane::gamedata::ImageFile* file = hit.file ? (*image)->FindFile(*hit.file) : nullptr;
-        if (hit.offset + hit.item.size > (*image)->DataSize(file))
+        const auto place = (*image)->Resolve(hit.file);
+        if (!place || hit.offset + hit.item.size > place->image->DataSize(place->file))
             __builtin_trap();
         if (hit.item.complete &&
             !polyvane::gamedata::LoadItem(**image, polyvane::gamedata::HitAddress(**image, hit)))

@@ -17,6 +17,7 @@
 #include "platform/CView.h"
 #include "platform/MessageBox.h"
 #include "texture/TimFiles.h"
+#include "view/ViewModes.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,6 +25,7 @@
 #include <QMdiArea>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace polyvane {
 
@@ -135,7 +137,7 @@ CPolyvaneDoc* CPolyvaneApp::NewDocument() {
 
 CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     const QFileInfo info(path);
-    // A texture opened over a model joins that model's textures, as the TIM manager's Add would.
+    // A texture, from a TIM file or an address, opens as a texture rather than as a model.
     const auto address =
         gamedata::IsAddress(QFile::encodeName(path).toStdString())
             ? gamedata::ParseAddress(QFile::encodeName(info.absoluteFilePath()).toStdString())
@@ -145,21 +147,8 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
         return item && item->item.format == gamedata::ItemFormat::tim;
     }()
                                  : Formats().ForPath(info.fileName().toStdString(), kTextureRole) != nullptr;
-    if (texture && m_mainFrame) {
-        if (CChildFrame* frame = m_mainFrame->ActiveChildFrame()) {
-            CPolyvaneDoc& active = frame->GetDocument();
-            if (active.HasSelection()) {
-                std::optional<TimImage> tim =
-                    OpenTimFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
-                if (!tim)
-                    return nullptr;
-                active.AddTexture(std::move(*tim));
-                active.UpdateAllViews(nullptr, 0, nullptr);
-                m_fileWatch->Sync();
-                return &active;
-            }
-        }
-    }
+    if (texture && m_mainFrame)
+        return OpenTexture(path);
     const QString canonical = info.canonicalFilePath();
     if (!canonical.isEmpty()) {
         for (const auto& doc : m_documents) {
@@ -197,6 +186,44 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
     m_fileWatch->Sync();
     m_mainFrame->RefreshCommandStates();
     return result;
+}
+
+CPolyvaneDoc* CPolyvaneApp::OpenTexture(const QString& path) {
+    const QFileInfo info(path);
+    CChildFrame* frame = m_mainFrame->ActiveChildFrame();
+    CPolyvaneDoc* target = frame && frame->GetDocument().HasSelection() ? &frame->GetDocument() : nullptr;
+    std::optional<TimImage> tim = OpenTimFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
+    if (!tim)
+        return nullptr;
+    // A texture, from a TIM file or an address, opens as a texture rather than as a model. with
+    // no model to take it, it opens in a new document's frame-buffer view, where it shows on its own.
+    const bool fresh = !target;
+    if (fresh && !(target = NewDocument()))
+        return nullptr;
+    target->AddTexture(std::move(*tim));
+    if (fresh) {
+        // Opening is no edit: the new document starts clean, titled by the texture it shows.
+        target->History().Clear();
+        target->SetModifiedFlag(false);
+        const std::string name = QFile::encodeName(path).toStdString();
+        auto address = gamedata::ParseAddress(name);
+        if (address && gamedata::IsAddress(name)) {
+            address->container = std::filesystem::path(address->container).filename().string();
+            target->SetTitle(gamedata::FormatAddress(*address));
+        } else {
+            target->SetTitle(QFile::encodeName(info.fileName()).toStdString());
+        }
+        for (CChildFrame* shown : Frames(*target))
+            if (CView* view = shown->GetActiveView())
+                for (const ViewModeEntry& mode : ViewModes())
+                    if (mode.mode == VM_VRAM)
+                        view->OnCmdMsg(mode.command, nullptr);
+        m_recentFiles.Add(info.absoluteFilePath());
+    }
+    target->UpdateAllViews(nullptr, 0, nullptr);
+    m_fileWatch->Sync();
+    m_mainFrame->RefreshCommandStates();
+    return target;
 }
 
 void CPolyvaneApp::OpenFiles(const QStringList& paths) {

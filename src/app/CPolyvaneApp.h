@@ -56,6 +56,9 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     // Opens `path` in a new window, or brings up the window already showing it. Null when the file
     // could not be opened (its reader has shown why).
     CPolyvaneDoc* OpenDocumentFile(const QString& path);
+    // Opens the texture at `path` (a TIM file or the address of one) into the active model's
+    // textures, or into a new document when no model is open. Null when it cannot be read.
+    CPolyvaneDoc* OpenTexture(const QString& path);
     // Another window on `doc`.
     CChildFrame* NewWindow(CPolyvaneDoc& doc);
     // Saves `doc`: back into its image when read from an address (unless `saveAs`), else under a new

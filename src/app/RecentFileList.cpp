@@ -1,8 +1,10 @@
 #include "RecentFileList.h"
 
 #include "CommandTable.h"
+#include "gamedata/Address.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -54,13 +56,23 @@ void RecentFileList::Remove(int index) {
 QString RecentFileList::MenuText(int index) const {
     if (index < 0 || index >= m_entries.size())
         return {};
-    QString path = QDir::toNativeSeparators(m_entries[index]);
-    // Long paths keep their start and their file name.
+    const QString& entry = m_entries[index];
+    QString path = QDir::toNativeSeparators(entry);
+    // Long entries keep their start and what tells them apart: the file name, and for an item found in
+    // game data the image's name with the whole address after it. A tail too long itself loses its
+    // middle, keeping the offset at its end.
     constexpr int kMaxShown = 60;
+    constexpr int kMinHead = 3;
+    const QString ellipsis = QStringLiteral("...");
     if (path.size() > kMaxShown) {
-        const QString name = QFileInfo(m_entries[index]).fileName();
-        const int head = std::max<int>(3, kMaxShown - static_cast<int>(name.size()) - 4);
-        path = path.left(head) + QStringLiteral("...") + QDir::separator() + name;
+        const auto address = gamedata::ParseAddress(QFile::encodeName(entry).toStdString());
+        const QString container = address ? QFile::decodeName(address->container.c_str()) : entry;
+        QString tail = path.mid(QDir::toNativeSeparators(container).lastIndexOf(QDir::separator()) + 1);
+        const int room = kMaxShown - kMinHead - 2 * static_cast<int>(ellipsis.size()) - 1;
+        if (tail.size() > room)
+            tail = tail.left(room / 2) + ellipsis + tail.right(room - room / 2);
+        const int head = std::max<int>(kMinHead, kMaxShown - static_cast<int>(tail.size()) - 4);
+        path = path.left(head) + ellipsis + QDir::separator() + tail;
     }
     path.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(index + 1).arg(path);

@@ -224,8 +224,8 @@ void ScanWindow::ApplyFilter() {
 
 std::vector<std::uint8_t> ScanWindow::HitBytes(const gamedata::ScanHit& hit) const {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(hit.item.size));
-    const gamedata::ImageFile* file = hit.file ? m_image->FindFile(*hit.file) : nullptr;
-    bytes.resize(m_image->Read(file, hit.offset, bytes));
+    const auto place = m_image->Resolve(hit.file);
+    bytes.resize(place ? place->image->Read(place->file, hit.offset, bytes) : 0);
     return bytes;
 }
 

@@ -71,8 +71,8 @@ std::optional<ScanArgs> ParseScanArgs(std::span<const std::string> args) {
 
 bool WriteExtracted(const gamedata::DiscImage& image, const gamedata::ScanHit& hit, const fs::path& target) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(hit.item.size));
-    const gamedata::ImageFile* file = hit.file ? image.FindFile(*hit.file) : nullptr;
-    if (image.Read(file, hit.offset, bytes) != bytes.size())
+    const auto place = image.Resolve(hit.file);
+    if (!place || place->image->Read(place->file, hit.offset, bytes) != bytes.size())
         return false;
     std::error_code ec;
     fs::create_directories(target.parent_path(), ec);

@@ -4,6 +4,7 @@
 // failures. Opening, importing, exporting, dropped files, the dialogs' filters and the command line
 // all look formats up here. The formats below the exchange library are registered here; those that
 // need outside libraries are added by the exchange library into the same table.
+#include "ItemExtent.h"
 #include "LwoSurface.h"
 #include "Result.h"
 #include "TimImage.h"
@@ -71,8 +72,12 @@ struct FileFormat {
     // Matched by the name's last letters alone, with or without a dot before them, as the model
     // files the editor opens always were; other formats want ".ext".
     bool matchesLastLetters = false;
-    // Looks at a file's first bytes (the whole file where it is smaller); allocates nothing.
+    // Looks at a file's first bytes (the whole file where it is smaller); allocates nothing. What lies
+    // past the bytes given contradicts nothing: a file cut short of its tables may still be likely.
     Certainty (*detect)(std::span<const std::uint8_t>) = nullptr;
+    // For formats found inside other data: the bytes an item starting at bytes[0] takes, from its
+    // headers and tables; none when the bytes cannot start one.
+    std::optional<ItemExtent> (*extent)(std::span<const std::uint8_t>) = nullptr;
     std::function<ModelReadResult(std::span<const std::uint8_t>, const ModelReadOptions&)> readModel;
     // For formats whose files name other files beside them: reads the file at a path.
     std::function<ModelReadResult(const std::string& path, const ModelReadOptions&)> readModelFile;

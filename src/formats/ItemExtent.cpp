@@ -9,20 +9,6 @@
 
 namespace polyvane {
 
-std::uint32_t TmdPacketDataWords(std::uint8_t flag, std::uint8_t mode) {
-    const std::uint32_t n = (mode & MODE_QUAD) ? 4 : 3;
-    const bool lgt = flag & FLAG_LGT;
-    const bool iip = mode & MODE_IIP;
-    const bool tme = mode & MODE_TME;
-    std::uint32_t words = tme ? n : 0;
-    if (!tme || lgt)
-        words += ((iip && lgt) || (flag & FLAG_GRD)) ? n : 1;
-    const std::uint32_t normals = lgt ? 0 : (iip ? n : 1);
-    // 16-bit normal and vertex indices, padded to a whole word.
-    words += (normals + n + 1) / 2;
-    return words;
-}
-
 std::optional<ItemExtent> TmdExtent(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 4)
         return ItemExtent{kTmdHeaderSize, false};

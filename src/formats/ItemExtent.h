@@ -14,10 +14,6 @@ struct ItemExtent {
     bool complete = false;
 };
 
-// Words of data after a TMD packet's header word for these FLAG and MODE bytes, as the reader
-// decodes them.
-[[nodiscard]] std::uint32_t TmdPacketDataWords(std::uint8_t flag, std::uint8_t mode);
-
 // The end of the header, the object table, every object's vertex and normal tables and its packets
 // (walked by their ILEN words). None when the bytes do not start with a TMD header or its packets
 // outnumber what a reader accepts.

@@ -33,6 +33,35 @@ PacketKind KindOfPacket(std::uint32_t header) {
     }
 }
 
+bool PacketFitsItsKind(std::uint32_t header) {
+    const std::uint32_t ilen = static_cast<std::uint8_t>(header >> 8);
+    const auto flag = static_cast<std::uint8_t>(header >> 16);
+    const std::uint8_t mode = ModeOf(header);
+    const bool flagDefined = (flag & ~(FLAG_LGT | FLAG_FCE | FLAG_GRD)) == 0;
+    switch (KindOfPacket(header)) {
+    case PacketKind::polygon: {
+        const std::uint32_t n = (mode & MODE_QUAD) ? 4 : 3;
+        const bool lgt = flag & FLAG_LGT;
+        const bool iip = mode & MODE_IIP;
+        const bool tme = mode & MODE_TME;
+        std::uint32_t words = tme ? n : 0;
+        if (!tme || lgt)
+            words += ((iip && lgt) || (flag & FLAG_GRD)) ? n : 1;
+        const std::uint32_t normals = lgt ? 0 : (iip ? n : 1);
+        // 16-bit normal and vertex indices, padded to a whole word.
+        words += (normals + n + 1) / 2;
+        return flagDefined && (ilen == words || ilen == words + 1);
+    }
+    case PacketKind::line:
+        return flagDefined && ilen == ((mode & MODE_IIP) ? 3u : 2u);
+    case PacketKind::sprite:
+        return flagDefined && ilen == ((mode & MODE_SPRITE_SIZE) ? 2u : 3u);
+    case PacketKind::other:
+        break;
+    }
+    return true;
+}
+
 PacketCounts CountPackets(std::span<const KeptPacket> packets) {
     PacketCounts counts;
     for (const KeptPacket& packet : packets) {

@@ -28,6 +28,12 @@ struct KeptPacket {
     [[nodiscard]] PacketKind Kind() const { return KindOfPacket(header); }
 };
 
+// Whether a packet's ILEN and FLAG agree with its kind, as the console's tools write packets: a polygon
+// holds the words its FLAG and MODE bits make (a padding word may follow), a line its colour words and
+// the word of its two indices, a sprite its three words (two for a fixed size); only the FLAG's
+// three low bits are defined. Packets of other codes fit whatever they say.
+[[nodiscard]] bool PacketFitsItsKind(std::uint32_t header);
+
 // How many kept packets there are of each kind.
 struct PacketCounts {
     std::size_t lines = 0, sprites = 0, others = 0;

@@ -56,41 +56,35 @@ bool IsAddress(std::string_view text) {
     return !std::filesystem::exists(std::filesystem::path(text), ec);
 }
 
-Result<const ImageFile*, std::string> FindAddressedFile(const DiscImage& image, const Address& address) {
-    if (!address.path)
-        return static_cast<const ImageFile*>(nullptr);
-    const ImageFile* file = image.FindFile(*address.path);
-    if (!file)
-        return std::string("The image " + address.container + " lists no file " + *address.path);
-    return file;
+Result<DataPlace, std::string> FindAddressedData(const DiscImage& image, const Address& address) {
+    if (const std::optional<DataPlace> place = image.Resolve(address.path))
+        return *place;
+    return std::string("The image " + address.container + " lists no file " + address.path.value_or(""));
 }
 
 Result<std::vector<SectorPiece>, std::string> LocateAddress(const DiscImage& image, const Address& address,
                                                             std::uint64_t length) {
-    auto file = FindAddressedFile(image, address);
-    if (!file)
-        return file.error();
-    return image.Locate(*file, address.offset, length);
+    auto place = FindAddressedData(image, address);
+    if (!place)
+        return place.error();
+    return place->image->Locate(place->file, address.offset, length);
 }
 
 Result<LoadedItem, std::string> LoadItem(const DiscImage& image, const Address& address) {
-    auto file = FindAddressedFile(image, address);
-    if (!file)
-        return file.error();
-    const std::uint64_t size = image.DataSize(*file);
+    auto place = FindAddressedData(image, address);
+    if (!place)
+        return place.error();
     const std::string text = FormatAddress(address);
-    if (address.offset >= size)
+    if (address.offset >= place->image->DataSize(place->file))
         return std::string(text + " lies past the end of its data");
     LoadedItem loaded;
     loaded.address = address;
-    loaded.bytes.resize(static_cast<std::size_t>(std::min(kMaxItemBytes, size - address.offset)));
-    loaded.bytes.resize(image.Read(*file, address.offset, loaded.bytes));
-    const bool toEnd = address.offset + loaded.bytes.size() == size;
-    if (DetectItem(loaded.bytes, toEnd, kAllFormats, loaded.item) != Detection::found)
+    constexpr std::size_t kFirstRead = 64 << 10;
+    if (DetectInImage(*place->image, place->file, address.offset, kFirstRead, kAllFormats, loaded.item,
+                      loaded.bytes) != Detection::found)
         return std::string("No TMD model or TIM texture starts at " + text);
     if (!loaded.item.complete)
         return std::string("The item at " + text + " is cut off by the end of its file");
-    loaded.bytes.resize(static_cast<std::size_t>(loaded.item.size));
     return loaded;
 }
 

@@ -28,10 +28,9 @@ struct Address {
 // exact name exists.
 [[nodiscard]] bool IsAddress(std::string_view text);
 
-// The file the address names inside `image` (null for an image-level address). Refused when the
-// image's file system does not list it.
-[[nodiscard]] Result<const ImageFile*, std::string> FindAddressedFile(const DiscImage& image,
-                                                                      const Address& address);
+// The data the address names inside `image`. Refused when the image's file systems do not list it.
+[[nodiscard]] Result<DataPlace, std::string> FindAddressedData(const DiscImage& image,
+                                                               const Address& address);
 
 // Where `length` bytes at the address lie in the image's data file, sector by sector.
 [[nodiscard]] Result<std::vector<SectorPiece>, std::string>

@@ -1,11 +1,14 @@
 #pragma once
-// Whether a TMD model or a TIM texture starts at a byte: a cheap look at its first words, then the
-// checks a real item passes and random data does not, then the codec that opens files. This is the
-// one place that knows which formats the scanner finds.
+// Whether a TMD model or a TIM texture starts at a byte, asked of the format table's entries: a cheap
+// look at its first word, then the entry's detector, its extent and the reader that opens files. This
+// is the one place that knows which formats the scanner finds.
+#include "DiscImage.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace polyvane::gamedata {
 
@@ -20,14 +23,17 @@ inline constexpr FormatMask kAllFormats = 0x3;
     return FormatMask{1} << static_cast<unsigned>(format);
 }
 
-// The largest item the scanner accepts: bigger ones are not what a game keeps in one piece, and the
-// scan's work shares overlap by this much.
-inline constexpr std::uint64_t kMaxItemBytes = std::uint64_t{4} << 20;
+// The largest item the scanner accepts: the packets of a model at the reader's record limit, every one
+// the largest polygon, take 96 MB, and a texture inside the frame buffer is far smaller. Only an item
+// that really claims this much is read whole; the scan otherwise looks at a chunk at a time.
+inline constexpr std::uint64_t kMaxItemBytes = std::uint64_t{128} << 20;
 
 struct DetectedItem {
     ItemFormat format = ItemFormat::tmd;
-    std::uint64_t size = 0; // bytes of the item; for a cut-off item, the bytes there are
-    bool complete = true;   // false: the end of its file cuts it off
+    // Bytes of the item; for a cut-off item, the bytes there are; after Detection::needMore, the bytes
+    // known to be wanted so far.
+    std::uint64_t size = 0;
+    bool complete = true; // false: the end of its file cuts it off
     // A model's
     std::uint32_t objects = 0;
     std::uint32_t primitives = 0;
@@ -50,9 +56,16 @@ enum class Detection {
            (firstWord == 0x10 && (formats & MaskOf(ItemFormat::tim)));
 }
 
-// Looks for an item at bytes[0]. `toEnd`: the bytes run to the end of their file (or at least
-// kMaxItemBytes), so an item longer than them is cut off rather than needing more.
+// Looks for an item at bytes[0]. `toEnd`: the bytes run to the end of their file, so an item longer
+// than them is cut off rather than needing more.
 [[nodiscard]] Detection DetectItem(std::span<const std::uint8_t> bytes, bool toEnd, FormatMask formats,
                                    DetectedItem& item);
+
+// Looks for an item at `offset` of a file's data (`file` null: of the image's user data), reading
+// `first` bytes and then on as far as the item claims, up to kMaxItemBytes. `bytes` holds what was
+// read; after Detection::found, exactly the item's bytes (the bytes there are when it is cut off).
+[[nodiscard]] Detection DetectInImage(const DiscImage& image, const ImageFile* file, std::uint64_t offset,
+                                      std::size_t first, FormatMask formats, DetectedItem& item,
+                                      std::vector<std::uint8_t>& bytes);
 
 } // namespace polyvane::gamedata

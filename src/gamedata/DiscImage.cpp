@@ -10,6 +10,7 @@
 #include <cdio/logging.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -160,28 +161,61 @@ Result<std::unique_ptr<DiscImage>, std::string> DiscImage::Open(const std::strin
     }();
     (void)quiet;
 
+    if (!EndsWithNoCase(path, ".cue"))
+        return OpenData(path, path, 0, false);
+    auto tracks = ReadCueSheet(path);
+    if (!tracks)
+        return tracks.error();
+    const auto data = std::find_if(tracks->begin(), tracks->end(), [](const CueTrack& t) { return t.data; });
+    if (data == tracks->end())
+        return std::string("The cue sheet " + path + " has no data track");
+    auto image = OpenData(path, data->file, data->startFrame * data->sectorSize, true);
+    if (!image)
+        return image;
+    // Later data tracks in the first one's BIN lie after its sectors and are scanned with them; the first
+    // data track of every other BIN is an image of its own.
+    std::set<std::string> read = {data->file};
+    for (auto t = data + 1; t != tracks->end(); ++t) {
+        if (!t->data || !read.insert(t->file).second)
+            continue;
+        char name[16];
+        std::snprintf(name, sizeof name, "TRACK%02d", t->number);
+        auto track = OpenData(t->file, t->file, t->startFrame * t->sectorSize, true);
+        if (!track) {
+            image.value()->m_warnings.push_back("Data track " + std::to_string(t->number) +
+                                                " is not scanned: " + track.error());
+            continue;
+        }
+        for (const std::string& warning : track.value()->m_warnings)
+            image.value()->m_warnings.push_back(std::string(name) + ": " + warning);
+        image.value()->m_tracks.push_back({name, std::move(track.value())});
+    }
+    return image;
+}
+
+std::optional<DataPlace> DiscImage::Resolve(const std::optional<std::string>& path) const {
+    if (!path)
+        return DataPlace{this, nullptr};
+    if (const ImageFile* file = FindFile(*path))
+        return DataPlace{this, file};
+    for (const Track& track : m_tracks) {
+        if (*path == track.name)
+            return DataPlace{track.image.get(), nullptr};
+        if (path->size() > track.name.size() + 1 && path->starts_with(track.name) &&
+            (*path)[track.name.size()] == '/')
+            if (const ImageFile* file =
+                    track.image->FindFile(std::string_view(*path).substr(track.name.size() + 1)))
+                return DataPlace{track.image.get(), file};
+    }
+    return std::nullopt;
+}
+
+Result<std::unique_ptr<DiscImage>, std::string>
+DiscImage::OpenData(const std::string& path, const std::string& dataPath, std::uint64_t base, bool fromCue) {
     std::unique_ptr<DiscImage> image(new DiscImage);
     image->m_path = path;
-    image->m_dataPath = path;
-    bool fromCue = false;
-    if (EndsWithNoCase(path, ".cue")) {
-        auto tracks = ReadCueSheet(path);
-        if (!tracks)
-            return tracks.error();
-        const auto data =
-            std::find_if(tracks->begin(), tracks->end(), [](const CueTrack& t) { return t.data; });
-        if (data == tracks->end())
-            return std::string("The cue sheet " + path + " has no data track");
-        image->m_dataPath = data->file;
-        image->m_dataBase = data->startFrame * data->sectorSize;
-        // Later data tracks in the same BIN lie after the first one's sectors and are scanned with
-        // them; one in a BIN of its own is not read.
-        for (auto t = data + 1; t != tracks->end(); ++t)
-            if (t->data && t->file != data->file)
-                image->m_warnings.push_back("Data track " + std::to_string(t->number) + " in " + t->file +
-                                            " is not scanned: only the first data track's BIN is read");
-        fromCue = true;
-    }
+    image->m_dataPath = dataPath;
+    image->m_dataBase = base;
 
     // A write into the image that did not finish is undone before anything reads it.
     if (const RecoveryResult recovery = RecoverImage(image->m_dataPath);

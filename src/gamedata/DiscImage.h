@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -53,11 +54,31 @@ struct SectorPiece {
     SectorMode mode = SectorMode::cooked;
 };
 
+class DiscImage;
+
+// Where a path of an image names data: the image holding it (the image itself, or one of a cue sheet's
+// further data tracks) and the file in that image's file system (null: its user data outside files).
+struct DataPlace {
+    const DiscImage* image = nullptr;
+    const ImageFile* file = nullptr;
+};
+
 class DiscImage {
   public:
     // Opens `path`: a cue sheet (by its ".cue" name), a raw or ISO image (recognised by its sectors),
     // or any other file as plain data. The error is one message saying why it cannot be read.
     [[nodiscard]] static Result<std::unique_ptr<DiscImage>, std::string> Open(const std::string& path);
+
+    // A cue sheet's data tracks after the first that lie in BINs of their own, each read as an image
+    // of its own. Their data is named under "TRACKnn" (the track's number): "TRACKnn" alone is the
+    // track's user data, "TRACKnn/PATH" a file of its file system.
+    struct Track {
+        std::string name;
+        std::unique_ptr<DiscImage> image;
+    };
+    [[nodiscard]] const std::vector<Track>& MoreTracks() const { return m_tracks; }
+    // The data a path names (none: the image's user data outside files); none when nothing has it.
+    [[nodiscard]] std::optional<DataPlace> Resolve(const std::optional<std::string>& path) const;
 
     DiscImage(const DiscImage&) = delete;
     DiscImage& operator=(const DiscImage&) = delete;
@@ -106,6 +127,9 @@ class DiscImage {
 
   private:
     DiscImage() = default;
+    // Opens the data in `dataPath` from byte `base` on, as the image `path` names it.
+    [[nodiscard]] static Result<std::unique_ptr<DiscImage>, std::string>
+    OpenData(const std::string& path, const std::string& dataPath, std::uint64_t base, bool fromCue);
     [[nodiscard]] bool MapData(std::string& error);
     void ListFiles();
     // Bytes at `at` of the data file; fewer at its end or on an error.
@@ -123,6 +147,7 @@ class DiscImage {
     std::uint64_t m_userSize = 0;
     std::vector<ImageFile> m_files;
     std::vector<std::string> m_warnings;
+    std::vector<Track> m_tracks;
 };
 
 } // namespace polyvane::gamedata

@@ -29,7 +29,9 @@ constexpr std::uint64_t kChunkTail = std::uint64_t{64} << 10;
 // A run of user data the scan reads as one: all of a file's data or part of it, or sectors outside
 // every file. Offsets are in the file's data (or the image's user data).
 struct Region {
+    const DiscImage* image = nullptr;
     const ImageFile* file = nullptr;
+    std::optional<std::string> name; // what hits in it give as their file
     std::uint64_t start = 0;
     std::uint64_t length = 0;
 };
@@ -162,17 +164,23 @@ class ScanJob {
 
   private:
     // A region for every run of sectors with user data, of each file and then of the sectors no file
-    // covers.
+    // covers, in the image and then in each of its further tracks.
     void BuildRegions() {
-        const std::uint32_t sectors = m_image.SectorCount();
+        AddRegions(m_image, std::nullopt);
+        for (const DiscImage::Track& track : m_image.MoreTracks())
+            AddRegions(*track.image, track.name);
+    }
+
+    void AddRegions(const DiscImage& image, const std::optional<std::string>& track) {
+        const std::uint32_t sectors = image.SectorCount();
         std::vector<bool> inFile(sectors, false);
-        for (const ImageFile& file : m_image.Files()) {
+        for (const ImageFile& file : image.Files()) {
             const std::uint64_t fileSectors = (file.size + kUserDataSize - 1) / kUserDataSize;
             for (std::uint64_t s = 0; s < fileSectors && file.firstLsn + s < sectors; ++s)
                 inFile[file.firstLsn + s] = true;
-            AddRegion(&file, file.firstLsn, file.size);
+            AddRegion(image, &file, track ? *track + "/" + file.path : file.path, file.firstLsn, file.size);
         }
-        const std::uint64_t userSize = m_image.UserDataSize();
+        const std::uint64_t userSize = image.UserDataSize();
         std::uint32_t lsn = 0;
         while (lsn < sectors) {
             if (inFile[lsn]) {
@@ -183,41 +191,36 @@ class ScanJob {
             while (lsn < sectors && !inFile[lsn])
                 ++lsn;
             const std::uint64_t start = std::uint64_t{first} * kUserDataSize;
-            AddRegion(nullptr, first,
+            AddRegion(image, nullptr, track, first,
                       std::min<std::uint64_t>(userSize, std::uint64_t{lsn} * kUserDataSize) - start);
         }
     }
 
     // The region of `length` bytes of data from sector `firstLsn`, clipped to the image's data.
-    void AddRegion(const ImageFile* file, std::uint32_t firstLsn, std::uint64_t length) {
+    void AddRegion(const DiscImage& image, const ImageFile* file, const std::optional<std::string>& name,
+                   std::uint32_t firstLsn, std::uint64_t length) {
         const std::uint64_t at = std::uint64_t{firstLsn} * kUserDataSize;
-        const std::uint64_t room = at < m_image.UserDataSize() ? m_image.UserDataSize() - at : 0;
+        const std::uint64_t room = at < image.UserDataSize() ? image.UserDataSize() - at : 0;
         if (std::min(length, room) > 0)
-            m_regions.push_back({file, file ? 0 : at, std::min(length, room)});
+            m_regions.push_back({&image, file, name, file ? 0 : at, std::min(length, room)});
     }
 
     // Looks for items starting in the first `count` bytes of `view`, which holds the region's data from
     // `at` (`viewEnds`: up to where the run of user data ends).
-    void ScanRun(const Region& region, std::uint64_t regionEnd, std::uint64_t at, std::uint64_t count,
+    void ScanRun(const Region& region, std::uint64_t at, std::uint64_t count,
                  std::span<const std::uint8_t> view, bool viewEnds, std::vector<std::uint8_t>& scratch,
                  std::vector<ScanHit>& hits) const {
         ForEachCandidate(view, static_cast<std::size_t>(count), m_options, [&](std::size_t i) {
             const std::uint64_t offset = at + i;
             DetectedItem item;
-            const std::size_t rest = view.size() - i;
-            const bool capped = rest > kMaxItemBytes;
-            const auto window = view.subspan(i, capped ? static_cast<std::size_t>(kMaxItemBytes) : rest);
-            Detection result = DetectItem(window, viewEnds && !capped, m_options.formats, item);
-            if (result == Detection::needMore && !capped && !viewEnds) {
-                const auto wanted = static_cast<std::size_t>(std::min(kMaxItemBytes, regionEnd - offset));
-                scratch.resize(wanted);
-                scratch.resize(m_image.Read(region.file, offset, scratch));
-                result = DetectItem(scratch, scratch.size() < wanted || offset + scratch.size() == regionEnd,
-                                    m_options.formats, item);
-            }
+            Detection result = DetectItem(view.subspan(i), viewEnds, m_options.formats, item);
+            // An item that reaches past the chunk is read on by the share that found its start, as far
+            // as the item claims.
+            if (result == Detection::needMore)
+                result = DetectInImage(*region.image, region.file, offset, 2 * (view.size() - i),
+                                       m_options.formats, item, scratch);
             if (result == Detection::found)
-                hits.push_back({region.file ? std::optional<std::string>(region.file->path) : std::nullopt,
-                                offset, item});
+                hits.push_back({region.name, offset, item});
         });
     }
 
@@ -242,8 +245,8 @@ class ScanJob {
                 const auto wanted =
                     static_cast<std::size_t>(std::min(taskEnd - at + kChunkTail, regionEnd - at));
                 buffer.resize(wanted);
-                buffer.resize(m_image.Read(region.file, at, buffer));
-                ScanRun(region, regionEnd, at, std::min<std::uint64_t>(taskEnd - at, buffer.size()), buffer,
+                buffer.resize(region.image->Read(region.file, at, buffer));
+                ScanRun(region, at, std::min<std::uint64_t>(taskEnd - at, buffer.size()), buffer,
                         buffer.size() < wanted || at + buffer.size() == regionEnd, scratch, hits);
                 if (at + buffer.size() >= taskEnd)
                     break;

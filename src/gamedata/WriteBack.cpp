@@ -99,29 +99,31 @@ WriteBackResult WriteBack(std::string_view text, std::span<const std::uint8_t> n
         result.error = image.error();
         return result;
     }
+    auto place = FindAddressedData(*image.value(), *address);
+    if (!place) {
+        result.error = place.error() + "; nothing was written";
+        return result;
+    }
+    // The data lies in the image itself or in one of its further tracks, each written in its own file.
+    const DiscImage& disc = *place->image;
+    const ImageFile* const file = place->file;
     std::error_code ignored;
-    if (std::filesystem::exists(JournalPathFor(image.value()->DataPath()), ignored)) {
-        result.error = Quoted(image.value()->DataPath()) + ": its journal " +
-                       Quoted(JournalPathFor(image.value()->DataPath()).string()) +
+    if (std::filesystem::exists(JournalPathFor(disc.DataPath()), ignored)) {
+        result.error = Quoted(disc.DataPath()) + ": its journal " +
+                       Quoted(JournalPathFor(disc.DataPath()).string()) +
                        " does not match it and was left in place; nothing was written";
         return result;
     }
-    const DiscImage& disc = *image.value();
-    auto file = FindAddressedFile(disc, *address);
-    if (!file) {
-        result.error = file.error() + "; nothing was written";
-        return result;
-    }
     // An address into sectors without user data (Form 2 streams) or past the data's end names no item.
-    if (address->offset >= disc.DataSize(*file)) {
+    if (address->offset >= disc.DataSize(file)) {
         result.error = Quoted(text) + " lies past the end of its data; nothing was written";
         return result;
     }
-    if (auto first = disc.Locate(*file, address->offset, 1); !first) {
+    if (auto first = disc.Locate(file, address->offset, 1); !first) {
         result.error = Quoted(text) + ": " + first.error() + "; nothing was written";
         return result;
     }
-    auto loaded = LoadItem(disc, *address);
+    auto loaded = LoadItem(*image.value(), *address);
     if (!loaded) {
         result.error = loaded.error() + ": the bytes at " + Quoted(text) +
                        " no longer read as a model or a texture; nothing was written";
@@ -139,7 +141,7 @@ WriteBackResult WriteBack(std::string_view text, std::span<const std::uint8_t> n
                        KindName(replacement.format) + " cannot replace it; nothing was written";
         return result;
     }
-    result.room = Room(disc, *file, *address, loaded->item.size, options.knownRoom);
+    result.room = Room(disc, file, *address, loaded->item.size, options.knownRoom);
     if (newBytes.size() > result.room) {
         result.error = std::string("the new ") + KindName(format) + " is " + std::to_string(newBytes.size()) +
                        " bytes but the one at " + Quoted(text) + " has room for " +
@@ -153,7 +155,7 @@ WriteBackResult WriteBack(std::string_view text, std::span<const std::uint8_t> n
                                       "); the game's code may expect the old one");
     }
 
-    auto pieces = disc.Locate(*file, address->offset, result.room);
+    auto pieces = disc.Locate(file, address->offset, result.room);
     if (!pieces) {
         result.error = pieces.error() + "; nothing was written";
         return result;

@@ -355,7 +355,10 @@ void CPolyvaneView::OnMouseMove(unsigned flags, CPoint point) {
 
 void CPolyvaneView::OnDraw(CDC* pDC) {
     CPolyvaneDoc* doc = GetDocument();
-    if (!pDC || !doc || !doc->HasSelection())
+    if (!pDC || !doc)
+        return;
+    // An empty document stays blank; one holding only textures shows them in the frame-buffer view.
+    if (!doc->HasSelection() && !(m_viewMode == VM_VRAM && !doc->Textures().empty()))
         return;
     pDC->SetTextColor(kGrey);
     pDC->SetBkMode(TRANSPARENT);

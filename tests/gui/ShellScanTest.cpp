@@ -21,6 +21,7 @@ class ShellScanTest : public QObject {
     Q_OBJECT
   private slots:
     void scanWindowListsOpensLoadsAndExtracts();
+    void aTextureAddressOpensWithNoModelAndTheRecentListShowsWholeAddresses();
 
   private:
     QTemporaryDir m_settings;
@@ -93,6 +94,37 @@ void ShellScanTest::scanWindowListsOpensLoadsAndExtracts() {
     QCOMPARE(ReadAll(dir / "out/ARCHIVE.BIN@0x64.tmd"), model);
     QCOMPARE(ReadAll(dir / "out/ARCHIVE.BIN@0xBB9.tim"), texture);
     window->close();
+}
+
+void ShellScanTest::aTextureAddressOpensWithNoModelAndTheRecentListShowsWholeAddresses() {
+    if (!HaveXorriso())
+        QSKIP("xorriso is not installed");
+    // An image deep enough that the menu must shorten its entries.
+    const std::filesystem::path dir = std::filesystem::path(m_files.path().toStdString()) /
+                                      "a folder with a long name for the games" / "and another one";
+    std::vector<std::uint8_t> archive = Filler(5000, 9);
+    Place(archive, 100, SmallTmd());
+    Place(archive, 3001, SmallTim());
+    WriteAll(dir / "tree/ARCHIVE.BIN", archive);
+    QVERIFY(MakeIso(dir / "tree", dir / "disc.iso"));
+    const QString image = QString::fromStdString((dir / "disc.iso").string());
+
+    Shell shell(m_settings.path());
+    QVERIFY(shell.Start());
+    CPolyvaneDoc* texture = shell.app->OpenDocumentFile(image + QStringLiteral("::ARCHIVE.BIN@0xBB9"));
+    QVERIFY(texture);
+    QCOMPARE(shell.Messages(), QStringList{});
+    QCOMPARE(texture->Textures().size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(texture->GetTitle()), QStringLiteral("disc.iso::ARCHIVE.BIN@0xBB9"));
+    QVERIFY(!texture->IsModified());
+    QVERIFY(shell.app->OpenDocumentFile(image + QStringLiteral("::ARCHIVE.BIN@0x64")));
+
+    shell.Frame().RefreshCommandStates();
+    const QString newest = shell.Frame().Action(ID_FILE_MRU_FILE1)->text();
+    const QString older = shell.Frame().Action(ID_FILE_MRU_FILE1 + 1)->text();
+    QVERIFY2(newest.endsWith(QStringLiteral("/disc.iso::ARCHIVE.BIN@0x64")), qPrintable(newest));
+    QVERIFY2(older.endsWith(QStringLiteral("/disc.iso::ARCHIVE.BIN@0xBB9")), qPrintable(older));
+    QVERIFY2(older.contains(QStringLiteral("...")), qPrintable(older));
 }
 
 QTEST_MAIN(ShellScanTest)

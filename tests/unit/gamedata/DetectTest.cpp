@@ -3,6 +3,8 @@
 // none.
 #include "DiscBuilder.h"
 #include "GameDataItems.h"
+#include "formats/FormatRegistry.h"
+#include "gamedata/Address.h"
 #include "gamedata/Scanner.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +65,7 @@ TEST(Detection, ItemsAreAcceptedOnlyAsTheyAreLaidOut) {
          Detection::none, Detection::none, false},
         {"vertex index past the table", with(tmd, [](Bytes& b) { Put16(b, 94, 9); }), Detection::none,
          Detection::none, false},
-        {"packet that is no polygon", with(tmd, [](Bytes& b) { b[83] = 0x40; }), Detection::none,
+        {"line packet of a polygon's length", with(tmd, [](Bytes& b) { b[83] = 0x40; }), Detection::none,
          Detection::none, false},
         {"packet length that does not match its kind", with(tmd, [](Bytes& b) { b[81] = 7; }),
          Detection::none, Detection::none, false},
@@ -123,6 +125,110 @@ TEST(Detection, HitsReportWhatTheItemHolds) {
     modelsOnly.formats = MaskOf(ItemFormat::tmd);
     ASSERT_EQ(ScanBytes(data, modelsOnly).size(), 1u);
     EXPECT_EQ(ScanBytes(data, modelsOnly)[0].item.format, ItemFormat::tmd);
+}
+
+// Models whose objects hold lines, sprites and packets of codes the editor does not know among their
+// polygons are found in a data file at their offsets with their whole extent, and open from their
+// addresses with those packets kept; packets of unknown codes outnumbering the drawn ones are not a
+// model.
+TEST(Detection, ModelsWithEveryKindOfPacketAreFoundWhole) {
+    using test::Halves;
+    using test::PacketHeader;
+    const std::vector<std::uint32_t> triangle = {PacketHeader(4, 3, 0, 0x20), 0x00336699, Halves(0, 0),
+                                                 Halves(1, 2)};
+    const std::vector<std::uint32_t> line = {PacketHeader(3, 2, 1, 0x40), 0x0000FF00, Halves(0, 3)};
+    const std::vector<std::uint32_t> gouraudLine = {PacketHeader(4, 3, 1, 0x50), 0x000000FF, 0x00FF0000,
+                                                    Halves(3, 1)};
+    const std::vector<std::uint32_t> sprite16 = {PacketHeader(3, 2, 1, 0x78), Halves(2, 0x0105), 0x7FC01020};
+    const std::vector<std::uint32_t> freeSprite = {PacketHeader(4, 3, 1, 0x64), Halves(1, 0x0105), 0x7FC00000,
+                                                   Halves(24, 12)};
+    const std::vector<std::uint32_t> unknown = {PacketHeader(6, 5, 0, 0x80), 1, 2, 3, 4, 5};
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::uint32_t>> packets;
+        bool found;
+        std::size_t kept; // packets the read model keeps undecoded
+    };
+    const Case cases[] = {
+        {"lines among polygons", {triangle, line, triangle, gouraudLine}, true, 2},
+        {"sprites of a fixed and a free size", {sprite16, triangle, freeSprite}, true, 2},
+        {"a packet of an unknown code last, past every table", {triangle, triangle, unknown}, true, 1},
+        {"lines only", {line, gouraudLine}, true, 2},
+        {"more unknown packets than drawn ones", {triangle, unknown, unknown}, false, 0},
+    };
+    test::TempFolder folder("polyvane-packets");
+    Bytes data = test::Filler(std::size_t{64} << 10, 3);
+    std::vector<std::pair<std::size_t, Bytes>> placed;
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        test::TmdObjectSpec o;
+        o.vertices = {0, 0, 0, 100, 0, 0, 0, 100, 0, 100, 100, 0};
+        o.normals = {0, 0, -4096};
+        for (const auto& packet : cases[k].packets)
+            o.packets.insert(o.packets.end(), packet.begin(), packet.end());
+        o.nPrimitive = static_cast<std::uint32_t>(cases[k].packets.size());
+        placed.emplace_back(1001 + 9000 * k, test::BuildTmd({o}).data());
+        test::Place(data, placed.back().first, placed.back().second);
+    }
+    const std::filesystem::path path = folder.path / "archive.bin";
+    test::WriteAll(path, data);
+    auto image = DiscImage::Open(path.string());
+    ASSERT_TRUE(image) << image.error();
+    const ScanReport report = Scan(**image, {});
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const Case& c = cases[k];
+        SCOPED_TRACE(c.what);
+        const auto hit = std::find_if(report.hits.begin(), report.hits.end(),
+                                      [&](const ScanHit& h) { return h.offset == placed[k].first; });
+        ASSERT_EQ(hit != report.hits.end(), c.found);
+        if (!c.found)
+            continue;
+        EXPECT_EQ(hit->item.size, placed[k].second.size());
+        EXPECT_TRUE(hit->item.complete);
+        EXPECT_EQ(hit->item.primitives, c.packets.size());
+        auto loaded = LoadItem(HitAddress(**image, *hit));
+        ASSERT_TRUE(loaded) << loaded.error();
+        EXPECT_EQ(loaded->bytes, placed[k].second);
+        auto read = Formats().ByName("TMD")->readModel(loaded->bytes, {});
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->model.objects[0].kept.size(), c.kept);
+    }
+    EXPECT_EQ(report.hits.size(),
+              std::count_if(std::begin(cases), std::end(cases), [](const Case& c) { return c.found; }));
+}
+
+// A model larger than a chunk of the scan, and than the few MiB games usually keep in one piece, is
+// reported whole by the share that finds its start and loads whole from its address.
+TEST(Detection, AModelOfManyMebibytesIsFoundAndLoadedWhole) {
+    constexpr unsigned kVertices = 4096;
+    constexpr unsigned kTriangles = 300'000; // 16 bytes each: about 4.6 MiB of packets
+    test::TmdObjectSpec o;
+    for (unsigned i = 0; i < kVertices; ++i)
+        o.vertices.insert(o.vertices.end(), {static_cast<std::int16_t>(i), 7, -7});
+    o.normals = {0, 0, 4096};
+    for (unsigned i = 0; i < kTriangles; ++i)
+        o.packets.insert(o.packets.end(),
+                         {test::PacketHeader(4, 3, 0, 0x20), 0x00102030, test::Halves(0, i % kVertices),
+                          test::Halves((i + 1) % kVertices, (i + 2) % kVertices)});
+    o.nPrimitive = kTriangles;
+    const Bytes model = test::BuildTmd({o}).data();
+    ASSERT_GT(model.size(), std::size_t{4} << 20);
+
+    test::TempFolder folder("polyvane-large");
+    Bytes data = test::Filler(model.size() + (std::size_t{3} << 20), 5);
+    constexpr std::size_t kAt = (std::size_t{1} << 20) - 333; // starts in the first chunk, ends in the sixth
+    test::Place(data, kAt, model);
+    const std::filesystem::path path = folder.path / "big.bin";
+    test::WriteAll(path, data);
+    auto image = DiscImage::Open(path.string());
+    ASSERT_TRUE(image) << image.error();
+    const ScanReport report = Scan(**image, {});
+    ASSERT_EQ(report.hits.size(), 1u);
+    EXPECT_EQ(report.hits[0].offset, kAt);
+    EXPECT_EQ(report.hits[0].item.size, model.size());
+    EXPECT_TRUE(report.hits[0].item.complete);
+    auto loaded = LoadItem(HitAddress(**image, report.hits[0]));
+    ASSERT_TRUE(loaded) << loaded.error();
+    EXPECT_TRUE(loaded->bytes == model);
 }
 
 TEST(Detection, NothingIsFoundInRandomBytesZerosOrExecutables) {

@@ -126,6 +126,49 @@ TEST_F(GameDataImages, EveryPlacedItemIsFoundAtItsAddressInEveryKindOfImage) {
     }
 }
 
+// A cue sheet whose second data track lies in a BIN of its own: that track's files and the sectors no
+// file holds are scanned too, under the track's name, and their addresses load the items.
+TEST_F(GameDataImages, ADataTrackInASecondBinIsScannedAndAddressed) {
+    std::vector<std::uint8_t> more = test::Filler(9000, 4);
+    test::Place(more, 333, test::SmallTmd(5));
+    test::WriteAll(m_dir / "tree2/MORE/MODEL.BIN", more);
+    ASSERT_TRUE(test::MakeIso(m_dir / "tree2", m_dir / "second.iso"));
+    std::vector<std::uint8_t> second = test::ReadAll(m_dir / "second.iso");
+    const std::uint64_t gapAt = second.size() + 700;
+    std::vector<std::uint8_t> gap = test::Filler(2048, 6);
+    test::Place(gap, 700, test::SmallTim(896));
+    second.insert(second.end(), gap.begin(), gap.end());
+    const auto form1 = [](std::uint32_t) { return RawMode::form1; };
+    test::WriteAll(m_dir / "first.bin", test::RawFromCooked(m_cooked, form1));
+    test::WriteAll(m_dir / "second.bin",
+                   test::RawFromCooked(second, [](std::uint32_t) { return RawMode::mode1; }));
+    {
+        std::ofstream cue(m_dir / "two.cue");
+        cue << "FILE \"first.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"
+               "FILE \"second.bin\" BINARY\n  TRACK 02 MODE1/2352\n    INDEX 01 00:00:00\n";
+    }
+    auto opened = DiscImage::Open((m_dir / "two.cue").string());
+    ASSERT_TRUE(opened) << opened.error();
+    const DiscImage& image = **opened;
+    for (const std::string& warning : image.Warnings())
+        EXPECT_EQ(warning.find("not scanned"), std::string::npos) << warning;
+
+    std::vector<Placed> expected = Expected(false);
+    expected.push_back({"TRACK02", gapAt, test::SmallTim(896), ItemFormat::tim});
+    expected.push_back({"TRACK02/MORE/MODEL.BIN", 333, test::SmallTmd(5), ItemFormat::tmd});
+    const ScanReport report = Scan(image, {});
+    ASSERT_EQ(report.hits.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const ScanHit& hit = report.hits[i];
+        SCOPED_TRACE(expected[i].file);
+        EXPECT_EQ(hit.file.value_or(""), expected[i].file);
+        EXPECT_EQ(hit.offset, expected[i].offset);
+        auto loaded = LoadItem(*ParseAddress(FormatAddress(HitAddress(image, hit))));
+        ASSERT_TRUE(loaded) << loaded.error();
+        EXPECT_EQ(loaded->bytes, expected[i].bytes);
+    }
+}
+
 TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
     const std::vector<std::uint8_t> raw =
         test::RawFromCooked(m_cooked, [](std::uint32_t) { return RawMode::form1; });
