@@ -16,7 +16,7 @@ void CPolyvaneDoc::RefreshRecords(std::span<WorkPrimitive> records) {
 
 void CPolyvaneDoc::RefreshDerivedFields() {
     RefreshRecords(SelectedRecords());
-    ComputeExtents();
+    FindExtents();
     if (HasSelection())
         SetDerivedFieldsFresh(m_selected, true);
 }
@@ -31,12 +31,14 @@ void CPolyvaneDoc::SetDerivedFieldsFresh(std::uint32_t object, bool fresh) {
 }
 
 void CPolyvaneDoc::ComputeExtents() {
-    m_maxExtent = TmdVector{};
-    m_minExtent = TmdVector{};
-    if (!HasSelection())
-        return;
     // With fresh derived fields the integer copies are already these, so the mark stays.
     ConvertRecordsToFixed(SelectedRecords());
+    FindExtents();
+}
+
+void CPolyvaneDoc::FindExtents() {
+    m_maxExtent = TmdVector{};
+    m_minExtent = TmdVector{};
     for (const WorkPrimitive& p : Records()) {
         for (int k = 0; k < VertexCount(p); ++k) {
             if (p.ix[k] > m_maxExtent.vx)
