@@ -76,34 +76,30 @@ void ComputeSaveNormals(std::span<WorkPrimitive> records, SharingMethod method) 
     }
 }
 
-void ConvertRecordsToFixed(std::span<WorkPrimitive> records) {
-    for (WorkPrimitive& p : records) {
-        const int n = VertexCount(p);
-        for (int k = 0; k < n; ++k) {
-            p.ix[k] = TruncToInt16(p.x[k]);
-            p.iy[k] = TruncToInt16(p.y[k]);
-            p.iz[k] = TruncToInt16(p.z[k]);
-        }
-        p.inx[0] = TruncToInt16(p.fnx * 4096.0);
-        p.iny[0] = TruncToInt16(p.fny * 4096.0);
-        p.inz[0] = TruncToInt16(p.fnz * 4096.0);
-        if (p.attr & PA_LIGHT) {
-            const int nn = NormalCount(p);
-            if (KeepsFileNormals(p)) {
-                for (int k = 0; k < nn; ++k) {
-                    p.inx[k] = TruncToInt16(p.nx[k]);
-                    p.iny[k] = TruncToInt16(p.ny[k]);
-                    p.inz[k] = TruncToInt16(p.nz[k]);
-                }
-                continue;
-            }
-            for (int k = 0; k < nn; ++k) {
-                p.inx[k] = TruncToInt16(p.nx[k] * 4096.0);
-                p.iny[k] = TruncToInt16(p.ny[k] * 4096.0);
-                p.inz[k] = TruncToInt16(p.nz[k] * 4096.0);
-            }
-        }
+void ConvertRecordToFixed(WorkPrimitive& p) {
+    const int n = VertexCount(p);
+    for (int k = 0; k < n; ++k) {
+        p.ix[k] = TruncToInt16(p.x[k]);
+        p.iy[k] = TruncToInt16(p.y[k]);
+        p.iz[k] = TruncToInt16(p.z[k]);
     }
+    p.inx[0] = TruncToInt16(p.fnx * 4096.0);
+    p.iny[0] = TruncToInt16(p.fny * 4096.0);
+    p.inz[0] = TruncToInt16(p.fnz * 4096.0);
+    if (!(p.attr & PA_LIGHT))
+        return;
+    const int nn = NormalCount(p);
+    const double scale = KeepsFileNormals(p) ? 1.0 : 4096.0;
+    for (int k = 0; k < nn; ++k) {
+        p.inx[k] = TruncToInt16(p.nx[k] * scale);
+        p.iny[k] = TruncToInt16(p.ny[k] * scale);
+        p.inz[k] = TruncToInt16(p.nz[k] * scale);
+    }
+}
+
+void ConvertRecordsToFixed(std::span<WorkPrimitive> records) {
+    for (WorkPrimitive& p : records)
+        ConvertRecordToFixed(p);
 }
 
 } // namespace polyvane

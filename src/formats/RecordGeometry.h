@@ -23,5 +23,6 @@ void ComputeSaveNormals(std::span<WorkPrimitive> records, SharingMethod method =
 // Each record's integer vertices and fixed-point normals: the face normal, and for a lit record its
 // vertex normals (one, or one per corner when Gouraud shaded), those it was read with as they were.
 void ConvertRecordsToFixed(std::span<WorkPrimitive> records);
+void ConvertRecordToFixed(WorkPrimitive& p);
 
 } // namespace polyvane

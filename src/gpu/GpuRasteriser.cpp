@@ -228,10 +228,12 @@ bool GpuRasteriser::SharesRows(std::int64_t top, std::int64_t bottom) const {
         return true;
     // Any `m_parts` bands in a row hold one of this share.
     const int firstBand = first / kShareRows, lastBand = last / kShareRows;
-    for (int band = firstBand; band <= lastBand && band < firstBand + m_parts; ++band)
-        if (band % m_parts == m_part)
-            return true;
-    return false;
+    if (lastBand - firstBand + 1 >= m_parts)
+        return true;
+    // The bands' shares run m_part ahead of the first band's, without wrapping past the last.
+    const int owner = firstBand % m_parts;
+    const int ahead = m_part >= owner ? m_part - owner : m_part + m_parts - owner;
+    return ahead <= lastBand - firstBand;
 }
 
 void GpuRasteriser::Plot(int x, int y, std::uint16_t word, bool blend, std::uint8_t abr) {
@@ -317,7 +319,17 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     const std::int64_t denom = std::int64_t(B.x - A.x) * (C.y - B.y) - std::int64_t(C.x - B.x) * (B.y - A.y);
     if (denom == 0)
         return;
-    auto mine = [this](int row) { return m_parts == 1 || (row / kShareRows) % m_parts == m_part; };
+    // Whose share each row falls to, followed from row to row: the rows are visited in turn from
+    // yStart, and a division for each would cost more than the row.
+    int owner = (yStart / kShareRows) % m_parts;
+    int bandEnd = (yStart / kShareRows + 1) * kShareRows;
+    auto mine = [&](int row) {
+        if (row >= bandEnd) {
+            bandEnd += kShareRows;
+            owner = owner + 1 == m_parts ? 0 : owner + 1;
+        }
+        return owner == m_part;
+    };
     if (!SharesRows(yStart, yEnd - 1))
         return;
 

@@ -62,7 +62,7 @@ class GpuRasteriser {
     void SetRowShare(int part, int parts);
     // Tall enough that most small triangles fall to one share and are set up once, short enough
     // that a model covering part of the picture still gives every drawer rows.
-    static constexpr int kShareRows = 32;
+    static constexpr int kShareRows = 64;
     // Whether any row top <= y <= bottom, inside the target, falls to this drawer's share.
     [[nodiscard]] bool SharesRows(std::int64_t top, std::int64_t bottom) const;
 

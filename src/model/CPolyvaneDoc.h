@@ -164,8 +164,9 @@ class CPolyvaneDoc : public CDocument {
     // Derived fields of the selected object: its normals from its coordinates (the file's normals are
     // dropped), then the integer copies and the extents. The object is then known to be up to date.
     void RefreshDerivedFields();
-    // The extents of the selected object's integer vertices as they are.
-    void FindExtents();
+    // The extents of the selected object's integer vertices, made from the coordinates first when
+    // `convert`.
+    void MeasureExtents(bool convert);
     // What RefreshDerivedFields makes of `records`, without the extents.
     static void RefreshRecords(std::span<WorkPrimitive> records);
     // The selected object's records, for the document's own changes and its history's steps. Taking

@@ -16,7 +16,7 @@ void CPolyvaneDoc::RefreshRecords(std::span<WorkPrimitive> records) {
 
 void CPolyvaneDoc::RefreshDerivedFields() {
     RefreshRecords(SelectedRecords());
-    FindExtents();
+    MeasureExtents(false);
     if (HasSelection())
         SetDerivedFieldsFresh(m_selected, true);
 }
@@ -32,14 +32,16 @@ void CPolyvaneDoc::SetDerivedFieldsFresh(std::uint32_t object, bool fresh) {
 
 void CPolyvaneDoc::ComputeExtents() {
     // With fresh derived fields the integer copies are already these, so the mark stays.
-    ConvertRecordsToFixed(SelectedRecords());
-    FindExtents();
+    MeasureExtents(true);
 }
 
-void CPolyvaneDoc::FindExtents() {
+void CPolyvaneDoc::MeasureExtents(bool convert) {
     m_maxExtent = TmdVector{};
     m_minExtent = TmdVector{};
-    for (const WorkPrimitive& p : Records()) {
+    // Each record is converted and measured in one pass, while its lines are at hand.
+    for (WorkPrimitive& p : SelectedRecords()) {
+        if (convert)
+            ConvertRecordToFixed(p);
         for (int k = 0; k < VertexCount(p); ++k) {
             if (p.ix[k] > m_maxExtent.vx)
                 m_maxExtent.vx = p.ix[k];

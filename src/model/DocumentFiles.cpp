@@ -21,11 +21,20 @@ namespace {
 struct FileBytes {
     std::unique_ptr<std::uint8_t[]> data;
     std::size_t size = 0;
-    [[nodiscard]] std::span<const std::uint8_t> bytes() const { return {data.get(), size}; }
+    // Bytes the archive already holds, borrowed instead of copied.
+    std::span<const std::uint8_t> borrowed;
+    [[nodiscard]] std::span<const std::uint8_t> bytes() const {
+        return data ? std::span<const std::uint8_t>(data.get(), size) : borrowed;
+    }
 };
 
 // The rest of the archive in memory; none when it cannot be held.
 std::optional<FileBytes> ReadRest(CArchive& ar) {
+    if (const std::span<const std::uint8_t> held = ar.UnreadMemory(); !held.empty()) {
+        FileBytes file;
+        file.borrowed = held;
+        return file;
+    }
     const std::uint64_t length = ar.GetLength();
     const std::uint64_t position = ar.GetPosition();
     const std::uint64_t wanted = length > position ? length - position : 0;

@@ -1,6 +1,8 @@
 // Projection of an object for a view, and its back-to-front drawing order.
 #include "Projection.h"
 
+#include "platform/Parallel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -76,25 +78,56 @@ ScreenPoint Projector::Project(double x, double y, double z, std::int32_t& depth
     return {sx, sy};
 }
 
+#if defined(__GNUC__)
 namespace {
+// Two doubles side by side, and a mask over them, for the processor's paired arithmetic.
+using Pair = double __attribute__((vector_size(16)));
+using PairMask = std::int64_t __attribute__((vector_size(16)));
+Pair Splat(double v) {
+    return Pair{v, v};
+}
+} // namespace
+#endif
 
-// Screen points of one record, and its average depth summed with wrap-around, as a 32-bit register
-// would.
-std::int32_t ProjectRecord(const WorkPrimitive& p, const Projector& projector, ScreenPoint (&screen)[4]) {
+int Projector::ProjectCorners(const WorkPrimitive& p, ScreenPoint (&screen)[4],
+                              std::int32_t (&depth)[4]) const {
     const int n = VertexCount(p);
-    std::uint32_t sum = 0;
-    for (int i = 0; i < n; ++i) {
-        std::int32_t depth = 0;
-        screen[i] = projector.Project(p.x[i], p.y[i], p.z[i], depth);
-        sum += static_cast<std::uint32_t>(depth);
+#if defined(__GNUC__)
+    // The same operations in the same order as Project, so every lane rounds as it would.
+    for (int h = 0; h < n; h += 2) {
+        const Pair x = Pair{p.x[h], p.x[h + 1]} - Splat(m_pivot[0]);
+        const Pair y = Pair{p.y[h], p.y[h + 1]} - Splat(m_pivot[1]);
+        const Pair z = Pair{p.z[h], p.z[h + 1]} - Splat(m_pivot[2]);
+        const Pair xr = Splat(m_r[0][0]) * x + Splat(m_r[0][1]) * y + Splat(m_r[0][2]) * z;
+        const Pair yr = Splat(m_r[1][0]) * x + Splat(m_r[1][1]) * y + Splat(m_r[1][2]) * z;
+        const Pair zr = Splat(m_r[2][0]) * x + Splat(m_r[2][1]) * y + Splat(m_r[2][2]) * z;
+        Pair w = zr + Splat(m_distance);
+        const PairMask zero = w == Splat(0.0);
+        w = (Pair)((zero & (PairMask)Splat(0.1)) | (~zero & (PairMask)w));
+        const Pair sx = xr * Splat(m_focal) / w + Splat(double(m_centreX));
+        const Pair sy = yr * Splat(m_focal) / w;
+        // A triangle's fourth lane holds whatever the record has there: it is never read.
+        for (int k = 0; k < 2 && h + k < n; ++k) {
+            depth[h + k] = SaturateToInt32(w[k]);
+            screen[h + k] = {SaturateToInt32(sx[k]),
+                             Saturate(static_cast<std::int64_t>(m_centreY) - SaturateToInt32(sy[k]))};
+        }
     }
-    if (n == 4)
-        std::swap(screen[2], screen[3]);
-    return static_cast<std::int32_t>(sum) / n;
+#else
+    for (int k = 0; k < n; ++k)
+        screen[k] = Project(p.x[k], p.y[k], p.z[k], depth[k]);
+#endif
+    return n;
 }
 
+namespace {
+
+constexpr std::size_t kRecordsAhead = 8;
+
 // Indices of `depth` from the greatest depth to the smallest, lower index first among equal depths,
-// by a stable least-significant-digit radix sort. False when its memory cannot be had.
+// by a stable least-significant-digit radix sort over each depth's distance below the greatest: a
+// model's depths span a few thousand, which one pass of 11-bit digits sorts. False when its memory
+// cannot be had.
 bool OrderByDepth(std::span<const std::int32_t> depth, std::span<std::uint32_t> order) {
     const std::size_t n = depth.size();
     if (n == 0)
@@ -102,25 +135,30 @@ bool OrderByDepth(std::span<const std::int32_t> depth, std::span<std::uint32_t> 
     std::unique_ptr<std::uint32_t[]> buffer(new (std::nothrow) std::uint32_t[3 * n]);
     if (!buffer)
         return false;
+    const std::int32_t highest = *std::max_element(depth.begin(), depth.end());
+    constexpr int kDigitBits = 11;
+    constexpr std::uint32_t kDigits = 1u << kDigitBits;
     std::uint32_t* keys = buffer.get();
     std::uint32_t* keys2 = keys + n;
     std::uint32_t* index = order.data();
     std::uint32_t* index2 = keys2 + n;
+    std::uint32_t range = 0;
     for (std::size_t i = 0; i < n; ++i) {
         // Ascending keys give descending depths.
-        keys[i] = ~(static_cast<std::uint32_t>(depth[i]) ^ 0x80000000u);
+        keys[i] = static_cast<std::uint32_t>(std::int64_t{highest} - depth[i]);
+        range = std::max(range, keys[i]);
         index[i] = static_cast<std::uint32_t>(i);
     }
-    for (int shift = 0; shift < 32; shift += 8) {
-        std::size_t count[257] = {};
+    for (int shift = 0; shift < 32 && (range >> shift) != 0; shift += kDigitBits) {
+        std::uint32_t count[kDigits + 1] = {};
         for (std::size_t i = 0; i < n; ++i)
-            ++count[((keys[i] >> shift) & 0xFF) + 1];
-        if (count[((keys[0] >> shift) & 0xFF) + 1] == n)
+            ++count[((keys[i] >> shift) & (kDigits - 1)) + 1];
+        if (count[((keys[0] >> shift) & (kDigits - 1)) + 1] == n)
             continue; // every key has the same digit here
-        for (int d = 0; d < 256; ++d)
+        for (std::uint32_t d = 0; d < kDigits; ++d)
             count[d + 1] += count[d];
         for (std::size_t i = 0; i < n; ++i) {
-            const std::size_t at = count[(keys[i] >> shift) & 0xFF]++;
+            const std::uint32_t at = count[(keys[i] >> shift) & (kDigits - 1)]++;
             keys2[at] = keys[i];
             index2[at] = index[i];
         }
@@ -132,6 +170,35 @@ bool OrderByDepth(std::span<const std::int32_t> depth, std::span<std::uint32_t> 
     return true;
 }
 
+// Projects records from..to of `records` into their places in `out`, whose storage is sized.
+void ProjectRun(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out,
+                std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+#if defined(__GNUC__)
+        // A record's corners and attributes lie on three lines apart, which the processor does not
+        // fetch ahead on its own: those of a record a few places on are asked for meanwhile.
+        if (i + kRecordsAhead < to) {
+            const WorkPrimitive& ahead = records[i + kRecordsAhead];
+            __builtin_prefetch(&ahead.x[0]);
+            __builtin_prefetch(&ahead.z[3]);
+            __builtin_prefetch(&ahead.attr);
+        }
+#endif
+        ScreenPoint screen[4]{};
+        std::int32_t depth[4];
+        const int corners = projector.ProjectCorners(records[i], screen, depth);
+        // The average depth is summed with wrap-around, as a 32-bit register would.
+        std::uint32_t sum = 0;
+        for (int k = 0; k < corners; ++k)
+            sum += static_cast<std::uint32_t>(depth[k]);
+        if (corners == 4)
+            std::swap(screen[2], screen[3]);
+        out.depth[i] = corners == 4 ? static_cast<std::int32_t>(sum) / 4 : static_cast<std::int32_t>(sum) / 3;
+        out.corners[i] = static_cast<std::uint8_t>(corners);
+        std::copy(std::begin(screen), std::end(screen), out.screen[i].begin());
+    }
+}
+
 } // namespace
 
 void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out) {
@@ -139,12 +206,13 @@ void ProjectObject(std::span<const WorkPrimitive> records, const Projector& proj
     out.screen.resize(n);
     out.depth.resize(n);
     out.corners.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        ScreenPoint screen[4]{};
-        out.depth[i] = ProjectRecord(records[i], projector, screen);
-        out.corners[i] = static_cast<std::uint8_t>(VertexCount(records[i]));
-        std::copy(std::begin(screen), std::end(screen), out.screen[i].begin());
-    }
+    // Large objects are shared among the processors: a thread's start costs what a few hundred
+    // records do.
+    constexpr std::size_t kThreadedRecords = 16384;
+    const unsigned parts = n >= kThreadedRecords ? WorkerCount() : 1u;
+    RunParts(parts, [&](unsigned part) {
+        ProjectRun(records, projector, out, n * part / parts, n * (part + 1) / parts);
+    });
     out.order.resize(n);
     if (!OrderByDepth(out.depth, out.order)) {
         // Without the radix sort's memory: a stable sort gives the same order (it falls back to an

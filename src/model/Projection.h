@@ -30,6 +30,9 @@ class Projector {
 
     // Screen position of (x, y, z); `depth` receives trunc(W).
     ScreenPoint Project(double x, double y, double z, std::int32_t& depth) const;
+    // A record's corners in its own order, each exactly as Project places it, and returns how many
+    // it has. The corners go two at a time through paired arithmetic that shares each division.
+    int ProjectCorners(const WorkPrimitive& p, ScreenPoint (&screen)[4], std::int32_t (&depth)[4]) const;
     // How far in front of the eye (x, y, z) lies once turned: W before any rounding.
     [[nodiscard]] double Depth(double x, double y, double z) const;
     [[nodiscard]] const std::array<double, 3>& Pivot() const { return m_pivot; }

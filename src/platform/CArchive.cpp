@@ -18,8 +18,9 @@ CArchive::~CArchive() {
 CArchive::CArchive(CArchive&& other) noexcept
     : m_mode(other.m_mode), m_file(std::exchange(other.m_file, nullptr)), m_path(std::move(other.m_path)),
       m_tempPath(std::move(other.m_tempPath)), m_targetPath(std::move(other.m_targetPath)),
-      m_memory(std::move(other.m_memory)), m_inMemory(other.m_inMemory), m_position(other.m_position),
-      m_length(other.m_length), m_writeError(other.m_writeError), m_complete(other.m_complete) {
+      m_memory(std::move(other.m_memory)), m_source(other.m_source), m_inMemory(other.m_inMemory),
+      m_position(other.m_position), m_length(other.m_length), m_writeError(other.m_writeError),
+      m_complete(other.m_complete) {
     other.m_tempPath.clear();
 }
 
@@ -75,7 +76,7 @@ CArchive CArchive::FromMemory(std::span<const std::uint8_t> bytes, const std::st
     CArchive ar;
     ar.m_mode = load;
     ar.m_inMemory = true;
-    ar.m_memory.assign(bytes.begin(), bytes.end());
+    ar.m_source = bytes;
     ar.m_path = fileName;
     ar.m_length = bytes.size();
     return ar;
@@ -97,12 +98,18 @@ std::size_t CArchive::Read(void* buffer, std::size_t count) {
         std::uint64_t left = m_length - m_position;
         got = count < left ? count : static_cast<std::size_t>(left);
         if (got)
-            std::memcpy(buffer, m_memory.data() + m_position, got);
+            std::memcpy(buffer, m_source.data() + m_position, got);
     } else if (m_file) {
         got = std::fread(buffer, 1, count, m_file);
     }
     m_position += got;
     return got;
+}
+
+std::span<const std::uint8_t> CArchive::UnreadMemory() const {
+    if (m_mode != load || !m_inMemory || m_position >= m_length)
+        return {};
+    return m_source.subspan(static_cast<std::size_t>(m_position));
 }
 
 void CArchive::Write(const void* buffer, std::size_t count) {

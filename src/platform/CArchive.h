@@ -23,7 +23,8 @@ class CArchive {
     [[nodiscard]] bool OpenForLoad(const std::string& path);
     // Opens a temporary file beside `path` for storing. Returns false when it cannot be created.
     [[nodiscard]] bool OpenForStore(const std::string& path);
-    // Loads from bytes held in memory, under the given file name (tests, fuzzers).
+    // Loads from bytes held in memory, under the given file name. The archive reads them in place:
+    // they must outlive it.
     static CArchive FromMemory(std::span<const std::uint8_t> bytes, const std::string& fileName);
     // Stores into memory under the given file name; StoredBytes() holds what was written (tests,
     // fuzzers, benchmarks).
@@ -44,6 +45,9 @@ class CArchive {
     [[nodiscard]] const std::string& GetFilePath() const { return m_path; }
     // Length of the file in bytes (loading: the whole file; storing: what was written so far).
     [[nodiscard]] std::uint64_t GetLength() const;
+    // Loading from memory: the bytes not yet read, which stay valid while the archive lives; empty
+    // for a file, whose bytes must be read.
+    [[nodiscard]] std::span<const std::uint8_t> UnreadMemory() const;
     // Position of the next byte read or written.
     [[nodiscard]] std::uint64_t GetPosition() const { return m_position; }
 
@@ -67,7 +71,8 @@ class CArchive {
     std::string m_tempPath;
     // Storing: the file the temporary replaces (a symbolic link's destination, not the link).
     std::string m_targetPath;
-    std::vector<std::uint8_t> m_memory;
+    std::vector<std::uint8_t> m_memory;     // a memory store's output
+    std::span<const std::uint8_t> m_source; // a memory load's input, the caller's
     bool m_inMemory = false;
     std::uint64_t m_position = 0;
     std::uint64_t m_length = 0;

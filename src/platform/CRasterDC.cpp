@@ -108,10 +108,20 @@ void CRasterDC::RenderFill(CRect rect, COLORREF colour) {
 
 void CRasterDC::RenderBitmap(const StretchedBitmap& bitmap) {
     const CRect r = Clip(bitmap.Dest());
-    for (std::int32_t y = r.top; y < r.bottom; ++y)
-        bitmap.SampleRow(y, r.left, r.right,
-                         m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
-                             static_cast<std::size_t>(r.left));
+    if (r.bottom <= r.top || r.right <= r.left)
+        return;
+    // A window's worth of pixels is shared among the processors, each a run of rows.
+    constexpr std::int64_t kThreadedPixels = std::int64_t{1} << 18;
+    const std::int32_t rows = r.bottom - r.top;
+    const unsigned parts = std::int64_t{rows} * (r.right - r.left) >= kThreadedPixels ? WorkerCount() : 1u;
+    RunParts(parts, [&](unsigned part) {
+        for (std::int32_t y = r.top + rows * std::int32_t(part) / std::int32_t(parts);
+             y < r.top + rows * std::int32_t(part + 1) / std::int32_t(parts); ++y)
+            bitmap.SampleRow(y, r.left, r.right,
+                             m_pixels.data() +
+                                 static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
+                                 static_cast<std::size_t>(r.left));
+    });
 }
 
 } // namespace polyvane

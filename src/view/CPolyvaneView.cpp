@@ -3,6 +3,7 @@
 #include "ViewDrawing.h"
 #include "ViewIds.h"
 #include "platform/DisplayService.h"
+#include "platform/Parallel.h"
 
 #include "CommandIds.h"
 #include "gpu/FrameBufferPicture.h"
@@ -104,13 +105,19 @@ std::int32_t Difference(std::int32_t a, std::int32_t b) {
 void BlitWords(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t destWidth, std::int32_t destHeight,
                std::span<const std::uint16_t> words, std::int32_t width, std::int32_t height,
                std::vector<std::uint8_t>& bits) {
-    bits.resize(std::size_t(width) * std::size_t(height) * 4);
-    for (std::size_t i = 0; i < std::size_t(width) * std::size_t(height); ++i) {
-        const std::uint32_t rgb = WidenWord(words[i]);
-        bits[i * 4] = static_cast<std::uint8_t>(rgb >> 16);
-        bits[i * 4 + 1] = static_cast<std::uint8_t>(rgb >> 8);
-        bits[i * 4 + 2] = static_cast<std::uint8_t>(rgb);
-    }
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    bits.resize(count * 4);
+    // A window's worth of words is shared among the processors, each a run of them.
+    constexpr std::size_t kThreadedWords = std::size_t{1} << 18;
+    const unsigned parts = count >= kThreadedWords ? WorkerCount() : 1u;
+    RunParts(parts, [&](unsigned part) {
+        for (std::size_t i = count * part / parts; i < count * (part + 1) / parts; ++i) {
+            const std::uint32_t rgb = WidenWord(words[i]);
+            bits[i * 4] = static_cast<std::uint8_t>(rgb >> 16);
+            bits[i * 4 + 1] = static_cast<std::uint8_t>(rgb >> 8);
+            bits[i * 4 + 2] = static_cast<std::uint8_t>(rgb);
+        }
+    });
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;

@@ -19,10 +19,9 @@ ScreenPoint PacketPoint(std::uint16_t attr, const std::array<ScreenPoint, 4>& sc
     return screen[static_cast<std::size_t>((attr & PA_QUAD) ? kOutlineIndex[k] : k)];
 }
 
-// How many places ahead in the drawing order the placing of items fetches: the order jumps around the
-// items, and an item's loads take longer than placing one.
-constexpr std::size_t kFetchAhead = 16;
+// How many records ahead the placing of items fetches.
 constexpr std::size_t kRecordsAhead = 8;
+constexpr std::uint32_t kUnplaced = UINT32_MAX;
 
 GpuColour Unpack(std::uint32_t colour) {
     return {static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),
@@ -73,21 +72,37 @@ bool IsCulled(std::uint16_t attr, const std::array<ScreenPoint, 4>& screen) {
     return cross >= 0;
 }
 
-void TexturedPainter::PrepareItems(std::span<const WorkPrimitive> records, std::size_t from, std::size_t to,
-                                   const LightModel& light) {
+void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
+                                 std::size_t from, std::size_t to, const LightModel& light) {
     for (std::size_t i = from; i < to; ++i) {
 #if defined(__GNUC__)
         // The fields read lie far apart in large records, more than the processor fetches ahead on
-        // its own: the lines of a record a few places on are asked for meanwhile.
+        // its own, and the items are written all over the list: the lines of a record a few places
+        // on, and of its item, are asked for meanwhile.
         if (i + kRecordsAhead < to) {
             __builtin_prefetch(&records[i + kRecordsAhead].attr);
             __builtin_prefetch(&records[i + kRecordsAhead].clutY);
+            const std::uint32_t ahead = m_position[i + kRecordsAhead];
+            if (ahead != kUnplaced) {
+                __builtin_prefetch(&m_drawList[ahead], 1);
+                __builtin_prefetch(&m_drawList[ahead].bottom, 1);
+            }
         }
 #endif
+        const std::uint32_t k = m_position[i];
+        if (k == kUnplaced)
+            continue;
         const WorkPrimitive& p = records[i];
-        Item& item = m_items[i];
+        const std::array<ScreenPoint, 4>& screen = projected.screen[i];
+        Item& item = m_drawList[k];
         const std::uint16_t attr = p.attr;
         item.attr = attr;
+        item.kind = ItemKind::polygon;
+        if (IsCulled(attr, screen)) {
+            item.top = item.bottom = 0;
+            m_rows[k] = {0, 0};
+            continue;
+        }
         GpuDrawMode& mode = item.mode;
         mode.textured = attr & PA_TEXTURED;
         mode.raw = mode.textured && !(attr & PA_BRIGHTNESS);
@@ -102,8 +117,14 @@ void TexturedPainter::PrepareItems(std::span<const WorkPrimitive> records, std::
         const bool colourless = mode.textured && (attr & PA_LIGHT);
         const bool perVertexColour = (attr & PA_GRADATION) || ((attr & PA_GOURAUD) && !(attr & PA_LIGHT));
         const int corners = VertexCount(p);
+        std::int32_t top = INT32_MAX, bottom = INT32_MIN;
         for (int c = 0; c < corners; ++c) {
             GpuVertex& corner = item.corner[c];
+            const ScreenPoint at = PacketPoint(attr, screen, c);
+            corner.x = at.x;
+            corner.y = at.y;
+            top = std::min(top, at.y);
+            bottom = std::max(bottom, at.y);
             corner.u = p.u[c];
             corner.v = p.v[c];
             const std::uint32_t base = colourless ? 0x808080u : p.colour[perVertexColour ? c : 0];
@@ -114,52 +135,19 @@ void TexturedPainter::PrepareItems(std::span<const WorkPrimitive> records, std::
                 corner.colour = Unpack(base);
             }
         }
+        item.top = top;
+        item.bottom = bottom;
+        m_rows[k] = {top, bottom};
     }
 }
 
-void TexturedPainter::PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to,
-                                 int height, unsigned shares, std::vector<std::uint32_t>* bins) {
+void TexturedPainter::BinItems(std::size_t from, std::size_t to, int height, unsigned shares,
+                               std::vector<std::uint32_t>* bins) const {
     for (unsigned share = 0; share < shares; ++share)
         bins[share].clear();
-    const std::size_t n = m_items.size();
-    const std::uint32_t* order = projected.order.data();
     for (std::size_t k = from; k < to; ++k) {
-        Item& placed = m_drawList[k];
-        placed.top = placed.bottom = 0;
-        const std::uint32_t index = order[k];
-        if (index >= n)
-            continue;
-#if defined(__GNUC__)
-        // The order jumps around the items: those a few places ahead are fetched meanwhile.
-        if (k + kFetchAhead < to) {
-            const std::uint32_t ahead = order[k + kFetchAhead];
-            if (ahead < n) {
-                __builtin_prefetch(&m_items[ahead]);
-                __builtin_prefetch(&projected.screen[ahead]);
-            }
-        }
-#endif
-        const Item& item = m_items[index];
-        const std::array<ScreenPoint, 4>& screen = projected.screen[index];
-        if (IsCulled(item.attr, screen))
-            continue;
-        placed.mode = item.mode;
-        placed.attr = item.attr;
-        placed.kind = ItemKind::polygon;
-        std::memcpy(placed.corner, item.corner, sizeof placed.corner);
-        const int corners = (item.attr & PA_QUAD) ? 4 : 3;
-        std::int32_t top = INT32_MAX, bottom = INT32_MIN;
-        for (int c = 0; c < corners; ++c) {
-            const ScreenPoint s = PacketPoint(item.attr, screen, c);
-            placed.corner[c].x = s.x;
-            placed.corner[c].y = s.y;
-            top = std::min(top, s.y);
-            bottom = std::max(bottom, s.y);
-        }
-        placed.top = top;
-        placed.bottom = bottom;
         // The rows it may cover inside the picture, and the shares whose bands hold them.
-        const int first = std::max(top, 0), last = std::min(bottom, height) - 1;
+        const int first = std::max(m_rows[k].top, 0), last = std::min(m_rows[k].bottom, height) - 1;
         if (first > last)
             continue;
         const int firstBand = first / GpuRasteriser::kShareRows, lastBand = last / GpuRasteriser::kShareRows;
@@ -199,6 +187,11 @@ void TexturedPainter::DrawShare(GpuRasteriser& chip, unsigned share, unsigned pa
 
 void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<const KeptPacket> packets,
                                    std::span<const ProjectedPacket> screens) {
+    // A position no record was placed at draws nothing.
+    for (std::size_t k = 0; k < m_drawList.size(); ++k) {
+        m_drawList[k].top = m_rows[k].top;
+        m_drawList[k].bottom = m_rows[k].bottom;
+    }
     m_packetItems.clear();
     m_packetDepths.clear();
     for (std::size_t i = 0; i < packets.size(); ++i) {
@@ -276,19 +269,21 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
 
     const unsigned parts = options.threads ? options.threads : WorkerCountFor(n);
 
-    // First each record's drawing state, in the records' own order: the draw order then jumps
-    // around these small items instead of the large records. Each thread takes a run of records.
-    m_items.resize(n);
-    RunParts(parts, [&](unsigned part) {
-        PrepareItems(records, n * part / parts, n * (part + 1) / parts, options.light);
-    });
-    // Then the items in drawing order with their screen points, each thread a run of the order, binned
-    // by the shares of rows they touch.
+    // Each record's place in the drawing order; then every record, read in its own order, becomes the
+    // item at its place, each thread taking a run of records; then the items, each thread a run of
+    // the drawing order, are binned by the shares of rows they touch.
+    m_position.assign(n, kUnplaced);
+    m_rows.assign(n, Rows{0, 0});
+    for (std::size_t k = 0; k < n; ++k)
+        if (projected.order[k] < n)
+            m_position[projected.order[k]] = static_cast<std::uint32_t>(k);
     m_drawList.resize(n);
+    RunParts(parts, [&](unsigned part) {
+        PlaceItems(records, projected, n * part / parts, n * (part + 1) / parts, options.light);
+    });
     m_bins.resize(std::size_t(parts) * parts);
     RunParts(parts, [&](unsigned part) {
-        PlaceItems(projected, n * part / parts, n * (part + 1) / parts, height, parts,
-                   &m_bins[std::size_t(part) * parts]);
+        BinItems(n * part / parts, n * (part + 1) / parts, height, parts, &m_bins[std::size_t(part) * parts]);
     });
     auto drawShares = [&](const auto& draw) {
         RunParts(parts, [&](unsigned part) {

@@ -61,7 +61,7 @@ class TexturedPainter {
 
   private:
     // What the chip is given for one record: its corners in the packet's order, and how it is
-    // drawn. Kept first by record, without screen points, then in drawing order, placed.
+    // drawn. Kept in drawing order.
     enum class ItemKind : std::uint8_t { polygon, line, sprite };
     struct Item {
         // A polygon's corners; a line's two ends; a sprite's top-left corner with its texture
@@ -70,14 +70,20 @@ class TexturedPainter {
         GpuDrawMode mode;
         std::uint16_t attr;
         ItemKind kind;
-        std::int32_t top, bottom; // in drawing order: the rows it may cover, top <= y < bottom
+        std::int32_t top, bottom; // the rows it may cover, top <= y < bottom
     };
-    void PrepareItems(std::span<const WorkPrimitive> records, std::size_t from, std::size_t to,
-                      const LightModel& light);
-    // Drawing positions from..to of the order; a culled primitive's item keeps no rows. Each placed
-    // item's position goes to the bin of every share of rows it touches, `bins[share]`.
-    void PlaceItems(const ProjectedObject& projected, std::size_t from, std::size_t to, int height,
-                    unsigned shares, std::vector<std::uint32_t>* bins);
+    struct Rows {
+        std::int32_t top, bottom;
+    };
+    // Records from..to, each made the item at its place in the drawing order with its screen points:
+    // the records are read in their own order and the items written where they go. A culled
+    // primitive's item keeps no rows.
+    void PlaceItems(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
+                    std::size_t from, std::size_t to, const LightModel& light);
+    // Drawing positions from..to: each placed item's position goes to the bin of every share of rows
+    // it touches, `bins[share]`.
+    void BinItems(std::size_t from, std::size_t to, int height, unsigned shares,
+                  std::vector<std::uint32_t>* bins) const;
     // Draws the items binned to the chip's share, in drawing order.
     void DrawShare(GpuRasteriser& chip, unsigned share, unsigned parts) const;
     // Places the kept lines and sprites among the drawing list by depth, farthest first; a packet
@@ -87,8 +93,11 @@ class TexturedPainter {
     // Draws the whole drawing list, polygons, lines and sprites, on the rows of the chip's share.
     void DrawListShare(GpuRasteriser& chip) const;
 
-    std::vector<Item> m_items;
     std::vector<Item> m_drawList;
+    // Each record's position in the drawing order, or kUnplaced.
+    std::vector<std::uint32_t> m_position;
+    // The rows of the item at each position of the drawing order; none when nothing is drawn there.
+    std::vector<Rows> m_rows;
     // For each placing part, for each share of rows, the drawing positions of the items it touches:
     // the parts' runs of the order follow one another, so their bins read in turn keep the order.
     std::vector<std::vector<std::uint32_t>> m_bins;

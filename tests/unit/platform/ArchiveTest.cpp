@@ -96,6 +96,24 @@ TEST_F(Archive, MemoryArchiveReadsLikeAFile) {
     EXPECT_EQ(out[2], 3);
 }
 
+// A loader may borrow what a memory archive holds from the next unread byte on; a file has nothing
+// to lend.
+TEST_F(Archive, UnreadMemoryStartsAtTheNextByte) {
+    const std::uint8_t bytes[] = {1, 2, 3, 4};
+    CArchive ar = CArchive::FromMemory(bytes, "x.tmd");
+    std::uint8_t out[3] = {};
+    ASSERT_EQ(ar.Read(out, 1), 1u);
+    const std::vector<std::uint8_t> rest(ar.UnreadMemory().begin(), ar.UnreadMemory().end());
+    EXPECT_EQ(rest, (std::vector<std::uint8_t>{2, 3, 4}));
+    ASSERT_EQ(ar.Read(out, 3), 3u);
+    EXPECT_TRUE(ar.UnreadMemory().empty());
+    const auto path = TempDir() / "file.tmd";
+    WriteFile(path, "abc");
+    CArchive file;
+    ASSERT_TRUE(file.OpenForLoad(path.string()));
+    EXPECT_TRUE(file.UnreadMemory().empty());
+}
+
 TEST_F(Archive, StoreReplacesTheTargetOnlyWhenComplete) {
     auto path = TempDir() / "keep.tmd";
     WriteFile(path, "original");

@@ -84,6 +84,44 @@ TEST(Projection, TruncationSaturatesInsteadOfOverflowing) {
     EXPECT_EQ(p.y, 150 - INT32_MAX);
 }
 
+// The paired corner projection must land every corner where the one-point projection does, also at
+// the edges: W of zero, points behind the eye, saturation and NaN.
+TEST(Projection, RecordCornersLandWhereEachPointDoes) {
+    const double nan = std::nan("");
+    std::vector<WorkPrimitive> records = {
+        Record({{100, 50, 0}, {-0.5, -1.5, 0}, {0.5, 0.5, 3}}),
+        Record({{1, -2, -1000}, {0, 0, -1000}, {100, 50, -2000}, {-5000, 5000, -999.9999999}}),
+        Record({{3e12, -3e12, 0}, {nan, 0, 0}, {0, nan, 0}, {0, 0, nan}}),
+    };
+    std::mt19937 random(99);
+    std::uniform_real_distribution<double> coordinate(-3000.0, 3000.0);
+    for (int i = 0; i < 200; ++i) {
+        auto point = [&] { return Vertex{coordinate(random), coordinate(random), coordinate(random)}; };
+        records.push_back(i % 2 ? Record({point(), point(), point()})
+                                : Record({point(), point(), point(), point()}));
+    }
+    const Projector projectors[] = {
+        Projector(1000, 1000, 200, 150, 0, 0, 0),
+        Projector(1000, 1000, 512, 384, 0.7, -1.2, 2.5, {10.5, -3, 7}),
+        Projector(0, 333, -7, 9, 3.1, 0.2, -0.4, {0, 0, 1e6}),
+    };
+    for (const Projector& projector : projectors) {
+        for (std::size_t r = 0; r < records.size(); ++r) {
+            const WorkPrimitive& p = records[r];
+            ScreenPoint screen[4]{};
+            std::int32_t depth[4]{};
+            ASSERT_EQ(projector.ProjectCorners(p, screen, depth), VertexCount(p));
+            for (int k = 0; k < VertexCount(p); ++k) {
+                std::int32_t expectedDepth = 0;
+                const ScreenPoint expected = projector.Project(p.x[k], p.y[k], p.z[k], expectedDepth);
+                ASSERT_EQ(screen[k].x, expected.x) << r << " corner " << k;
+                ASSERT_EQ(screen[k].y, expected.y) << r << " corner " << k;
+                ASSERT_EQ(depth[k], expectedDepth) << r << " corner " << k;
+            }
+        }
+    }
+}
+
 struct AverageCase {
     const char* name;
     WorkPrimitive record;
@@ -158,19 +196,21 @@ TEST(Projection, OrdersFarthestFirstAndLowerIndexFirstAmongEquals) {
     }
 }
 
-// On many records with many ties, the order is every index once, depths never rising and indices
-// rising among equal depths.
+// On many records with many ties (enough to be shared among threads), every record has its own depth
+// and the order is every index once, depths never rising and indices rising among equal depths.
 TEST(Projection, LargeOrdersAreBackToFrontAndStable) {
     std::mt19937 random(1234);
-    for (const int spread : {3, 40, 100000}) {
+    for (const int spread : {3, 40, 100000, 700000000}) {
         SCOPED_TRACE(spread);
         std::uniform_int_distribution<int> z(-spread, spread);
         std::vector<WorkPrimitive> records;
-        for (int i = 0; i < 3000; ++i)
+        for (int i = 0; i < 20000; ++i)
             records.push_back(AtDepth(z(random)));
         ProjectedObject projected;
         ProjectObject(records, Projector(1000, 1000, 200, 150, 0, 0, 0), projected);
         ASSERT_EQ(projected.order.size(), records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            ASSERT_EQ(projected.depth[i], 1000 + std::int32_t(records[i].z[0])) << i;
         std::vector<bool> seen(records.size());
         for (std::size_t k = 0; k < projected.order.size(); ++k) {
             const std::uint32_t i = projected.order[k];

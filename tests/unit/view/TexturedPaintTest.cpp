@@ -211,16 +211,16 @@ TEST(TexturedPaint, TheSamplesFacesShowTheirOutside) {
     }
 }
 
-// Shared among threads, the paint gives the picture one thread gives, for any mix of primitives:
-// textured at each depth, Gouraud, lit, semi-transparent at each rate, dithered.
-TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
-    std::vector<WorkPrimitive> records = RandomFaces(6000, 3);
-    std::mt19937 random(11);
+// Random faces with every field the paint reads drawn at random: the attributes below plus `more`,
+// blend rates, pixel depths, pages, colour tables, texture coordinates, colours and normals.
+std::vector<WorkPrimitive> RandomScene(std::size_t count, unsigned seed, std::uint16_t more,
+                                       std::mt19937& random) {
+    std::vector<WorkPrimitive> records = RandomFaces(count, seed);
+    const std::uint16_t attrs = static_cast<std::uint16_t>(more | PA_TEXTURED | PA_GOURAUD | PA_TRANSLUCENT |
+                                                           PA_BRIGHTNESS | PA_GRADATION | PA_DOUBLE);
     for (WorkPrimitive& p : records) {
         const std::uint32_t bits = random();
-        p.attr = static_cast<std::uint16_t>((p.attr & PA_QUAD) |
-                                            (bits & (PA_TEXTURED | PA_GOURAUD | PA_LIGHT | PA_TRANSLUCENT |
-                                                     PA_BRIGHTNESS | PA_GRADATION | PA_DOUBLE)));
+        p.attr = static_cast<std::uint16_t>((p.attr & PA_QUAD) | (bits & attrs));
         p.abr = static_cast<std::uint8_t>(bits >> 16 & 3);
         p.pmode = static_cast<std::uint8_t>(bits >> 18 & 3);
         p.tpage = static_cast<std::uint8_t>(bits >> 20 & 31);
@@ -235,10 +235,24 @@ TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
             p.nz[k] = double(int(random() % 200) - 100);
         }
     }
+    return records;
+}
+
+// Memory of random words, one in five the transparent 0.
+FrameBuffer RandomMemory(std::mt19937& random) {
     FrameBuffer memory;
     for (std::int32_t y = 0; y < kFrameBufferHeight; ++y)
         for (std::int32_t x = 0; x < kFrameBufferWidth; ++x)
             memory.SetWord(x, y, static_cast<std::uint16_t>(random() % 5 == 0 ? 0 : random()));
+    return memory;
+}
+
+// Shared among threads, the paint gives the picture one thread gives, for any mix of primitives:
+// textured at each depth, Gouraud, lit, semi-transparent at each rate, dithered.
+TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
+    std::mt19937 random(11);
+    const std::vector<WorkPrimitive> records = RandomScene(6000, 3, PA_LIGHT, random);
+    const FrameBuffer memory = RandomMemory(random);
     ProjectedObject projected;
     ProjectObject(records, Projector(1000.0, 1000.0, 160, 120, 0.3, 0.4, 0.5), projected);
     for (const bool dither : {false, true}) {
@@ -251,6 +265,61 @@ TEST(TexturedPaint, ThreadsDrawThePictureOneThreadDraws) {
             PaintTextured(records, projected, memory, pictures[k], 320, 240, options);
         }
         EXPECT_TRUE(pictures[0] == pictures[1]) << "dither " << dither;
+    }
+}
+
+// Each primitive the paint places is the chip's polygon at its screen points, drawn back to front:
+// the picture of a random unlit scene, single- and double-sided faces among them, is the one the chip
+// gives drawing every face that is not culled, in the projection's order.
+TEST(TexturedPaint, PlacedPrimitivesAreTheChipsPolygonsBackToFront) {
+    std::mt19937 random(21);
+    const std::vector<WorkPrimitive> records = RandomScene(5000, 8, 0, random);
+    const FrameBuffer memory = RandomMemory(random);
+    constexpr int kW = 320, kH = 240;
+    ProjectedObject projected;
+    ProjectObject(records, Projector(1000.0, 1000.0, kW / 2, kH / 2, 0.6, -0.2, 0.9), projected);
+
+    std::vector<std::uint16_t> expected(kW * kH, TexturedPaintOptions{}.background);
+    GpuRasteriser chip(expected, kW, kH, memory);
+    chip.SetSizeLimit(false);
+    std::size_t culled = 0;
+    for (const std::uint32_t i : projected.order) {
+        const WorkPrimitive& p = records[i];
+        if (IsCulled(p.attr, projected.screen[i])) {
+            ++culled;
+            continue;
+        }
+        GpuDrawMode mode;
+        mode.textured = p.attr & PA_TEXTURED;
+        mode.raw = mode.textured && !(p.attr & PA_BRIGHTNESS);
+        mode.gouraud = p.attr & (PA_GOURAUD | PA_GRADATION);
+        mode.semi = p.attr & PA_TRANSLUCENT;
+        mode.abr = p.abr;
+        mode.tpage = p.tpage;
+        mode.pmode = p.pmode;
+        mode.clutX = p.clutX;
+        mode.clutY = p.clutY;
+        // The packet's corners from the projection's outline order 0, 1, 3, 2; a flat face's one colour.
+        constexpr int kOutline[4] = {0, 1, 3, 2};
+        GpuVertex corners[4];
+        for (int c = 0; c < VertexCount(p); ++c) {
+            const ScreenPoint s = projected.screen[i][std::size_t((p.attr & PA_QUAD) ? kOutline[c] : c)];
+            const std::uint32_t colour = p.colour[mode.gouraud ? c : 0];
+            corners[c] = {
+                s.x, s.y,
+                GpuColour{std::uint8_t(colour), std::uint8_t(colour >> 8), std::uint8_t(colour >> 16)},
+                p.u[c], p.v[c]};
+        }
+        chip.Polygon(std::span<const GpuVertex>(corners, std::size_t(VertexCount(p))), mode);
+    }
+    ASSERT_GT(culled, records.size() / 8); // single-sided faces seen from behind are among them
+
+    for (const unsigned threads : {1u, 3u}) {
+        TexturedPaintOptions options;
+        options.threads = threads;
+        std::vector<std::uint16_t> picture(kW * kH);
+        PaintTextured(records, projected, memory, picture, kW, kH, options);
+        EXPECT_TRUE(picture == expected) << threads << " threads";
     }
 }
 
