@@ -167,6 +167,8 @@ class CPolyvaneDoc : public CDocument {
     // The extents of the selected object's integer vertices, made from the coordinates first when
     // `convert`.
     void MeasureExtents(bool convert);
+    // The normals of `records` from their coordinates, the file's dropped.
+    static void RefreshNormals(std::span<WorkPrimitive> records);
     // What RefreshDerivedFields makes of `records`, without the extents.
     static void RefreshRecords(std::span<WorkPrimitive> records);
     // The selected object's records, for the document's own changes and its history's steps. Taking

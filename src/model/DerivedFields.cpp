@@ -6,17 +6,25 @@
 
 namespace polyvane {
 
-void CPolyvaneDoc::RefreshRecords(std::span<WorkPrimitive> records) {
-    for (WorkPrimitive& p : records)
+void CPolyvaneDoc::RefreshNormals(std::span<WorkPrimitive> records) {
+    for (WorkPrimitive& p : records) {
         p.fileNormals = 0;
-    ComputeRecordFaceNormals(records);
+        const auto [nx, ny, nz] = FaceNormal(p);
+        p.fnx = nx;
+        p.fny = ny;
+        p.fnz = nz;
+    }
     AverageVertexNormals(records.data(), static_cast<std::uint32_t>(records.size()));
+}
+
+void CPolyvaneDoc::RefreshRecords(std::span<WorkPrimitive> records) {
+    RefreshNormals(records);
     ConvertRecordsToFixed(records);
 }
 
 void CPolyvaneDoc::RefreshDerivedFields() {
-    RefreshRecords(SelectedRecords());
-    MeasureExtents(false);
+    RefreshNormals(SelectedRecords());
+    MeasureExtents(true);
     if (HasSelection())
         SetDerivedFieldsFresh(m_selected, true);
 }
