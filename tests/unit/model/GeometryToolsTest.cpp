@@ -11,6 +11,9 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
+#include <optional>
+#include <vector>
 
 using namespace polyvane;
 using namespace polyvane::test;
@@ -217,5 +220,53 @@ TEST(GeometryTools, MoveTheObjectsLinesAndSpritesToo) {
         expect(*saved.doc, c.v0, c.v3);
         r.doc->OnCmdMsg(ID_EDIT_UNDO, nullptr);
         expect(*r.doc, {10, -7, 1}, {-4, 6, 8});
+    }
+}
+
+// Whatever leaves an object's normals other than the document computes them (a corner moved, a save
+// writing the file's normals, a step taken back to records read with the file's normals) makes the next
+// flip keep the records it could not give back; taken back, the flip restores every record exactly.
+TEST(GeometryTools, AFlipAfterAnyChangeIsTakenBackExactly) {
+    struct Case {
+        const char* name;
+        std::function<void(CPolyvaneDoc&)> change;
+        std::optional<bool> keepsRecords; // none: whichever the records need
+    };
+    const Case cases[] = {
+        {"a flip", [](CPolyvaneDoc& d) { d.OnFlipX(); }, false},
+        {"a corner moved",
+         [](CPolyvaneDoc& d) {
+             d.OnFlipX();
+             d.ChangeCurrentPrimitive("Move", [](WorkPrimitive& p) { p.x[0] += 3; });
+         },
+         true},
+        {"a save",
+         [](CPolyvaneDoc& d) {
+             d.OnFlipX();
+             (void)SaveToMemory(d);
+         },
+         std::nullopt},
+        {"a flip taken back",
+         [](CPolyvaneDoc& d) {
+             d.OnFlipX();
+             d.OnEditUndo();
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto doc = Model();
+        c.change(*doc);
+        const std::vector<WorkPrimitive> before(doc->Records().begin(), doc->Records().end());
+        const Extents extents = ExtentsOf(*doc);
+        doc->History().Clear(); // the flip's step is then all the history holds
+        doc->OnFlipY();
+        if (c.keepsRecords) {
+            EXPECT_EQ(doc->History().Bytes() > sizeof(ObjectStep), *c.keepsRecords);
+        }
+        doc->OnEditUndo();
+        for (std::uint32_t r = 0; r < doc->WorkCount(); ++r)
+            EXPECT_TRUE(SameModelFields(doc->Records()[r], before[r])) << r;
+        EXPECT_EQ(ExtentsOf(*doc), extents);
     }
 }
