@@ -75,5 +75,6 @@ constexpr unsigned ID_TEXTURES_EXPORT_PAGE_PNG = 32881;
 constexpr unsigned ID_TEXTURES_REPLACE_ROW = 32882;
 constexpr unsigned ID_FILE_SCAN = 32824;
 constexpr unsigned ID_TEXTURES_WRITE_BACK = 32840;
+constexpr unsigned ID_EDIT_PREFERENCES = 32850;
 
 } // namespace polyvane

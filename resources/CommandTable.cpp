@@ -24,6 +24,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_EDIT_CUT, "Cut the selection and put it on the Clipboard", "Cut", Check::none},
     {ID_EDIT_COPY, "Copy the selection and put it on the Clipboard", "Copy", Check::none},
     {ID_EDIT_PASTE, "Insert Clipboard contents", "Paste", Check::none},
+    {ID_EDIT_PREFERENCES, "Change the editor's preferences", "Preferences", Check::none},
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle Toolbar", Check::checkable},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle Status Bar", Check::checkable},
     {ID_VIEW_DITHER, "Dither the textured view as the console does", nullptr, Check::checkable},
@@ -102,8 +103,14 @@ constexpr MenuItem kDocFile[] = {
     {"E&xit", ID_APP_EXIT},
 };
 constexpr MenuItem kDocEdit[] = {
-    {"&Undo\tCtrl+Z", ID_EDIT_UNDO}, {"&Redo\tCtrl+Y", ID_EDIT_REDO}, kSeparator,
-    {"Cu&t\tCtrl+X", ID_EDIT_CUT},   {"&Copy\tCtrl+C", ID_EDIT_COPY}, {"&Paste\tCtrl+V", ID_EDIT_PASTE},
+    {"&Undo\tCtrl+Z", ID_EDIT_UNDO},
+    {"&Redo\tCtrl+Y", ID_EDIT_REDO},
+    kSeparator,
+    {"Cu&t\tCtrl+X", ID_EDIT_CUT},
+    {"&Copy\tCtrl+C", ID_EDIT_COPY},
+    {"&Paste\tCtrl+V", ID_EDIT_PASTE},
+    kSeparator,
+    {"Pre&ferences...", ID_EDIT_PREFERENCES},
 };
 constexpr MenuItem kDocView[] = {
     {"&Toolbar", ID_VIEW_TOOLBAR},

@@ -70,6 +70,7 @@ CPolyvaneApp::~CPolyvaneApp() {
 bool CPolyvaneApp::InitInstance(const QStringList& files) {
     QApplication::setWindowIcon(AppIcon());
     m_recentFiles.Load();
+    m_preferences = Preferences::Load();
     m_mainFrame = std::make_unique<CMainFrame>(*this);
     if (!m_mainFrame->LoadFrame()) {
         m_mainFrame.reset();
@@ -108,6 +109,8 @@ std::unique_ptr<CView> CPolyvaneApp::CreateView(int viewId) const {
 }
 
 CChildFrame* CPolyvaneApp::CreateFrame(CPolyvaneDoc& doc) {
+    // Every document shown, new or opened, keeps as much history as the preferences allow.
+    doc.History().SetByteLimit(m_preferences.HistoryBytes());
     auto* frame = new CChildFrame(*this, doc);
     if (!frame->CreateInitialView()) {
         delete frame;
@@ -422,6 +425,7 @@ bool CPolyvaneApp::OnCmdMsg(unsigned id, CCmdUI* update) {
         {ID_FILE_OPEN, &CPolyvaneApp::OnFileOpen, nullptr},
         {ID_FILE_IMPORT, &CPolyvaneApp::OnFileImport, nullptr},
         {ID_FILE_SCAN, &CPolyvaneApp::OnFileScan, nullptr},
+        {ID_EDIT_PREFERENCES, &CPolyvaneApp::OnEditPreferences, nullptr},
     };
     if (DispatchCommand<CPolyvaneApp>(this, kCommands, id, update))
         return true;
@@ -440,6 +444,19 @@ bool CPolyvaneApp::OnCmdMsg(unsigned id, CCmdUI* update) {
 void CPolyvaneApp::OnAppAbout() {
     CAboutDlg dialog(m_mainFrame.get());
     dialog.exec();
+}
+
+void CPolyvaneApp::OnEditPreferences() {
+    const std::optional<Preferences> chosen = m_prompts.ChoosePreferences(m_preferences);
+    if (!chosen)
+        return;
+    m_preferences = *chosen;
+    m_preferences.Save();
+    for (CPolyvaneDoc* doc : Documents())
+        doc->History().SetByteLimit(m_preferences.HistoryBytes());
+    // A smaller bound may have dropped steps, which the Undo item then says.
+    if (m_mainFrame)
+        m_mainFrame->RefreshCommandStates();
 }
 
 void CPolyvaneApp::OnFileNew() {

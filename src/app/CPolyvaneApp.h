@@ -2,6 +2,7 @@
 // The application: start-up, the open documents with their windows, the recently-used list and the
 // application-wide commands (New, Open, the recent files, About).
 #include "FileWatch.h"
+#include "Preferences.h"
 #include "RecentFileList.h"
 #include "ViewFactory.h"
 #include "platform/CCmdTarget.h"
@@ -36,6 +37,7 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
 
     [[nodiscard]] CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     [[nodiscard]] RecentFileList& RecentFiles() { return m_recentFiles; }
+    [[nodiscard]] const Preferences& CurrentPreferences() const { return m_preferences; }
     [[nodiscard]] FileWatch& Watch() { return *m_fileWatch; }
     [[nodiscard]] std::vector<CPolyvaneDoc*> Documents() const;
     [[nodiscard]] std::vector<CChildFrame*> Frames(const CPolyvaneDoc& doc) const;
@@ -107,11 +109,13 @@ class CPolyvaneApp final : public QObject, public CCmdTarget {
     void OnFileOpen();
     void OnFileImport(); // in ExchangeMenuCommands.cpp
     void OnFileScan();
+    void OnEditPreferences();
     void OnOpenRecentFile(int index);
     void OnUpdateRecentFile(int index, CCmdUI* state);
 
     IShellPrompts& m_prompts;
     RecentFileList m_recentFiles;
+    Preferences m_preferences;
     ViewFactory m_viewFactory;
     DocumentFactory m_documentFactory;
     std::unique_ptr<CMainFrame> m_mainFrame;

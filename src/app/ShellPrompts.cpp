@@ -89,4 +89,11 @@ QString WithFilterExtension(const QString& path, const QString& filter) {
     return match.hasMatch() ? path + QLatin1Char('.') + match.captured(1) : path;
 }
 
+std::optional<Preferences> QtShellPrompts::ChoosePreferences(const Preferences& current) {
+    CPreferencesDlg dialog(current, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Chosen();
+}
+
 } // namespace polyvane

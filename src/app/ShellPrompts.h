@@ -2,7 +2,11 @@
 // The questions the shell asks the user: whether to save a modified document or reload one changed on
 // disk, and which file to open or save to. The Qt backend asks with real dialogs; tests plug in scripted
 // answers.
+#include "Preferences.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace polyvane {
 
@@ -27,6 +31,8 @@ class IShellPrompts {
     // extension gets the chosen filter's.
     virtual QString ChooseExchangePath(const QString& title, const QString& filter, bool save,
                                        const QString& start) = 0;
+    // The preferences the user chose, starting from `current`; none when cancelled.
+    virtual std::optional<Preferences> ChoosePreferences(const Preferences& current) = 0;
 };
 
 // `path` with the first extension of `filter` ("glTF binary (*.glb)") added when its name has none.
@@ -41,6 +47,7 @@ class QtShellPrompts final : public IShellPrompts {
     QString ChooseSavePath(const QString& suggested) override;
     QString ChooseExchangePath(const QString& title, const QString& filter, bool save,
                                const QString& start) override;
+    std::optional<Preferences> ChoosePreferences(const Preferences& current) override;
 };
 
 } // namespace polyvane

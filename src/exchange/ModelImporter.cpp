@@ -16,6 +16,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <unordered_set>
 
 namespace polyvane {
@@ -380,6 +381,23 @@ ImportResult Failure(std::string text) {
     return result;
 }
 
+// The library's importer, made once per thread: making one sets up every reader and post-processing
+// step the library has, which costs more than reading a small model. A read frees the scene before.
+Assimp::Importer& ThreadImporter() {
+    thread_local Assimp::Importer importer;
+    return importer;
+}
+
+// The scene read by `importer` converted into a model, or the failure; the scene is then freed.
+ImportResult ConvertScene(Assimp::Importer& importer, const aiScene* scene, const std::string& failure,
+                          std::optional<std::string> folder, const ImportOptions& options) {
+    ImportResult result = !scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)
+                              ? Failure(failure + importer.GetErrorString())
+                              : Converter(*scene, std::move(folder), options).Run();
+    importer.FreeScene();
+    return result;
+}
+
 } // namespace
 
 ImportResult ImportModelFile(const std::string& path, const ImportOptions& options) {
@@ -388,22 +406,19 @@ ImportResult ImportModelFile(const std::string& path, const ImportOptions& optio
         return Failure("Cannot open " + path);
     if (std::filesystem::file_size(path, error) == 0)
         return Failure("Cannot read " + path + ": the file is empty");
-    Assimp::Importer importer;
+    Assimp::Importer& importer = ThreadImporter();
     const aiScene* scene = importer.ReadFile(path, kReadFlags);
-    if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE))
-        return Failure("Cannot read " + path + ": " + importer.GetErrorString());
-    return Converter(*scene, std::filesystem::path(path).parent_path().string(), options).Run();
+    return ConvertScene(importer, scene, "Cannot read " + path + ": ",
+                        std::filesystem::path(path).parent_path().string(), options);
 }
 
 ImportResult ImportModelFromMemory(std::span<const std::uint8_t> bytes, const char* hint,
                                    const ImportOptions& options) {
     if (bytes.empty())
         return Failure("Cannot read the model: it is empty");
-    Assimp::Importer importer;
+    Assimp::Importer& importer = ThreadImporter();
     const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), kReadFlags, hint);
-    if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE))
-        return Failure(std::string("Cannot read the model: ") + importer.GetErrorString());
-    return Converter(*scene, std::nullopt, options).Run();
+    return ConvertScene(importer, scene, "Cannot read the model: ", std::nullopt, options);
 }
 
 std::string ImportedTexturePath(const std::string& timPath, std::size_t index) {

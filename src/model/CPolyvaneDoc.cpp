@@ -17,6 +17,7 @@ CPolyvaneDoc::~CPolyvaneDoc() = default;
 
 void CPolyvaneDoc::ResetModel() {
     m_model = TmdModel{};
+    m_derivedFresh.clear();
     m_selected = 0;
     m_current.reset();
     m_maxExtent = m_minExtent = TmdVector{};
@@ -57,6 +58,11 @@ std::span<const WorkPrimitive> CPolyvaneDoc::ObjectRecords(std::uint32_t i) cons
 }
 
 std::span<WorkPrimitive> CPolyvaneDoc::MutableRecords() {
+    SetDerivedFieldsFresh(m_selected, false);
+    return SelectedRecords();
+}
+
+std::span<WorkPrimitive> CPolyvaneDoc::SelectedRecords() {
     if (!HasSelection())
         return {};
     TmdModelObject& object = m_model.objects[m_selected];
@@ -85,6 +91,7 @@ void CPolyvaneDoc::AdoptModel(TmdModel&& model) {
     for (TmdModelObject& object : m_model.objects)
         if (!object.records)
             object.entry.n_primitive = 0;
+    m_derivedFresh.assign(m_model.objects.size(), false);
     SelectModelObject(0);
     ComputeExtents();
 }

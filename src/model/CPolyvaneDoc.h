@@ -161,18 +161,36 @@ class CPolyvaneDoc : public CDocument {
     void ResetModel();
     // Reading and writing through the codecs, with their failures shown as messages.
     bool LoadModel(CArchive& ar, const FileFormat& format);
-    // Derived fields of the selected object.
-    void ComputeFaceNormals();
-    void ComputeVertexNormals();
-    void ConvertToFixed();
-    // The selected object's records, for the document's own changes and its history's steps.
+    // Derived fields of the selected object: its normals from its coordinates (the file's normals are
+    // dropped), then the integer copies and the extents. The object is then known to be up to date.
+    void RefreshDerivedFields();
+    // The extents of the selected object's integer vertices, made from the coordinates first when
+    // `convert`.
+    void MeasureExtents(bool convert);
+    // The normals of `records` from their coordinates, the file's dropped.
+    static void RefreshNormals(std::span<WorkPrimitive> records);
+    // What RefreshDerivedFields makes of `records`, without the extents.
+    static void RefreshRecords(std::span<WorkPrimitive> records);
+    // The selected object's records, for the document's own changes and its history's steps. Taking
+    // them marks the object's derived fields as possibly out of date.
     [[nodiscard]] std::span<WorkPrimitive> MutableRecords();
-    // Runs an object tool on the selected object's records and brings everything derived up to date.
+    // The same records for recomputing their derived fields, which leaves the mark alone.
+    [[nodiscard]] std::span<WorkPrimitive> SelectedRecords();
+    // Whether the selected object's derived fields are what RefreshDerivedFields would make of its
+    // coordinates, so that a tool that is its own inverse, run again, gives back every record.
+    [[nodiscard]] bool DerivedFieldsFresh() const;
+    void SetDerivedFieldsFresh(std::uint32_t object, bool fresh);
+    // The selected object's kept packets, for the tools that move its vertices.
+    [[nodiscard]] std::span<KeptPacket> SelectedPackets();
+    // Runs an object tool on the selected object's records and packets and brings everything derived
+    // up to date.
     void RunObjectTool(const ObjectStep::Tool& tool);
     // Records a change made to the current primitive, which held `before`.
     void RecordPrimitiveChange(const std::string& name, const WorkPrimitive& before, std::uint64_t mergeKey);
 
     TmdModel m_model;
+    // Per object: its derived fields are known to follow from its coordinates.
+    std::vector<bool> m_derivedFresh;
     std::uint32_t m_selected = 0;
     std::optional<std::uint32_t> m_current;
     WorkPrimitive m_clipPrim{};

@@ -6,27 +6,50 @@
 
 namespace polyvane {
 
-void CPolyvaneDoc::ComputeFaceNormals() {
-    ComputeRecordFaceNormals(MutableRecords());
-}
-
-void CPolyvaneDoc::ComputeVertexNormals() {
-    const std::span<WorkPrimitive> records = MutableRecords();
+void CPolyvaneDoc::RefreshNormals(std::span<WorkPrimitive> records) {
+    for (WorkPrimitive& p : records) {
+        p.fileNormals = 0;
+        const auto [nx, ny, nz] = FaceNormal(p);
+        p.fnx = nx;
+        p.fny = ny;
+        p.fnz = nz;
+    }
     AverageVertexNormals(records.data(), static_cast<std::uint32_t>(records.size()));
 }
 
-void CPolyvaneDoc::ConvertToFixed() {
-    ConvertRecordsToFixed(MutableRecords());
+void CPolyvaneDoc::RefreshRecords(std::span<WorkPrimitive> records) {
+    RefreshNormals(records);
+    ConvertRecordsToFixed(records);
+}
+
+void CPolyvaneDoc::RefreshDerivedFields() {
+    RefreshNormals(SelectedRecords());
+    MeasureExtents(true);
+    if (HasSelection())
+        SetDerivedFieldsFresh(m_selected, true);
+}
+
+bool CPolyvaneDoc::DerivedFieldsFresh() const {
+    return m_selected < m_derivedFresh.size() && m_derivedFresh[m_selected];
+}
+
+void CPolyvaneDoc::SetDerivedFieldsFresh(std::uint32_t object, bool fresh) {
+    if (object < m_derivedFresh.size())
+        m_derivedFresh[object] = fresh;
 }
 
 void CPolyvaneDoc::ComputeExtents() {
+    // With fresh derived fields the integer copies are already these, so the mark stays.
+    MeasureExtents(true);
+}
+
+void CPolyvaneDoc::MeasureExtents(bool convert) {
     m_maxExtent = TmdVector{};
     m_minExtent = TmdVector{};
-    if (!HasSelection())
-        return;
     // Each record is converted and measured in one pass, while its lines are at hand.
-    for (WorkPrimitive& p : MutableRecords()) {
-        ConvertRecordToFixed(p);
+    for (WorkPrimitive& p : SelectedRecords()) {
+        if (convert)
+            ConvertRecordToFixed(p);
         for (int k = 0; k < VertexCount(p); ++k) {
             if (p.ix[k] > m_maxExtent.vx)
                 m_maxExtent.vx = p.ix[k];

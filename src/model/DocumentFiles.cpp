@@ -89,9 +89,7 @@ bool CPolyvaneDoc::LoadModel(CArchive& ar, const FileFormat& format) {
         return false;
     }
     // Saved files and lit drawing need normals; an imported object has none of its own.
-    ComputeFaceNormals();
-    ComputeVertexNormals();
-    ComputeExtents();
+    RefreshDerivedFields();
     return true;
 }
 
@@ -112,6 +110,8 @@ std::optional<TmdWriteFailure> Store(TmdModel& model, CArchive& ar, SharingMetho
 
 bool CPolyvaneDoc::WriteModel(CArchive& ar, SharingMethod method) {
     const std::optional<TmdWriteFailure> failure = Store(m_model, ar, method);
+    // The records now hold the normals the file holds.
+    m_derivedFresh.assign(m_model.objects.size(), false);
     if (!failure)
         return true;
     // The user is shown the object that could not be written.

@@ -1,7 +1,10 @@
 // The document's changes as steps of its history, and the Undo and Redo commands.
 #include "CPolyvaneDoc.h"
 
+#include <algorithm>
 #include <iterator>
+#include <new>
+#include <optional>
 
 namespace polyvane {
 
@@ -37,11 +40,34 @@ void CPolyvaneDoc::RecordPrimitiveChange(const std::string& name, const WorkPrim
         History().Push(std::make_unique<RecordStep>(*this, name, Place(), before, *current, mergeKey));
 }
 
+namespace {
+
+// The records of `from` (as many as `records`) where `records` and `other` differ, with their indices:
+// found first, so that the kept copies are allocated once at their size.
+std::vector<ObjectStep::KeptRecord> KeepDiffering(std::span<const WorkPrimitive> records,
+                                                  const WorkPrimitive* other, const WorkPrimitive* from) {
+    std::vector<std::uint32_t> differing;
+    for (std::uint32_t r = 0; r < records.size(); ++r)
+        if (!SameModelFields(records[r], other[r]))
+            differing.push_back(r);
+    std::vector<ObjectStep::KeptRecord> kept;
+    kept.reserve(differing.size());
+    for (std::uint32_t r : differing)
+        kept.push_back({r, from[r]});
+    return kept;
+}
+
+} // namespace
+
+std::span<KeptPacket> CPolyvaneDoc::SelectedPackets() {
+    if (!HasSelection())
+        return {};
+    return m_model.objects[m_selected].kept;
+}
+
 void CPolyvaneDoc::RunObjectTool(const ObjectStep::Tool& tool) {
-    tool(MutableRecords());
-    ComputeExtents();
-    ComputeFaceNormals();
-    ComputeVertexNormals();
+    tool(MutableRecords(), SelectedPackets());
+    RefreshDerivedFields();
 }
 
 void CPolyvaneDoc::ChangeSelectedObject(const std::string& name, const ObjectStep::Tool& tool,
@@ -50,37 +76,49 @@ void CPolyvaneDoc::ChangeSelectedObject(const std::string& name, const ObjectSte
         return;
     const std::span<const WorkPrimitive> records = Records();
     const auto count = static_cast<std::uint32_t>(records.size());
-    // The records before, held only while the step finds what it must keep of them.
-    std::unique_ptr<WorkPrimitive[]> before(new (std::nothrow) WorkPrimitive[count]);
-    if (!before) {
-        // Without room to keep the records the change cannot be taken back: it is made all the same,
-        // as before there was a history, and the history no longer reaches back past it.
-        RunObjectTool(tool);
-        UpdateAllViews(nullptr, 0, nullptr);
-        History().Clear();
-        SetModifiedFlag(true);
-        return;
-    }
-    std::copy(records.begin(), records.end(), before.get());
     const TmdVector minExtent = m_minExtent;
     const TmdVector maxExtent = m_maxExtent;
     const StepPlace place = Place();
-    RunObjectTool(tool);
-    // A tool that is its own inverse is run once more to see which records it would not give back,
-    // and once more to make the change again.
-    if (selfInverse)
-        RunObjectTool(tool);
+    const bool wasFresh = DerivedFieldsFresh();
     std::vector<ObjectStep::KeptRecord> kept;
-    for (std::uint32_t r = 0; r < count; ++r)
-        if (!SameModelFields(Records()[r], before[r]))
-            kept.push_back({r, before[r]});
-    if (selfInverse)
+    std::optional<std::vector<KeptPacket>> packetsBefore;
+    // A tool that is its own inverse gives the coordinates back when run again, and the rest of each
+    // record is recomputed from them: only records whose derived fields were out of date need keeping.
+    const bool keepsNothing = selfInverse && wasFresh;
+    if (!keepsNothing) {
+        // A copy of the records, held only while the step finds what it must keep of them.
+        std::unique_ptr<WorkPrimitive[]> copy(new (std::nothrow) WorkPrimitive[count]);
+        if (!copy) {
+            // Without room to keep the records the change cannot be taken back: it is made all the
+            // same, as before there was a history, and the history no longer reaches back past it.
+            RunObjectTool(tool);
+            UpdateAllViews(nullptr, 0, nullptr);
+            History().Clear();
+            SetModifiedFlag(true);
+            return;
+        }
+        std::copy(records.begin(), records.end(), copy.get());
+        const WorkPrimitive* before = copy.get();
+        if (selfInverse) {
+            // What taking the step back by running the tool again would leave of each record.
+            RefreshRecords({copy.get(), count});
+            kept = KeepDiffering(records, copy.get(), records.data());
+            RunObjectTool(tool);
+        } else {
+            const auto packets = KeptPackets(m_selected);
+            if (!packets.empty())
+                packetsBefore.emplace(packets.begin(), packets.end());
+            RunObjectTool(tool);
+            kept = KeepDiffering(Records(), before, before);
+        }
+    } else {
         RunObjectTool(tool);
-    kept.shrink_to_fit();
-    before.reset();
+    }
     UpdateAllViews(nullptr, 0, nullptr);
-    History().Push(std::make_unique<ObjectStep>(*this, name, place, std::move(kept), count, minExtent,
-                                                maxExtent, tool, selfInverse));
+    // Taken back, the records are exactly as they were, and so is whether they were up to date.
+    const bool freshBefore = wasFresh || (selfInverse && kept.empty());
+    History().Push(std::make_unique<ObjectStep>(*this, name, place, std::move(kept), std::move(packetsBefore),
+                                                count, minExtent, maxExtent, tool, selfInverse, freshBefore));
 }
 
 void CPolyvaneDoc::AttachTexture(TimImage&& tim) {

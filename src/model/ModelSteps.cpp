@@ -42,10 +42,19 @@ bool SameModelFields(const WorkPrimitive& a, const WorkPrimitive& b) {
 }
 
 ObjectStep::ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::vector<KeptRecord> kept,
-                       std::uint32_t count, TmdVector minExtent, TmdVector maxExtent, Tool tool,
-                       bool selfInverse)
-    : m_doc(doc), m_name(std::move(name)), m_place(place), m_kept(std::move(kept)), m_count(count),
-      m_minExtent(minExtent), m_maxExtent(maxExtent), m_tool(std::move(tool)), m_selfInverse(selfInverse) {}
+                       std::optional<std::vector<KeptPacket>> packets, std::uint32_t count,
+                       TmdVector minExtent, TmdVector maxExtent, Tool tool, bool selfInverse, bool fresh)
+    : m_doc(doc), m_name(std::move(name)), m_place(place), m_kept(std::move(kept)),
+      m_packets(std::move(packets)), m_count(count), m_minExtent(minExtent), m_maxExtent(maxExtent),
+      m_tool(std::move(tool)), m_selfInverse(selfInverse), m_fresh(fresh) {}
+
+std::size_t ObjectStep::PacketBytes() const {
+    std::size_t bytes = 0;
+    if (m_packets)
+        for (const KeptPacket& packet : *m_packets)
+            bytes += sizeof packet + sizeof(std::uint32_t) * packet.words.capacity();
+    return bytes;
+}
 
 void ObjectStep::Undo() {
     if (!m_doc.ShowPlace(m_place) || m_doc.WorkCount() != m_count)
@@ -55,6 +64,11 @@ void ObjectStep::Undo() {
     const std::span<WorkPrimitive> records = m_doc.MutableRecords();
     for (const KeptRecord& kept : m_kept)
         records[kept.index] = kept.record;
+    if (m_packets) {
+        const std::span<KeptPacket> packets = m_doc.SelectedPackets();
+        std::copy(m_packets->begin(), m_packets->end(), packets.begin());
+    }
+    m_doc.SetDerivedFieldsFresh(m_place.object, m_fresh);
     m_doc.m_minExtent = m_minExtent;
     m_doc.m_maxExtent = m_maxExtent;
     m_doc.UpdateAllViews(nullptr, 0, nullptr);

@@ -3,6 +3,7 @@
 // primitive index, so that a selection moving records between arrays never leaves one dangling, and
 // puts the selection back where the change was made, so the user sees what was taken back.
 #include "formats/TimImage.h"
+#include "formats/TmdPackets.h"
 #include "formats/TmdTypes.h"
 #include "platform/UndoHistory.h"
 
@@ -49,34 +50,44 @@ class RecordStep : public UndoStep {
 // A change to the records of one object (a geometry tool). It keeps, of the records before, only those
 // the tool changed; making it again runs the tool again on them, which gives the same records as the
 // first time. A tool that is its own inverse (a flip or a swap) is taken back by running it again, and
-// the step keeps only the records that running it twice would not give back as they were.
+// the step keeps only the records whose normals were not what the document computes from their
+// coordinates (those read from the file, or stale after an edit): for a model whose normals are up
+// to date, nothing.
 class ObjectStep : public UndoStep {
   public:
-    // Changes the selected object's records; the document brings the derived fields up to date.
-    using Tool = std::function<void(std::span<WorkPrimitive>)>;
+    // Changes the selected object's records and the vertices of its kept packets; the document brings
+    // the derived fields up to date.
+    using Tool = std::function<void(std::span<WorkPrimitive>, std::span<KeptPacket>)>;
     // A record as it was before the step, and its index in the object.
     struct KeptRecord {
         std::uint32_t index;
         WorkPrimitive record;
     };
+    // `packets`: the object's kept packets before a tool that is not its own inverse, if it has any.
+    // `fresh`: whether the object's derived fields were up to date before.
     ObjectStep(CPolyvaneDoc& doc, std::string name, StepPlace place, std::vector<KeptRecord> kept,
-               std::uint32_t count, TmdVector minExtent, TmdVector maxExtent, Tool tool, bool selfInverse);
+               std::optional<std::vector<KeptPacket>> packets, std::uint32_t count, TmdVector minExtent,
+               TmdVector maxExtent, Tool tool, bool selfInverse, bool fresh);
     void Undo() override;
     void Redo() override;
     [[nodiscard]] std::string Name() const override { return m_name; }
     [[nodiscard]] std::size_t Bytes() const override {
-        return sizeof *this + sizeof(KeptRecord) * m_kept.capacity();
+        return sizeof *this + sizeof(KeptRecord) * m_kept.capacity() + PacketBytes();
     }
 
   private:
+    [[nodiscard]] std::size_t PacketBytes() const;
+
     CPolyvaneDoc& m_doc;
     std::string m_name;
     StepPlace m_place;
     std::vector<KeptRecord> m_kept;
+    std::optional<std::vector<KeptPacket>> m_packets;
     std::uint32_t m_count;
     TmdVector m_minExtent, m_maxExtent;
     Tool m_tool;
     bool m_selfInverse;
+    bool m_fresh;
 };
 
 // One record's texture fields (page, colour table, coordinates) before and after a change made with

@@ -80,6 +80,7 @@ WorkPrimitive* CPolyvaneDoc::EditedRecord(const TexelFieldsEdit& edit) {
     TmdModelObject& object = m_model.objects[edit.object];
     if (!object.records || edit.primitive >= object.entry.n_primitive)
         return nullptr;
+    SetDerivedFieldsFresh(edit.object, false);
     return &object.records[edit.primitive];
 }
 

@@ -150,6 +150,8 @@ void ShellMenusTest::menusWithDocument() {
         "Cu&t\tCtrl+X|57635",
         "&Copy\tCtrl+C|57634",
         "&Paste\tCtrl+V|57637",
+        "-",
+        "Pre&ferences...|32850",
         "&View",
         "&Toolbar|59392",
         "&Status Bar|59393",

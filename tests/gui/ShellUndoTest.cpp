@@ -15,6 +15,7 @@ class ShellUndoTest : public QObject {
   private slots:
     void menuItemsNameTheStepAndAreDisabledWithNone();
     void shortcutsUndoAndRedoAndTheMarkFollowsTheSavedState();
+    void thePreferencesBoundEveryDocumentsHistoryAndAreKept();
 
   private:
     QTemporaryDir m_settings;
@@ -98,6 +99,29 @@ void ShellUndoTest::shortcutsUndoAndRedoAndTheMarkFollowsTheSavedState() {
     QCOMPARE(doc.History().RedoNames(), std::vector<std::string>{});
     QVERIFY(shell.Active()->isWindowModified());
     shell.prompts.saveAnswers.push_back(SaveAnswer::no);
+}
+
+void ShellUndoTest::thePreferencesBoundEveryDocumentsHistoryAndAreKept() {
+    QTemporaryDir settings;
+    constexpr std::size_t k64MiB = std::size_t{64} << 20;
+    Shell shell(settings.path());
+    QVERIFY(shell.Start());
+    CPolyvaneDoc& open = shell.Active()->GetDocument();
+    QCOMPARE(open.History().ByteLimit(), UndoHistory::kDefaultByteLimit);
+    shell.prompts.preferences = Preferences{64};
+    QVERIFY(shell.Frame().ExecuteCommand(ID_EDIT_PREFERENCES));
+    QCOMPARE(open.History().ByteLimit(), k64MiB);
+    QVERIFY(shell.app->NewDocument());
+    QCOMPARE(shell.Active()->GetDocument().History().ByteLimit(), k64MiB);
+    // Cancelled, the dialog changes nothing.
+    shell.prompts.preferences.reset();
+    QVERIFY(shell.Frame().ExecuteCommand(ID_EDIT_PREFERENCES));
+    QCOMPARE(open.History().ByteLimit(), k64MiB);
+    shell.Stop();
+
+    Shell restarted(settings.path());
+    QVERIFY(restarted.Start());
+    QCOMPARE(restarted.Active()->GetDocument().History().ByteLimit(), k64MiB);
 }
 
 QTEST_MAIN(ShellUndoTest)

@@ -52,7 +52,10 @@ class ScriptedPrompts final : public IShellPrompts {
         starts.append(start);
         return exchangePaths.isEmpty() ? QString() : exchangePaths.takeFirst();
     }
+    std::optional<Preferences> ChoosePreferences(const Preferences&) override { return preferences; }
 
+    // The answer of the Preferences dialog (none: cancelled).
+    std::optional<Preferences> preferences;
     std::deque<SaveAnswer> saveAnswers;
     QList<bool> reloadAnswers;
     QStringList reloadAsked;

@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <functional>
+#include <optional>
+#include <vector>
 
 using namespace polyvane;
 using namespace polyvane::test;
@@ -170,5 +174,99 @@ TEST(GeometryTools, StepsOfToolsThatAreTheirOwnInverseKeepOnlyWhatTheyCannotGive
         CCmdUI undo(ID_EDIT_UNDO);
         doc->OnCmdMsg(ID_EDIT_UNDO, &undo);
         EXPECT_EQ(undo.m_text.value_or(""), "&Undo (oldest steps dropped)");
+    }
+}
+
+// An object's line and sprite move with its triangle, are saved where the triangle went and come back
+// on undo.
+TEST(GeometryTools, MoveTheObjectsLinesAndSpritesToo) {
+    TmdObjectSpec o;
+    o.vertices = {10, -7, 1, 50, 3, -20, 30, -7, -5, -4, 6, 8};
+    o.packets = {
+        PacketHeader(4, 3, 0x01, 0x20), 0x00405060,        Halves(0, 1),           Halves(2, 0), // triangle
+        PacketHeader(3, 2, 1, 0x40),    0x40102030,        Halves(0, 3),                         // line 0-3
+        PacketHeader(3, 2, 1, 0x74),    Halves(3, 0x0012), Halves(0x0804, 0x0040), // 8 x 8 sprite at 3
+    };
+    o.nPrimitive = 3;
+    using V = std::array<std::int16_t, 3>;
+    struct Case {
+        unsigned id;
+        V v0, v3;
+    };
+    const Case cases[] = {
+        {ID_TOOLS_FLIP_X, {-10, -7, 1}, {4, 6, 8}},
+        {ID_TOOLS_FLIP_Y, {10, 7, 1}, {-4, -6, 8}},
+        {ID_TOOLS_FLIP_Z, {10, -7, -1}, {-4, 6, -8}},
+        {ID_TOOLS_SWAP_XZ, {1, -7, 10}, {8, 6, -4}},
+    };
+    auto of = [](const TmdVector& v) { return V{v.vx, v.vy, v.vz}; };
+    auto expect = [&](const CPolyvaneDoc& doc, const V& v0, const V& v3) {
+        const auto kept = doc.KeptPackets(0);
+        ASSERT_EQ(kept.size(), 2u);
+        EXPECT_EQ(of(kept[0].vertices[0]), v0);
+        EXPECT_EQ(of(kept[0].vertices[1]), v3);
+        EXPECT_EQ(of(kept[1].vertices[0]), v3);
+        // The triangle's first corner went where the line's first end went.
+        EXPECT_EQ((V{doc.Records()[0].ix[0], doc.Records()[0].iy[0], doc.Records()[0].iz[0]}), v0);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        auto r = LoadBytes(BuildTmd({o}).data());
+        ASSERT_TRUE(r.ok);
+        r.doc->OnCmdMsg(c.id, nullptr);
+        expect(*r.doc, c.v0, c.v3);
+        auto saved = LoadBytes(SaveToMemory(*r.doc));
+        ASSERT_TRUE(saved.ok);
+        expect(*saved.doc, c.v0, c.v3);
+        r.doc->OnCmdMsg(ID_EDIT_UNDO, nullptr);
+        expect(*r.doc, {10, -7, 1}, {-4, 6, 8});
+    }
+}
+
+// Whatever leaves an object's normals other than the document computes them (a corner moved, a save
+// writing the file's normals, a step taken back to records read with the file's normals) makes the next
+// flip keep the records it could not give back; taken back, the flip restores every record exactly.
+TEST(GeometryTools, AFlipAfterAnyChangeIsTakenBackExactly) {
+    struct Case {
+        const char* name;
+        std::function<void(CPolyvaneDoc&)> change;
+        std::optional<bool> keepsRecords; // none: whichever the records need
+    };
+    const Case cases[] = {
+        {"a flip", [](CPolyvaneDoc& d) { d.OnFlipX(); }, false},
+        {"a corner moved",
+         [](CPolyvaneDoc& d) {
+             d.OnFlipX();
+             d.ChangeCurrentPrimitive("Move", [](WorkPrimitive& p) { p.x[0] += 3; });
+         },
+         true},
+        {"a save",
+         [](CPolyvaneDoc& d) {
+             d.OnFlipX();
+             (void)SaveToMemory(d);
+         },
+         std::nullopt},
+        {"a flip taken back",
+         [](CPolyvaneDoc& d) {
+             d.OnFlipX();
+             d.OnEditUndo();
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto doc = Model();
+        c.change(*doc);
+        const std::vector<WorkPrimitive> before(doc->Records().begin(), doc->Records().end());
+        const Extents extents = ExtentsOf(*doc);
+        doc->History().Clear(); // the flip's step is then all the history holds
+        doc->OnFlipY();
+        if (c.keepsRecords) {
+            EXPECT_EQ(doc->History().Bytes() > sizeof(ObjectStep), *c.keepsRecords);
+        }
+        doc->OnEditUndo();
+        for (std::uint32_t r = 0; r < doc->WorkCount(); ++r)
+            EXPECT_TRUE(SameModelFields(doc->Records()[r], before[r])) << r;
+        EXPECT_EQ(ExtentsOf(*doc), extents);
     }
 }
