@@ -67,8 +67,8 @@ COLORREF DibPixels::Pixel(std::int32_t x, std::int32_t row) const {
 void DibPixels::Pixels(std::int32_t x, std::int32_t row, std::int32_t count, COLORREF* out) const {
     // A 32-bit picture, the one a view blits every paint, without a choice of depth per pixel.
     if (m_bitCount == 32) {
-        const std::uint8_t* from = m_bits.data() + m_stride * static_cast<std::uint64_t>(row) +
-                                   static_cast<std::size_t>(x) * 4;
+        const std::uint8_t* from =
+            m_bits.data() + m_stride * static_cast<std::uint64_t>(row) + static_cast<std::size_t>(x) * 4;
         for (std::int32_t i = 0; i < count; ++i, from += 4)
             out[i] = RGB(from[2], from[1], from[0]);
         return;
