@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -111,11 +112,19 @@ void BlitWords(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t destWidth,
     constexpr std::size_t kThreadedWords = std::size_t{1} << 18;
     const unsigned parts = count >= kThreadedWords ? WorkerCount() : 1u;
     RunParts(parts, [&](unsigned part) {
-        for (std::size_t i = count * part / parts; i < count * (part + 1) / parts; ++i) {
-            const std::uint32_t rgb = WidenWord(words[i]);
-            bits[i * 4] = static_cast<std::uint8_t>(rgb >> 16);
-            bits[i * 4 + 1] = static_cast<std::uint8_t>(rgb >> 8);
-            bits[i * 4 + 2] = static_cast<std::uint8_t>(rgb);
+        // Each pixel written as one blue-green-red-unused word (unused 0), which the compiler
+        // vectorises where the bytes one by one it would not.
+        const std::size_t from = count * part / parts, to = count * (part + 1) / parts;
+        const std::uint16_t* in = words.data();
+        std::uint8_t* out = bits.data();
+        for (std::size_t i = from; i < to; ++i) {
+            const std::uint32_t w = in[i];
+            const std::uint32_t quad = std::uint32_t{WidenChannel(int(w >> 10))} |
+                                       std::uint32_t{WidenChannel(int(w >> 5))} << 8 |
+                                       std::uint32_t{WidenChannel(int(w))} << 16;
+            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(quad), static_cast<std::uint8_t>(quad >> 8),
+                                           static_cast<std::uint8_t>(quad >> 16), 0};
+            std::memcpy(out + i * 4, bytes, 4);
         }
     });
     BITMAPINFO info{};

@@ -86,7 +86,7 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
             const std::uint32_t ahead = m_position[i + kRecordsAhead];
             if (ahead != kUnplaced) {
                 __builtin_prefetch(&m_drawList[ahead], 1);
-                __builtin_prefetch(&m_drawList[ahead].bottom, 1);
+                __builtin_prefetch(&m_rows[ahead], 1);
             }
         }
 #endif
@@ -95,49 +95,52 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
             continue;
         const WorkPrimitive& p = records[i];
         const std::array<ScreenPoint, 4>& screen = projected.screen[i];
-        Item& item = m_drawList[k];
         const std::uint16_t attr = p.attr;
-        item.attr = attr;
-        item.kind = ItemKind::polygon;
+        // A culled primitive's item is never read: its rows are none.
         if (IsCulled(attr, screen)) {
-            item.top = item.bottom = 0;
             m_rows[k] = {0, 0};
             continue;
         }
-        GpuDrawMode& mode = item.mode;
-        mode.textured = attr & PA_TEXTURED;
-        mode.raw = mode.textured && !(attr & PA_BRIGHTNESS);
-        mode.gouraud = attr & (PA_GOURAUD | PA_GRADATION);
-        mode.semi = attr & PA_TRANSLUCENT;
-        mode.abr = p.abr;
-        mode.tpage = p.tpage;
-        mode.pmode = p.pmode;
-        mode.clutX = p.clutX;
-        mode.clutY = p.clutY;
+        Item item;
+        const bool textured = attr & PA_TEXTURED;
+        item.flags = static_cast<std::uint8_t>(
+            (textured ? kTextured : 0) | (textured && !(attr & PA_BRIGHTNESS) ? kRaw : 0) |
+            ((attr & (PA_GOURAUD | PA_GRADATION)) ? kGouraud : 0) | ((attr & PA_TRANSLUCENT) ? kSemi : 0) |
+            ((attr & PA_QUAD) ? kQuad : 0));
+        item.kind = ItemKind::polygon;
+        item.abr = p.abr;
+        item.tpage = p.tpage;
+        item.pmode = p.pmode;
+        item.clutX = p.clutX;
+        item.clutY = p.clutY;
         // Lit textured packets carry no colour: the texture is lit from a neutral grey.
-        const bool colourless = mode.textured && (attr & PA_LIGHT);
+        const bool colourless = textured && (attr & PA_LIGHT);
         const bool perVertexColour = (attr & PA_GRADATION) || ((attr & PA_GOURAUD) && !(attr & PA_LIGHT));
         const int corners = VertexCount(p);
         std::int32_t top = INT32_MAX, bottom = INT32_MIN;
-        for (int c = 0; c < corners; ++c) {
-            GpuVertex& corner = item.corner[c];
+        for (int c = 0; c < 4; ++c) {
+            if (c >= corners) {
+                item.x[c] = item.y[c] = 0;
+                item.u[c] = item.v[c] = 0;
+                item.colour[c] = {};
+                continue;
+            }
             const ScreenPoint at = PacketPoint(attr, screen, c);
-            corner.x = at.x;
-            corner.y = at.y;
+            item.x[c] = at.x;
+            item.y[c] = at.y;
             top = std::min(top, at.y);
             bottom = std::max(bottom, at.y);
-            corner.u = p.u[c];
-            corner.v = p.v[c];
+            item.u[c] = p.u[c];
+            item.v[c] = p.v[c];
             const std::uint32_t base = colourless ? 0x808080u : p.colour[perVertexColour ? c : 0];
             if (attr & PA_LIGHT) {
                 const int n0 = (attr & PA_GOURAUD) ? c : 0;
-                corner.colour = Scale(base, light.Factor(p.nx[n0], p.ny[n0], p.nz[n0]));
+                item.colour[c] = Scale(base, light.Factor(p.nx[n0], p.ny[n0], p.nz[n0]));
             } else {
-                corner.colour = Unpack(base);
+                item.colour[c] = Unpack(base);
             }
         }
-        item.top = top;
-        item.bottom = bottom;
+        m_drawList[k] = item;
         m_rows[k] = {top, bottom};
     }
 }
@@ -158,81 +161,89 @@ void TexturedPainter::BinItems(std::size_t from, std::size_t to, int height, uns
     }
 }
 
+void TexturedPainter::DrawItem(GpuRasteriser& chip, const Item& item) {
+    GpuDrawMode mode;
+    mode.gouraud = item.flags & kGouraud;
+    mode.textured = item.flags & kTextured;
+    mode.raw = item.flags & kRaw;
+    mode.semi = item.flags & kSemi;
+    mode.abr = item.abr;
+    mode.tpage = item.tpage;
+    mode.pmode = item.pmode;
+    mode.clutX = item.clutX;
+    mode.clutY = item.clutY;
+    GpuVertex corner[4];
+    for (std::size_t c = 0; c < 4; ++c)
+        corner[c] = {item.x[c], item.y[c], item.colour[c], item.u[c], item.v[c]};
+    switch (item.kind) {
+    case ItemKind::polygon:
+        chip.Polygon(std::span<const GpuVertex>(corner, (item.flags & kQuad) ? 4u : 3u), mode);
+        break;
+    case ItemKind::line:
+        chip.Line(corner[0], corner[1], mode);
+        break;
+    case ItemKind::sprite:
+        chip.Sprite(item.x[0], item.y[0], item.x[1], item.y[1], item.u[0], item.v[0], mode);
+        break;
+    }
+}
+
 void TexturedPainter::DrawListShare(GpuRasteriser& chip) const {
-    for (const Item& item : m_drawList) {
-        if (item.top >= item.bottom || !chip.SharesRows(item.top, item.bottom - 1))
+    for (std::size_t k = 0; k < m_drawList.size(); ++k) {
+        const Rows rows = m_rows[k];
+        if (rows.top >= rows.bottom || !chip.SharesRows(rows.top, rows.bottom - 1))
             continue;
-        switch (item.kind) {
-        case ItemKind::polygon:
-            chip.Polygon(std::span<const GpuVertex>(item.corner, (item.attr & PA_QUAD) ? 4u : 3u), item.mode);
-            break;
-        case ItemKind::line:
-            chip.Line(item.corner[0], item.corner[1], item.mode);
-            break;
-        case ItemKind::sprite:
-            chip.Sprite(item.corner[0].x, item.corner[0].y, item.corner[1].x, item.corner[1].y,
-                        item.corner[0].u, item.corner[0].v, item.mode);
-            break;
-        }
+        DrawItem(chip, m_drawList[k]);
     }
 }
 
 void TexturedPainter::DrawShare(GpuRasteriser& chip, unsigned share, unsigned parts) const {
-    for (unsigned part = 0; part < parts; ++part) {
-        for (const std::uint32_t k : m_bins[std::size_t(part) * parts + share]) {
-            const Item& item = m_drawList[k];
-            chip.Polygon(std::span<const GpuVertex>(item.corner, (item.attr & PA_QUAD) ? 4u : 3u), item.mode);
-        }
-    }
+    for (unsigned part = 0; part < parts; ++part)
+        for (const std::uint32_t k : m_bins[std::size_t(part) * parts + share])
+            DrawItem(chip, m_drawList[k]);
 }
 
 void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<const KeptPacket> packets,
                                    std::span<const ProjectedPacket> screens) {
-    // A position no record was placed at draws nothing.
-    for (std::size_t k = 0; k < m_drawList.size(); ++k) {
-        m_drawList[k].top = m_rows[k].top;
-        m_drawList[k].bottom = m_rows[k].bottom;
-    }
     m_packetItems.clear();
+    m_packetRows.clear();
     m_packetDepths.clear();
     for (std::size_t i = 0; i < packets.size(); ++i) {
         const KeptPacket& packet = packets[i];
         const auto& screen = screens[i].screen;
         Item item{};
+        Rows rows{};
         if (packet.Kind() == PacketKind::line && packet.vertexCount == 2) {
             const LineLook look = LineLookOf(packet);
             item.kind = ItemKind::line;
-            item.mode.gouraud = look.gouraud;
-            item.mode.semi = look.semi;
+            item.flags = static_cast<std::uint8_t>((look.gouraud ? kGouraud : 0) | (look.semi ? kSemi : 0));
             for (std::size_t k = 0; k < 2; ++k) {
-                item.corner[k].x = screen[k].x;
-                item.corner[k].y = screen[k].y;
-                item.corner[k].colour = Unpack(look.colour[k]);
+                item.x[k] = screen[k].x;
+                item.y[k] = screen[k].y;
+                item.colour[k] = Unpack(look.colour[k]);
             }
-            item.top = std::min(screen[0].y, screen[1].y);
-            item.bottom = std::max(screen[0].y, screen[1].y) + 1;
+            rows = {std::min(screen[0].y, screen[1].y), std::max(screen[0].y, screen[1].y) + 1};
         } else if (packet.Kind() == PacketKind::sprite && packet.vertexCount == 1) {
             const SpriteLook look = SpriteLookOf(packet);
             item.kind = ItemKind::sprite;
-            item.mode.textured = true;
-            item.mode.semi = look.semi;
-            item.mode.abr = look.abr;
-            item.mode.tpage = look.tpage;
-            item.mode.pmode = look.pmode;
-            item.mode.clutX = look.clutX;
-            item.mode.clutY = look.clutY;
-            item.corner[0].x = screen[0].x - look.width / 2;
-            item.corner[0].y = screen[0].y - look.height / 2;
-            item.corner[0].u = look.u;
-            item.corner[0].v = look.v;
-            item.corner[1].x = look.width;
-            item.corner[1].y = look.height;
-            item.top = item.corner[0].y;
-            item.bottom = item.corner[0].y + look.height;
+            item.flags = static_cast<std::uint8_t>(kTextured | (look.semi ? kSemi : 0));
+            item.abr = look.abr;
+            item.tpage = look.tpage;
+            item.pmode = look.pmode;
+            item.clutX = look.clutX;
+            item.clutY = look.clutY;
+            item.x[0] = screen[0].x - look.width / 2;
+            item.y[0] = screen[0].y - look.height / 2;
+            item.u[0] = look.u;
+            item.v[0] = look.v;
+            item.x[1] = look.width;
+            item.y[1] = look.height;
+            rows = {item.y[0], item.y[0] + look.height};
         } else {
             continue; // nothing the chip draws
         }
         m_packetItems.push_back(item);
+        m_packetRows.push_back(rows);
         m_packetDepths.push_back(screens[i].depth);
     }
     if (m_packetItems.empty())
@@ -243,17 +254,24 @@ void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<c
     std::stable_sort(byDepth.begin(), byDepth.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return m_packetDepths[a] > m_packetDepths[b]; });
     m_merged.clear();
+    m_mergedRows.clear();
     m_merged.reserve(m_drawList.size() + byDepth.size());
+    m_mergedRows.reserve(m_drawList.size() + byDepth.size());
+    auto take = [&](const Item& item, Rows rows) {
+        m_merged.push_back(item);
+        m_mergedRows.push_back(rows);
+    };
     std::size_t next = 0;
     for (std::size_t k = 0; k < m_drawList.size(); ++k) {
         const std::int32_t depth = projected.depth[projected.order[k]];
         for (; next < byDepth.size() && m_packetDepths[byDepth[next]] > depth; ++next)
-            m_merged.push_back(m_packetItems[byDepth[next]]);
-        m_merged.push_back(m_drawList[k]);
+            take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
+        take(m_drawList[k], m_rows[k]);
     }
     for (; next < byDepth.size(); ++next)
-        m_merged.push_back(m_packetItems[byDepth[next]]);
+        take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
     m_drawList.swap(m_merged);
+    m_rows.swap(m_mergedRows);
 }
 
 void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,

@@ -61,20 +61,32 @@ class TexturedPainter {
 
   private:
     // What the chip is given for one record: its corners in the packet's order, and how it is
-    // drawn. Kept in drawing order.
+    // drawn, in one cache line. Kept in drawing order; the rows it covers are kept apart.
     enum class ItemKind : std::uint8_t { polygon, line, sprite };
-    struct Item {
+    enum ItemFlag : std::uint8_t {
+        kGouraud = 1,
+        kTextured = 2,
+        kRaw = 4,
+        kSemi = 8,
+        kQuad = 16,
+    };
+    struct alignas(64) Item {
         // A polygon's corners; a line's two ends; a sprite's top-left corner with its texture
-        // coordinate, then its width and height as corner[1]'s x and y.
-        GpuVertex corner[4];
-        GpuDrawMode mode;
-        std::uint16_t attr;
+        // coordinate, then its width and height as corner 1's x and y.
+        std::int32_t x[4], y[4];
+        GpuColour colour[4];
+        std::uint8_t u[4], v[4];
+        std::uint16_t clutX, clutY;
+        std::uint8_t abr, tpage, pmode;
+        std::uint8_t flags; // ItemFlag bits
         ItemKind kind;
+    };
+    static_assert(sizeof(Item) == 64);
+    struct Rows {
         std::int32_t top, bottom; // the rows it may cover, top <= y < bottom
     };
-    struct Rows {
-        std::int32_t top, bottom;
-    };
+    // Draws one item, its corners and mode unpacked for the chip.
+    static void DrawItem(GpuRasteriser& chip, const Item& item);
     // Records from..to, each made the item at its place in the drawing order with its screen points:
     // the records are read in their own order and the items written where they go. A culled
     // primitive's item keeps no rows.
@@ -104,6 +116,8 @@ class TexturedPainter {
     std::vector<Item> m_packetItems;
     std::vector<std::int32_t> m_packetDepths;
     std::vector<Item> m_merged;
+    std::vector<Rows> m_packetRows;
+    std::vector<Rows> m_mergedRows;
     // Each drawing thread's fetched texels, kept between paints for their storage.
     std::vector<TexelCache> m_texelCaches;
 };
