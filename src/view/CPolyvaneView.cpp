@@ -122,7 +122,8 @@ void BlitWords(CDC* pDC, std::int32_t x, std::int32_t y, std::int32_t destWidth,
             const std::uint32_t quad = std::uint32_t{WidenChannel(int(w >> 10))} |
                                        std::uint32_t{WidenChannel(int(w >> 5))} << 8 |
                                        std::uint32_t{WidenChannel(int(w))} << 16;
-            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(quad), static_cast<std::uint8_t>(quad >> 8),
+            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(quad),
+                                           static_cast<std::uint8_t>(quad >> 8),
                                            static_cast<std::uint8_t>(quad >> 16), 0};
             std::memcpy(out + i * 4, bytes, 4);
         }
