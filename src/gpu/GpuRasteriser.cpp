@@ -408,41 +408,46 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
         core = &b;
     if (c.x <= core->x)
         core = &c;
-    // Attribute planes: gradients in 12 fraction bits truncated toward zero, half a step added at
-    // the anchor so a value lands in the middle of its step. Every gradient shares the denominator.
-    const Divisor divisor(denom < 0 ? -denom : denom);
-    const std::int64_t sign = denom < 0 ? -1 : 1;
-    auto plane = [&](int Ag, int Bg, int Cg, int coreValue) {
-        const std::int64_t da = std::int64_t(Bg - Ag) * (C.y - B.y) - std::int64_t(Cg - Bg) * (B.y - A.y);
-        const std::int64_t db = std::int64_t(B.x - A.x) * (Cg - Bg) - std::int64_t(C.x - B.x) * (Bg - Ag);
-        Plane p;
-        p.dx = divisor.Trunc(sign * da * (1 << kFractionBits));
-        p.dy = divisor.Trunc(sign * db * (1 << kFractionBits));
-        p.base = (std::int64_t(coreValue) << kFractionBits) + kHalf - p.dx * core->x - p.dy * core->y;
-        return p;
-    };
     TriangleSetup setup;
-    setup.mode = &mode;
-    setup.flat = a.colour;
-    setup.dither = m_dither && (mode.gouraud || (mode.textured && !mode.raw));
-    // A neutral colour without dither leaves texels as they are.
-    const bool plain = mode.raw || (!mode.gouraud && !setup.dither && a.colour.r == 128 &&
-                                    a.colour.g == 128 && a.colour.b == 128);
-    if (mode.textured && m_texelCache)
-        setup.plane = m_texelCache->Plane(m_textures, mode.tpage, mode.pmode, mode.clutX, mode.clutY);
-    if (mode.textured && !setup.plane)
-        setup.texels.emplace(m_textures, mode.tpage, mode.clutX, mode.clutY);
-    // Texels drawn as they are need no colour.
-    if (mode.gouraud && !plain) {
-        setup.r = plane(A.colour.r, B.colour.r, C.colour.r, core->colour.r);
-        setup.g = plane(A.colour.g, B.colour.g, C.colour.g, core->colour.g);
-        setup.b = plane(A.colour.b, B.colour.b, C.colour.b, core->colour.b);
-    }
-    if (mode.textured) {
-        setup.u = plane(A.u, B.u, C.u, core->u);
-        setup.v = plane(A.v, B.v, C.v, core->v);
-    }
-    const SpanFunction span = ChooseSpan(mode, plain, setup.plane != nullptr);
+    SpanFunction span = nullptr;
+    // The attribute planes and the way of shading are worked out at the first span that holds a
+    // pixel: many small triangles hold none, and their divisions would be wasted.
+    auto prepare = [&] {
+        // Attribute planes: gradients in 12 fraction bits truncated toward zero, half a step added at
+        // the anchor so a value lands in the middle of its step. Every gradient shares the denominator.
+        const Divisor divisor(denom < 0 ? -denom : denom);
+        const std::int64_t sign = denom < 0 ? -1 : 1;
+        auto plane = [&](int Ag, int Bg, int Cg, int coreValue) {
+            const std::int64_t da = std::int64_t(Bg - Ag) * (C.y - B.y) - std::int64_t(Cg - Bg) * (B.y - A.y);
+            const std::int64_t db = std::int64_t(B.x - A.x) * (Cg - Bg) - std::int64_t(C.x - B.x) * (Bg - Ag);
+            Plane p;
+            p.dx = divisor.Trunc(sign * da * (1 << kFractionBits));
+            p.dy = divisor.Trunc(sign * db * (1 << kFractionBits));
+            p.base = (std::int64_t(coreValue) << kFractionBits) + kHalf - p.dx * core->x - p.dy * core->y;
+            return p;
+        };
+        setup.mode = &mode;
+        setup.flat = a.colour;
+        setup.dither = m_dither && (mode.gouraud || (mode.textured && !mode.raw));
+        // A neutral colour without dither leaves texels as they are.
+        const bool plain = mode.raw || (!mode.gouraud && !setup.dither && a.colour.r == 128 &&
+                                        a.colour.g == 128 && a.colour.b == 128);
+        if (mode.textured && m_texelCache)
+            setup.plane = m_texelCache->Plane(m_textures, mode.tpage, mode.pmode, mode.clutX, mode.clutY);
+        if (mode.textured && !setup.plane)
+            setup.texels.emplace(m_textures, mode.tpage, mode.clutX, mode.clutY);
+        // Texels drawn as they are need no colour.
+        if (mode.gouraud && !plain) {
+            setup.r = plane(A.colour.r, B.colour.r, C.colour.r, core->colour.r);
+            setup.g = plane(A.colour.g, B.colour.g, C.colour.g, core->colour.g);
+            setup.b = plane(A.colour.b, B.colour.b, C.colour.b, core->colour.b);
+        }
+        if (mode.textured) {
+            setup.u = plane(A.u, B.u, C.u, core->u);
+            setup.v = plane(A.v, B.v, C.v, core->v);
+        }
+        span = ChooseSpan(mode, plain, setup.plane != nullptr);
+    };
 
     // The middle corner lies left of the long edge A-C when the turn A-B-C is clockwise on screen.
     const bool middleLeft = denom < 0;
@@ -462,8 +467,11 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
             const std::int64_t shortX = shortEdge.Ceil();
             const int left = int(std::max<std::int64_t>(middleLeft ? shortX : longX, 0));
             const int right = int(std::min<std::int64_t>(middleLeft ? longX : shortX, m_width));
-            if (left < right)
-                span(m_target + std::size_t(y) * std::size_t(m_width), setup, y, left, right);
+            if (left >= right)
+                continue;
+            if (!span)
+                prepare();
+            span(m_target + std::size_t(y) * std::size_t(m_width), setup, y, left, right);
         }
     }
 }

@@ -22,6 +22,8 @@ ScreenPoint PacketPoint(std::uint16_t attr, const std::array<ScreenPoint, 4>& sc
 
 // How many records ahead the placing of items fetches.
 constexpr std::size_t kRecordsAhead = 8;
+// How many items ahead the drawing fetches.
+constexpr std::size_t kItemsAhead = 4;
 constexpr std::uint32_t kUnplaced = UINT32_MAX;
 
 GpuColour Unpack(std::uint32_t colour) {
@@ -78,27 +80,23 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
     for (std::size_t i = from; i < to; ++i) {
 #if defined(__GNUC__)
         // The fields read lie far apart in large records, more than the processor fetches ahead on
-        // its own, and the items are written all over the list: the lines of a record a few places
-        // on, and of its item, are asked for meanwhile.
+        // its own: the lines of a record a few places on are asked for meanwhile.
         if (i + kRecordsAhead < to) {
             __builtin_prefetch(&records[i + kRecordsAhead].attr);
             __builtin_prefetch(&records[i + kRecordsAhead].clutY);
-            const std::uint32_t ahead = m_position[i + kRecordsAhead];
-            if (ahead != kUnplaced) {
-                __builtin_prefetch(&m_drawList[ahead], 1);
-                __builtin_prefetch(&m_rows[ahead], 1);
-            }
         }
 #endif
-        const std::uint32_t k = m_position[i];
-        if (k == kUnplaced)
+        // Every record's rows are written here, none when nothing is drawn.
+        if (m_position[i] == kUnplaced) {
+            m_rows[i] = {0, 0};
             continue;
+        }
         const WorkPrimitive& p = records[i];
         const std::array<ScreenPoint, 4>& screen = projected.screen[i];
         const std::uint16_t attr = p.attr;
         // A culled primitive's item is never read: its rows are none.
         if (IsCulled(attr, screen)) {
-            m_rows[k] = {0, 0};
+            m_rows[i] = {0, 0};
             continue;
         }
         Item item;
@@ -140,24 +138,29 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
                 item.colour[c] = Unpack(base);
             }
         }
-        m_drawList[k] = item;
-        m_rows[k] = {top, bottom};
+        m_items[i] = item;
+        m_rows[i] = {top, bottom};
     }
 }
 
-void TexturedPainter::BinItems(std::size_t from, std::size_t to, int height, unsigned shares,
-                               std::vector<std::uint32_t>* bins) const {
+void TexturedPainter::BinItems(const ProjectedObject& projected, std::size_t from, std::size_t to, int height,
+                               unsigned shares, std::vector<std::uint32_t>* bins) const {
     for (unsigned share = 0; share < shares; ++share)
         bins[share].clear();
+    const std::size_t n = m_items.size();
     for (std::size_t k = from; k < to; ++k) {
+        const std::uint32_t i = projected.order[k];
+        // A record listed twice is drawn at its last place only.
+        if (i >= n || m_position[i] != k)
+            continue;
         // The rows it may cover inside the picture, and the shares whose bands hold them.
-        const int first = std::max(m_rows[k].top, 0), last = std::min(m_rows[k].bottom, height) - 1;
+        const int first = std::max(m_rows[i].top, 0), last = std::min(m_rows[i].bottom, height) - 1;
         if (first > last)
             continue;
         const int firstBand = first / GpuRasteriser::kShareRows, lastBand = last / GpuRasteriser::kShareRows;
         const int bands = std::min(lastBand - firstBand + 1, int(shares));
         for (int band = firstBand; band < firstBand + bands; ++band)
-            bins[unsigned(band) % shares].push_back(static_cast<std::uint32_t>(k));
+            bins[unsigned(band) % shares].push_back(i);
     }
 }
 
@@ -172,9 +175,16 @@ void TexturedPainter::DrawItem(GpuRasteriser& chip, const Item& item) {
     mode.pmode = item.pmode;
     mode.clutX = item.clutX;
     mode.clutY = item.clutY;
+    // Field by field: a whole vertex built apart and copied would be read back before its bytes
+    // are all stored.
     GpuVertex corner[4];
-    for (std::size_t c = 0; c < 4; ++c)
-        corner[c] = {item.x[c], item.y[c], item.colour[c], item.u[c], item.v[c]};
+    for (std::size_t c = 0; c < 4; ++c) {
+        corner[c].x = item.x[c];
+        corner[c].y = item.y[c];
+        corner[c].colour = item.colour[c];
+        corner[c].u = item.u[c];
+        corner[c].v = item.v[c];
+    }
     switch (item.kind) {
     case ItemKind::polygon:
         chip.Polygon(std::span<const GpuVertex>(corner, (item.flags & kQuad) ? 4u : 3u), mode);
@@ -190,7 +200,7 @@ void TexturedPainter::DrawItem(GpuRasteriser& chip, const Item& item) {
 
 void TexturedPainter::DrawListShare(GpuRasteriser& chip) const {
     for (std::size_t k = 0; k < m_drawList.size(); ++k) {
-        const Rows rows = m_rows[k];
+        const Rows rows = m_listRows[k];
         if (rows.top >= rows.bottom || !chip.SharesRows(rows.top, rows.bottom - 1))
             continue;
         DrawItem(chip, m_drawList[k]);
@@ -198,9 +208,18 @@ void TexturedPainter::DrawListShare(GpuRasteriser& chip) const {
 }
 
 void TexturedPainter::DrawShare(GpuRasteriser& chip, unsigned share, unsigned parts) const {
-    for (unsigned part = 0; part < parts; ++part)
-        for (const std::uint32_t k : m_bins[std::size_t(part) * parts + share])
-            DrawItem(chip, m_drawList[k]);
+    for (unsigned part = 0; part < parts; ++part) {
+        const std::vector<std::uint32_t>& bin = m_bins[std::size_t(part) * parts + share];
+        for (std::size_t j = 0; j < bin.size(); ++j) {
+#if defined(__GNUC__)
+            // The items are read in drawing order, all over a list larger than the caches: the item a
+            // few places on is asked for while this one is drawn.
+            if (j + kItemsAhead < bin.size())
+                __builtin_prefetch(&m_items[bin[j + kItemsAhead]]);
+#endif
+            DrawItem(chip, m_items[bin[j]]);
+        }
+    }
 }
 
 void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<const KeptPacket> packets,
@@ -246,32 +265,34 @@ void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<c
         m_packetRows.push_back(rows);
         m_packetDepths.push_back(screens[i].depth);
     }
-    if (m_packetItems.empty())
-        return;
     std::vector<std::uint32_t> byDepth(m_packetItems.size());
     for (std::size_t i = 0; i < byDepth.size(); ++i)
         byDepth[i] = static_cast<std::uint32_t>(i);
     std::stable_sort(byDepth.begin(), byDepth.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return m_packetDepths[a] > m_packetDepths[b]; });
-    m_merged.clear();
-    m_mergedRows.clear();
-    m_merged.reserve(m_drawList.size() + byDepth.size());
-    m_mergedRows.reserve(m_drawList.size() + byDepth.size());
+    const std::size_t n = m_items.size();
+    m_drawList.clear();
+    m_listRows.clear();
+    m_drawList.reserve(n + byDepth.size());
+    m_listRows.reserve(n + byDepth.size());
     auto take = [&](const Item& item, Rows rows) {
-        m_merged.push_back(item);
-        m_mergedRows.push_back(rows);
+        m_drawList.push_back(item);
+        m_listRows.push_back(rows);
     };
     std::size_t next = 0;
-    for (std::size_t k = 0; k < m_drawList.size(); ++k) {
-        const std::int32_t depth = projected.depth[projected.order[k]];
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::uint32_t i = projected.order[k];
+        if (i >= n)
+            continue;
+        const std::int32_t depth = projected.depth[i];
         for (; next < byDepth.size() && m_packetDepths[byDepth[next]] > depth; ++next)
             take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
-        take(m_drawList[k], m_rows[k]);
+        // A position no record was placed at draws nothing.
+        if (m_position[i] == k)
+            take(m_items[i], m_rows[i]);
     }
     for (; next < byDepth.size(); ++next)
         take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
-    m_drawList.swap(m_merged);
-    m_rows.swap(m_mergedRows);
 }
 
 void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
@@ -288,21 +309,22 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
 
     const unsigned parts = options.threads ? options.threads : WorkerCountFor(n);
 
-    // Each record's place in the drawing order; then every record, read in its own order, becomes the
-    // item at its place, each thread taking a run of records; then the items, each thread a run of
-    // the drawing order, are binned by the shares of rows they touch.
+    // Each record's place in the drawing order; then every placed record becomes its item, each
+    // thread taking a run of records; then the items, each thread a run of the drawing order, are
+    // binned by the shares of rows they touch.
     m_position.assign(n, kUnplaced);
-    m_rows.assign(n, Rows{0, 0});
+    m_rows.resize(n);
     for (std::size_t k = 0; k < n; ++k)
         if (projected.order[k] < n)
             m_position[projected.order[k]] = static_cast<std::uint32_t>(k);
-    m_drawList.resize(n);
+    m_items.resize(n);
     RunParts(parts, [&](unsigned part) {
         PlaceItems(records, projected, n * part / parts, n * (part + 1) / parts, options.light);
     });
     m_bins.resize(std::size_t(parts) * parts);
     RunParts(parts, [&](unsigned part) {
-        BinItems(n * part / parts, n * (part + 1) / parts, height, parts, &m_bins[std::size_t(part) * parts]);
+        BinItems(projected, n * part / parts, n * (part + 1) / parts, height, parts,
+                 &m_bins[std::size_t(part) * parts]);
     });
     // The picture is drawn apart from the memory, so texels fetched once stay valid all the paint.
     auto address = [](std::span<const std::uint16_t> words, std::size_t at) {

@@ -61,7 +61,7 @@ class TexturedPainter {
 
   private:
     // What the chip is given for one record: its corners in the packet's order, and how it is
-    // drawn, in one cache line. Kept in drawing order; the rows it covers are kept apart.
+    // drawn, in one cache line. The rows it covers are kept apart.
     enum class ItemKind : std::uint8_t { polygon, line, sprite };
     enum ItemFlag : std::uint8_t {
         kGouraud = 1,
@@ -87,15 +87,14 @@ class TexturedPainter {
     };
     // Draws one item, its corners and mode unpacked for the chip.
     static void DrawItem(GpuRasteriser& chip, const Item& item);
-    // Records from..to, each made the item at its place in the drawing order with its screen points:
-    // the records are read in their own order and the items written where they go. A culled
-    // primitive's item keeps no rows.
+    // Records from..to that the drawing order places, each made its item with its screen points,
+    // read and written in the records' own order. A culled primitive's item keeps no rows.
     void PlaceItems(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
                     std::size_t from, std::size_t to, const LightModel& light);
-    // Drawing positions from..to: each placed item's position goes to the bin of every share of rows
-    // it touches, `bins[share]`.
-    void BinItems(std::size_t from, std::size_t to, int height, unsigned shares,
-                  std::vector<std::uint32_t>* bins) const;
+    // Drawing positions from..to: the record at each position goes to the bin of every share of
+    // rows its item touches, `bins[share]`.
+    void BinItems(const ProjectedObject& projected, std::size_t from, std::size_t to, int height,
+                  unsigned shares, std::vector<std::uint32_t>* bins) const;
     // Draws the items binned to the chip's share, in drawing order.
     void DrawShare(GpuRasteriser& chip, unsigned share, unsigned parts) const;
     // Places the kept lines and sprites among the drawing list by depth, farthest first; a packet
@@ -105,19 +104,20 @@ class TexturedPainter {
     // Draws the whole drawing list, polygons, lines and sprites, on the rows of the chip's share.
     void DrawListShare(GpuRasteriser& chip) const;
 
-    std::vector<Item> m_drawList;
+    // Each record's item and the rows it covers, by record; no rows when nothing is drawn.
+    std::vector<Item> m_items;
+    std::vector<Rows> m_rows;
     // Each record's position in the drawing order, or kUnplaced.
     std::vector<std::uint32_t> m_position;
-    // The rows of the item at each position of the drawing order; none when nothing is drawn there.
-    std::vector<Rows> m_rows;
-    // For each placing part, for each share of rows, the drawing positions of the items it touches:
-    // the parts' runs of the order follow one another, so their bins read in turn keep the order.
+    // For each placing part, for each share of rows, the records whose items it touches, in drawing
+    // order: the parts' runs of the order follow one another, so their bins read in turn keep it.
     std::vector<std::vector<std::uint32_t>> m_bins;
+    // With kept lines and sprites: every item in drawing order, and the rows of each.
+    std::vector<Item> m_drawList;
+    std::vector<Rows> m_listRows;
     std::vector<Item> m_packetItems;
-    std::vector<std::int32_t> m_packetDepths;
-    std::vector<Item> m_merged;
     std::vector<Rows> m_packetRows;
-    std::vector<Rows> m_mergedRows;
+    std::vector<std::int32_t> m_packetDepths;
     // Each drawing thread's fetched texels, kept between paints for their storage.
     std::vector<TexelCache> m_texelCaches;
 };
