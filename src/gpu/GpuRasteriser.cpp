@@ -298,7 +298,8 @@ bool GpuRasteriser::SharesRows(std::int64_t top, std::int64_t bottom) const {
     if (lastBand - firstBand + 1 >= m_parts)
         return true;
     // The bands' shares run m_part ahead of the first band's, without wrapping past the last.
-    const int owner = firstBand % m_parts;
+    // Two or four drawers, as most machines give, need no division.
+    const int owner = (m_parts & (m_parts - 1)) == 0 ? firstBand & (m_parts - 1) : firstBand % m_parts;
     const int ahead = m_part >= owner ? m_part - owner : m_part + m_parts - owner;
     return ahead <= lastBand - firstBand;
 }
@@ -386,9 +387,13 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     const std::int64_t denom = std::int64_t(B.x - A.x) * (C.y - B.y) - std::int64_t(C.x - B.x) * (B.y - A.y);
     if (denom == 0)
         return;
-    // Whose share each row falls to, followed from row to row: the rows are visited in turn from
-    // yStart, and a division for each would cost more than the row.
-    int owner = (yStart / kShareRows) % m_parts;
+    if (!SharesRows(yStart, yEnd - 1))
+        return;
+    // Most triangles lie in one band, and then every row of it is this share's.
+    const bool allMine = m_parts == 1 || (yEnd - 1) / kShareRows == yStart / kShareRows;
+    // Otherwise whose share each row falls to is followed from row to row: the rows are visited in
+    // turn from yStart, and a division for each would cost more than the row.
+    int owner = allMine ? m_part : (yStart / kShareRows) % m_parts;
     int bandEnd = (yStart / kShareRows + 1) * kShareRows;
     auto mine = [&](int row) {
         if (row >= bandEnd) {
@@ -397,10 +402,6 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
         }
         return owner == m_part;
     };
-    if (!SharesRows(yStart, yEnd - 1))
-        return;
-    // Most triangles lie in one band, and then every row of it is this share's.
-    const bool allMine = m_parts == 1 || (yEnd - 1) / kShareRows == yStart / kShareRows;
 
     // The interpolation is anchored at the leftmost corner, the later one on a tie.
     const GpuVertex* core = &a;
