@@ -187,13 +187,17 @@ void ScanWindow::Finished() {
     m_cancelButton->setEnabled(false);
     m_progress->setValue(1000);
     std::size_t models = 0;
-    for (const auto& hit : m_report.hits)
-        models += gamedata::ScanFormats().KindOf(hit.item.format) == gamedata::ScanTable::Kind::model ? 1 : 0;
+    std::size_t textures = 0;
+    for (const auto& hit : m_report.hits) {
+        const gamedata::ScanTable::Kind kind = gamedata::ScanFormats().KindOf(hit.item.format);
+        models += kind == gamedata::ScanTable::Kind::model ? 1 : 0;
+        textures += kind == gamedata::ScanTable::Kind::texture ? 1 : 0;
+    }
     m_status->setText(QStringLiteral("%1%2: %3 models, %4 textures in %5 bytes")
                           .arg(QDir::toNativeSeparators(QString::fromStdString(m_image->Path())))
                           .arg(m_report.cancelled ? QStringLiteral(" (cancelled)") : QString())
                           .arg(models)
-                          .arg(m_report.hits.size() - models)
+                          .arg(textures)
                           .arg(m_report.bytesScanned));
     Populate();
 }
