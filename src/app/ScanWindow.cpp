@@ -55,7 +55,8 @@ QString Details(const gamedata::DetectedItem& item) {
                    .arg(item.bpp)
                    .arg(item.cluts);
         break;
-    case gamedata::ScanTable::Kind::other: break;
+    case gamedata::ScanTable::Kind::other:
+        break;
     }
     if (!item.complete)
         text += text.isEmpty() ? QStringLiteral("cut off") : QStringLiteral(", cut off");
@@ -98,7 +99,8 @@ ScanWindow::ScanWindow(CPolyvaneApp& app, const QString& input, QWidget* parent)
         const QString what = kind == gamedata::ScanTable::Kind::model     ? QStringLiteral("Models")
                              : kind == gamedata::ScanTable::Kind::texture ? QStringLiteral("Textures")
                                                                           : QStringLiteral("Found");
-        m_filter->addItem(what + QStringLiteral(" (%1)").arg(QString::fromStdString(formats.Entry(format).name)),
+        m_filter->addItem(what +
+                              QStringLiteral(" (%1)").arg(QString::fromStdString(formats.Entry(format).name)),
                           static_cast<int>(f));
     }
     filterRow->addWidget(m_filter);

@@ -147,10 +147,11 @@ int RunScan(std::span<const std::string> args) {
         byFormat += (f ? ", " : "") + formats.Name(static_cast<gamedata::ItemFormat>(f)) + " " +
                     std::to_string(counts[f]);
     char summary[256];
-    std::snprintf(summary, sizeof summary,
-                  "scan: %llu bytes in %.3f s, %zu hits (%s), %zu cut off, %u sectors without user data skipped",
-                  static_cast<unsigned long long>(report.bytesScanned), seconds, report.hits.size(),
-                  byFormat.c_str(), cutOff, report.skippedSectors);
+    std::snprintf(
+        summary, sizeof summary,
+        "scan: %llu bytes in %.3f s, %zu hits (%s), %zu cut off, %u sectors without user data skipped",
+        static_cast<unsigned long long>(report.bytesScanned), seconds, report.hits.size(), byFormat.c_str(),
+        cutOff, report.skippedSectors);
     std::cerr << summary << '\n';
     return status;
 }

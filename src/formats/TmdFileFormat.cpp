@@ -18,8 +18,8 @@ void SummarizeTmd(std::span<const std::uint8_t> bytes, ItemSummary& summary) {
     summary.objects = std::min(LoadU32LE(bytes.data() + 8), kMaxObjects);
     std::uint64_t primitives = 0;
     for (std::uint32_t i = 0; i < summary.objects; ++i)
-        primitives +=
-            LoadTmdObjectEntry(bytes.data() + kTmdHeaderSize + std::size_t{i} * kTmdObjectEntrySize).n_primitive;
+        primitives += LoadTmdObjectEntry(bytes.data() + kTmdHeaderSize + std::size_t{i} * kTmdObjectEntrySize)
+                          .n_primitive;
     summary.primitives = static_cast<std::uint32_t>(std::min<std::uint64_t>(primitives, UINT32_MAX));
 }
 } // namespace

@@ -198,10 +198,18 @@ void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, co
     std::size_t i = 0;
     if (first.fits) {
         switch (first.count) {
-        case 1: i = BlockCandidates<1>(p, count, size, aligned, first, check); break;
-        case 2: i = BlockCandidates<2>(p, count, size, aligned, first, check); break;
-        case 3: i = BlockCandidates<3>(p, count, size, aligned, first, check); break;
-        default: i = BlockCandidates<4>(p, count, size, aligned, first, check); break;
+        case 1:
+            i = BlockCandidates<1>(p, count, size, aligned, first, check);
+            break;
+        case 2:
+            i = BlockCandidates<2>(p, count, size, aligned, first, check);
+            break;
+        case 3:
+            i = BlockCandidates<3>(p, count, size, aligned, first, check);
+            break;
+        default:
+            i = BlockCandidates<4>(p, count, size, aligned, first, check);
+            break;
         }
     }
     for (const std::size_t step = aligned ? 4 : 1; i < count; i += step)
@@ -286,18 +294,19 @@ class ScanJob {
     void ScanRun(const Region& region, std::uint64_t at, std::uint64_t count,
                  std::span<const std::uint8_t> view, bool viewEnds, std::vector<std::uint8_t>& scratch,
                  std::vector<ScanHit>& hits) const {
-        ForEachCandidate(view, static_cast<std::size_t>(count), m_filter, m_options.aligned, [&](std::size_t i) {
-            const std::uint64_t offset = at + i;
-            DetectedItem item;
-            Detection result = DetectItem(view.subspan(i), viewEnds, m_options.formats, item);
-            // An item that reaches past the chunk is read on by the share that found its start, as far
-            // as the item claims.
-            if (result == Detection::needMore)
-                result = DetectInImage(*region.image, region.file, offset, 2 * (view.size() - i),
-                                       m_options.formats, item, scratch);
-            if (result == Detection::found)
-                hits.push_back({region.name, offset, item});
-        });
+        ForEachCandidate(
+            view, static_cast<std::size_t>(count), m_filter, m_options.aligned, [&](std::size_t i) {
+                const std::uint64_t offset = at + i;
+                DetectedItem item;
+                Detection result = DetectItem(view.subspan(i), viewEnds, m_options.formats, item);
+                // An item that reaches past the chunk is read on by the share that found its start, as far
+                // as the item claims.
+                if (result == Detection::needMore)
+                    result = DetectInImage(*region.image, region.file, offset, 2 * (view.size() - i),
+                                           m_options.formats, item, scratch);
+                if (result == Detection::found)
+                    hits.push_back({region.name, offset, item});
+            });
     }
 
     void Work(std::vector<ScanHit>& hits) {

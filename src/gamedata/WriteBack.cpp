@@ -20,9 +20,12 @@ std::string Quoted(std::string_view text) {
 
 const char* KindName(ItemFormat format) {
     switch (ScanFormats().KindOf(format)) {
-    case ScanTable::Kind::model: return "model";
-    case ScanTable::Kind::texture: return "texture";
-    case ScanTable::Kind::other: break;
+    case ScanTable::Kind::model:
+        return "model";
+    case ScanTable::Kind::texture:
+        return "texture";
+    case ScanTable::Kind::other:
+        break;
     }
     return "item";
 }

@@ -140,7 +140,7 @@ TEST(Detection, TheScanFindsTheFormatsItsTableNames) {
         f.firstWords = {word};
         f.detect = [](std::span<const std::uint8_t> b) {
             return b.size() >= 16 && std::equal(kMarker, kMarker + 12, b.begin() + 4) ? Certainty::sure
-                                                                                       : Certainty::no;
+                                                                                      : Certainty::no;
         };
         f.extent = [](std::span<const std::uint8_t> b) -> std::optional<ItemExtent> {
             return ItemExtent{16, b.size() >= 16};
