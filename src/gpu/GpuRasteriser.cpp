@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -23,17 +24,28 @@ constexpr std::array<std::array<int, 4>, 4> kDitherMatrix = {{
 }};
 
 // Exact floor and truncating division by one positive divisor.
+// Small triangles, nearly all of them, divide in 32 bits: a shorter division than one of 64.
 class Divisor {
   public:
-    explicit Divisor(std::int64_t d) : m_d(d) {}
+    explicit Divisor(std::int64_t d) : m_d(d), m_narrow(d <= INT32_MAX) {}
     [[nodiscard]] std::int64_t Floor(std::int64_t n) const {
+        if (Narrow(n)) {
+            const auto n32 = static_cast<std::int32_t>(n), d32 = static_cast<std::int32_t>(m_d);
+            return n32 / d32 - ((n32 % d32) < 0 ? 1 : 0);
+        }
         const std::int64_t q = n / m_d;
         return q - ((n % m_d) < 0 ? 1 : 0);
     }
-    [[nodiscard]] std::int64_t Trunc(std::int64_t n) const { return n / m_d; }
+    [[nodiscard]] std::int64_t Trunc(std::int64_t n) const {
+        return Narrow(n) ? static_cast<std::int32_t>(n) / static_cast<std::int32_t>(m_d) : n / m_d;
+    }
 
   private:
+    [[nodiscard]] bool Narrow(std::int64_t n) const {
+        return m_narrow && n >= INT32_MIN + 1 && n <= INT32_MAX;
+    }
     std::int64_t m_d;
+    bool m_narrow;
 };
 
 // The first pixel column at or right of edge p-q on successive rows: ceil(x) of the edge, stepped
@@ -52,13 +64,12 @@ class EdgeWalk {
         m_stepR = dx - m_stepQ * m_dy;
     }
     [[nodiscard]] std::int64_t Ceil() const { return m_q + (m_r > 0 ? 1 : 0); }
+    // Without a branch: whether the remainder carries is as good as random from edge to edge.
     void Next() {
-        m_q += m_stepQ;
         m_r += m_stepR;
-        if (m_r >= m_dy) {
-            m_r -= m_dy;
-            ++m_q;
-        }
+        const std::int64_t carry = m_r >= m_dy ? 1 : 0;
+        m_q += m_stepQ + carry;
+        m_r -= m_dy & -carry;
     }
 
   private:
@@ -92,7 +103,11 @@ struct TriangleSetup {
     const GpuDrawMode* mode = nullptr;
     bool dither = false;
     std::optional<TexelSource> texels;
+    const std::uint16_t* plane = nullptr; // the texels already fetched, for kPixelModeFetched
 };
+
+// Texels read from a plane the texel cache fetched, whatever the page's colour mode.
+constexpr int kPixelModeFetched = 16;
 
 // One row's pixels left <= x < right. kPixelMode < 0 draws untextured; kPlain draws texels as they
 // are, without modulation by the colour.
@@ -129,7 +144,11 @@ void DrawSpan(std::uint16_t* row, const TriangleSetup& setup, int y, int left, i
             const unsigned tv = unsigned(v >> kFractionBits) & 0xFF;
             u += setup.u.dx;
             v += setup.v.dx;
-            const std::uint16_t texel = setup.texels->At<kPixelMode>(tu, tv);
+            std::uint16_t texel;
+            if constexpr (kPixelMode == kPixelModeFetched)
+                texel = setup.plane[(tv << 8) | tu];
+            else
+                texel = setup.texels->At<kPixelMode>(tu, tv);
             if (texel == 0)
                 continue;
             blend = blend && (texel & 0x8000) != 0;
@@ -154,6 +173,9 @@ using SpanFunction = void (*)(std::uint16_t*, const TriangleSetup&, int, int, in
 
 template <bool kGouraud> SpanFunction TexturedSpan(int pixelMode, bool plain) {
     switch (pixelMode) {
+    case kPixelModeFetched:
+        return plain ? &DrawSpan<kGouraud, kPixelModeFetched, true>
+                     : &DrawSpan<kGouraud, kPixelModeFetched, false>;
     case kPixelMode4Bit:
         return plain ? &DrawSpan<kGouraud, kPixelMode4Bit, true> : &DrawSpan<kGouraud, kPixelMode4Bit, false>;
     case kPixelMode8Bit:
@@ -165,13 +187,58 @@ template <bool kGouraud> SpanFunction TexturedSpan(int pixelMode, bool plain) {
 }
 
 // The span drawing for a triangle's mode.
-SpanFunction ChooseSpan(const GpuDrawMode& mode, bool plain) {
-    if (mode.textured)
-        return mode.gouraud ? TexturedSpan<true>(mode.pmode, plain) : TexturedSpan<false>(mode.pmode, plain);
+SpanFunction ChooseSpan(const GpuDrawMode& mode, bool plain, bool fetched) {
+    if (mode.textured) {
+        const int pixelMode = fetched ? kPixelModeFetched : mode.pmode;
+        return mode.gouraud ? TexturedSpan<true>(pixelMode, plain) : TexturedSpan<false>(pixelMode, plain);
+    }
     return mode.gouraud ? &DrawSpan<true, -1, false> : &DrawSpan<false, -1, false>;
 }
 
 } // namespace
+
+void TexelCache::Reset() {
+    m_used = 0;
+    m_last = nullptr;
+}
+
+const std::uint16_t* TexelCache::Plane(const FrameBuffer& memory, std::uint8_t tpage, std::uint8_t pmode,
+                                       std::uint16_t clutX, std::uint16_t clutY) {
+    // A 15-bit texel is one word already.
+    if (pmode != kPixelMode4Bit && pmode != kPixelMode8Bit)
+        return nullptr;
+    const std::uint64_t key = std::uint64_t{pmode} | std::uint64_t{tpage} << 8 | std::uint64_t{clutX} << 16 |
+                              std::uint64_t{clutY} << 32;
+    Slot* slot = m_last;
+    if (!slot || slot->key != key) {
+        slot = nullptr;
+        for (std::size_t i = 0; i < m_used && !slot; ++i)
+            if (m_slots[i].key == key)
+                slot = &m_slots[i];
+        if (!slot) {
+            if (m_used == kSlots)
+                return nullptr;
+            slot = &m_slots[m_used++];
+            slot->key = key;
+            slot->asks = 0;
+            slot->fetched = false;
+        }
+        m_last = slot;
+    }
+    if (slot->fetched)
+        return slot->texels.data();
+    if (++slot->asks < kAsksBeforeFetch)
+        return nullptr;
+    slot->texels.resize(std::size_t{256} * 256);
+    const TexelSource source(memory, tpage, clutX, clutY);
+    std::uint16_t* out = slot->texels.data();
+    for (unsigned v = 0; v < 256; ++v)
+        for (unsigned u = 0; u < 256; ++u)
+            *out++ =
+                pmode == kPixelMode4Bit ? source.At<kPixelMode4Bit>(u, v) : source.At<kPixelMode8Bit>(u, v);
+    slot->fetched = true;
+    return slot->texels.data();
+}
 
 std::uint16_t BlendWords(std::uint16_t back, std::uint16_t front, std::uint8_t abr) {
     int out[3];
@@ -332,6 +399,8 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     };
     if (!SharesRows(yStart, yEnd - 1))
         return;
+    // Most triangles lie in one band, and then every row of it is this share's.
+    const bool allMine = m_parts == 1 || (yEnd - 1) / kShareRows == yStart / kShareRows;
 
     // The interpolation is anchored at the leftmost corner, the later one on a tie.
     const GpuVertex* core = &a;
@@ -359,7 +428,9 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     // A neutral colour without dither leaves texels as they are.
     const bool plain = mode.raw || (!mode.gouraud && !setup.dither && a.colour.r == 128 &&
                                     a.colour.g == 128 && a.colour.b == 128);
-    if (mode.textured)
+    if (mode.textured && m_texelCache)
+        setup.plane = m_texelCache->Plane(m_textures, mode.tpage, mode.pmode, mode.clutX, mode.clutY);
+    if (mode.textured && !setup.plane)
         setup.texels.emplace(m_textures, mode.tpage, mode.clutX, mode.clutY);
     // Texels drawn as they are need no colour.
     if (mode.gouraud && !plain) {
@@ -371,7 +442,7 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
         setup.u = plane(A.u, B.u, C.u, core->u);
         setup.v = plane(A.v, B.v, C.v, core->v);
     }
-    const SpanFunction span = ChooseSpan(mode, plain);
+    const SpanFunction span = ChooseSpan(mode, plain, setup.plane != nullptr);
 
     // The middle corner lies left of the long edge A-C when the turn A-B-C is clockwise on screen.
     const bool middleLeft = denom < 0;
@@ -385,7 +456,7 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
             continue;
         EdgeWalk shortEdge = part == 0 ? EdgeWalk(A, B, y) : EdgeWalk(B, C, y);
         for (; y < partEnd; ++y, longEdge.Next(), shortEdge.Next()) {
-            if (!mine(y))
+            if (!allMine && !mine(y))
                 continue;
             const std::int64_t longX = longEdge.Ceil();
             const std::int64_t shortX = shortEdge.Ceil();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace polyvane {
 
@@ -43,6 +44,35 @@ struct GpuDrawMode {
 // The chip's 4 x 4 ordered-dither offset, in 8-bit steps, for the pixel at (x, y).
 [[nodiscard]] int DitherOffset(int x, int y);
 
+// Texels of the 4- and 8-bit pages a drawer uses most, each fetched once into a plane of 256 x 256
+// words, v after v, so that a pixel reads its texel with one load instead of a word and then its
+// colour-table entry. Valid only while the memory the texels come from does not change: a drawer
+// that writes into that memory must not use one.
+class TexelCache {
+  public:
+    // Forgets every plane: the memory may have changed since.
+    void Reset();
+    // The plane of this page, colour mode and table, once the drawer has asked for it often enough
+    // that fetching all its texels costs less than fetching them pixel by pixel; null until then.
+    [[nodiscard]] const std::uint16_t* Plane(const FrameBuffer& memory, std::uint8_t tpage,
+                                             std::uint8_t pmode, std::uint16_t clutX, std::uint16_t clutY);
+
+  private:
+    // Triangles of one page and table before its plane is fetched: a plane is 65,536 texels, a
+    // small triangle some tens of pixels.
+    static constexpr std::uint32_t kAsksBeforeFetch = 256;
+    static constexpr std::size_t kSlots = 8;
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint32_t asks = 0;
+        bool fetched = false;
+        std::vector<std::uint16_t> texels;
+    };
+    Slot m_slots[kSlots];
+    std::size_t m_used = 0;
+    Slot* m_last = nullptr;
+};
+
 class GpuRasteriser {
   public:
     // Draws into `target` (width x height words, row after row), reading textures from `textures`,
@@ -56,6 +86,9 @@ class GpuRasteriser {
     // The chip refuses polygons wider than 1023 or taller than 511 pixels; a picture of a model
     // wants every polygon, however close to the eye.
     void SetSizeLimit(bool on) { m_sizeLimit = on; }
+    // Textured polygons read their texels through `cache` from now on, null for none. Only for a
+    // target that is not the memory the textures are read from.
+    void SetTexelCache(TexelCache* cache) { m_texelCache = cache; }
     // Draws polygons only on the rows of one share of the target: bands of kShareRows rows dealt
     // out in turn to `parts` drawers, this one being `part`. Drawers of different shares can draw
     // into one target at once, and together draw what one drawer alone would.
@@ -95,6 +128,7 @@ class GpuRasteriser {
     bool m_sizeLimit = true;
     int m_part = 0;
     int m_parts = 1;
+    TexelCache* m_texelCache = nullptr;
 };
 
 } // namespace polyvane

@@ -64,6 +64,19 @@ COLORREF DibPixels::Pixel(std::int32_t x, std::int32_t row) const {
     }
 }
 
+void DibPixels::Pixels(std::int32_t x, std::int32_t row, std::int32_t count, COLORREF* out) const {
+    // A 32-bit picture, the one a view blits every paint, without a choice of depth per pixel.
+    if (m_bitCount == 32) {
+        const std::uint8_t* from =
+            m_bits.data() + m_stride * static_cast<std::uint64_t>(row) + static_cast<std::size_t>(x) * 4;
+        for (std::int32_t i = 0; i < count; ++i, from += 4)
+            out[i] = RGB(from[2], from[1], from[0]);
+        return;
+    }
+    for (std::int32_t i = 0; i < count; ++i)
+        out[i] = Pixel(x + i, row);
+}
+
 StretchedBitmap::StretchedBitmap(const DibPixels& pixels, CRect dest, bool mirrorX, bool mirrorY,
                                  std::int32_t xSrc, std::int32_t ySrc, std::int32_t wSrc, std::int32_t hSrc)
     : m_pixels(pixels), m_dest(dest), m_mirrorX(mirrorX), m_mirrorY(mirrorY), m_xSrc(xSrc), m_ySrc(ySrc),
@@ -109,8 +122,9 @@ void StretchedBitmap::SampleRow(std::int32_t y, std::int32_t x0, std::int32_t x1
     const double shift = m_xSrc - m_dest.left;
     const auto from = static_cast<std::int32_t>(std::clamp(-shift, double(x0), double(x1)));
     const auto to = static_cast<std::int32_t>(std::clamp(m_pixels.Width() - shift, double(x0), double(x1)));
-    for (std::int32_t x = from; x < to; ++x)
-        out[x - x0] = m_pixels.Pixel(static_cast<std::int32_t>(x + shift), static_cast<std::int32_t>(sy));
+    if (from < to)
+        m_pixels.Pixels(static_cast<std::int32_t>(from + shift), static_cast<std::int32_t>(sy), to - from,
+                        out + (from - x0));
 }
 
 } // namespace polyvane

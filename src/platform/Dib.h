@@ -57,6 +57,8 @@ class DibPixels {
     [[nodiscard]] bool BottomUp() const { return m_bottomUp; }
     // Colour of the pixel in column x of memory row `row` (0 is the first row in memory).
     [[nodiscard]] COLORREF Pixel(std::int32_t x, std::int32_t row) const;
+    // The colours of `count` pixels from column x of memory row `row`, as Pixel gives them.
+    void Pixels(std::int32_t x, std::int32_t row, std::int32_t count, COLORREF* out) const;
     [[nodiscard]] static std::uint64_t RowBytes(std::int32_t width, unsigned bitCount);
 
   private:

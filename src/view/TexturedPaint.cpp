@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace polyvane {
@@ -285,9 +286,20 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
     RunParts(parts, [&](unsigned part) {
         BinItems(n * part / parts, n * (part + 1) / parts, height, parts, &m_bins[std::size_t(part) * parts]);
     });
+    // The picture is drawn apart from the memory, so texels fetched once stay valid all the paint.
+    auto address = [](std::span<const std::uint16_t> words, std::size_t at) {
+        return reinterpret_cast<std::uintptr_t>(words.data() + at);
+    };
+    const bool separate = address(picture, picture.size()) <= address(textures.Words(), 0) ||
+                          address(textures.Words(), textures.Words().size()) <= address(picture, 0);
+    if (m_texelCaches.size() < parts)
+        m_texelCaches.resize(parts);
     auto drawShares = [&](const auto& draw) {
         RunParts(parts, [&](unsigned part) {
             GpuRasteriser chip(picture, width, height, textures);
+            m_texelCaches[part].Reset();
+            if (separate)
+                chip.SetTexelCache(&m_texelCaches[part]);
             chip.SetSizeLimit(false);
             chip.SetDither(options.dither);
             chip.SetRowShare(int(part), int(parts));

@@ -104,6 +104,8 @@ class TexturedPainter {
     std::vector<Item> m_packetItems;
     std::vector<std::int32_t> m_packetDepths;
     std::vector<Item> m_merged;
+    // Each drawing thread's fetched texels, kept between paints for their storage.
+    std::vector<TexelCache> m_texelCaches;
 };
 
 // The same, with storage of its own.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -317,3 +318,55 @@ TEST(GpuRules, WrittenRectanglesAreCutToTheMemory) {
         EXPECT_EQ(std::count(memory.Words().begin(), memory.Words().end(), 0x1234), c.inside);
     }
 }
+
+namespace {
+
+// Texels fetched once into the cache's planes draw what fetching them pixel by pixel draws, in every
+// span: 4- and 8-bit pages, flat and Gouraud, modulated, raw and neutral, semi-transparent, dithered.
+TEST(GpuRules, TexelsFetchedOncePerPageDrawWhatTheMemoryGives) {
+    std::mt19937 random(5);
+    FrameBuffer memory;
+    for (int y = 0; y < kFrameBufferHeight; ++y)
+        for (int x = 0; x < kFrameBufferWidth; ++x)
+            memory.SetWord(x, y, static_cast<std::uint16_t>(random() % 4 == 0 ? 0 : random()));
+    constexpr int kW = 200, kH = 150;
+    std::vector<std::uint16_t> expected(kW * kH, 0x1234), cached(expected);
+    GpuRasteriser plain(expected, kW, kH, memory), through(cached, kW, kH, memory);
+    TexelCache cache;
+    through.SetTexelCache(&cache);
+    for (const bool dither : {false, true}) {
+        plain.SetDither(dither);
+        through.SetDither(dither);
+        for (int i = 0; i < 1500; ++i) {
+            const auto bits = static_cast<std::uint32_t>(random());
+            GpuDrawMode mode;
+            mode.textured = true;
+            mode.pmode = static_cast<std::uint8_t>(bits & 1);
+            mode.tpage = mode.pmode ? 0x17 : 0x05;
+            mode.clutX = mode.pmode ? 16 : 1000; // the 4-bit table wraps at the memory's right edge
+            mode.clutY = mode.pmode ? 480 : 511;
+            mode.gouraud = bits & 2;
+            mode.raw = bits & 4;
+            mode.semi = bits & 8;
+            mode.abr = static_cast<std::uint8_t>(bits >> 4 & 3);
+            GpuVertex v[3];
+            for (GpuVertex& p : v) {
+                const auto neutral = (bits & 64) != 0;
+                p = {int(random() % (kW + 40)) - 20, int(random() % (kH + 40)) - 20,
+                     neutral
+                         ? GpuColour{128, 128, 128}
+                         : GpuColour{std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random())},
+                     std::uint8_t(random()), std::uint8_t(random())};
+            }
+            plain.Triangle(v[0], v[1], v[2], mode);
+            through.Triangle(v[0], v[1], v[2], mode);
+        }
+    }
+    // Both pages were drawn often enough to be fetched, so the planes were what drew them.
+    EXPECT_NE(cache.Plane(memory, 0x05, kPixelMode4Bit, 1000, 511), nullptr);
+    EXPECT_NE(cache.Plane(memory, 0x17, kPixelMode8Bit, 16, 480), nullptr);
+    EXPECT_EQ(cache.Plane(memory, 0x05, kPixelMode15Bit, 0, 0), nullptr);
+    EXPECT_TRUE(cached == expected);
+}
+
+} // namespace
