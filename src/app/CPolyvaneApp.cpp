@@ -144,7 +144,7 @@ CPolyvaneDoc* CPolyvaneApp::OpenDocumentFile(const QString& path) {
             : std::nullopt;
     const bool texture = address ? [&] {
         auto item = gamedata::LoadItem(*address);
-        return item && item->item.format == gamedata::ItemFormat::tim;
+        return item && gamedata::ScanFormats().KindOf(item->item.format) == gamedata::ScanTable::Kind::texture;
     }()
                                  : Formats().ForPath(info.fileName().toStdString(), kTextureRole) != nullptr;
     if (texture && m_mainFrame)

@@ -43,15 +43,23 @@ QString SizeText(std::uint64_t bytes) {
 }
 
 QString Details(const gamedata::DetectedItem& item) {
-    QString text = item.format == gamedata::ItemFormat::tmd
-                       ? QStringLiteral("%1 objects, %2 primitives").arg(item.objects).arg(item.primitives)
-                       : QStringLiteral("%1 x %2, %3 bpp, colour-table rows: %4")
-                             .arg(item.width)
-                             .arg(item.height)
-                             .arg(item.bpp)
-                             .arg(item.cluts);
+    QString text;
+    switch (gamedata::ScanFormats().KindOf(item.format)) {
+    case gamedata::ScanTable::Kind::model:
+        text = QStringLiteral("%1 objects, %2 primitives").arg(item.objects).arg(item.primitives);
+        break;
+    case gamedata::ScanTable::Kind::texture:
+        text = QStringLiteral("%1 x %2, %3 bpp, colour-table rows: %4")
+                   .arg(item.width)
+                   .arg(item.height)
+                   .arg(item.bpp)
+                   .arg(item.cluts);
+        break;
+    case gamedata::ScanTable::Kind::other:
+        break;
+    }
     if (!item.complete)
-        text += QStringLiteral(", cut off");
+        text += text.isEmpty() ? QStringLiteral("cut off") : QStringLiteral(", cut off");
     return text;
 }
 
@@ -82,8 +90,19 @@ ScanWindow::ScanWindow(CPolyvaneApp& app, const QString& input, QWidget* parent)
     auto* filterRow = new QHBoxLayout;
     filterRow->addWidget(new QLabel(QStringLiteral("Show:"), this));
     m_filter = new QComboBox(this);
-    m_filter->addItems({QStringLiteral("Models and textures"), QStringLiteral("Models (TMD)"),
-                        QStringLiteral("Textures (TIM)")});
+    // Every format the scan finds, each shown alone by the entry whose data is its place in the table.
+    m_filter->addItem(QStringLiteral("Models and textures"), -1);
+    const gamedata::ScanTable& formats = gamedata::ScanFormats();
+    for (std::size_t f = 0; f < formats.Size(); ++f) {
+        const auto format = static_cast<gamedata::ItemFormat>(f);
+        const gamedata::ScanTable::Kind kind = formats.KindOf(format);
+        const QString what = kind == gamedata::ScanTable::Kind::model     ? QStringLiteral("Models")
+                             : kind == gamedata::ScanTable::Kind::texture ? QStringLiteral("Textures")
+                                                                          : QStringLiteral("Found");
+        m_filter->addItem(what +
+                              QStringLiteral(" (%1)").arg(QString::fromStdString(formats.Entry(format).name)),
+                          static_cast<int>(f));
+    }
     filterRow->addWidget(m_filter);
     filterRow->addStretch(1);
     layout->addLayout(filterRow);
@@ -170,13 +189,17 @@ void ScanWindow::Finished() {
     m_cancelButton->setEnabled(false);
     m_progress->setValue(1000);
     std::size_t models = 0;
-    for (const auto& hit : m_report.hits)
-        models += hit.item.format == gamedata::ItemFormat::tmd ? 1 : 0;
+    std::size_t textures = 0;
+    for (const auto& hit : m_report.hits) {
+        const gamedata::ScanTable::Kind kind = gamedata::ScanFormats().KindOf(hit.item.format);
+        models += kind == gamedata::ScanTable::Kind::model ? 1 : 0;
+        textures += kind == gamedata::ScanTable::Kind::texture ? 1 : 0;
+    }
     m_status->setText(QStringLiteral("%1%2: %3 models, %4 textures in %5 bytes")
                           .arg(QDir::toNativeSeparators(QString::fromStdString(m_image->Path())))
                           .arg(m_report.cancelled ? QStringLiteral(" (cancelled)") : QString())
                           .arg(models)
-                          .arg(m_report.hits.size() - models)
+                          .arg(textures)
                           .arg(m_report.bytesScanned));
     Populate();
 }
@@ -197,7 +220,7 @@ void ScanWindow::Populate() {
         }
         auto* row = new QTreeWidgetItem(parent);
         row->setText(0, QStringLiteral("@0x") + QString::number(hit.offset, 16).toUpper());
-        row->setText(1, QString::fromUtf8(gamedata::ItemFormatName(hit.item.format)).toUpper());
+        row->setText(1, QString::fromUtf8(gamedata::ScanFormats().Name(hit.item.format)).toUpper());
         row->setText(2, SizeText(hit.item.size));
         row->setText(3, Details(hit.item));
         row->setData(0, kHitRole, QVariant::fromValue<qulonglong>(i));
@@ -207,14 +230,14 @@ void ScanWindow::Populate() {
 }
 
 void ScanWindow::ApplyFilter() {
-    const int shown = m_filter->currentIndex();
+    const int shown = m_filter->currentData().toInt();
     for (int f = 0; f < m_tree->topLevelItemCount(); ++f) {
         QTreeWidgetItem* file = m_tree->topLevelItem(f);
         int visible = 0;
         for (int c = 0; c < file->childCount(); ++c) {
             QTreeWidgetItem* row = file->child(c);
             const auto& hit = m_report.hits[row->data(0, kHitRole).toULongLong()];
-            const bool show = shown == 0 || (shown == 1) == (hit.item.format == gamedata::ItemFormat::tmd);
+            const bool show = shown < 0 || shown == hit.item.format;
             row->setHidden(!show);
             visible += show ? 1 : 0;
         }
@@ -238,8 +261,9 @@ QPixmap ScanWindow::Thumbnail(const gamedata::ScanHit& hit, const std::vector<st
     thumb.fill(QColor(48, 48, 56));
     if (!hit.item.complete)
         return QPixmap::fromImage(thumb);
-    if (hit.item.format == gamedata::ItemFormat::tim) {
-        auto tim = ReadTim(bytes);
+    const FileFormat& entry = gamedata::ScanFormats().Entry(hit.item.format);
+    if (entry.readTexture) {
+        auto tim = entry.readTexture(bytes);
         if (!tim)
             return QPixmap::fromImage(thumb);
         const TimPicture picture = MakeTimPicture(*tim);
@@ -256,9 +280,12 @@ QPixmap ScanWindow::Thumbnail(const gamedata::ScanHit& hit, const std::vector<st
     }
     // A model: its polygons turned a little to show three sides, farthest first, flat in their own
     // colours shaded by how squarely they face the viewer.
-    auto model = ReadTmd(bytes);
-    if (!model)
+    if (!entry.readModel)
         return QPixmap::fromImage(thumb);
+    auto read = entry.readModel(bytes, {});
+    if (!read)
+        return QPixmap::fromImage(thumb);
+    const TmdModel* model = &read->model;
     struct Face {
         QPolygonF polygon;
         double depth;
@@ -355,7 +382,8 @@ int ScanWindow::LoadTextures(bool wholeImage) {
     CPolyvaneDoc& doc = frame->GetDocument();
     int added = 0;
     for (const gamedata::ScanHit& hit : m_report.hits) {
-        if (hit.item.format != gamedata::ItemFormat::tim || !hit.item.complete)
+        if (gamedata::ScanFormats().KindOf(hit.item.format) != gamedata::ScanTable::Kind::texture ||
+            !hit.item.complete)
             continue;
         if (!wholeImage && hit.file != selected.front()->file)
             continue;

@@ -18,7 +18,6 @@ namespace polyvane::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using gamedata::ItemFormat;
 
 struct ScanArgs {
     std::string input;
@@ -31,7 +30,7 @@ std::optional<gamedata::FormatMask> ParseFormats(std::string_view list) {
     gamedata::FormatMask mask = 0;
     while (!list.empty()) {
         const std::size_t comma = list.find(',');
-        const auto format = gamedata::ItemFormatFromName(list.substr(0, comma));
+        const auto format = gamedata::ScanFormats().Find(list.substr(0, comma));
         if (!format)
             return std::nullopt;
         mask |= gamedata::MaskOf(*format);
@@ -50,7 +49,8 @@ std::optional<ScanArgs> ParseScanArgs(std::span<const std::string> args) {
         } else if (arg == "--formats" && i + 1 < args.size()) {
             const auto mask = ParseFormats(args[++i]);
             if (!mask) {
-                PrintUsageError("unknown format in --formats " + args[i] + " (tmd, tim)");
+                PrintUsageError("unknown format in --formats " + args[i] + " (" +
+                                gamedata::ScanFormats().NameList() + ")");
                 return std::nullopt;
             }
             parsed.formats = *mask;
@@ -106,22 +106,24 @@ int RunScan(std::span<const std::string> args) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     int status = kExitOk;
-    std::size_t counts[2] = {0, 0};
+    const gamedata::ScanTable& formats = gamedata::ScanFormats();
+    std::vector<std::size_t> counts(formats.Size(), 0);
     std::size_t cutOff = 0;
     for (const gamedata::ScanHit& hit : report.hits) {
         const gamedata::DetectedItem& item = hit.item;
-        ++counts[static_cast<std::size_t>(item.format)];
+        ++counts[item.format];
         cutOff += item.complete ? 0 : 1;
         nlohmann::ordered_json line{{"address", gamedata::FormatAddress(gamedata::HitAddress(image, hit))},
-                                    {"format", gamedata::ItemFormatName(item.format)},
+                                    {"format", formats.Name(item.format)},
                                     {"file", hit.file ? nlohmann::ordered_json(*hit.file) : nullptr},
                                     {"offset", hit.offset},
                                     {"size", item.size},
                                     {"complete", item.complete}};
-        if (item.format == ItemFormat::tmd) {
+        const auto kind = formats.KindOf(item.format);
+        if (kind == gamedata::ScanTable::Kind::model) {
             line["objects"] = item.objects;
             line["primitives"] = item.primitives;
-        } else {
+        } else if (kind == gamedata::ScanTable::Kind::texture) {
             line["bpp"] = item.bpp;
             line["width"] = item.width;
             line["height"] = item.height;
@@ -140,13 +142,16 @@ int RunScan(std::span<const std::string> args) {
     }
     std::cout.flush();
 
+    std::string byFormat;
+    for (std::size_t f = 0; f < counts.size(); ++f)
+        byFormat += (f ? ", " : "") + formats.Name(static_cast<gamedata::ItemFormat>(f)) + " " +
+                    std::to_string(counts[f]);
     char summary[256];
     std::snprintf(
         summary, sizeof summary,
-        "scan: %llu bytes in %.3f s, %zu hits (tmd %zu, tim %zu), %zu cut off, %u sectors without user "
-        "data skipped",
-        static_cast<unsigned long long>(report.bytesScanned), seconds, report.hits.size(), counts[0],
-        counts[1], cutOff, report.skippedSectors);
+        "scan: %llu bytes in %.3f s, %zu hits (%s), %zu cut off, %u sectors without user data skipped",
+        static_cast<unsigned long long>(report.bytesScanned), seconds, report.hits.size(), byFormat.c_str(),
+        cutOff, report.skippedSectors);
     std::cerr << summary << '\n';
     return status;
 }

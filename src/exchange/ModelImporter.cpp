@@ -6,17 +6,21 @@
 #include "formats/FrameBufferLayout.h"
 #include "formats/PolygonTriangulation.h"
 
+#include <assimp/BaseImporter.h>
 #include <assimp/GltfMaterial.h>
 #include <assimp/Importer.hpp>
+#include <assimp/MemoryIOWrapper.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <unordered_set>
 
 namespace polyvane {
@@ -388,6 +392,31 @@ Assimp::Importer& ThreadImporter() {
     return importer;
 }
 
+// Whether the readers that claim `name`'s extension all refuse its bytes. When several readers claim
+// an extension and every one refuses, the library goes on to try each of its other readers, and some
+// of those overrun their buffers on bytes they were never meant for; such a file is refused here
+// instead. With one claimant the library reads with it alone, and a name no reader claims is left to
+// the library's guess, as a format the user did not name.
+bool RefusedByItsReaders(Assimp::Importer& importer, const std::string& name, Assimp::IOSystem* io) {
+    std::string extension = std::filesystem::path(name).extension().string();
+    if (extension.empty())
+        return false;
+    extension.erase(0, 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::vector<Assimp::BaseImporter*> claimants;
+    for (std::size_t i = 0; i < importer.GetImporterCount(); ++i) {
+        Assimp::BaseImporter* reader = importer.GetImporter(i);
+        std::set<std::string> extensions;
+        reader->GetExtensionList(extensions);
+        if (extensions.count(extension))
+            claimants.push_back(reader);
+    }
+    return claimants.size() > 1 &&
+           std::none_of(claimants.begin(), claimants.end(),
+                        [&](const Assimp::BaseImporter* reader) { return reader->CanRead(name, io, true); });
+}
+
 // The scene read by `importer` converted into a model, or the failure; the scene is then freed.
 ImportResult ConvertScene(Assimp::Importer& importer, const aiScene* scene, const std::string& failure,
                           std::optional<std::string> folder, const ImportOptions& options) {
@@ -407,6 +436,9 @@ ImportResult ImportModelFile(const std::string& path, const ImportOptions& optio
     if (std::filesystem::file_size(path, error) == 0)
         return Failure("Cannot read " + path + ": the file is empty");
     Assimp::Importer& importer = ThreadImporter();
+    if (RefusedByItsReaders(importer, path, importer.GetIOHandler()))
+        return Failure("Cannot read " + path + ": it is not a valid " +
+                       std::filesystem::path(path).extension().string() + " file");
     const aiScene* scene = importer.ReadFile(path, kReadFlags);
     return ConvertScene(importer, scene, "Cannot read " + path + ": ",
                         std::filesystem::path(path).parent_path().string(), options);
@@ -417,6 +449,10 @@ ImportResult ImportModelFromMemory(std::span<const std::uint8_t> bytes, const ch
     if (bytes.empty())
         return Failure("Cannot read the model: it is empty");
     Assimp::Importer& importer = ThreadImporter();
+    const std::string extension = std::string(".") + (hint ? hint : "");
+    Assimp::MemoryIOSystem memory(bytes.data(), bytes.size(), importer.GetIOHandler());
+    if (RefusedByItsReaders(importer, AI_MEMORYIO_MAGIC_FILENAME + extension, &memory))
+        return Failure("Cannot read the model: it is not a valid " + extension + " file");
     const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), kReadFlags, hint);
     return ConvertScene(importer, scene, "Cannot read the model: ", std::nullopt, options);
 }

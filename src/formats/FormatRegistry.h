@@ -78,6 +78,11 @@ struct FileFormat {
     // For formats found inside other data: the bytes an item starting at bytes[0] takes, from its
     // headers and tables; none when the bytes cannot start one.
     std::optional<ItemExtent> (*extent)(std::span<const std::uint8_t>) = nullptr;
+    // For formats found inside other data: the little-endian first words an item can start with (the
+    // scan looks no further at any other offset, so keep them few), and what a hit reports, called
+    // once the detector is at least likely.
+    std::vector<std::uint32_t> firstWords;
+    void (*summarize)(std::span<const std::uint8_t>, ItemSummary&) = nullptr;
     std::function<ModelReadResult(std::span<const std::uint8_t>, const ModelReadOptions&)> readModel;
     // For formats whose files name other files beside them: reads the file at a path.
     std::function<ModelReadResult(const std::string& path, const ModelReadOptions&)> readModelFile;

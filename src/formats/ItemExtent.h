@@ -14,6 +14,17 @@ struct ItemExtent {
     bool complete = false;
 };
 
+// What a scan reports of an item it found, read from the headers alone so that a cut-off item says it
+// too. A model fills the first two fields, a texture the others.
+struct ItemSummary {
+    std::uint32_t objects = 0;
+    std::uint32_t primitives = 0;
+    std::uint32_t bpp = 0;
+    std::uint32_t width = 0; // in pixels
+    std::uint32_t height = 0;
+    std::uint32_t cluts = 0; // colour-table rows
+};
+
 // The end of the header, the object table, every object's vertex and normal tables and its packets
 // (walked by their ILEN words). None when the bytes do not start with a TMD header or its packets
 // outnumber what a reader accepts.

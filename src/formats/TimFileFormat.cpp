@@ -20,6 +20,25 @@ bool PlausibleBlock(const std::uint8_t* block, bool shortLength) {
            (length == exact || (shortLength && length >= 12 && length < exact));
 }
 
+// Depth, size and colour-table rows as the headers give them; a likely detection has both in view.
+void SummarizeTim(std::span<const std::uint8_t> bytes, ItemSummary& summary) {
+    const std::uint32_t flag = LoadU32LE(bytes.data() + 4);
+    std::size_t at = 8;
+    if (flag & 8) {
+        summary.cluts = LoadU16LE(bytes.data() + at + 10);
+        at += LoadU32LE(bytes.data() + at);
+    }
+    const std::uint32_t mode = flag & 7;
+    const std::uint32_t units = LoadU16LE(bytes.data() + at + 8);
+    static constexpr std::uint32_t kBpp[] = {4, 8, 16, 24};
+    summary.bpp = kBpp[mode];
+    summary.width = mode == kTimMode4Bit    ? units * 4
+                    : mode == kTimMode8Bit  ? units * 2
+                    : mode == kTimMode24Bit ? units * 2 / 3
+                                            : units;
+    summary.height = LoadU16LE(bytes.data() + at + 10);
+}
+
 } // namespace
 
 FileFormat TimFileFormat() {
@@ -30,6 +49,8 @@ FileFormat TimFileFormat() {
     f.roles = kTextureRole | kFindRole;
     f.detect = DetectTim;
     f.extent = TimExtent;
+    f.firstWords = {kTimId};
+    f.summarize = SummarizeTim;
     f.readTexture = [](std::span<const std::uint8_t> bytes) -> TextureReadResult {
         auto tim = ReadTim(bytes);
         if (!tim)

@@ -6,10 +6,22 @@
 #include "TmdPackets.h"
 #include "platform/ByteReader.h"
 
+#include <algorithm>
+
 namespace polyvane {
 
 namespace {
 constexpr std::uint32_t kMaxTableEntries = 65536; // 16-bit indices reach no further
+
+// The counts of the object table, which a likely detection has in view.
+void SummarizeTmd(std::span<const std::uint8_t> bytes, ItemSummary& summary) {
+    summary.objects = std::min(LoadU32LE(bytes.data() + 8), kMaxObjects);
+    std::uint64_t primitives = 0;
+    for (std::uint32_t i = 0; i < summary.objects; ++i)
+        primitives += LoadTmdObjectEntry(bytes.data() + kTmdHeaderSize + std::size_t{i} * kTmdObjectEntrySize)
+                          .n_primitive;
+    summary.primitives = static_cast<std::uint32_t>(std::min<std::uint64_t>(primitives, UINT32_MAX));
+}
 } // namespace
 
 FileFormat TmdFileFormat() {
@@ -21,6 +33,8 @@ FileFormat TmdFileFormat() {
     f.matchesLastLetters = true;
     f.detect = DetectTmd;
     f.extent = TmdExtent;
+    f.firstWords = {kTmdId};
+    f.summarize = SummarizeTmd;
     f.readModel = [](std::span<const std::uint8_t> bytes, const ModelReadOptions&) -> ModelReadResult {
         auto model = ReadTmd(bytes);
         if (!model)

@@ -107,7 +107,7 @@ void InstallAddressResolver() {
             return named;
         }
         named.bytes = std::move(loaded->bytes);
-        named.extension = ItemFormatName(loaded->item.format);
+        named.extension = ScanFormats().Extension(loaded->item.format);
         address.container = std::filesystem::path(address.container).filename().string();
         named.title = FormatAddress(address);
         return named;

@@ -1,13 +1,9 @@
-// Detection of TMD models and TIM textures at a byte offset through the format table. The scanner
+// Detection of the items the format table finds inside other data, at a byte offset. The scanner
 // asks more of an item than opening a file does: the entry's detector must be at least likely (an
 // item found among other data has nothing else vouching for it), and a whole item must read through
 // the entry's reader.
 #include "Detect.h"
 
-#include "formats/FormatRegistry.h"
-#include "formats/TimImage.h"
-#include "formats/TmdCodec.h"
-#include "formats/TmdFormat.h"
 #include "platform/ByteReader.h"
 
 #include <algorithm>
@@ -16,77 +12,18 @@ namespace polyvane::gamedata {
 
 namespace {
 
-// The format table's entry the scanner asks for each format it finds, copied once: later additions to
-// the table may move its entries.
-const FileFormat& EntryOf(ItemFormat format) {
-    static const FileFormat entries[] = {*Formats().ByName("TMD"), *Formats().ByName("TIM")};
-    return entries[static_cast<unsigned>(format)];
-}
-
 bool ReadsWhole(const FileFormat& entry, std::span<const std::uint8_t> bytes) {
     if (entry.readModel)
         return static_cast<bool>(entry.readModel(bytes, {}));
-    return entry.readTexture && entry.readTexture(bytes);
+    if (entry.readTexture)
+        return static_cast<bool>(entry.readTexture(bytes));
+    // A format the program only recognises has its detector's word alone.
+    return true;
 }
 
-// What a hit reports, from the headers alone so that a cut-off item says it too.
-void Describe(ItemFormat format, std::span<const std::uint8_t> bytes, DetectedItem& item) {
-    if (format == ItemFormat::tmd) {
-        item.objects = std::min(LoadU32LE(bytes.data() + 8), kMaxObjects);
-        std::uint64_t primitives = 0;
-        for (std::uint32_t i = 0; i < item.objects; ++i)
-            primitives +=
-                LoadTmdObjectEntry(bytes.data() + kTmdHeaderSize + std::size_t{i} * kTmdObjectEntrySize)
-                    .n_primitive;
-        item.primitives = static_cast<std::uint32_t>(std::min<std::uint64_t>(primitives, UINT32_MAX));
-        return;
-    }
-    const std::uint32_t flag = LoadU32LE(bytes.data() + 4);
-    std::size_t at = 8;
-    if (flag & 8) {
-        item.cluts = LoadU16LE(bytes.data() + at + 10);
-        at += LoadU32LE(bytes.data() + at);
-    }
-    const std::uint32_t mode = flag & 7;
-    const std::uint32_t units = LoadU16LE(bytes.data() + at + 8);
-    static constexpr std::uint32_t kBpp[] = {4, 8, 16, 24};
-    item.bpp = kBpp[mode];
-    item.width = mode == kTimMode4Bit    ? units * 4
-                 : mode == kTimMode8Bit  ? units * 2
-                 : mode == kTimMode24Bit ? units * 2 / 3
-                                         : units;
-    item.height = LoadU16LE(bytes.data() + at + 10);
-}
-
-} // namespace
-
-const char* ItemFormatName(ItemFormat format) {
-    return format == ItemFormat::tmd ? "tmd" : "tim";
-}
-
-std::optional<ItemFormat> ItemFormatFromName(std::string_view name) {
-    if (name == "tmd")
-        return ItemFormat::tmd;
-    if (name == "tim")
-        return ItemFormat::tim;
-    return std::nullopt;
-}
-
-Detection DetectItem(std::span<const std::uint8_t> bytes, bool toEnd, FormatMask formats,
-                     DetectedItem& item) {
-    if (bytes.size() < 4)
-        return toEnd ? Detection::none : Detection::needMore;
-    item = DetectedItem{};
-    const std::uint32_t first = LoadU32LE(bytes.data());
-    ItemFormat format{};
-    if (first == kTmdId && (formats & MaskOf(ItemFormat::tmd)))
-        format = ItemFormat::tmd;
-    else if (first == kTimId && (formats & MaskOf(ItemFormat::tim)))
-        format = ItemFormat::tim;
-    else
-        return Detection::none;
-
-    const FileFormat& entry = EntryOf(format);
+// Looks for an item of `entry` at bytes[0], whose first word the entry names.
+Detection DetectFormat(const FileFormat& entry, std::span<const std::uint8_t> bytes, bool toEnd,
+                       DetectedItem& item) {
     const Certainty certainty = entry.detect(bytes);
     if (certainty == Certainty::no)
         return Detection::none;
@@ -108,14 +45,103 @@ Detection DetectItem(std::span<const std::uint8_t> bytes, bool toEnd, FormatMask
             return Detection::none;
         item.size = extent->size;
     }
-    item.format = format;
-    Describe(format, bytes, item);
+    if (entry.summarize)
+        entry.summarize(bytes, item);
     return Detection::found;
+}
+
+} // namespace
+
+ScanTable::ScanTable(const FormatRegistry& registry) {
+    for (const FileFormat& format : registry.All()) {
+        if (!(format.roles & kFindRole) || !format.detect || !format.extent || format.firstWords.empty() ||
+            m_entries.size() == sizeof(FormatMask) * 8)
+            continue;
+        m_entries.push_back(format);
+        std::string name = format.name;
+        for (char& c : name)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        m_names.push_back(std::move(name));
+    }
+}
+
+const std::string& ScanTable::Extension(ItemFormat format) const {
+    const FileFormat& entry = m_entries[format];
+    return entry.extensions.empty() ? m_names[format] : entry.extensions.front();
+}
+
+ScanTable::Kind ScanTable::KindOf(ItemFormat format) const {
+    const FileFormat& entry = m_entries[format];
+    if (entry.roles & kTextureRole)
+        return Kind::texture;
+    if (entry.roles & (kOpenRole | kImportRole))
+        return Kind::model;
+    return Kind::other;
+}
+
+std::optional<ItemFormat> ScanTable::Find(std::string_view name) const {
+    for (std::size_t i = 0; i < m_names.size(); ++i)
+        if (m_names[i] == name)
+            return static_cast<ItemFormat>(i);
+    return std::nullopt;
+}
+
+std::string ScanTable::NameList() const {
+    std::string list;
+    for (const std::string& name : m_names)
+        list += (list.empty() ? "" : ", ") + name;
+    return list;
+}
+
+StartFilter ScanTable::Filter(FormatMask formats) const {
+    StartFilter filter;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (!(formats & MaskOf(static_cast<ItemFormat>(i))))
+            continue;
+        for (const std::uint32_t word : m_entries[i].firstWords)
+            if (!filter.Passes(word) && filter.count < StartFilter::kMaxWords)
+                filter.words[filter.count++] = word;
+    }
+    return filter;
+}
+
+const ScanTable& ScanFormats() {
+    static const ScanTable table(Formats());
+    return table;
+}
+
+Detection DetectItem(std::span<const std::uint8_t> bytes, bool toEnd, FormatMask formats, DetectedItem& item,
+                     const ScanTable& table) {
+    if (bytes.size() < 4)
+        return toEnd ? Detection::none : Detection::needMore;
+    const std::uint32_t first = LoadU32LE(bytes.data());
+    // Formats that share a first word are asked in the table's order; the first to find an item has it.
+    Detection result = Detection::none;
+    std::uint64_t wanted = 0;
+    for (std::size_t i = 0; i < table.Size(); ++i) {
+        const auto format = static_cast<ItemFormat>(i);
+        const FileFormat& entry = table.Entry(format);
+        if (!(formats & MaskOf(format)) ||
+            std::find(entry.firstWords.begin(), entry.firstWords.end(), first) == entry.firstWords.end())
+            continue;
+        item = DetectedItem{};
+        item.format = format;
+        const Detection found = DetectFormat(entry, bytes, toEnd, item);
+        if (found == Detection::found)
+            return found;
+        if (found == Detection::needMore) {
+            result = found;
+            wanted = std::max(wanted, item.size);
+        }
+    }
+    item = DetectedItem{};
+    item.size = wanted;
+    return result;
 }
 
 Detection DetectInImage(const DiscImage& image, const ImageFile* file, std::uint64_t offset,
                         std::size_t first, FormatMask formats, DetectedItem& item,
-                        std::vector<std::uint8_t>& bytes) {
+                        std::vector<std::uint8_t>& bytes, const ScanTable& table) {
     const std::uint64_t size = image.DataSize(file);
     if (offset >= size)
         return Detection::none;
@@ -127,7 +153,7 @@ Detection DetectInImage(const DiscImage& image, const ImageFile* file, std::uint
         // A read stops early at the data's end or at a sector without user data: the item's file
         // ends there as far as the item can tell.
         const bool toEnd = bytes.size() < wanted || offset + bytes.size() == size;
-        const Detection result = DetectItem(bytes, toEnd, formats, item);
+        const Detection result = DetectItem(bytes, toEnd, formats, item, table);
         if (result == Detection::found && item.complete)
             bytes.resize(static_cast<std::size_t>(item.size));
         if (result != Detection::needMore)

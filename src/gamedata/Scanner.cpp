@@ -6,6 +6,7 @@
 #include "platform/Parallel.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -42,31 +43,67 @@ struct Task {
     std::uint64_t length = 0;
 };
 
+// The first bytes of the filter's words, for the search below: up to four distinct ones, and whether
+// every word is its first byte followed by three zeros (as the usual formats' are), which the search
+// then checks too.
+struct FirstBytes {
+    static constexpr std::size_t kMax = 4;
+    std::array<std::uint8_t, kMax> values{};
+    std::size_t count = 0;
+    bool zeroUpper = true;
+    bool fits = true; // false: too many distinct first bytes; every offset is checked one by one
+};
+
+FirstBytes FirstBytesOf(const StartFilter& filter) {
+    FirstBytes first;
+    for (std::uint32_t w = 0; w < filter.count; ++w) {
+        const auto low = static_cast<std::uint8_t>(filter.words[w]);
+        first.zeroUpper = first.zeroUpper && filter.words[w] <= 0xFF;
+        if (std::find(first.values.begin(), first.values.begin() + first.count, low) !=
+            first.values.begin() + first.count)
+            continue;
+        if (first.count == FirstBytes::kMax)
+            first.fits = false;
+        else
+            first.values[first.count++] = low;
+    }
+    return first;
+}
+
 #if defined(__x86_64__) && defined(__GNUC__)
 // The search below thirty-two offsets at a time, for processors with the wider registers; returns
-// where it stopped.
-template <typename Check>
+// where it stopped. `N` first bytes are looked for; with `ZeroUpper`, followed by three zeros.
+template <std::size_t N, bool ZeroUpper, typename Check>
 __attribute__((target("avx2"))) std::size_t WideCandidates(const std::uint8_t* p, std::size_t count,
                                                            std::size_t size, std::uint64_t keep,
-                                                           const Check& check) {
+                                                           const FirstBytes& first, const Check& check) {
     std::size_t i = 0;
     if (count < 32 || size < 64)
         return i;
-    const __m256i tmd = _mm256_set1_epi8(0x41);
-    const __m256i tim = _mm256_set1_epi8(0x10);
+    __m256i wanted[N];
+    for (std::size_t k = 0; k < N; ++k)
+        wanted[k] = _mm256_set1_epi8(static_cast<char>(first.values[k]));
     const __m256i zero = _mm256_setzero_si256();
     __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    std::uint64_t zeros = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, zero)));
-    std::uint64_t starts = static_cast<std::uint32_t>(
-        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(block, tmd), _mm256_cmpeq_epi8(block, tim))));
+    __m256i any = _mm256_cmpeq_epi8(block, wanted[0]);
+    for (std::size_t k = 1; k < N; ++k)
+        any = _mm256_or_si256(any, _mm256_cmpeq_epi8(block, wanted[k]));
+    std::uint64_t zeros =
+        ZeroUpper ? static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, zero))) : 0;
+    std::uint64_t starts = static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
     for (; i + 32 <= count && i + 64 <= size; i += 32) {
         block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
-        const std::uint64_t nextZeros =
-            static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, zero)));
-        const std::uint64_t nextStarts = static_cast<std::uint32_t>(_mm256_movemask_epi8(
-            _mm256_or_si256(_mm256_cmpeq_epi8(block, tmd), _mm256_cmpeq_epi8(block, tim))));
-        const std::uint64_t z = zeros | (nextZeros << 32);
-        std::uint64_t mask = starts & (z >> 1) & (z >> 2) & (z >> 3) & keep;
+        any = _mm256_cmpeq_epi8(block, wanted[0]);
+        for (std::size_t k = 1; k < N; ++k)
+            any = _mm256_or_si256(any, _mm256_cmpeq_epi8(block, wanted[k]));
+        const std::uint64_t nextStarts = static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
+        std::uint64_t mask = starts & keep;
+        std::uint64_t nextZeros = 0;
+        if constexpr (ZeroUpper) {
+            nextZeros = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, zero)));
+            const std::uint64_t z = zeros | (nextZeros << 32);
+            mask &= (z >> 1) & (z >> 2) & (z >> 3);
+        }
         while (mask) {
             check(i + static_cast<std::size_t>(__builtin_ctzll(mask)));
             mask &= mask - 1;
@@ -78,64 +115,111 @@ __attribute__((target("avx2"))) std::size_t WideCandidates(const std::uint8_t* p
 }
 #endif
 
-// Calls found(i) for every i below `count` where a candidate's first word lies inside `bytes` and
-// passes MaybeItemStart. The first words are 0x41 and 0x10: a byte of either value followed by three
-// zeros, looked for thirty-two or sixteen offsets at a time where the processor allows.
-template <typename Found>
-void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, const ScanOptions& options,
-                      const Found& found) {
-    const std::uint8_t* p = bytes.data();
-    const std::size_t size = bytes.size();
-    const auto check = [&](std::size_t i) {
-        if (i + 4 <= size && MaybeItemStart(LoadU32LE(p + i), options.formats))
-            found(i);
-    };
-    const std::size_t step = options.aligned ? 4 : 1;
-    std::size_t i = 0;
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide)
-        i = WideCandidates(p, count, size, options.aligned ? 0x11111111u : 0xFFFFFFFFu, check);
-#endif
 #if defined(__SSE2__)
-    // Offsets that are multiples of 4 within each 16, when only those are wanted.
-    const unsigned keep = options.aligned ? 0x1111u : 0xFFFFu;
-    const __m128i tmd = _mm_set1_epi8(0x41);
-    const __m128i tim = _mm_set1_epi8(0x10);
+// The same sixteen offsets at a time.
+template <std::size_t N, bool ZeroUpper, typename Check>
+std::size_t NarrowCandidates(const std::uint8_t* p, std::size_t i, std::size_t count, std::size_t size,
+                             unsigned keep, const FirstBytes& first, const Check& check) {
+    if (i + 16 > count || i + 32 > size)
+        return i;
+    __m128i wanted[N];
+    for (std::size_t k = 0; k < N; ++k)
+        wanted[k] = _mm_set1_epi8(static_cast<char>(first.values[k]));
     const __m128i zero = _mm_setzero_si128();
     // Per block of 16 bytes, one bit per byte: which are zero and which could start a first word.
     const auto bits = [&](std::size_t at, unsigned& zeros, unsigned& starts) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero)));
-        starts = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, tmd), _mm_cmpeq_epi8(block, tim))));
+        __m128i any = _mm_cmpeq_epi8(block, wanted[0]);
+        for (std::size_t k = 1; k < N; ++k)
+            any = _mm_or_si128(any, _mm_cmpeq_epi8(block, wanted[k]));
+        starts = static_cast<unsigned>(_mm_movemask_epi8(any));
+        zeros = ZeroUpper ? static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero))) : 0;
     };
-    if (i + 16 <= count && i + 32 <= size) {
-        unsigned zeros = 0;
-        unsigned starts = 0;
-        bits(i, zeros, starts);
-        for (; i + 16 <= count && i + 32 <= size; i += 16) {
-            unsigned nextZeros = 0;
-            unsigned nextStarts = 0;
-            bits(i + 16, nextZeros, nextStarts);
+    unsigned zeros = 0;
+    unsigned starts = 0;
+    bits(i, zeros, starts);
+    for (; i + 16 <= count && i + 32 <= size; i += 16) {
+        unsigned nextZeros = 0;
+        unsigned nextStarts = 0;
+        bits(i + 16, nextZeros, nextStarts);
+        unsigned mask = starts & keep;
+        if constexpr (ZeroUpper) {
             const std::uint32_t z = zeros | (nextZeros << 16);
-            unsigned mask = starts & (z >> 1) & (z >> 2) & (z >> 3) & keep;
-            while (mask) {
-                check(i + static_cast<std::size_t>(__builtin_ctz(mask)));
-                mask &= mask - 1;
-            }
-            zeros = nextZeros;
-            starts = nextStarts;
+            mask &= (z >> 1) & (z >> 2) & (z >> 3);
+        }
+        while (mask) {
+            check(i + static_cast<std::size_t>(__builtin_ctz(mask)));
+            mask &= mask - 1;
+        }
+        zeros = nextZeros;
+        starts = nextStarts;
+    }
+    return i;
+}
+#endif
+
+// Runs the block searches for `N` first bytes; returns where they stopped.
+template <std::size_t N, typename Check>
+std::size_t BlockCandidates(const std::uint8_t* p, std::size_t count, std::size_t size, bool aligned,
+                            const FirstBytes& first, const Check& check) {
+    std::size_t i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide)
+        i = first.zeroUpper
+                ? WideCandidates<N, true>(p, count, size, aligned ? 0x11111111u : 0xFFFFFFFFu, first, check)
+                : WideCandidates<N, false>(p, count, size, aligned ? 0x11111111u : 0xFFFFFFFFu, first, check);
+#endif
+#if defined(__SSE2__)
+    // Offsets that are multiples of 4 within each 16, when only those are wanted.
+    const unsigned keep = aligned ? 0x1111u : 0xFFFFu;
+    i = first.zeroUpper ? NarrowCandidates<N, true>(p, i, count, size, keep, first, check)
+                        : NarrowCandidates<N, false>(p, i, count, size, keep, first, check);
+#endif
+    return i;
+}
+
+// Calls found(i) for every i below `count` where a candidate's first word lies inside `bytes` and
+// passes `filter`. The first bytes of its words are looked for thirty-two or sixteen offsets at a time
+// where the processor allows (with the three zeros after them when the words are single bytes, as
+// the usual formats' are), and each offset they let through is compared with the words.
+template <typename Found>
+void ForEachCandidate(std::span<const std::uint8_t> bytes, std::size_t count, const StartFilter& filter,
+                      bool aligned, const Found& found) {
+    const std::uint8_t* p = bytes.data();
+    const std::size_t size = bytes.size();
+    const auto check = [&](std::size_t i) {
+        if (i + 4 <= size && filter.Passes(LoadU32LE(p + i)))
+            found(i);
+    };
+    const FirstBytes first = FirstBytesOf(filter);
+    if (first.count == 0)
+        return;
+    std::size_t i = 0;
+    if (first.fits) {
+        switch (first.count) {
+        case 1:
+            i = BlockCandidates<1>(p, count, size, aligned, first, check);
+            break;
+        case 2:
+            i = BlockCandidates<2>(p, count, size, aligned, first, check);
+            break;
+        case 3:
+            i = BlockCandidates<3>(p, count, size, aligned, first, check);
+            break;
+        default:
+            i = BlockCandidates<4>(p, count, size, aligned, first, check);
+            break;
         }
     }
-#endif
-    for (; i < count; i += step)
+    for (const std::size_t step = aligned ? 4 : 1; i < count; i += step)
         check(i);
 }
 
 class ScanJob {
   public:
-    ScanJob(const DiscImage& image, const ScanOptions& options) : m_image(image), m_options(options) {}
+    ScanJob(const DiscImage& image, const ScanOptions& options)
+        : m_image(image), m_options(options), m_filter(ScanFormats().Filter(options.formats)) {}
 
     ScanReport Run() {
         BuildRegions();
@@ -210,18 +294,19 @@ class ScanJob {
     void ScanRun(const Region& region, std::uint64_t at, std::uint64_t count,
                  std::span<const std::uint8_t> view, bool viewEnds, std::vector<std::uint8_t>& scratch,
                  std::vector<ScanHit>& hits) const {
-        ForEachCandidate(view, static_cast<std::size_t>(count), m_options, [&](std::size_t i) {
-            const std::uint64_t offset = at + i;
-            DetectedItem item;
-            Detection result = DetectItem(view.subspan(i), viewEnds, m_options.formats, item);
-            // An item that reaches past the chunk is read on by the share that found its start, as far
-            // as the item claims.
-            if (result == Detection::needMore)
-                result = DetectInImage(*region.image, region.file, offset, 2 * (view.size() - i),
-                                       m_options.formats, item, scratch);
-            if (result == Detection::found)
-                hits.push_back({region.name, offset, item});
-        });
+        ForEachCandidate(
+            view, static_cast<std::size_t>(count), m_filter, m_options.aligned, [&](std::size_t i) {
+                const std::uint64_t offset = at + i;
+                DetectedItem item;
+                Detection result = DetectItem(view.subspan(i), viewEnds, m_options.formats, item);
+                // An item that reaches past the chunk is read on by the share that found its start, as far
+                // as the item claims.
+                if (result == Detection::needMore)
+                    result = DetectInImage(*region.image, region.file, offset, 2 * (view.size() - i),
+                                           m_options.formats, item, scratch);
+                if (result == Detection::found)
+                    hits.push_back({region.name, offset, item});
+            });
     }
 
     void Work(std::vector<ScanHit>& hits) {
@@ -263,6 +348,7 @@ class ScanJob {
 
     const DiscImage& m_image;
     const ScanOptions& m_options;
+    const StartFilter m_filter;
     std::vector<Region> m_regions;
     std::atomic<std::uint32_t> m_skipped{0};
     std::vector<Task> m_tasks;
@@ -278,14 +364,15 @@ ScanReport Scan(const DiscImage& image, const ScanOptions& options) {
     return ScanJob(image, options).Run();
 }
 
-std::vector<ScanHit> ScanBytes(std::span<const std::uint8_t> bytes, const ScanOptions& options) {
+std::vector<ScanHit> ScanBytes(std::span<const std::uint8_t> bytes, const ScanOptions& options,
+                               const ScanTable& table) {
     std::vector<ScanHit> hits;
-    ForEachCandidate(bytes, bytes.size(), options, [&](std::size_t i) {
+    ForEachCandidate(bytes, bytes.size(), table.Filter(options.formats), options.aligned, [&](std::size_t i) {
         const std::size_t rest = bytes.size() - i;
         const bool capped = rest > kMaxItemBytes;
         DetectedItem item;
         if (DetectItem(bytes.subspan(i, capped ? static_cast<std::size_t>(kMaxItemBytes) : rest), !capped,
-                       options.formats, item) == Detection::found)
+                       options.formats, item, table) == Detection::found)
             hits.push_back({std::nullopt, i, item});
     });
     return hits;
@@ -298,7 +385,7 @@ Address HitAddress(const DiscImage& image, const ScanHit& hit) {
 std::string ExtractName(const DiscImage& image, const ScanHit& hit) {
     const std::string where = hit.file ? *hit.file : std::filesystem::path(image.Path()).filename().string();
     const std::string text = FormatAddress(HitAddress(image, hit));
-    return where + text.substr(text.rfind('@')) + "." + ItemFormatName(hit.item.format);
+    return where + text.substr(text.rfind('@')) + "." + ScanFormats().Extension(hit.item.format);
 }
 
 } // namespace polyvane::gamedata

@@ -44,7 +44,8 @@ struct ScanReport {
 
 // The scan of one run of bytes that ends where its file ends; hits in it by offset. What the scan does
 // for every chunk, for the fuzzer and for callers holding bytes already.
-[[nodiscard]] std::vector<ScanHit> ScanBytes(std::span<const std::uint8_t> bytes, const ScanOptions& options);
+[[nodiscard]] std::vector<ScanHit> ScanBytes(std::span<const std::uint8_t> bytes, const ScanOptions& options,
+                                             const ScanTable& table = ScanFormats());
 
 // The address of a hit in `image`.
 [[nodiscard]] Address HitAddress(const DiscImage& image, const ScanHit& hit);

@@ -19,7 +19,15 @@ std::string Quoted(std::string_view text) {
 }
 
 const char* KindName(ItemFormat format) {
-    return format == ItemFormat::tmd ? "model" : "texture";
+    switch (ScanFormats().KindOf(format)) {
+    case ScanTable::Kind::model:
+        return "model";
+    case ScanTable::Kind::texture:
+        return "texture";
+    case ScanTable::Kind::other:
+        break;
+    }
+    return "item";
 }
 
 // What the game's code may rely on in a texture: its depth and where its pixels and colour table go.
@@ -148,7 +156,7 @@ WriteBackResult WriteBack(std::string_view text, std::span<const std::uint8_t> n
                        std::to_string(result.room) + " bytes; nothing was written";
         return result;
     }
-    if (format == ItemFormat::tim) {
+    if (ScanFormats().KindOf(format) == ScanTable::Kind::texture) {
         const std::string before = TextureLayout(loaded->bytes), after = TextureLayout(newBytes);
         if (before != after)
             result.warnings.push_back("the new texture (" + after + ") differs from the old one (" + before +

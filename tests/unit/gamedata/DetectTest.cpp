@@ -122,9 +122,70 @@ TEST(Detection, HitsReportWhatTheItemHolds) {
     aligned.aligned = true;
     EXPECT_EQ(ScanBytes(data, aligned).size(), 1u);
     ScanOptions modelsOnly;
-    modelsOnly.formats = MaskOf(ItemFormat::tmd);
+    modelsOnly.formats = MaskOf(*ScanFormats().Find("tmd"));
     ASSERT_EQ(ScanBytes(data, modelsOnly).size(), 1u);
-    EXPECT_EQ(ScanBytes(data, modelsOnly)[0].item.format, ItemFormat::tmd);
+    EXPECT_EQ(ScanFormats().Name(ScanBytes(data, modelsOnly)[0].item.format), "tmd");
+}
+
+// The scan finds what a table's scannable entries describe, by their first words alone: words of one
+// byte and three zeros, wider words, more first bytes than the block search takes at once, and a
+// format left out of the mask.
+TEST(Detection, TheScanFindsTheFormatsItsTableNames) {
+    // Items of these entries are their first word and twelve marker bytes; the entries know nothing else.
+    static constexpr std::uint8_t kMarker[12] = {'s', 'c', 'a', 'n', 't', 'a', 'b', 'l', 'e', 'i', 't', 'm'};
+    const auto entry = [](std::string name, std::uint32_t word, unsigned roles) {
+        FileFormat f;
+        f.name = std::move(name);
+        f.roles = roles;
+        f.firstWords = {word};
+        f.detect = [](std::span<const std::uint8_t> b) {
+            return b.size() >= 16 && std::equal(kMarker, kMarker + 12, b.begin() + 4) ? Certainty::sure
+                                                                                      : Certainty::no;
+        };
+        f.extent = [](std::span<const std::uint8_t> b) -> std::optional<ItemExtent> {
+            return ItemExtent{16, b.size() >= 16};
+        };
+        return f;
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> words; // one entry each, named "F0", "F1", ...
+        FormatMask formats;
+    };
+    const Case cases[] = {
+        {"single bytes", {0x22, 0x7F}, kAllFormats},
+        {"wide words", {0x582D5350, 0x33}, kAllFormats},
+        {"five first bytes", {0x01, 0x02, 0x03, 0x04, 0x0105}, kAllFormats},
+        {"one left out", {0x22, 0x7F}, 0x1},
+    };
+    const std::size_t offsets[] = {0, 17, 40, 1001, 4080};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FormatRegistry registry;
+        for (std::size_t f = 0; f < c.words.size(); ++f)
+            registry.Add(entry("F" + std::to_string(f), c.words[f], kFindRole));
+        registry.Add(entry("unfound", c.words[0], kOpenRole)); // not looked for inside other data
+        const ScanTable table(registry);
+        ASSERT_EQ(table.Size(), c.words.size());
+        Bytes data = test::Filler(4096, 5);
+        for (std::size_t k = 0; k < std::size(offsets); ++k) {
+            Put32(data, offsets[k], c.words[k % c.words.size()]);
+            std::copy(kMarker, kMarker + 12, data.begin() + static_cast<std::ptrdiff_t>(offsets[k] + 4));
+        }
+        for (const bool aligned : {false, true}) {
+            ScanOptions options;
+            options.formats = c.formats;
+            options.aligned = aligned;
+            std::vector<std::pair<std::size_t, std::string>> expected, found;
+            for (std::size_t k = 0; k < std::size(offsets); ++k)
+                if ((c.formats & MaskOf(static_cast<ItemFormat>(k % c.words.size()))) &&
+                    (!aligned || offsets[k] % 4 == 0))
+                    expected.emplace_back(offsets[k], "f" + std::to_string(k % c.words.size()));
+            for (const ScanHit& hit : ScanBytes(data, options, table))
+                found.emplace_back(hit.offset, table.Name(hit.item.format));
+            EXPECT_EQ(found, expected) << (aligned ? "aligned" : "every offset");
+        }
+    }
 }
 
 // Models whose objects hold lines, sprites and packets of codes the editor does not know among their
@@ -263,7 +324,7 @@ TEST(Detection, NothingIsFoundInRandomBytesZerosOrExecutables) {
         const ScanReport report = Scan(**image, {});
         EXPECT_EQ(report.bytesScanned, c.bytes.size());
         for (const ScanHit& hit : report.hits)
-            ADD_FAILURE() << ItemFormatName(hit.item.format) << " at " << hit.offset;
+            ADD_FAILURE() << ScanFormats().Name(hit.item.format) << " at " << hit.offset;
     }
     std::filesystem::remove(path);
 }

@@ -20,7 +20,7 @@ struct Placed {
     std::string file; // empty: outside every file
     std::uint64_t offset;
     std::vector<std::uint8_t> bytes;
-    ItemFormat format;
+    std::string_view format; // the scan's name for it
 };
 
 class GameDataImages : public ::testing::Test {
@@ -47,13 +47,13 @@ class GameDataImages : public ::testing::Test {
 
     std::vector<Placed> Expected(bool movieIsForm2) const {
         std::vector<Placed> placed = {
-            {"", std::uint64_t{m_gapLsn} * 2048 + 300, test::SmallTim(832), ItemFormat::tim},
-            {"DATA/MODELS.BIN", 2000, test::SmallTmd(), ItemFormat::tmd},
-            {"DATA/MODELS.BIN", 20001, test::SmallTim(), ItemFormat::tim},
+            {"", std::uint64_t{m_gapLsn} * 2048 + 300, test::SmallTim(832), "tim"},
+            {"DATA/MODELS.BIN", 2000, test::SmallTmd(), "tmd"},
+            {"DATA/MODELS.BIN", 20001, test::SmallTim(), "tim"},
         };
         if (!movieIsForm2)
-            placed.push_back({"MOVIE.STR", 100, test::SmallTim(), ItemFormat::tim});
-        placed.push_back({"TEX.TIM", 0, test::SmallTim(768), ItemFormat::tim});
+            placed.push_back({"MOVIE.STR", 100, test::SmallTim(), "tim"});
+        placed.push_back({"TEX.TIM", 0, test::SmallTim(768), "tim"});
         return placed;
     }
 
@@ -115,7 +115,7 @@ TEST_F(GameDataImages, EveryPlacedItemIsFoundAtItsAddressInEveryKindOfImage) {
             const ScanHit& hit = report.hits[i];
             EXPECT_EQ(hit.file.value_or(""), expected[i].file);
             EXPECT_EQ(hit.offset, expected[i].offset);
-            EXPECT_EQ(hit.item.format, expected[i].format);
+            EXPECT_EQ(ScanFormats().Name(hit.item.format), expected[i].format);
             EXPECT_EQ(hit.item.size, expected[i].bytes.size());
             EXPECT_TRUE(hit.item.complete);
             auto loaded = LoadItem(*ParseAddress(FormatAddress(HitAddress(image, hit))));
@@ -154,8 +154,8 @@ TEST_F(GameDataImages, ADataTrackInASecondBinIsScannedAndAddressed) {
         EXPECT_EQ(warning.find("not scanned"), std::string::npos) << warning;
 
     std::vector<Placed> expected = Expected(false);
-    expected.push_back({"TRACK02", gapAt, test::SmallTim(896), ItemFormat::tim});
-    expected.push_back({"TRACK02/MORE/MODEL.BIN", 333, test::SmallTmd(5), ItemFormat::tmd});
+    expected.push_back({"TRACK02", gapAt, test::SmallTim(896), "tim"});
+    expected.push_back({"TRACK02/MORE/MODEL.BIN", 333, test::SmallTmd(5), "tmd"});
     const ScanReport report = Scan(image, {});
     ASSERT_EQ(report.hits.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -263,7 +263,7 @@ TEST_F(GameDataImages, BadImagesAreReportedAndTheRestIsScanned) {
         EXPECT_EQ(report.skippedSectors, c.skipped);
         // A file the tree no longer reaches is scanned as sectors outside every file.
         const auto loose = std::count_if(report.hits.begin(), report.hits.end(), [](const ScanHit& hit) {
-            return !hit.file && hit.item.format == ItemFormat::tmd;
+            return !hit.file && ScanFormats().Name(hit.item.format) == "tmd";
         });
         EXPECT_EQ(loose, c.modelHits ? 0 : 1);
     }
