@@ -171,11 +171,13 @@ void DrawSpan(std::uint16_t* row, const TriangleSetup& setup, int y, int left, i
 
 using SpanFunction = void (*)(std::uint16_t*, const TriangleSetup&, int, int, int);
 
-template <bool kGouraud> SpanFunction TexturedSpan(int pixelMode, bool plain) {
-    switch (pixelMode) {
-    case kPixelModeFetched:
+// `fetched`: the texels come from a fetched plane, whatever the page's mode; otherwise the mode, any
+// byte a record holds, picks how they are read.
+template <bool kGouraud> SpanFunction TexturedSpan(int pixelMode, bool plain, bool fetched) {
+    if (fetched)
         return plain ? &DrawSpan<kGouraud, kPixelModeFetched, true>
                      : &DrawSpan<kGouraud, kPixelModeFetched, false>;
+    switch (pixelMode) {
     case kPixelMode4Bit:
         return plain ? &DrawSpan<kGouraud, kPixelMode4Bit, true> : &DrawSpan<kGouraud, kPixelMode4Bit, false>;
     case kPixelMode8Bit:
@@ -188,10 +190,9 @@ template <bool kGouraud> SpanFunction TexturedSpan(int pixelMode, bool plain) {
 
 // The span drawing for a triangle's mode.
 SpanFunction ChooseSpan(const GpuDrawMode& mode, bool plain, bool fetched) {
-    if (mode.textured) {
-        const int pixelMode = fetched ? kPixelModeFetched : mode.pmode;
-        return mode.gouraud ? TexturedSpan<true>(pixelMode, plain) : TexturedSpan<false>(pixelMode, plain);
-    }
+    if (mode.textured)
+        return mode.gouraud ? TexturedSpan<true>(mode.pmode, plain, fetched)
+                            : TexturedSpan<false>(mode.pmode, plain, fetched);
     return mode.gouraud ? &DrawSpan<true, -1, false> : &DrawSpan<false, -1, false>;
 }
 
