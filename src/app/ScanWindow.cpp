@@ -195,11 +195,14 @@ void ScanWindow::Finished() {
         models += kind == gamedata::ScanTable::Kind::model ? 1 : 0;
         textures += kind == gamedata::ScanTable::Kind::texture ? 1 : 0;
     }
-    m_status->setText(QStringLiteral("%1%2: %3 models, %4 textures in %5 bytes")
+    const auto count = [](std::size_t n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    m_status->setText(QStringLiteral("%1%2: %3, %4 in %5 bytes")
                           .arg(QDir::toNativeSeparators(QString::fromStdString(m_image->Path())))
                           .arg(m_report.cancelled ? QStringLiteral(" (cancelled)") : QString())
-                          .arg(models)
-                          .arg(textures)
+                          .arg(count(models, "model", "models"))
+                          .arg(count(textures, "texture", "textures"))
                           .arg(m_report.bytesScanned));
     Populate();
 }
