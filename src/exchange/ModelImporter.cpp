@@ -1,6 +1,7 @@
 #include "ModelImporter.h"
 
 #include "ExportGeometry.h"
+#include "ObjReader.h"
 #include "PngCodec.h"
 #include "TimFromImage.h"
 #include "formats/FrameBufferLayout.h"
@@ -387,8 +388,11 @@ ImportResult Failure(std::string text) {
 
 // The library's importer, made once per thread: making one sets up every reader and post-processing
 // step the library has, which costs more than reading a small model. A read frees the scene before.
+// OBJ files are read by our own reader (see ObjReader.h).
 Assimp::Importer& ThreadImporter() {
     thread_local Assimp::Importer importer;
+    thread_local const bool ready = (UseOurObjReader(importer), true);
+    (void)ready;
     return importer;
 }
 
