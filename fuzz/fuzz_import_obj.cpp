@@ -1,6 +1,5 @@
-// Random text through the import library's OBJ reader, our conversion into a model and the GLB
-// exporter. A target of its own because the reader sets up a 16 MiB buffer on every read: kept apart,
-// it does not slow the other exchange inputs down.
+// Random text through our OBJ reader (tinyobjloader under the import library's post-processing), our
+// conversion into a model and the GLB exporter. A target of its own, so that its inputs stay OBJ text.
 #include "FuzzScratch.h"
 
 #include "exchange/ModelExporter.h"

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(g++ clang clang-format ccache libclang-rt-14-dev cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libpng-dev qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth
-          imagemagick libassimp-dev libtinygltf-dev libimagequant-dev libcdio-dev libiso9660-dev xorriso
+          imagemagick libassimp-dev libtinyobjloader-dev libtinygltf-dev libimagequant-dev libcdio-dev libiso9660-dev xorriso
           file dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
