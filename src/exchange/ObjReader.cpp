@@ -156,6 +156,11 @@ class PreparedMaterials : public tinyobj::MaterialReader {
 
     // Reads one MTL file through `io`; whether it could be opened.
     bool Load(Assimp::IOSystem& io, const std::string& path) {
+        // The library's path clean-up runs past the end of a name it finds blank, which a control
+        // character can make it do; no file is named so.
+        if (std::any_of(path.begin(), path.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            return false;
         if (!m_loaded.insert(path).second)
             return true;
         const std::optional<std::string> text = ReadWhole(io, path);
@@ -325,19 +330,20 @@ void ObjReader::InternReadFile(const std::string& file, aiScene* scene, Assimp::
     PreparedText prepared = Prepare(*bytes);
 
     // MTL files are found beside the OBJ file; one that cannot be found may be the OBJ file's own name.
+    // A file in memory has no folder: like its pictures, its MTL files are not looked for.
     const std::size_t slash = file.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
     const bool inMemory =
         file.compare(0, std::strlen(AI_MEMORYIO_MAGIC_FILENAME), AI_MEMORYIO_MAGIC_FILENAME) == 0;
     PreparedMaterials materials;
-    for (const std::string& library : prepared.libraries) {
+    for (const std::string& library : inMemory ? std::vector<std::string>() : prepared.libraries) {
         bool found = materials.Load(*io, folder + library);
         if (!found && library.find_first_of(" \t") != std::string::npos) {
             std::istringstream words(library);
             for (std::string word; words >> word;)
                 found |= materials.Load(*io, folder + word);
         }
-        if (!found && !inMemory && file.size() > 3)
+        if (!found && file.size() > 3)
             materials.Load(*io, file.substr(0, file.size() - 3) + "mtl");
     }
     materials.AddMissing(prepared.used);
