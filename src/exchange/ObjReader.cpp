@@ -40,13 +40,14 @@ bool IsBlank(char c) {
 
 // Calls `line` for each line of `text` (ended by LF, CR LF or CR), its ending left off.
 template <typename Function> void ForEachLine(std::string_view text, Function line) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        line(text.substr(start, end - start));
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const char* e = p;
+        while (e < end && *e != '\n' && *e != '\r')
+            ++e;
+        line(std::string_view(p, std::size_t(e - p)));
+        p = e + (e + 1 < end && e[0] == '\r' && e[1] == '\n' ? 2 : 1);
     }
 }
 
@@ -119,23 +120,39 @@ struct PreparedText {
     std::vector<std::string> used;      // the names usemtl statements give
 };
 
+// Whether the parser is to see `line`: positions, texture coordinates, normals, faces, objects,
+// groups and material uses.
+bool Passed(std::string_view line) {
+    if (line.size() < 2)
+        return false;
+    switch (line[0]) {
+    case 'v':
+        return IsBlank(line[1]) ||
+               ((line[1] == 't' || line[1] == 'n') && line.size() > 2 && IsBlank(line[2]));
+    case 'f':
+    case 'g':
+    case 'o':
+        return IsBlank(line[1]);
+    default:
+        return false;
+    }
+}
+
 PreparedText Prepare(std::string_view file) {
     PreparedText out;
     out.text.reserve(file.size() + out.text.size());
     ForEachLine(file, [&](std::string_view raw) {
         const std::string_view line = TrimLeft(raw);
-        if (IsStatement(line, "mtllib")) {
+        if (Passed(line)) {
+            out.text.append(line).push_back('\n');
+        } else if (IsStatement(line, "mtllib")) {
             out.libraries.emplace_back(Trim(line.substr(7)));
-            return;
-        }
-        if (line.substr(0, 6) == "usemtl") {
+        } else if (line.substr(0, 6) == "usemtl") {
             // The parser's own reading of the name: the first word after the keyword.
             const std::string_view rest = TrimLeft(line.substr(6));
             out.used.emplace_back(rest.substr(0, rest.find_first_of(" \t\r")));
-        } else if (!IsStatement(line, "v") && !IsStatement(line, "vt") && !IsStatement(line, "vn") &&
-                   !IsStatement(line, "f") && !IsStatement(line, "g") && !IsStatement(line, "o"))
-            return;
-        out.text.append(line).push_back('\n');
+            out.text.append(line).push_back('\n');
+        }
     });
     return out;
 }
