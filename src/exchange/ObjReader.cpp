@@ -118,7 +118,23 @@ struct PreparedText {
     std::string text = "mtllib materials\n";
     std::vector<std::string> libraries; // each mtllib statement's file names
     std::vector<std::string> used;      // the names usemtl statements give
+    // The corners of each face the parser keeps (three or more), in order: it counts them in a byte.
+    std::vector<std::size_t> faceCorners;
 };
+
+// The corners of a face statement: its words after the keyword, up to a NUL as the parser reads.
+std::size_t CornerCount(std::string_view face) {
+    std::size_t count = 0;
+    bool inWord = false;
+    for (char c : face.substr(2)) {
+        if (c == '\0')
+            break;
+        const bool blank = IsBlank(c) || c == '\r';
+        count += !blank && !inWord ? 1 : 0;
+        inWord = !blank;
+    }
+    return count;
+}
 
 // Whether the parser is to see `line`: positions, texture coordinates, normals, faces, objects,
 // groups and material uses.
@@ -145,6 +161,9 @@ PreparedText Prepare(std::string_view file) {
         const std::string_view line = TrimLeft(raw);
         if (Passed(line)) {
             out.text.append(line).push_back('\n');
+            if (line[0] == 'f')
+                if (const std::size_t corners = CornerCount(line); corners >= 3)
+                    out.faceCorners.push_back(corners);
         } else if (IsStatement(line, "mtllib")) {
             out.libraries.emplace_back(Trim(line.substr(7)));
         } else if (line.substr(0, 6) == "usemtl") {
@@ -235,7 +254,7 @@ aiMaterial* MakeMaterial(const std::string& name, const tinyobj::material_t* rea
 struct FaceRef {
     const tinyobj::shape_t* shape;
     std::size_t first; // its first corner in the shape's indices
-    unsigned count;
+    std::size_t count;
 };
 
 // One mesh of the faces given, a vertex for each of their corners (the post-processing joins them).
@@ -274,10 +293,10 @@ aiMesh* MakeMesh(const tinyobj::attrib_t& attrib, const std::vector<FaceRef>& fa
     for (std::size_t f = 0; f < faces.size(); ++f) {
         const FaceRef& face = faces[f];
         aiFace& out = mesh->mFaces[f];
-        out.mNumIndices = face.count;
+        out.mNumIndices = static_cast<unsigned>(face.count);
         out.mIndices = new unsigned[face.count];
         mesh->mPrimitiveTypes |= face.count == 3 ? aiPrimitiveType_TRIANGLE : aiPrimitiveType_POLYGON;
-        for (unsigned k = 0; k < face.count; ++k, ++next) {
+        for (std::size_t k = 0; k < face.count; ++k, ++next) {
             const tinyobj::index_t& index = face.shape->mesh.indices[face.first + k];
             // The parser only warns of indices past the end; a corner without a position has no face.
             if (index.vertex_index < 0 || std::size_t(index.vertex_index) >= positions)
@@ -373,14 +392,18 @@ void ObjReader::InternReadFile(const std::string& file, aiScene* scene, Assimp::
     if (!tinyobj::LoadObj(&attrib, &shapes, &parsed, &warning, &error, &stream, &materials, false, false))
         throw std::runtime_error("OBJ: " + (error.empty() ? std::string("unreadable") : error));
 
-    // The parser counts a face's corners in a byte: a face of more would read as the wrong faces.
+    // The parser counts a face's corners in a byte; the true counts are ours, checked against its.
+    std::size_t faces = 0;
     for (const tinyobj::shape_t& shape : shapes) {
         std::size_t total = 0;
-        for (unsigned char count : shape.mesh.num_face_vertices)
-            total += count;
+        for (const unsigned char count : shape.mesh.num_face_vertices) {
+            if (faces >= prepared.faceCorners.size() || prepared.faceCorners[faces] % 256 != count)
+                throw std::runtime_error("OBJ: the faces' corners could not be told apart");
+            total += prepared.faceCorners[faces++];
+        }
         if (total != shape.mesh.indices.size() ||
             shape.mesh.material_ids.size() != shape.mesh.num_face_vertices.size())
-            throw std::runtime_error("OBJ: a face has more than 255 corners");
+            throw std::runtime_error("OBJ: the faces' corners could not be told apart");
     }
 
     // A node for each object or group (one named again straight after itself goes on), and in it a
@@ -398,6 +421,7 @@ void ObjReader::InternReadFile(const std::string& file, aiScene* scene, Assimp::
         int runMaterial = -1;
         aiNode* node = nullptr;
         std::vector<unsigned> nodeMeshes;
+        std::size_t face = 0;
         auto endRun = [&] {
             if (run.empty())
                 return;
@@ -427,7 +451,7 @@ void ObjReader::InternReadFile(const std::string& file, aiScene* scene, Assimp::
             }
             std::size_t first = 0;
             for (std::size_t f = 0; f < shape.mesh.num_face_vertices.size(); ++f) {
-                const unsigned count = shape.mesh.num_face_vertices[f];
+                const std::size_t count = prepared.faceCorners[face++];
                 if (shape.mesh.material_ids[f] != runMaterial)
                     endRun();
                 runMaterial = shape.mesh.material_ids[f];

@@ -17,6 +17,14 @@ namespace {
 
 constexpr const char* kCorners = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
 
+// A face of 300 corners around the four positions.
+std::string WideFace() {
+    std::string face = "f";
+    for (int i = 0; i < 300; ++i)
+        face += " " + std::to_string(i % 4 + 1);
+    return face + "\n";
+}
+
 struct Expected {
     unsigned objects, meshes, faces, corners; // objects: nodes with meshes; corners over all faces
     bool colours, uvs, normals;
@@ -49,6 +57,12 @@ TEST(ObjReader, SceneOfSmallFiles) {
          "",
          true,
          {1, 1, 1, 6, false, false, false},
+         {}},
+        {"a face of more corners than the parser counts in a byte",
+         std::string(kCorners) + WideFace(),
+         "",
+         true,
+         {1, 1, 1, 300, false, false, false},
          {}},
         {"vertex colours",
          "v 0 0 0 1 0 0\nv 1 0 0 0 1 0\nv 0 1 0 0 0 1\nf 1 2 3\n",
@@ -108,11 +122,6 @@ TEST(ObjReader, SceneOfSmallFiles) {
         {"index zero", std::string(kCorners) + "f 0 1 2\n", "", false, {}, {}},
         {"no faces", std::string(kCorners) + "l 1 2\n", "", false, {}, {}},
     };
-    // A face of more corners than the parser counts is refused rather than read as other faces.
-    std::string wide = "f";
-    for (int i = 1; i <= 300; ++i)
-        wide += " " + std::to_string(i % 4 + 1);
-    const std::string wideObj = std::string(kCorners) + wide + "\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         WriteText(folder / "m.obj", c.obj);
@@ -161,9 +170,6 @@ TEST(ObjReader, SceneOfSmallFiles) {
         EXPECT_EQ(shading == aiShadingMode_NoShading, c.material.unlit);
         EXPECT_EQ(texture.C_Str(), c.material.texture);
     }
-    Assimp::Importer importer;
-    UseOurObjReader(importer);
-    EXPECT_EQ(importer.ReadFileFromMemory(wideObj.data(), wideObj.size(), 0, "obj"), nullptr);
 }
 
 } // namespace
