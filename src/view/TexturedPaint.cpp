@@ -90,19 +90,16 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
             __builtin_prefetch(&records[i + kRecordsAhead].clutY);
         }
 #endif
-        // Every record's rows are written here, none when nothing is drawn.
-        if (m_position[i] == kUnplaced) {
-            m_rows[i] = {0, 0};
+        // Its item and rows go to its place in the drawing order, whose rows were made none; a
+        // culled primitive leaves them so.
+        const std::uint32_t k = m_position[i];
+        if (k == kUnplaced)
             continue;
-        }
         const WorkPrimitive& p = records[i];
         const std::array<ScreenPoint, 4>& screen = projected.screen[i];
         const std::uint16_t attr = p.attr;
-        // A culled primitive's item is never read: its rows are none.
-        if (IsCulled(attr, screen)) {
-            m_rows[i] = {0, 0};
+        if (IsCulled(attr, screen))
             continue;
-        }
         Item item;
         const bool textured = attr & PA_TEXTURED;
         item.flags = static_cast<std::uint8_t>(
@@ -145,7 +142,7 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
             }
         }
         m_items[i] = item;
-        m_rows[i] = {top, bottom};
+        m_rows[k] = {top, bottom};
         // The work of its triangles, in rough nanoseconds: setting each up on its first row, then
         // every row it covers, with a pixel for every other column of its width.
         const int first = std::max(top, 0), end = std::min(bottom, height);
@@ -189,19 +186,15 @@ void TexturedPainter::BinItems(const ProjectedObject& projected, std::size_t fro
                                unsigned shares, std::vector<std::uint32_t>* bins) const {
     for (unsigned share = 0; share < shares; ++share)
         bins[share].clear();
-    const std::size_t n = m_items.size();
     for (std::size_t k = from; k < to; ++k) {
-        const std::uint32_t i = projected.order[k];
-        // A record listed twice is drawn at its last place only.
-        if (i >= n || m_position[i] != k)
-            continue;
-        // The rows it may cover inside the picture, and the shares that draw them.
-        const int first = std::max(m_rows[i].top, 0), last = std::min(m_rows[i].bottom, height) - 1;
+        // The rows it may cover inside the picture, none at a place no record was placed at, and the
+        // shares that draw them.
+        const int first = std::max(m_rows[k].top, 0), last = std::min(m_rows[k].bottom, height) - 1;
         if (first > last)
             continue;
         for (unsigned share = m_shareOfRow[std::size_t(first)]; share < shares && m_split[share] <= last;
              ++share)
-            bins[share].push_back(i);
+            bins[share].push_back(projected.order[k]);
     }
 }
 
@@ -330,7 +323,7 @@ void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<c
             take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
         // A position no record was placed at draws nothing.
         if (m_position[i] == k)
-            take(m_items[i], m_rows[i]);
+            take(m_items[i], m_rows[k]);
     }
     for (; next < byDepth.size(); ++next)
         take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
@@ -356,7 +349,9 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
     // equal work; then the items, each thread a run of the drawing order, are binned by the runs of
     // rows they touch. Runs that follow one another leave few items to be set up by two threads.
     m_position.assign(n, kUnplaced);
-    m_rows.resize(n);
+    // A record listed twice is drawn at its last place only; a place of none, or of a record not in
+    // the object, draws nothing.
+    m_rows.assign(n, Rows{0, 0});
     for (std::size_t k = 0; k < n; ++k)
         if (projected.order[k] < n)
             m_position[projected.order[k]] = static_cast<std::uint32_t>(k);
