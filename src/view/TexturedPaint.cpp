@@ -100,7 +100,9 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
         const std::uint16_t attr = p.attr;
         if (IsCulled(attr, screen))
             continue;
-        Item item;
+        // Written field by field where it goes: an item built apart and copied would be read back in
+        // wide words before its narrow fields are all stored, which stalls every record.
+        Item& item = m_items[i];
         const bool textured = attr & PA_TEXTURED;
         item.flags = static_cast<std::uint8_t>(
             (textured ? kTextured : 0) | (textured && !(attr & PA_BRIGHTNESS) ? kRaw : 0) |
@@ -141,7 +143,6 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
                 item.colour[c] = Unpack(base);
             }
         }
-        m_items[i] = item;
         m_rows[k] = {top, bottom};
         // The work of its triangles, in rough nanoseconds: setting each up on its first row, then
         // every row it covers, with a pixel for every other column of its width.
