@@ -17,6 +17,14 @@ namespace polyvane {
            (std::uint32_t{WidenChannel(word >> 10)} << 16);
 }
 
+// The word as 0x00RRGGBB, blue in the low byte: each 5-bit channel moved to the top of its byte and
+// its top three bits repeated below, as WidenChannel does, all three channels at once.
+[[nodiscard]] constexpr std::uint32_t WidenedBgr0(std::uint16_t word) {
+    const std::uint32_t w = word;
+    const std::uint32_t spread = ((w >> 10) & 31) | ((w >> 5) & 31) << 8 | (w & 31) << 16;
+    return spread << 3 | ((spread >> 2) & 0x070707u);
+}
+
 [[nodiscard]] inline std::vector<std::uint32_t> WidenWords(std::span<const std::uint16_t> words) {
     std::vector<std::uint32_t> out(words.size());
     for (std::size_t i = 0; i < words.size(); ++i)

@@ -277,32 +277,19 @@ GpuRasteriser::GpuRasteriser(std::span<std::uint16_t> target, int width, int hei
     : m_target(target.data()), m_width(width), m_height(height), m_textures(textures) {
     if (target.size() < std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)))
         m_width = m_height = 0;
+    m_rowBottom = std::max(m_height, 0);
 }
 
 GpuRasteriser::GpuRasteriser(FrameBuffer& memory)
     : GpuRasteriser(memory.MutableWords(), kFrameBufferWidth, kFrameBufferHeight, memory) {}
 
-void GpuRasteriser::SetRowShare(int part, int parts) {
-    m_parts = std::max(parts, 1);
-    m_part = std::clamp(part, 0, m_parts - 1);
+void GpuRasteriser::SetRowRange(int top, int bottom) {
+    m_rowTop = std::clamp(top, 0, m_height);
+    m_rowBottom = std::clamp(bottom, m_rowTop, m_height);
 }
 
 bool GpuRasteriser::SharesRows(std::int64_t top, std::int64_t bottom) const {
-    const auto first = static_cast<int>(std::clamp<std::int64_t>(top, 0, m_height));
-    const auto last = static_cast<int>(std::clamp<std::int64_t>(bottom, -1, m_height - 1));
-    if (first > last)
-        return false;
-    if (m_parts == 1)
-        return true;
-    // Any `m_parts` bands in a row hold one of this share.
-    const int firstBand = first / kShareRows, lastBand = last / kShareRows;
-    if (lastBand - firstBand + 1 >= m_parts)
-        return true;
-    // The bands' shares run m_part ahead of the first band's, without wrapping past the last.
-    // Two or four drawers, as most machines give, need no division.
-    const int owner = (m_parts & (m_parts - 1)) == 0 ? firstBand & (m_parts - 1) : firstBand % m_parts;
-    const int ahead = m_part >= owner ? m_part - owner : m_part + m_parts - owner;
-    return ahead <= lastBand - firstBand;
+    return std::max<std::int64_t>(top, m_rowTop) <= std::min<std::int64_t>(bottom, m_rowBottom - 1);
 }
 
 void GpuRasteriser::Plot(int x, int y, std::uint16_t word, bool blend, std::uint8_t abr) {
@@ -381,28 +368,13 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
     const int maxX = std::max({A.x, B.x, C.x});
     if (m_sizeLimit && (maxX - minX >= 1024 || C.y - A.y >= 512))
         return;
-    const int yStart = std::max(A.y, 0);
-    const int yEnd = std::min(C.y, m_height);
+    const int yStart = std::max(A.y, m_rowTop);
+    const int yEnd = std::min(C.y, m_rowBottom);
     if (yStart >= yEnd || maxX <= 0 || minX >= m_width)
         return;
     const std::int64_t denom = std::int64_t(B.x - A.x) * (C.y - B.y) - std::int64_t(C.x - B.x) * (B.y - A.y);
     if (denom == 0)
         return;
-    if (!SharesRows(yStart, yEnd - 1))
-        return;
-    // Most triangles lie in one band, and then every row of it is this share's.
-    const bool allMine = m_parts == 1 || (yEnd - 1) / kShareRows == yStart / kShareRows;
-    // Otherwise whose share each row falls to is followed from row to row: the rows are visited in
-    // turn from yStart, and a division for each would cost more than the row.
-    int owner = allMine ? m_part : (yStart / kShareRows) % m_parts;
-    int bandEnd = (yStart / kShareRows + 1) * kShareRows;
-    auto mine = [&](int row) {
-        if (row >= bandEnd) {
-            bandEnd += kShareRows;
-            owner = owner + 1 == m_parts ? 0 : owner + 1;
-        }
-        return owner == m_part;
-    };
 
     // The interpolation is anchored at the leftmost corner, the later one on a tie.
     const GpuVertex* core = &a;
@@ -463,8 +435,6 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
             continue;
         EdgeWalk shortEdge = part == 0 ? EdgeWalk(A, B, y) : EdgeWalk(B, C, y);
         for (; y < partEnd; ++y, longEdge.Next(), shortEdge.Next()) {
-            if (!allMine && !mine(y))
-                continue;
             const std::int64_t longX = longEdge.Ceil();
             const std::int64_t shortX = shortEdge.Ceil();
             const int left = int(std::max<std::int64_t>(middleLeft ? shortX : longX, 0));
@@ -479,7 +449,7 @@ void GpuRasteriser::Triangle(const GpuVertex& a, const GpuVertex& b, const GpuVe
 }
 
 bool GpuRasteriser::OwnsRow(int y) const {
-    return y >= 0 && y < m_height && (m_parts == 1 || (y / kShareRows) % m_parts == m_part);
+    return y >= m_rowTop && y < m_rowBottom;
 }
 
 void GpuRasteriser::Line(const GpuVertex& a, const GpuVertex& b, const GpuDrawMode& mode) {

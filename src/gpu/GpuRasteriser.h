@@ -89,14 +89,11 @@ class GpuRasteriser {
     // Textured polygons read their texels through `cache` from now on, null for none. Only for a
     // target that is not the memory the textures are read from.
     void SetTexelCache(TexelCache* cache) { m_texelCache = cache; }
-    // Draws polygons only on the rows of one share of the target: bands of kShareRows rows dealt
-    // out in turn to `parts` drawers, this one being `part`. Drawers of different shares can draw
-    // into one target at once, and together draw what one drawer alone would.
-    void SetRowShare(int part, int parts);
-    // Tall enough that most small triangles fall to one share and are set up once, short enough
-    // that a model covering part of the picture still gives every drawer rows.
-    static constexpr int kShareRows = 64;
-    // Whether any row top <= y <= bottom, inside the target, falls to this drawer's share.
+    // Draws polygons, lines and sprites only on rows top <= y < bottom of the target. Drawers of rows
+    // that do not overlap can draw into one target at once, and together draw what one drawer alone
+    // would.
+    void SetRowRange(int top, int bottom);
+    // Whether any row top <= y <= bottom falls in the target and in this drawer's rows.
     [[nodiscard]] bool SharesRows(std::int64_t top, std::int64_t bottom) const;
 
     // A fill command: x rounded down and the width up to 16 words, wrapping at the target's edges;
@@ -116,7 +113,7 @@ class GpuRasteriser {
     void Sprite(int x, int y, int width, int height, std::uint8_t u, std::uint8_t v, const GpuDrawMode& mode);
 
   private:
-    // Whether row y lies in the target and falls to this drawer's share.
+    // Whether row y lies in the target and in this drawer's rows.
     [[nodiscard]] bool OwnsRow(int y) const;
     void Plot(int x, int y, std::uint16_t word, bool blend, std::uint8_t abr);
 
@@ -126,8 +123,9 @@ class GpuRasteriser {
     const FrameBuffer& m_textures;
     bool m_dither = false;
     bool m_sizeLimit = true;
-    int m_part = 0;
-    int m_parts = 1;
+    // The rows drawn, inside the target: m_rowTop <= y < m_rowBottom.
+    int m_rowTop = 0;
+    int m_rowBottom = 0;
     TexelCache* m_texelCache = nullptr;
 };
 

@@ -22,6 +22,9 @@ ScreenPoint PacketPoint(std::uint16_t attr, const std::array<ScreenPoint, 4>& sc
 
 // How many records ahead the placing of items fetches.
 constexpr std::size_t kRecordsAhead = 8;
+// The estimated cost of drawing a triangle, in rough nanoseconds: setting it up, and each row.
+constexpr std::int64_t kSetupWork = 40;
+constexpr std::int64_t kRowWork = 6;
 // How many items ahead the drawing fetches.
 constexpr std::size_t kItemsAhead = 4;
 constexpr std::uint32_t kUnplaced = UINT32_MAX;
@@ -76,7 +79,8 @@ bool IsCulled(std::uint16_t attr, const std::array<ScreenPoint, 4>& screen) {
 }
 
 void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
-                                 std::size_t from, std::size_t to, const LightModel& light) {
+                                 std::size_t from, std::size_t to, const LightModel& light, int width,
+                                 int height, std::int64_t* rowWork) {
     for (std::size_t i = from; i < to; ++i) {
 #if defined(__GNUC__)
         // The fields read lie far apart in large records, more than the processor fetches ahead on
@@ -86,20 +90,19 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
             __builtin_prefetch(&records[i + kRecordsAhead].clutY);
         }
 #endif
-        // Every record's rows are written here, none when nothing is drawn.
-        if (m_position[i] == kUnplaced) {
-            m_rows[i] = {0, 0};
+        // Its item and rows go to its place in the drawing order, whose rows were made none; a
+        // culled primitive leaves them so.
+        const std::uint32_t k = m_position[i];
+        if (k == kUnplaced)
             continue;
-        }
         const WorkPrimitive& p = records[i];
         const std::array<ScreenPoint, 4>& screen = projected.screen[i];
         const std::uint16_t attr = p.attr;
-        // A culled primitive's item is never read: its rows are none.
-        if (IsCulled(attr, screen)) {
-            m_rows[i] = {0, 0};
+        if (IsCulled(attr, screen))
             continue;
-        }
-        Item item;
+        // Written field by field where it goes: an item built apart and copied would be read back in
+        // wide words before its narrow fields are all stored, which stalls every record.
+        Item& item = m_items[i];
         const bool textured = attr & PA_TEXTURED;
         item.flags = static_cast<std::uint8_t>(
             (textured ? kTextured : 0) | (textured && !(attr & PA_BRIGHTNESS) ? kRaw : 0) |
@@ -115,7 +118,7 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
         const bool colourless = textured && (attr & PA_LIGHT);
         const bool perVertexColour = (attr & PA_GRADATION) || ((attr & PA_GOURAUD) && !(attr & PA_LIGHT));
         const int corners = VertexCount(p);
-        std::int32_t top = INT32_MAX, bottom = INT32_MIN;
+        std::int32_t top = INT32_MAX, bottom = INT32_MIN, left = INT32_MAX, right = INT32_MIN;
         for (int c = 0; c < 4; ++c) {
             if (c >= corners) {
                 item.x[c] = item.y[c] = 0;
@@ -128,6 +131,8 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
             item.y[c] = at.y;
             top = std::min(top, at.y);
             bottom = std::max(bottom, at.y);
+            left = std::min(left, at.x);
+            right = std::max(right, at.x);
             item.u[c] = p.u[c];
             item.v[c] = p.v[c];
             const std::uint32_t base = colourless ? 0x808080u : p.colour[perVertexColour ? c : 0];
@@ -138,8 +143,43 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
                 item.colour[c] = Unpack(base);
             }
         }
-        m_items[i] = item;
-        m_rows[i] = {top, bottom};
+        m_rows[k] = {top, bottom};
+        // The work of its triangles, in rough nanoseconds: setting each up on its first row, then
+        // every row it covers, with a pixel for every other column of its width.
+        const int first = std::max(top, 0), end = std::min(bottom, height);
+        const int columns = std::min(right, width) - std::max(left, 0);
+        if (first < end && columns > 0) {
+            const std::int64_t triangles = corners == 4 ? 2 : 1;
+            const std::int64_t setup = kSetupWork * triangles, perRow = kRowWork + columns / 2;
+            rowWork[first] += setup + perRow;
+            rowWork[first + 1] -= setup;
+            rowWork[end] -= perRow;
+        }
+    }
+}
+
+void TexturedPainter::SplitRows(int height, unsigned shares, unsigned placers) {
+    std::vector<std::int64_t> work(std::size_t(height), 0);
+    std::int64_t total = 0;
+    for (int y = 0; y < height; ++y) {
+        for (unsigned part = 0; part < placers; ++part)
+            total += m_rowWork[part][std::size_t(y)];
+        work[std::size_t(y)] = total; // the work on row y
+    }
+    total = 0;
+    for (const std::int64_t w : work)
+        total += w;
+    // Share s starts at the first row before which s / shares of the work lies.
+    m_split.assign(shares + 1, height);
+    m_split[0] = 0;
+    m_shareOfRow.resize(std::size_t(height));
+    std::int64_t before = 0;
+    unsigned share = 0;
+    for (int y = 0; y < height; ++y) {
+        while (share + 1 < shares && before * std::int64_t(shares) >= total * std::int64_t(share + 1))
+            m_split[++share] = y;
+        m_shareOfRow[std::size_t(y)] = share;
+        before += work[std::size_t(y)];
     }
 }
 
@@ -147,20 +187,15 @@ void TexturedPainter::BinItems(const ProjectedObject& projected, std::size_t fro
                                unsigned shares, std::vector<std::uint32_t>* bins) const {
     for (unsigned share = 0; share < shares; ++share)
         bins[share].clear();
-    const std::size_t n = m_items.size();
     for (std::size_t k = from; k < to; ++k) {
-        const std::uint32_t i = projected.order[k];
-        // A record listed twice is drawn at its last place only.
-        if (i >= n || m_position[i] != k)
-            continue;
-        // The rows it may cover inside the picture, and the shares whose bands hold them.
-        const int first = std::max(m_rows[i].top, 0), last = std::min(m_rows[i].bottom, height) - 1;
+        // The rows it may cover inside the picture, none at a place no record was placed at, and the
+        // shares that draw them.
+        const int first = std::max(m_rows[k].top, 0), last = std::min(m_rows[k].bottom, height) - 1;
         if (first > last)
             continue;
-        const int firstBand = first / GpuRasteriser::kShareRows, lastBand = last / GpuRasteriser::kShareRows;
-        const int bands = std::min(lastBand - firstBand + 1, int(shares));
-        for (int band = firstBand; band < firstBand + bands; ++band)
-            bins[unsigned(band) % shares].push_back(i);
+        for (unsigned share = m_shareOfRow[std::size_t(first)]; share < shares && m_split[share] <= last;
+             ++share)
+            bins[share].push_back(projected.order[k]);
     }
 }
 
@@ -289,7 +324,7 @@ void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<c
             take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
         // A position no record was placed at draws nothing.
         if (m_position[i] == k)
-            take(m_items[i], m_rows[i]);
+            take(m_items[i], m_rows[k]);
     }
     for (; next < byDepth.size(); ++next)
         take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
@@ -302,25 +337,33 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
                             std::span<const ProjectedPacket> packetScreens) {
     if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height))
         return;
-    std::fill(picture.begin(), picture.begin() + std::ptrdiff_t(width) * height, options.background);
     const std::size_t n = records.size();
-    if (projected.screen.size() != n || projected.order.size() != n)
+    if (projected.screen.size() != n || projected.order.size() != n) {
+        std::fill(picture.begin(), picture.begin() + std::ptrdiff_t(width) * height, options.background);
         return;
+    }
 
     const unsigned parts = options.threads ? options.threads : WorkerCountFor(n);
 
     // Each record's place in the drawing order; then every placed record becomes its item, each
-    // thread taking a run of records; then the items, each thread a run of the drawing order, are
-    // binned by the shares of rows they touch.
+    // thread taking a run of records; then the picture's rows are cut into as many runs of about
+    // equal work; then the items, each thread a run of the drawing order, are binned by the runs of
+    // rows they touch. Runs that follow one another leave few items to be set up by two threads.
     m_position.assign(n, kUnplaced);
-    m_rows.resize(n);
+    // A record listed twice is drawn at its last place only; a place of none, or of a record not in
+    // the object, draws nothing.
+    m_rows.assign(n, Rows{0, 0});
     for (std::size_t k = 0; k < n; ++k)
         if (projected.order[k] < n)
             m_position[projected.order[k]] = static_cast<std::uint32_t>(k);
     m_items.resize(n);
+    m_rowWork.resize(parts);
     RunParts(parts, [&](unsigned part) {
-        PlaceItems(records, projected, n * part / parts, n * (part + 1) / parts, options.light);
+        m_rowWork[part].assign(std::size_t(height) + 1, 0);
+        PlaceItems(records, projected, n * part / parts, n * (part + 1) / parts, options.light, width, height,
+                   m_rowWork[part].data());
     });
+    SplitRows(height, parts, parts);
     m_bins.resize(std::size_t(parts) * parts);
     RunParts(parts, [&](unsigned part) {
         BinItems(projected, n * part / parts, n * (part + 1) / parts, height, parts,
@@ -336,13 +379,17 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
         m_texelCaches.resize(parts);
     auto drawShares = [&](const auto& draw) {
         RunParts(parts, [&](unsigned part) {
+            // Each thread clears its own rows before it draws them.
+            const int top = m_split[part], bottom = m_split[part + 1];
+            std::fill(picture.begin() + std::ptrdiff_t(top) * width,
+                      picture.begin() + std::ptrdiff_t(bottom) * width, options.background);
             GpuRasteriser chip(picture, width, height, textures);
             m_texelCaches[part].Reset();
             if (separate)
                 chip.SetTexelCache(&m_texelCaches[part]);
             chip.SetSizeLimit(false);
             chip.SetDither(options.dither);
-            chip.SetRowShare(int(part), int(parts));
+            chip.SetRowRange(top, bottom);
             draw(chip, part);
         });
     };

@@ -88,11 +88,17 @@ class TexturedPainter {
     // Draws one item, its corners and mode unpacked for the chip.
     static void DrawItem(GpuRasteriser& chip, const Item& item);
     // Records from..to that the drawing order places, each made its item with its screen points,
-    // read and written in the records' own order. A culled primitive's item keeps no rows.
+    // read and written in the records' own order. A culled primitive's item keeps no rows. The work
+    // of drawing each item is estimated on the rows of the width x height picture it covers, and
+    // added to `rowWork` as differences from row to row (height + 1 entries).
     void PlaceItems(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
-                    std::size_t from, std::size_t to, const LightModel& light);
-    // Drawing positions from..to: the record at each position goes to the bin of every share of
-    // rows its item touches, `bins[share]`.
+                    std::size_t from, std::size_t to, const LightModel& light, int width, int height,
+                    std::int64_t* rowWork);
+    // Cuts the picture's rows into `shares` runs of about equal work, from the placing parts' row
+    // work: share s draws rows m_split[s] <= y < m_split[s + 1].
+    void SplitRows(int height, unsigned shares, unsigned placers);
+    // Places from..to in the drawing order: each goes to the bin of every share whose rows its item
+    // touches, `bins[share]`.
     void BinItems(const ProjectedObject& projected, std::size_t from, std::size_t to, int height,
                   unsigned shares, std::vector<std::uint32_t>* bins) const;
     // Draws the items binned to the chip's share, in drawing order.
@@ -104,14 +110,20 @@ class TexturedPainter {
     // Draws the whole drawing list, polygons, lines and sprites, on the rows of the chip's share.
     void DrawListShare(GpuRasteriser& chip) const;
 
-    // Each record's item and the rows it covers, by record; no rows when nothing is drawn.
+    // The item and the rows it covers at each place in the drawing order; no rows when nothing is
+    // drawn. Written by record, they are read in drawing order, one line after the next.
     std::vector<Item> m_items;
     std::vector<Rows> m_rows;
     // Each record's position in the drawing order, or kUnplaced.
     std::vector<std::uint32_t> m_position;
-    // For each placing part, for each share of rows, the records whose items it touches, in drawing
+    // For each placing part, for each share of rows, the places whose items it touches, in drawing
     // order: the parts' runs of the order follow one another, so their bins read in turn keep it.
     std::vector<std::vector<std::uint32_t>> m_bins;
+    // Each placing part's estimate of the drawing work by row, as differences from row to row.
+    std::vector<std::vector<std::int64_t>> m_rowWork;
+    // The rows of each share, share s drawing m_split[s] <= y < m_split[s + 1]; and the share of each row.
+    std::vector<int> m_split;
+    std::vector<std::uint32_t> m_shareOfRow;
     // With kept lines and sprites: every item in drawing order, and the rows of each.
     std::vector<Item> m_drawList;
     std::vector<Rows> m_listRows;

@@ -1,6 +1,7 @@
 // The frame-buffer workbench's arithmetic: raw dumps read and written, memory read as texels, and a
 // primitive kept on its texels when its texture moves, checked through the chip's own lookup.
 #include "gpu/FrameBufferDump.h"
+#include "gpu/FrameBufferPicture.h"
 #include "gpu/TexelRetarget.h"
 
 #include <gtest/gtest.h>
@@ -144,3 +145,13 @@ TEST(TexelRetarget, KeepsEveryTexelOfThePrimitiveOrRefusesLeavingItAsItWas) {
 }
 
 } // namespace
+
+TEST(FrameBufferPicture, WidensAllThreeChannelsAtOnceAsChannelByChannel) {
+    for (std::uint32_t word = 0; word <= 0xFFFF; ++word) {
+        const auto w = static_cast<std::uint16_t>(word);
+        const std::uint32_t expected = std::uint32_t{WidenChannel(w >> 10)} |
+                                       std::uint32_t{WidenChannel(w >> 5)} << 8 |
+                                       std::uint32_t{WidenChannel(w)} << 16;
+        ASSERT_EQ(WidenedBgr0(w), expected) << word;
+    }
+}
