@@ -177,7 +177,7 @@ void ProjectRun(std::span<const WorkPrimitive> records, const Projector& project
 #if defined(__GNUC__)
         // A record's corners and attributes lie on three lines apart, which the processor does not
         // fetch ahead on its own: those of a record a few places on are asked for meanwhile.
-        if (i + kRecordsAhead < records.size()) {
+        if (i + kRecordsAhead < to) {
             const WorkPrimitive& ahead = records[i + kRecordsAhead];
             __builtin_prefetch(&ahead.x[0]);
             __builtin_prefetch(&ahead.z[3]);
@@ -201,33 +201,17 @@ void ProjectRun(std::span<const WorkPrimitive> records, const Projector& project
 
 } // namespace
 
-unsigned ProjectionParts(std::size_t records) {
-    // Large objects are shared among the processors: a thread's start costs what a few hundred
-    // records do.
-    constexpr std::size_t kThreadedRecords = 16384;
-    return records >= kThreadedRecords ? WorkerCount() : 1u;
-}
-
-void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out,
-                   const ProjectedRunVisitor& visit) {
+void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out) {
     const std::size_t n = records.size();
     out.screen.resize(n);
     out.depth.resize(n);
     out.corners.resize(n);
-    const unsigned parts = ProjectionParts(n);
-    // Runs short enough that their records stay in the caches until they are visited.
-    constexpr std::size_t kVisitedRun = 256;
+    // Large objects are shared among the processors: a thread's start costs what a few hundred
+    // records do.
+    constexpr std::size_t kThreadedRecords = 16384;
+    const unsigned parts = n >= kThreadedRecords ? WorkerCount() : 1u;
     RunParts(parts, [&](unsigned part) {
-        const std::size_t from = n * part / parts, to = n * (part + 1) / parts;
-        if (!visit) {
-            ProjectRun(records, projector, out, from, to);
-            return;
-        }
-        for (std::size_t at = from; at < to; at += kVisitedRun) {
-            const std::size_t end = std::min(to, at + kVisitedRun);
-            ProjectRun(records, projector, out, at, end);
-            visit(part, at, end);
-        }
+        ProjectRun(records, projector, out, n * part / parts, n * (part + 1) / parts);
     });
     out.order.resize(n);
     if (!OrderByDepth(out.depth, out.order)) {

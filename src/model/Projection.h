@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <vector>
 
@@ -62,19 +61,9 @@ struct ProjectedObject {
 [[nodiscard]] double ClosestApproach(std::span<const WorkPrimitive> records, double angleX, double angleY,
                                      double angleZ, const std::array<double, 3>& pivot, double margin);
 
-// How many threads project an object of `records` records: one for a small object.
-[[nodiscard]] unsigned ProjectionParts(std::size_t records);
-
-// Called, in the thread that projected them, with each run of records from..to as soon as it is
-// projected, while the records' lines are still in the processor's caches; `part`, below
-// ProjectionParts, tells the threads apart. The drawing order is not made yet.
-using ProjectedRunVisitor = std::function<void(unsigned part, std::size_t from, std::size_t to)>;
-
-// Projects `records` into `out`, reusing its storage, showing each run of records to `visit` if given.
-// The order is back to front: from the greatest average depth to the smallest, the lower index first
-// among equal depths.
-void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out,
-                   const ProjectedRunVisitor& visit = nullptr);
+// Projects `records` into `out`, reusing its storage. The order is back to front: from the greatest
+// average depth to the smallest, the lower index first among equal depths.
+void ProjectObject(std::span<const WorkPrimitive> records, const Projector& projector, ProjectedObject& out);
 
 // A kept packet's vertices on the screen (as many as it names) and their average depth.
 struct ProjectedPacket {

@@ -410,7 +410,8 @@ void CPolyvaneView::ModeWireframe(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& t
 }
 
 void CPolyvaneView::ModeTextured(CDC* pDC, CPolyvaneDoc& doc, ViewPaintTools& tools) {
-    DrawTextured(pDC, doc, tools.centre, tools.highlightPen);
+    ProjectDocument(doc, tools.centre);
+    DrawTextured(pDC, doc, tools.highlightPen);
     tools.axisPen = pDC->CreatePen(PS_DASH, 1, kGrey);
     DrawAxes(pDC, tools.centre, tools.axisPen);
 }
@@ -444,24 +445,16 @@ void CPolyvaneView::DrawAxes(CDC* pDC, CPoint centre, HGDIOBJ axisPen) {
     pDC->SelectObject(oldPen);
 }
 
-void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, CPoint centre, HGDIOBJ highlightPen) {
-    // The records are projected as the picture is drawn, each run of them placed as soon as it is
-    // projected.
-    const Projector projector = ViewProjector(centre);
-    const auto packets = doc.KeptPackets(doc.SelectedObject());
-    ProjectPackets(packets, projector, m_packetsProjected);
+void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen) {
     const CRect client = pDC->GetClientRect();
     const std::int32_t width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
         RebuildFrameBuffer(m_memory, doc.Textures(), doc.FrameBufferDump());
         m_picture.resize(std::size_t(width) * std::size_t(height));
-        m_painter.ProjectAndPaint(doc.Records(), projector, m_projected, m_memory, m_picture, width, height,
-                                  m_textured, packets, m_packetsProjected);
+        m_painter.Paint(doc.Records(), m_projected, m_memory, m_picture, width, height, m_textured,
+                        doc.KeptPackets(doc.SelectedObject()), m_packetsProjected);
         BlitWords(pDC, 0, 0, width, height, m_picture, width, height, m_pictureBits);
-    } else {
-        ProjectObject(doc.Records(), projector, m_projected);
     }
-    m_hasProjection = true;
     const WorkPrimitive* cur = doc.CurrentPrimitive();
     if (!cur)
         return;
@@ -474,12 +467,9 @@ void CPolyvaneView::DrawTextured(CDC* pDC, CPolyvaneDoc& doc, CPoint centre, HGD
     pDC->SelectObject(oldPen);
 }
 
-Projector CPolyvaneView::ViewProjector(CPoint centre) const {
-    return Projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ, m_centre);
-}
-
 void CPolyvaneView::ProjectDocument(const CPolyvaneDoc& doc, CPoint centre) {
-    const Projector projector = ViewProjector(centre);
+    const Projector projector(m_distance, m_focal, centre.x, centre.y, m_angleX, m_angleY, m_angleZ,
+                              m_centre);
     ProjectObject(doc.Records(), projector, m_projected);
     ProjectPackets(doc.KeptPackets(doc.SelectedObject()), projector, m_packetsProjected);
     m_hasProjection = true;
@@ -617,10 +607,11 @@ void CPolyvaneView::OnPreview() {
     RunPreview(DisplayService(), GetHost(), width, height,
                [&](std::span<std::uint16_t> picture, std::int32_t w, std::int32_t h, int frame) {
                    const double turn = std::fmod(frame * kPreviewTurnPerFrame, kAngleWrap);
-                   m_painter.ProjectAndPaint(records,
-                                             Projector(m_distance, m_focal * scale, w / 2, h / 2, m_angleX,
-                                                       m_angleY + turn, m_angleZ, m_centre),
-                                             projected, m_memory, picture, w, h, m_textured);
+                   ProjectObject(records,
+                                 Projector(m_distance, m_focal * scale, w / 2, h / 2, m_angleX,
+                                           m_angleY + turn, m_angleZ, m_centre),
+                                 projected);
+                   m_painter.Paint(records, projected, m_memory, picture, w, h, m_textured);
                });
 }
 

@@ -141,13 +141,11 @@ class CPolyvaneView : public CView {
     void BeginDrag(std::int32_t mode, CPoint point);
     void EndDrag();
     // Projects the document's selected object into m_projected.
-    // The view's projection, about the window point `centre`.
-    [[nodiscard]] Projector ViewProjector(CPoint centre) const;
     void ProjectDocument(const CPolyvaneDoc& doc, CPoint centre);
     void DrawWireframe(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawSolid(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawObjectTable(CDC* pDC, const CPolyvaneDoc& doc);
-    void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, CPoint centre, HGDIOBJ highlightPen);
+    void DrawTextured(CDC* pDC, CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     void DrawVram(CDC* pDC, const CPolyvaneDoc& doc, HGDIOBJ highlightPen);
     // The VRAM mode's mouse: true when it took the event.
     enum class VramEvent { leftDown, leftUp, rightDown, rightUp, move };

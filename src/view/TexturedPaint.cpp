@@ -80,7 +80,7 @@ bool IsCulled(std::uint16_t attr, const std::array<ScreenPoint, 4>& screen) {
 
 void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
                                  std::size_t from, std::size_t to, const LightModel& light, int width,
-                                 int height, std::int64_t* rowWork, const std::uint32_t* position) {
+                                 int height, std::int64_t* rowWork) {
     for (std::size_t i = from; i < to; ++i) {
 #if defined(__GNUC__)
         // The fields read lie far apart in large records, more than the processor fetches ahead on
@@ -90,19 +90,16 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
             __builtin_prefetch(&records[i + kRecordsAhead].clutY);
         }
 #endif
-        // Every record's rows are written here, none when nothing is drawn.
-        if (position && position[i] == kUnplaced) {
-            m_rows[i] = {0, 0};
+        // Its item and rows go to its place in the drawing order, whose rows were made none; a
+        // culled primitive leaves them so.
+        const std::uint32_t k = m_position[i];
+        if (k == kUnplaced)
             continue;
-        }
         const WorkPrimitive& p = records[i];
         const std::array<ScreenPoint, 4>& screen = projected.screen[i];
         const std::uint16_t attr = p.attr;
-        // A culled primitive's item is never read: its rows are none.
-        if (IsCulled(attr, screen)) {
-            m_rows[i] = {0, 0};
+        if (IsCulled(attr, screen))
             continue;
-        }
         // Written field by field where it goes: an item built apart and copied would be read back in
         // wide words before its narrow fields are all stored, which stalls every record.
         Item& item = m_items[i];
@@ -146,7 +143,7 @@ void TexturedPainter::PlaceItems(std::span<const WorkPrimitive> records, const P
                 item.colour[c] = Unpack(base);
             }
         }
-        m_rows[i] = {top, bottom};
+        m_rows[k] = {top, bottom};
         // The work of its triangles, in rough nanoseconds: setting each up on its first row, then
         // every row it covers, with a pixel for every other column of its width.
         const int first = std::max(top, 0), end = std::min(bottom, height);
@@ -190,19 +187,15 @@ void TexturedPainter::BinItems(const ProjectedObject& projected, std::size_t fro
                                unsigned shares, std::vector<std::uint32_t>* bins) const {
     for (unsigned share = 0; share < shares; ++share)
         bins[share].clear();
-    const std::size_t n = m_items.size();
     for (std::size_t k = from; k < to; ++k) {
-        const std::uint32_t i = projected.order[k];
-        // A record listed twice is drawn at its last place only.
-        if (i >= n || (m_checkPositions && m_position[i] != k))
-            continue;
-        // The rows it may cover inside the picture, and the shares that draw them.
-        const int first = std::max(m_rows[i].top, 0), last = std::min(m_rows[i].bottom, height) - 1;
+        // The rows it may cover inside the picture, none at a place no record was placed at, and the
+        // shares that draw them.
+        const int first = std::max(m_rows[k].top, 0), last = std::min(m_rows[k].bottom, height) - 1;
         if (first > last)
             continue;
         for (unsigned share = m_shareOfRow[std::size_t(first)]; share < shares && m_split[share] <= last;
              ++share)
-            bins[share].push_back(i);
+            bins[share].push_back(projected.order[k]);
     }
 }
 
@@ -330,23 +323,11 @@ void TexturedPainter::PlacePackets(const ProjectedObject& projected, std::span<c
         for (; next < byDepth.size() && m_packetDepths[byDepth[next]] > depth; ++next)
             take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
         // A position no record was placed at draws nothing.
-        if (!m_checkPositions || m_position[i] == k)
-            take(m_items[i], m_rows[i]);
+        if (m_position[i] == k)
+            take(m_items[i], m_rows[k]);
     }
     for (; next < byDepth.size(); ++next)
         take(m_packetItems[byDepth[next]], m_packetRows[byDepth[next]]);
-}
-
-bool TexturedPainter::PrepareItems(std::size_t records, std::span<std::uint16_t> picture, int width,
-                                   int height, unsigned placers) {
-    if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height))
-        return false;
-    m_items.resize(records);
-    m_rows.resize(records);
-    m_rowWork.resize(placers);
-    for (std::vector<std::int64_t>& work : m_rowWork)
-        work.assign(std::size_t(height) + 1, 0);
-    return true;
 }
 
 void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
@@ -354,60 +335,35 @@ void TexturedPainter::Paint(std::span<const WorkPrimitive> records, const Projec
                             int height, const TexturedPaintOptions& options,
                             std::span<const KeptPacket> packets,
                             std::span<const ProjectedPacket> packetScreens) {
-    const std::size_t n = records.size();
-    const unsigned parts = options.threads ? options.threads : WorkerCountFor(n);
-    if (!PrepareItems(n, picture, width, height, parts))
+    if (width <= 0 || height <= 0 || picture.size() < std::size_t(width) * std::size_t(height))
         return;
+    const std::size_t n = records.size();
     if (projected.screen.size() != n || projected.order.size() != n) {
         std::fill(picture.begin(), picture.begin() + std::ptrdiff_t(width) * height, options.background);
         return;
     }
-    // Each record's place in the drawing order, for an order that may list a record twice or leave
-    // it out; then every placed record becomes its item, each thread taking a run of records.
-    m_checkPositions = true;
+
+    const unsigned parts = options.threads ? options.threads : WorkerCountFor(n);
+
+    // Each record's place in the drawing order; then every placed record becomes its item, each
+    // thread taking a run of records; then the picture's rows are cut into as many runs of about
+    // equal work; then the items, each thread a run of the drawing order, are binned by the runs of
+    // rows they touch. Runs that follow one another leave few items to be set up by two threads.
     m_position.assign(n, kUnplaced);
+    // A record listed twice is drawn at its last place only; a place of none, or of a record not in
+    // the object, draws nothing.
+    m_rows.assign(n, Rows{0, 0});
     for (std::size_t k = 0; k < n; ++k)
         if (projected.order[k] < n)
             m_position[projected.order[k]] = static_cast<std::uint32_t>(k);
+    m_items.resize(n);
+    m_rowWork.resize(parts);
     RunParts(parts, [&](unsigned part) {
+        m_rowWork[part].assign(std::size_t(height) + 1, 0);
         PlaceItems(records, projected, n * part / parts, n * (part + 1) / parts, options.light, width, height,
-                   m_rowWork[part].data(), m_position.data());
+                   m_rowWork[part].data());
     });
-    DrawPlaced(projected, textures, picture, width, height, options, parts, packets, packetScreens);
-}
-
-void TexturedPainter::ProjectAndPaint(std::span<const WorkPrimitive> records, const Projector& projector,
-                                      ProjectedObject& projected, const FrameBuffer& textures,
-                                      std::span<std::uint16_t> picture, int width, int height,
-                                      const TexturedPaintOptions& options,
-                                      std::span<const KeptPacket> packets,
-                                      std::span<const ProjectedPacket> packetScreens) {
-    const std::size_t n = records.size();
-    if (!PrepareItems(n, picture, width, height, ProjectionParts(n))) {
-        ProjectObject(records, projector, projected);
-        return;
-    }
-    // The projection's order lists every record once: each run of records becomes its items in the
-    // thread that projected it, as soon as it is projected.
-    m_checkPositions = false;
-    ProjectObject(records, projector, projected, [&](unsigned part, std::size_t from, std::size_t to) {
-        PlaceItems(records, projected, from, to, options.light, width, height, m_rowWork[part].data(),
-                   nullptr);
-    });
-    DrawPlaced(projected, textures, picture, width, height, options,
-               options.threads ? options.threads : WorkerCountFor(n), packets, packetScreens);
-}
-
-void TexturedPainter::DrawPlaced(const ProjectedObject& projected, const FrameBuffer& textures,
-                                 std::span<std::uint16_t> picture, int width, int height,
-                                 const TexturedPaintOptions& options, unsigned parts,
-                                 std::span<const KeptPacket> packets,
-                                 std::span<const ProjectedPacket> packetScreens) {
-    // The picture's rows are cut into as many runs of about equal work as threads; then the items,
-    // each thread a run of the drawing order, are binned by the runs of rows they touch. Runs that
-    // follow one another leave few items to be set up by two threads.
-    const std::size_t n = m_items.size();
-    SplitRows(height, parts, static_cast<unsigned>(m_rowWork.size()));
+    SplitRows(height, parts, parts);
     m_bins.resize(std::size_t(parts) * parts);
     RunParts(parts, [&](unsigned part) {
         BinItems(projected, n * part / parts, n * (part + 1) / parts, height, parts,

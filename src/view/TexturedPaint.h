@@ -59,14 +59,6 @@ class TexturedPainter {
                const TexturedPaintOptions& options, std::span<const KeptPacket> packets = {},
                std::span<const ProjectedPacket> packetScreens = {});
 
-    // The same, the records first projected by `projector` into `projected`: each run of records is
-    // made its items as soon as it is projected, while its lines are still in the caches.
-    void ProjectAndPaint(std::span<const WorkPrimitive> records, const Projector& projector,
-                         ProjectedObject& projected, const FrameBuffer& textures,
-                         std::span<std::uint16_t> picture, int width, int height,
-                         const TexturedPaintOptions& options, std::span<const KeptPacket> packets = {},
-                         std::span<const ProjectedPacket> packetScreens = {});
-
   private:
     // What the chip is given for one record: its corners in the packet's order, and how it is
     // drawn, in one cache line. The rows it covers are kept apart.
@@ -95,22 +87,13 @@ class TexturedPainter {
     };
     // Draws one item, its corners and mode unpacked for the chip.
     static void DrawItem(GpuRasteriser& chip, const Item& item);
-    // Sizes the items for `records` records and clears the row work of `placers` placing threads;
-    // false when the picture is not width x height words.
-    bool PrepareItems(std::size_t records, std::span<std::uint16_t> picture, int width, int height,
-                      unsigned placers);
-    // Records from..to, each made its item with its screen points, read and written in the records'
-    // own order; with `position`, only those the drawing order places. A culled primitive's item keeps
-    // no rows. The work of drawing each item is estimated on the rows of the width x height picture it
-    // covers, and added to `rowWork` as differences from row to row (height + 1 entries).
+    // Records from..to that the drawing order places, each made its item with its screen points,
+    // read and written in the records' own order. A culled primitive's item keeps no rows. The work
+    // of drawing each item is estimated on the rows of the width x height picture it covers, and
+    // added to `rowWork` as differences from row to row (height + 1 entries).
     void PlaceItems(std::span<const WorkPrimitive> records, const ProjectedObject& projected,
                     std::size_t from, std::size_t to, const LightModel& light, int width, int height,
-                    std::int64_t* rowWork, const std::uint32_t* position);
-    // Bins the placed items and draws them, each of `parts` threads its own run of rows.
-    void DrawPlaced(const ProjectedObject& projected, const FrameBuffer& textures,
-                    std::span<std::uint16_t> picture, int width, int height,
-                    const TexturedPaintOptions& options, unsigned parts, std::span<const KeptPacket> packets,
-                    std::span<const ProjectedPacket> packetScreens);
+                    std::int64_t* rowWork);
     // Cuts the picture's rows into `shares` runs of about equal work, from the placing parts' row
     // work: share s draws rows m_split[s] <= y < m_split[s + 1].
     void SplitRows(int height, unsigned shares, unsigned placers);
@@ -127,13 +110,12 @@ class TexturedPainter {
     // Draws the whole drawing list, polygons, lines and sprites, on the rows of the chip's share.
     void DrawListShare(GpuRasteriser& chip) const;
 
-    // Each record's item and the rows it covers, by record; no rows when nothing is drawn.
+    // The item and the rows it covers at each place in the drawing order; no rows when nothing is
+    // drawn. Written by record, they are read in drawing order, one line after the next.
     std::vector<Item> m_items;
     std::vector<Rows> m_rows;
-    // Each record's position in the drawing order, or kUnplaced, when the order may list a record
-    // twice or leave it out (`m_checkPositions`).
+    // Each record's position in the drawing order, or kUnplaced.
     std::vector<std::uint32_t> m_position;
-    bool m_checkPositions = true;
     // For each placing part, for each share of rows, the places whose items it touches, in drawing
     // order: the parts' runs of the order follow one another, so their bins read in turn keep it.
     std::vector<std::vector<std::uint32_t>> m_bins;
